@@ -1,0 +1,58 @@
+#pragma once
+// The state that the modules share, in one place the application owns and passes
+// by reference. A test builds its own.
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include "common/platform.h"
+#include "common/product_definition.h"
+
+namespace kelvo {
+
+constexpr int kEeImageSize = 1027;   // EEPROM addresses 0..1026
+constexpr int kRamImageSize = 258;   // RAM addresses 0..257
+constexpr int kAddressMaskSize = 1027;
+constexpr int kComBufferSize = 551;
+constexpr float kSingleSensorAddress = 30;
+
+struct Context {
+    Context(SerialPort& serialPort, Clock& systemClock, EventPump& eventPump, Prompter& prompter)
+        : port(serialPort), clock(systemClock), events(eventPump), prompt(prompter) {}
+    Context(const Context&) = delete;
+    Context& operator=(const Context&) = delete;
+
+    // The sensor image: one element per memory address, values 0..255 held as float so
+    // that a bad value (256, 12.5) can be represented and refused by the write.
+    std::array<float, kEeImageSize> EeImage{};
+    std::array<bool, kEeImageSize> EeRead{};
+    std::array<float, kEeImageSize> EeLast{};
+    std::array<float, kRamImageSize> RamImage{};
+    std::array<bool, kRamImageSize> RamRead{};
+    std::array<float, kRamImageSize> RamLast{};
+
+    // 0 = not selected, 255 = whole byte, other values = only those bits.
+    std::array<uint8_t, kAddressMaskSize> AddressMask{};
+    // The settings-file reader's buffer.
+    std::array<uint8_t, kComBufferSize> ComBuffer{};
+
+    std::string ErrorText;   // first error wins; "Avbryt" = cancelled by the user
+    std::string StatusText;  // step in progress, shown by the progress dialog
+    uint8_t ProgressPercent = 0;
+    float SensorAddress = kSingleSensorAddress;
+    bool ComLogEnabled = false;
+    std::string AppDir;  // working directory at start-up; every named file lies there
+    int16_t PendingAction = 0;
+
+    // Module data kept between calls by the routines that own it.
+    ProductDefinition Definition;                 // production definition loaded last
+    std::array<uint8_t, 512> LastMaskBlock{};     // mask bytes of the last type-15 block read
+
+    SerialPort& port;
+    Clock& clock;
+    EventPump& events;
+    Prompter& prompt;
+};
+
+}  // namespace kelvo

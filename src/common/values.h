@@ -1,0 +1,34 @@
+#pragma once
+// Conversions between the bytes and words a sensor stores and the numbers people see.
+
+#include <string_view>
+
+namespace kelvo {
+
+// Rounding the way the sensor tools always have: halves go to the even neighbour.
+double RoundHalfEven(double value);
+// Whole part toward zero (-2.5 -> -2).
+double Fix(double value);
+// Largest whole number not above the value (-2.5 -> -3).
+double Int(double value);
+// A value taken as an integer: rounded half to even, saturated to the int64 range.
+long long ToInteger(double value);
+
+double SignedWord(float value);
+double SignedByte(float value);
+double UnsignedWord(float value);
+// Both clamp a value above 65535 to 65535, in the caller's variable too.
+unsigned char HighByte(float& value);
+unsigned char LowByte(float& value);
+double RoundUp(float value);
+// Lenient text to number: "12,5 ppm" -> 12.5, "1.000,5" -> 1, "abc" -> 0.
+double ParseNumber(std::string_view text);
+
+}  // namespace kelvo
+
+#include <string>
+
+namespace kelvo {
+// A number as its shortest decimal text ("6", "12.5", "-0.25"), the way values are shown.
+std::string NumberText(double value);
+}  // namespace kelvo

@@ -1,0 +1,91 @@
+#include "common/values.h"
+
+#include <gtest/gtest.h>
+
+namespace kelvo {
+namespace {
+
+TEST(SignedConversions, WordsAndBytesWrapAtTheirSignBit) {
+    EXPECT_EQ(SignedWord(65535), -1);
+    EXPECT_EQ(SignedWord(32768), -32768);
+    EXPECT_EQ(SignedWord(32767), 32767);
+    EXPECT_EQ(SignedWord(0), 0);
+    EXPECT_EQ(SignedByte(200), -56);
+    EXPECT_EQ(SignedByte(127), 127);
+    EXPECT_EQ(SignedByte(128), -128);
+    EXPECT_EQ(UnsignedWord(-1), 65535);
+    EXPECT_EQ(UnsignedWord(-100), 65436);
+    EXPECT_EQ(UnsignedWord(1234), 1234);
+}
+
+TEST(ByteSplitting, ClampsAboveAWordInTheCallersVariable) {
+    float value = 70000;
+    EXPECT_EQ(HighByte(value), 255);
+    EXPECT_EQ(value, 65535);
+    value = 70000;
+    EXPECT_EQ(LowByte(value), 255);
+    EXPECT_EQ(value, 65535);
+
+    float word = 0x1234;
+    EXPECT_EQ(HighByte(word), 0x12);
+    EXPECT_EQ(LowByte(word), 0x34);
+    EXPECT_EQ(word, 0x1234);
+}
+
+TEST(ByteSplitting, TakesTheValueAsARoundedInteger) {
+    float half = 256.5f;  // rounds to the even 256
+    EXPECT_EQ(HighByte(half), 1);
+    EXPECT_EQ(LowByte(half), 0);
+    float aboveHalf = 255.5f;  // rounds to the even 256 as well
+    EXPECT_EQ(LowByte(aboveHalf), 0);
+    float checksum = 6 + 33 + 500;  // a running sum reduced modulo 256
+    EXPECT_EQ(LowByte(checksum), (6 + 33 + 500) % 256);
+    float negative = -1;  // two's complement bits, not a crash
+    EXPECT_EQ(LowByte(negative), 255);
+}
+
+TEST(RoundUp, PositiveFractionsGoUpEverythingElseDown) {
+    EXPECT_EQ(RoundUp(2.1f), 3);
+    EXPECT_EQ(RoundUp(2.0f), 2);
+    EXPECT_EQ(RoundUp(-2.5f), -3);
+    EXPECT_EQ(RoundUp(-2.0f), -2);
+    EXPECT_EQ(RoundUp(0.0f), 0);
+    EXPECT_EQ(RoundUp(0.001f), 1);
+}
+
+TEST(Rounding, HalvesGoToTheEvenNeighbour) {
+    EXPECT_EQ(RoundHalfEven(734.5), 734);
+    EXPECT_EQ(RoundHalfEven(735.5), 736);
+    EXPECT_EQ(RoundHalfEven(-2.5), -2);
+    EXPECT_EQ(RoundHalfEven(2.4999), 2);
+    EXPECT_EQ(Fix(-2.7), -2);
+    EXPECT_EQ(Int(-2.7), -3);
+    EXPECT_EQ(Fix(2.7), 2);
+    EXPECT_EQ(ToInteger(1e30), std::numeric_limits<long long>::max());
+}
+
+TEST(ParseNumber, KeepsDigitsSignsAndOnePoint) {
+    EXPECT_DOUBLE_EQ(ParseNumber("12,5 ppm"), 12.5);
+    EXPECT_DOUBLE_EQ(ParseNumber("1.000,5"), 1);
+    EXPECT_DOUBLE_EQ(ParseNumber("-3 \xC2\xB0" "C"), -3);
+    EXPECT_DOUBLE_EQ(ParseNumber("abc"), 0);
+    EXPECT_DOUBLE_EQ(ParseNumber(""), 0);
+    EXPECT_DOUBLE_EQ(ParseNumber("-"), 0);
+    EXPECT_DOUBLE_EQ(ParseNumber("."), 0);
+    EXPECT_DOUBLE_EQ(ParseNumber(" 4 0 0 "), 400);
+    EXPECT_DOUBLE_EQ(ParseNumber(".5"), 0.5);
+    EXPECT_DOUBLE_EQ(ParseNumber("5-3"), 5);  // a later minus ends the number
+}
+
+TEST(NumberText, ShortestDecimalText) {
+    EXPECT_EQ(NumberText(6), "6");
+    EXPECT_EQ(NumberText(12.5), "12.5");
+    EXPECT_EQ(NumberText(-0.25), "-0.25");
+    EXPECT_EQ(NumberText(73.4f), "73.4");
+    EXPECT_EQ(NumberText(0.0), "0");
+    EXPECT_EQ(NumberText(-0.0), "0");
+    EXPECT_EQ(NumberText(61440), "61440");
+}
+
+}  // namespace
+}  // namespace kelvo
