@@ -1,0 +1,27 @@
+#pragma once
+// What a virtual sensor holds: its two memories, as a factory would have left them, and
+// the way its measured values live.
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+namespace kelvo::virtualsensor {
+
+struct SensorMemory {
+    int platform = 0;  // 5, 6, 61 or 7
+    int version = 0;
+    std::vector<uint8_t> eeprom;  // 512 bytes (1024 on platform 7)
+    std::array<uint8_t, 256> ram{};
+};
+
+// The factory image of a platform and version; nullopt for one we do not make.
+std::optional<SensorMemory> FactoryImage(int platform, int version);
+
+// Moves the measured values a little, like a real sensor, and derives them from the
+// calibration words and tables so that a calibration changes what is reported.
+// Called before the sensor answers a read.
+void UpdateLiveValues(SensorMemory& memory, int64_t nowMs);
+
+}  // namespace kelvo::virtualsensor
