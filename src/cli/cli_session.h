@@ -1,0 +1,31 @@
+#pragma once
+// Everything a kelvo-cli command needs to talk to a sensor: a Context wired to the real
+// port (or a virtual sensor), a real clock and event pump, and a prompter that answers
+// from the command line instead of asking.
+
+#include <memory>
+#include <string>
+
+#include "cli/cli_command.h"
+#include "common/context.h"
+
+namespace kelvo::cli {
+
+class Session {
+public:
+    // Port name as given (number, device path, virtual:P[vV]); SensorAddress from --id
+    // (30 without it); ComLogEnabled from --log; AppDir = the current directory.
+    explicit Session(const GlobalOptions& options);
+    ~Session();
+
+    Context& ctx();
+
+    // Prints ErrorText (or the fallback when it is empty) to stderr; returns kExitFailed.
+    int fail(const std::string& fallback = "Failed");
+
+private:
+    struct Parts;
+    std::unique_ptr<Parts> parts_;
+};
+
+}  // namespace kelvo::cli
