@@ -31,7 +31,9 @@ namespace {
 // A plain integer validator would let "30" stand as an unfinished entry.
 const char kNetworkIdPattern[] = "[0-9]|[12][0-9]";
 
-QString boolText(bool value) { return value ? QStringLiteral("True") : QStringLiteral("False"); }
+QString boolText(bool value) {
+    return value ? QStringLiteral("True") : QStringLiteral("False");
+}
 
 QFrame* groupFrame(const char* name, QWidget* parent) {
     auto* frame = new QFrame(parent);
@@ -65,8 +67,9 @@ void frmComSet::buildControls() {
     txbComPort->setEditable(true);
     txbComPort->setInsertPolicy(QComboBox::NoInsert);
     txbComPort->completer()->setCaseSensitivity(Qt::CaseInsensitive);
-    txbComPort->setToolTip("A port number (1 = COM1), a port name such as /dev/ttyUSB0, "
-                           "or a built-in virtual sensor such as virtual:5");
+    txbComPort->setToolTip(
+        "A port number (1 = COM1), a port name such as /dev/ttyUSB0, "
+        "or a built-in virtual sensor such as virtual:5");
     const char* modeCaptions[] = {"Single sensor", "Network sensor", "Simulated mode"};
     for (int i = 0; i < 3; ++i) {
         optStartMode[i] = new QRadioButton(modeCaptions[i], this);
@@ -166,14 +169,20 @@ QLayout* frmComSet::buildLayout() {
     return layout;
 }
 
-void frmComSet::setPortChoices(const QStringList& ports) {
+void frmComSet::setPortChoices(const QStringList& names, const QStringList& descriptions) {
     const QString typed = txbComPort->currentText();
     txbComPort->clear();
-    txbComPort->addItems(ports);
+    for (qsizetype i = 0; i < names.size(); ++i) {
+        txbComPort->addItem(names[i]);
+        if (i < descriptions.size())
+            txbComPort->setItemData(static_cast<int>(i), descriptions[i], Qt::ToolTipRole);
+    }
     txbComPort->setCurrentText(typed);
 }
 
-QString frmComSet::comPortText() const { return txbComPort->currentText(); }
+QString frmComSet::comPortText() const {
+    return txbComPort->currentText();
+}
 
 int frmComSet::startMode() const {
     for (int i = 0; i < 3; ++i) {
@@ -214,7 +223,8 @@ void frmComSet::storePreferences() {
     store.beginGroup("Start");
     store.setValue("ComPort", comPortText());
     for (int i = 0; i < 3; ++i)
-        store.setValue(QStringLiteral("StartMode%1").arg(i), boolText(optStartMode[i]->isChecked()));
+        store.setValue(QStringLiteral("StartMode%1").arg(i),
+                       boolText(optStartMode[i]->isChecked()));
     store.setValue("ID", txbID->text());
     store.setValue("Dont", cbxDontShow->isChecked() ? "1" : "0");
 }

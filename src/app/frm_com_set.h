@@ -44,8 +44,9 @@ public:
 
     frmComSet(Context& ctx, WindowHost& host, QWidget* parent = nullptr);
 
-    // Offers these names (found ports, virtual sensors) in the port field's pick list.
-    void setPortChoices(const QStringList& ports);
+    // Offers these names (found ports, virtual sensors) in the port field's pick list,
+    // each with what it is as its tool tip.
+    void setPortChoices(const QStringList& names, const QStringList& descriptions = {});
     // Writes all six keys from the controls.
     void storePreferences();
     // The path of the settings file last chosen with "...", empty when none was chosen.

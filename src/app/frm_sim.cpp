@@ -52,7 +52,9 @@ void frmSim::Command2_Click() {
 }
 
 // Escape and the close box cancel: start-up must not go on with a choice nobody made.
-void frmSim::reject() { Command2_Click(); }
+void frmSim::reject() {
+    Command2_Click();
+}
 
 void frmSim::closeEvent(QCloseEvent* event) {
     event->ignore();

@@ -3,7 +3,6 @@
 // and start-up, wired together once.
 
 #include <QObject>
-#include <QStringList>
 #include <memory>
 
 namespace kelvo {
@@ -27,9 +26,6 @@ public:
 
     Context& context() { return *ctx_; }
     StartUp& startUp() { return *startUp_; }
-
-    // The ports found on this machine and the built-in virtual sensors.
-    static QStringList portChoices();
 
 private:
     std::unique_ptr<SerialPort> port_;

@@ -32,8 +32,8 @@ QWidget* QtPrompter::parentWindow() {
 
 void QtPrompter::message(const std::string& text, Icon icon) {
     QMessageBox box(icon == Icon::Critical ? QMessageBox::Critical : QMessageBox::NoIcon,
-                    QApplication::applicationName(), QString::fromStdString(text),
-                    QMessageBox::Ok, parentWindow());
+                    QApplication::applicationName(), QString::fromStdString(text), QMessageBox::Ok,
+                    parentWindow());
     box.exec();
 }
 

@@ -30,15 +30,15 @@ namespace kelvo {
 namespace {
 // How long the line must stay silent before we believe no central unit is polling it.
 constexpr float kPortCheckSeconds = 2;
-constexpr int kRamAllList = 8;         // RAM 0..255
+constexpr int kRamAllList = 8;  // RAM 0..255
 constexpr int kEepromSettingsList = 30;
 const char kUnknownSensor[] = "Unknown sensor type, can't connect to sensor.";
 const char kLastChoice[] = "Last";
 const char kLastSetName[] = "last.set";
 
 // The platform-7 EEPROM ranges its window needs before it can be chosen: {address, count}.
-constexpr std::pair<int, int> kPlatform7Reads[] = {{16, 1}, {834, 24}, {998, 3}, {925, 8},
-                                                   {393, 4}};
+constexpr std::pair<int, int> kPlatform7Reads[] = {
+    {16, 1}, {834, 24}, {998, 3}, {925, 8}, {393, 4}};
 
 // Leading digits of a text as a number; 0 when there are none.
 int leadingNumber(const QString& text) {
@@ -54,16 +54,15 @@ StartUp::StartUp(Context& ctx, WindowFactory factory, QObject* parent)
       ctx_(ctx),
       factory_(std::move(factory)),
       endProgram_([] { QCoreApplication::quit(); }),
-      documentOpener_([](const QString& path) {
-          QDesktopServices::openUrl(QUrl::fromLocalFile(path));
-      }) {}
+      documentOpener_(
+          [](const QString& path) { QDesktopServices::openUrl(QUrl::fromLocalFile(path)); }) {}
 
 StartUp::~StartUp() = default;
 
 frmComSet& StartUp::comSet() {
     if (!comSet_) {
         comSet_ = std::make_unique<frmComSet>(ctx_, *this);
-        if (!portChoices_.isEmpty()) comSet_->setPortChoices(portChoices_);
+        if (!portChoices_.isEmpty()) comSet_->setPortChoices(portChoices_, portDescriptions_);
         connect(comSet_.get(), &frmComSet::startRequested, this, &StartUp::startSensor);
         connect(comSet_.get(), &frmComSet::exitRequested, this, [this] { endProgram_(); });
     }
@@ -88,9 +87,10 @@ frmSpanCalNote& StartUp::spanCalNote() {
     return *spanCalNote_;
 }
 
-void StartUp::setPortChoices(const QStringList& ports) {
-    portChoices_ = ports;
-    if (comSet_) comSet_->setPortChoices(ports);
+void StartUp::setPortChoices(const QStringList& names, const QStringList& descriptions) {
+    portChoices_ = names;
+    portDescriptions_ = descriptions;
+    if (comSet_) comSet_->setPortChoices(names, descriptions);
 }
 
 QString StartUp::appFile(const QString& name) const {
@@ -165,7 +165,8 @@ void StartUp::continueSimulated() {
 bool StartUp::detectRealSensor() {
     frmComSet& setup = comSet();
     if (setup.startMode() == 0) ctx_.SensorAddress = kSingleSensorAddress;
-    if (setup.startMode() == 1) ctx_.SensorAddress = static_cast<float>(leadingNumber(setup.txbID->text()));
+    if (setup.startMode() == 1)
+        ctx_.SensorAddress = static_cast<float>(leadingNumber(setup.txbID->text()));
 
     ShowProgress("Please wait", true, &setup, false, true, true);
     if (!CheckPortFree(ctx_, kPortCheckSeconds)) return false;
@@ -184,7 +185,8 @@ SensorWindow* StartUp::chooseWindow(bool simulated) {
         return read();
     };
     auto window = [&](WindowIndex index) -> SensorWindow* {
-        return index < static_cast<int>(SensorWindows.size()) ? SensorWindows[index].get() : nullptr;
+        return index < static_cast<int>(SensorWindows.size()) ? SensorWindows[index].get()
+                                                              : nullptr;
     };
 
     const uint8_t platform = GetPlatform(ctx_);
@@ -201,7 +203,8 @@ SensorWindow* StartUp::chooseWindow(bool simulated) {
         }
         case 6:
         case 61: {
-            if (!reading([&] { return SensorMemRead(ctx_, kEepromSettingsList, 0, 0, true, false); }))
+            if (!reading(
+                    [&] { return SensorMemRead(ctx_, kEepromSettingsList, 0, 0, true, false); }))
                 return nullptr;
             const float version = GetVersion(ctx_);
             const float highest = platform == 6 ? 5 : 1;
@@ -268,7 +271,8 @@ void StartUp::fillSimulationList() {
     const QStringList files = QDir(QString::fromStdString(ctx_.AppDir))
                                   .entryList(QDir::Files, QDir::Name | QDir::IgnoreCase);
     for (const QString& file : files) {
-        if (file.size() > 4 && file.right(4).toLower() == ".sim") list.addItem(file.chopped(4), file);
+        if (file.size() > 4 && file.right(4).toLower() == ".sim")
+            list.addItem(file.chopped(4), file);
     }
     list.addItem(kLastChoice);
     list.setCurrentText(kLastChoice);
@@ -322,7 +326,9 @@ void StartUp::ShowProgress(const QString& caption, bool HideBar, QWidget* owner,
     progress().ShowProgress(caption, HideBar, owner, HideLine1, HideLine2, HideLine3);
 }
 
-bool StartUp::showSpanCalNote() { return spanCalNote().ask(); }
+bool StartUp::showSpanCalNote() {
+    return spanCalNote().ask();
+}
 
 void StartUp::openDocument(const QString& path) {
     if (documentOpener_) documentOpener_(path);

@@ -54,8 +54,8 @@ public:
     void setDocumentOpener(std::function<void(const QString&)> opener) {
         documentOpener_ = std::move(opener);
     }
-    // Names offered in the setup dialog's port pick list.
-    void setPortChoices(const QStringList& ports);
+    // Names offered in the setup dialog's port pick list, with what each is.
+    void setPortChoices(const QStringList& names, const QStringList& descriptions = {});
 
     std::vector<std::unique_ptr<SensorWindow>> SensorWindows;
     SensorWindow* CurrentWindow = nullptr;
@@ -90,6 +90,7 @@ private:
     std::function<void()> endProgram_;
     std::function<void(const QString&)> documentOpener_;
     QStringList portChoices_;
+    QStringList portDescriptions_;
     std::unique_ptr<frmComSet> comSet_;
     std::unique_ptr<frmMsg> progress_;
     std::unique_ptr<frmSim> sim_;
