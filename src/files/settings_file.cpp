@@ -268,6 +268,10 @@ bool LoadSettings(Context& ctx, const std::string& Path, int32_t ListNo) {
     return true;
 }
 
+std::string SettingsFileName(const std::string& Path) {
+    return endsWithNoCase(Path, ".set") ? Path : Path + ".Set";
+}
+
 bool SaveSettings(Context& ctx, int BlockType, const std::string& Path, uint8_t WriterFlag,
                   bool MaskFromAddressMask) {
     auto fail = [&](const std::string& systemText) {
@@ -282,8 +286,7 @@ bool SaveSettings(Context& ctx, int BlockType, const std::string& Path, uint8_t 
     }
     if (!SetBlockLength(static_cast<uint16_t>(type))) return fail("");
 
-    std::string path = Path;
-    if (!endsWithNoCase(path, ".set")) path += ".Set";
+    const std::string path = SettingsFileName(Path);
 
     const Bytes block =
         MakeSetBlock(static_cast<uint16_t>(type),
