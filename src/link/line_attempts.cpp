@@ -6,6 +6,7 @@
 #include "common/values.h"
 #include "link/com_log.h"
 #include "link/link_frames.h"
+#include "model/identification.h"
 
 namespace kelvo::link {
 namespace {
@@ -102,6 +103,24 @@ bool checkSensorAddress(Context& ctx) {
         ctx.ErrorText = "Sensor address " + NumberText(address) + " is out of range (0 to " +
                         std::to_string(kHighestSensorAddress) + ")";
     return false;
+}
+
+namespace {
+template <typename Identify>
+uint8_t keepingMask(Context& ctx, Identify identify) {
+    if (ctx.RamRead[kRamIdByte]) return identify(ctx);
+    const auto mask = ctx.AddressMask;
+    const uint8_t result = identify(ctx);
+    ctx.AddressMask = mask;
+    return result;
+}
+}  // namespace
+
+uint8_t platformKeepingMask(Context& ctx) {
+    return keepingMask(ctx, GetPlatform);
+}
+uint8_t protocolKeepingMask(Context& ctx) {
+    return keepingMask(ctx, GetProtocol);
 }
 
 bool ensureOpen(Context& ctx) {
