@@ -5,10 +5,14 @@
 
 namespace kelvo {
 
-std::array<SensorWindow*, 4> createSensorWindows(Context& ctx, WindowHost& host) {
-    return {new frm5(ctx, host), new GenericSensorWindow(QStringLiteral("frm5Chart"), ctx, host),
-            new GenericSensorWindow(QStringLiteral("frm6"), ctx, host),
-            new GenericSensorWindow(QStringLiteral("frm61"), ctx, host)};
+std::vector<std::unique_ptr<SensorWindow>> createSensorWindows(Context& ctx, WindowHost& host) {
+    std::vector<std::unique_ptr<SensorWindow>> windows;
+    windows.push_back(std::make_unique<frm5>(ctx, host));
+    for (const char* name : {"frm5Chart", "frm6", "frm61"}) {
+        windows.push_back(
+            std::make_unique<GenericSensorWindow>(QString::fromLatin1(name), ctx, host));
+    }
+    return windows;
 }
 
 }  // namespace kelvo

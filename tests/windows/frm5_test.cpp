@@ -168,9 +168,10 @@ TEST(SensorWindows, StartUpGetsFourWindowsWithTheSharedMembers) {
     TestContext t;
     FakeWindowHost host;
     auto windows = createSensorWindows(t.ctx, host);
+    ASSERT_EQ(windows.size(), 4u);
     const char* names[] = {"frm5", "frm5Chart", "frm6", "frm61"};
     for (int i = 0; i < 4; ++i) {
-        SensorWindow* w = windows[i];
+        SensorWindow* w = windows[i].get();
         EXPECT_EQ(w->objectName(), names[i]);
         EXPECT_FALSE(w->isVisible());
         for (const char* name : {"cbxSimulated", "btnReadFromSensor", "btnSendToSensor", "txbSN"}) {
@@ -181,7 +182,6 @@ TEST(SensorWindows, StartUpGetsFourWindowsWithTheSharedMembers) {
         }
         EXPECT_TRUE(w->FormUpdateInit());
         EXPECT_TRUE(w->FormUpdate());
-        delete w;
     }
 }
 
