@@ -9,6 +9,10 @@ bool LoadDefinition(Context& ctx) {
     if (ctx.ErrorText.empty()) ctx.ErrorText = "Definition files not built yet";
     return false;
 }
-bool EnsureDefinition(Context& ctx) { return LoadDefinition(ctx); }
-std::string DefinitionFileName(int) { return {}; }
+bool EnsureDefinition(Context& ctx) {
+    return LoadDefinition(ctx);
+}
+std::string DefinitionFileName(int) {
+    return {};
+}
 }  // namespace kelvo
