@@ -1,0 +1,79 @@
+#include "model/image_access.h"
+
+#include <cmath>
+
+#include "common/context.h"
+#include "common/values.h"
+#include "link/sensor_mem_read.h"
+
+namespace kelvo::image {
+namespace {
+
+bool inImage(bool eeprom, int address) {
+    return address >= 0 && address < (eeprom ? kEeImageSize : kRamImageSize);
+}
+
+bool anyClear(const Context& ctx, bool eeprom, int from, int count) {
+    for (int a = from; a < from + count; ++a) {
+        if (!inImage(eeprom, a)) continue;
+        if (!(eeprom ? ctx.EeRead[a] : ctx.RamRead[a])) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+bool fresh(Context& ctx, bool eeprom, int from, int count) {
+    if (!inImage(eeprom, from) || count <= 0) return false;
+    // The port stays open: the model's reads come in runs and the caller closes it.
+    return SensorMemRead(ctx, 0, static_cast<float>(from), static_cast<uint8_t>(count), eeprom,
+                         true);
+}
+
+bool ensure(Context& ctx, bool eeprom, int from, int count) {
+    if (!anyClear(ctx, eeprom, from, count)) return true;
+    return fresh(ctx, eeprom, from, count);
+}
+
+bool ensureQuietly(Context& ctx, bool eeprom, int from, int count) {
+    if (!anyClear(ctx, eeprom, from, count)) return true;
+    if (!inImage(eeprom, from) || count <= 0) return false;
+    bool report = false;
+    return SensorMemRead(ctx, 0, static_cast<float>(from), static_cast<uint8_t>(count), eeprom,
+                         true, 100, report);
+}
+
+float byteAt(const Context& ctx, bool eeprom, int address) {
+    if (!inImage(eeprom, address)) return 0;
+    return eeprom ? ctx.EeImage[address] : ctx.RamImage[address];
+}
+
+int bitsAt(const Context& ctx, bool eeprom, int address) {
+    return static_cast<int>(ToInteger(byteAt(ctx, eeprom, address)) & 0xFF);
+}
+
+float wordAt(const Context& ctx, bool eeprom, int address) {
+    return byteAt(ctx, eeprom, address) * 256 + byteAt(ctx, eeprom, address + 1);
+}
+
+void storeWord(Context& ctx, bool eeprom, int address, float value) {
+    if (!inImage(eeprom, address) || !inImage(eeprom, address + 1)) return;
+    if (std::isnan(value)) value = 0;
+    const float high = HighByte(value);
+    const float low = LowByte(value);
+    if (eeprom) {
+        ctx.EeImage[address] = high;
+        ctx.EeImage[address + 1] = low;
+    } else {
+        ctx.RamImage[address] = high;
+        ctx.RamImage[address + 1] = low;
+    }
+}
+
+int channelIndex(float channel) {
+    if (!std::isfinite(channel) || channel < 0 || channel > 255) return -1;
+    if (channel != std::floor(channel)) return -1;
+    return static_cast<int>(channel);
+}
+
+}  // namespace kelvo::image
