@@ -14,6 +14,10 @@ struct SensorMemory {
     int version = 0;
     std::vector<uint8_t> eeprom;  // 512 bytes (1024 on platform 7)
     std::array<uint8_t, 256> ram{};
+    // What the sensor sits in. Without a value it is room air that drifts a little;
+    // a test or a demo puts it into a calibration gas by setting one.
+    std::optional<double> gasPpm;
+    std::optional<double> airTemperature;  // degrees Celsius
 };
 
 // The factory image of a platform and version; nullopt for one we do not make.
