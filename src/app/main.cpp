@@ -1,9 +1,14 @@
-// kelvo: the windows. Start-up lands with the application shell.
+// kelvo: the sensor windows and the setup dialog that leads to them.
 #include <QApplication>
-#include <QMessageBox>
+#include <QTimer>
+
+#include "app/kelvo_application.h"
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    QMessageBox::information(nullptr, "Kelvo", "Kelvo 3.09: the windows are not built yet.");
-    return 0;
+    // Captions carry the executable's own name; the windows end the program explicitly.
+    QApplication::setQuitOnLastWindowClosed(false);
+    kelvo::KelvoApplication kelvo;
+    QTimer::singleShot(0, &kelvo, [&kelvo] { kelvo.start(); });
+    return app.exec();
 }

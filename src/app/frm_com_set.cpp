@@ -1,0 +1,297 @@
+#include "app/frm_com_set.h"
+
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QCompleter>
+#include <QDir>
+#include <QFrame>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QRegularExpressionValidator>
+#include <QSettings>
+#include <QVBoxLayout>
+
+#include "common/context.h"
+#include "windows/window_host.h"
+
+#if __has_include("files/send_file.h")
+#include "files/send_file.h"
+#define KELVO_HAVE_SEND_FILE 1
+#endif
+
+namespace kelvo {
+
+namespace {
+// The network IDs a sensor can be given, 0 to 29; an ID above 31 cannot even be addressed.
+// A plain integer validator would let "30" stand as an unfinished entry.
+const char kNetworkIdPattern[] = "[0-9]|[12][0-9]";
+
+QString boolText(bool value) {
+    return value ? QStringLiteral("True") : QStringLiteral("False");
+}
+
+QFrame* groupFrame(const char* name, QWidget* parent) {
+    auto* frame = new QFrame(parent);
+    frame->setObjectName(name);
+    frame->setFrameShape(QFrame::StyledPanel);
+    return frame;
+}
+}  // namespace
+
+void MouseUpCheckBox::mouseReleaseEvent(QMouseEvent* event) {
+    QCheckBox::mouseReleaseEvent(event);  // toggles first, so the new value is seen
+    emit mouseReleased();
+}
+
+frmComSet::frmComSet(Context& ctx, WindowHost& host, QWidget* parent)
+    : QDialog(parent), ctx_(ctx), host_(host) {
+    setObjectName("frmComSet");
+    setWindowTitle("Communication setup");
+    setModal(false);
+    buildControls();
+    setLayout(buildLayout());
+    Form_Load();
+}
+
+void frmComSet::buildControls() {
+    Label1 = new QLabel(this);
+    Label2 = new QLabel("Kelvo", this);
+    Label3 = new QLabel("File name:", this);
+    Label4 = new QLabel("Com port", this);
+    txbComPort = new QComboBox(this);
+    txbComPort->setEditable(true);
+    txbComPort->setInsertPolicy(QComboBox::NoInsert);
+    txbComPort->completer()->setCaseSensitivity(Qt::CaseInsensitive);
+    txbComPort->setToolTip(
+        "A port number (1 = COM1), a port name such as /dev/ttyUSB0, "
+        "or a built-in virtual sensor such as virtual:5");
+    const char* modeCaptions[] = {"Single sensor", "Network sensor", "Simulated mode"};
+    for (int i = 0; i < 3; ++i) {
+        optStartMode[i] = new QRadioButton(modeCaptions[i], this);
+        optStartMode[i]->setObjectName(QStringLiteral("optStartMode_%1").arg(i));
+        connect(optStartMode[i], &QRadioButton::toggled, this, &frmComSet::optStartMode_Click);
+    }
+    lblID = new QLabel("ID", this);
+    txbID = new QLineEdit(this);
+    txbID->setValidator(
+        new QRegularExpressionValidator(QRegularExpression(kNetworkIdPattern), txbID));
+    txbID->setMaximumWidth(60);
+    cbxLoggcom = new MouseUpCheckBox("Logg communication", this);
+    cbxDontShow = new QCheckBox("Don't show this dialog in the future", this);
+    txbFileName = new QLineEdit(this);
+    Command5 = new QPushButton("...", this);
+    Command5->setMaximumWidth(40);
+    cmdSendFile = new QPushButton("Send file to sensor", this);
+    btnHelp = new QPushButton("Help", this);
+    btnExit = new QPushButton("Exit", this);
+    btnStartKelvo = new QPushButton("Start Kelvo", this);
+    btnStartKelvo->setDefault(true);
+    Picture1 = groupFrame("Picture1", this);
+    Picture2 = groupFrame("Picture2", this);
+    Picture3 = groupFrame("Picture3", this);
+
+    Label1->setObjectName("Label1");
+    Label2->setObjectName("Label2");
+    Label3->setObjectName("Label3");
+    Label4->setObjectName("Label4");
+    txbComPort->setObjectName("txbComPort");
+    lblID->setObjectName("lblID");
+    txbID->setObjectName("txbID");
+    cbxLoggcom->setObjectName("cbxLoggcom");
+    cbxDontShow->setObjectName("cbxDontShow");
+    txbFileName->setObjectName("txbFileName");
+    Command5->setObjectName("Command5");
+    cmdSendFile->setObjectName("cmdSendFile");
+    btnHelp->setObjectName("btnHelp");
+    btnExit->setObjectName("btnExit");
+    btnStartKelvo->setObjectName("btnStartKelvo");
+
+    QFont banner = Label2->font();
+    banner.setPointSizeF(banner.pointSizeF() * 2);
+    banner.setBold(true);
+    Label2->setFont(banner);
+
+    connect(cbxLoggcom, &MouseUpCheckBox::mouseReleased, this, &frmComSet::cbxLoggcom_MouseUp);
+    connect(btnHelp, &QPushButton::clicked, this, &frmComSet::btnHelp_Click);
+    connect(Command5, &QPushButton::clicked, this, &frmComSet::Command5_Click);
+    connect(cmdSendFile, &QPushButton::clicked, this, &frmComSet::cmdSendFile_Click);
+    connect(btnStartKelvo, &QPushButton::clicked, this, &frmComSet::btnStartKelvo_Click);
+    connect(btnExit, &QPushButton::clicked, this, &frmComSet::btnExit_Click);
+}
+
+QLayout* frmComSet::buildLayout() {
+    auto* port = new QHBoxLayout(Picture1);
+    port->addWidget(Label4);
+    port->addWidget(txbComPort, 1);
+
+    // The ID row sits between "Network sensor" and "Simulated mode"; hiding it moves the
+    // last option back up.
+    auto* modes = new QGridLayout(Picture2);
+    modes->addWidget(optStartMode[0], 0, 0, 1, 3);
+    modes->addWidget(optStartMode[1], 1, 0, 1, 3);
+    modes->addWidget(lblID, 2, 1);
+    modes->addWidget(txbID, 2, 2, Qt::AlignLeft);
+    modes->addWidget(optStartMode[2], 3, 0, 1, 3);
+    modes->setColumnMinimumWidth(0, 16);
+    modes->setColumnStretch(2, 1);
+
+    auto* file = new QGridLayout(Picture3);
+    file->addWidget(Label3, 0, 0);
+    file->addWidget(txbFileName, 1, 0);
+    file->addWidget(Command5, 1, 1);
+    file->addWidget(cmdSendFile, 2, 0, 1, 2, Qt::AlignLeft);
+
+    auto* banner = new QHBoxLayout;
+    banner->addWidget(Label2);
+    banner->addStretch();
+    banner->addWidget(Label1, 0, Qt::AlignBottom);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(btnHelp);
+    buttons->addStretch();
+    buttons->addWidget(btnExit);
+    buttons->addWidget(btnStartKelvo);
+
+    auto* layout = new QVBoxLayout;
+    layout->addLayout(banner);
+    layout->addWidget(Picture1);
+    layout->addWidget(Picture2);
+    layout->addWidget(cbxLoggcom);
+    layout->addWidget(cbxDontShow);
+    layout->addWidget(Picture3);
+    layout->addLayout(buttons);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+    return layout;
+}
+
+void frmComSet::setPortChoices(const QStringList& names, const QStringList& descriptions) {
+    const QString typed = txbComPort->currentText();
+    txbComPort->clear();
+    for (qsizetype i = 0; i < names.size(); ++i) {
+        txbComPort->addItem(names[i]);
+        if (i < descriptions.size())
+            txbComPort->setItemData(static_cast<int>(i), descriptions[i], Qt::ToolTipRole);
+    }
+    txbComPort->setCurrentText(typed);
+}
+
+QString frmComSet::comPortText() const {
+    return txbComPort->currentText();
+}
+
+int frmComSet::startMode() const {
+    for (int i = 0; i < 3; ++i) {
+        if (optStartMode[i]->isChecked()) return i;
+    }
+    return 0;
+}
+
+void frmComSet::Form_Load() {
+    Label1->setText(QStringLiteral("Kelvo 3.0%1").arg(kRevision));
+    QSettings store("Kelvo", "Kelvo");
+    store.beginGroup("Start");
+    txbComPort->setCurrentText(store.value("ComPort", "1").toString());
+
+    // Every option is set or cleared as stored; the group would not let one be cleared.
+    for (auto* option : optStartMode) option->setAutoExclusive(false);
+    for (int i = 0; i < 3; ++i) {
+        optStartMode[i]->setChecked(store.value(QStringLiteral("StartMode%1").arg(i)).toString() ==
+                                    "True");
+    }
+    for (auto* option : optStartMode) option->setAutoExclusive(true);
+
+    QString id = store.value("ID").toString();
+    int pos = 0;
+    // An ID stored by hand outside 0..29 would address a sensor that cannot exist.
+    if (txbID->validator()->validate(id, pos) != QValidator::Acceptable) id.clear();
+    txbID->setText(id);
+    cbxDontShow->setChecked(store.value("Dont").toString() == "1");
+
+    // Simulated mode is stored but never offered first; with nothing stored the dialog
+    // starts with the single sensor, so exactly one option is always selected.
+    if (optStartMode[2]->isChecked() || startMode() == 0) optStartMode[0]->setChecked(true);
+    optStartMode_Click();
+}
+
+void frmComSet::storePreferences() {
+    QSettings store("Kelvo", "Kelvo");
+    store.beginGroup("Start");
+    store.setValue("ComPort", comPortText());
+    for (int i = 0; i < 3; ++i)
+        store.setValue(QStringLiteral("StartMode%1").arg(i),
+                       boolText(optStartMode[i]->isChecked()));
+    store.setValue("ID", txbID->text());
+    store.setValue("Dont", cbxDontShow->isChecked() ? "1" : "0");
+}
+
+void frmComSet::optStartMode_Click() {
+    const bool network = optStartMode[1]->isChecked();
+    lblID->setVisible(network);
+    txbID->setVisible(network);
+}
+
+void frmComSet::cbxLoggcom_MouseUp() {
+    // Unticking leaves logging on until the program ends.
+    if (cbxLoggcom->isChecked()) ctx_.ComLogEnabled = true;
+}
+
+void frmComSet::btnHelp_Click() {
+    host_.openDocument(QString::fromStdString(ctx_.AppDir) + "helpComSet.html");
+}
+
+void frmComSet::Command5_Click() {
+    if (auto chosen = ctx_.prompt.openFile("(*.Set)|*.Set")) {
+        cd1FileName_ = QString::fromStdString(*chosen);
+        txbFileName->setText(cd1FileName_);
+    }
+}
+
+void frmComSet::cmdSendFile_Click() {
+    ctx_.ErrorText.clear();  // a stale text would make the transfers give up at once
+    if (txbFileName->text().trimmed().isEmpty()) {
+        ctx_.ErrorText = "Please enter file name in the textbox.";
+    } else {
+        host_.ShowProgress("Loading settings", false, this);
+        // The file sent is the one chosen with "..."; a typed path alone sends nothing.
+        if (!cd1FileName_.isEmpty()) {
+#ifdef KELVO_HAVE_SEND_FILE
+            SendSettingsFile(ctx_, cd1FileName_.toStdString(), [this](const auto& caption) {
+                host_.ShowProgress(QString::fromStdString(std::string(caption)), false, this);
+            });
+#else
+            if (ctx_.ErrorText.empty()) ctx_.ErrorText = "Sending settings files is not built yet";
+#endif
+        }
+    }
+    if (!ctx_.ErrorText.empty() && ctx_.ErrorText != "Avbryt") ctx_.prompt.message(ctx_.ErrorText);
+    ctx_.ErrorText.clear();
+    host_.ShowProgress(QString(), false, this);
+}
+
+void frmComSet::btnStartKelvo_Click() {
+    storePreferences();
+    hide();
+    emit startRequested();
+}
+
+void frmComSet::btnExit_Click() {
+    storePreferences();
+    hide();
+    emit exitRequested();
+}
+
+void frmComSet::closeEvent(QCloseEvent* event) {
+    storePreferences();
+    event->accept();
+    emit exitRequested();
+}
+
+// Escape would only hide the dialog and leave the program without a window.
+void frmComSet::reject() {}
+
+}  // namespace kelvo

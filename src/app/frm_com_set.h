@@ -1,0 +1,106 @@
+#pragma once
+// The communication setup dialog: which port, how the sensor is addressed (or simulated),
+// logging, whether to skip the dialog next time, and sending a settings file straight
+// into a sensor. Its choices are kept in the per-user store, application "Kelvo",
+// section "Start".
+
+#include <QCheckBox>
+#include <QDialog>
+#include <QString>
+#include <array>
+
+class QComboBox;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+
+namespace kelvo {
+
+struct Context;
+class WindowHost;
+
+// Ticked by a mouse click only: the space bar toggles the box but does not switch logging
+// on, so releasing the mouse button is the one moment that counts.
+class MouseUpCheckBox : public QCheckBox {
+    Q_OBJECT
+
+public:
+    using QCheckBox::QCheckBox;
+
+signals:
+    void mouseReleased();
+
+protected:
+    void mouseReleaseEvent(QMouseEvent* event) override;
+};
+
+class frmComSet : public QDialog {
+    Q_OBJECT
+
+public:
+    static constexpr int kRevision = 9;
+
+    frmComSet(Context& ctx, WindowHost& host, QWidget* parent = nullptr);
+
+    // Offers these names (found ports, virtual sensors) in the port field's pick list,
+    // each with what it is as its tool tip.
+    void setPortChoices(const QStringList& names, const QStringList& descriptions = {});
+    // Writes all six keys from the controls.
+    void storePreferences();
+    // The path of the settings file last chosen with "...", empty when none was chosen.
+    QString CD1FileName() const { return cd1FileName_; }
+
+    // The system's view of the controls.
+    QString comPortText() const;
+    int startMode() const;  // 0 single, 1 network, 2 simulated
+
+    QLabel* Label1 = nullptr;
+    QLabel* Label2 = nullptr;
+    QLabel* Label3 = nullptr;
+    QLabel* Label4 = nullptr;
+    QComboBox* txbComPort = nullptr;
+    std::array<QRadioButton*, 3> optStartMode{};
+    QLabel* lblID = nullptr;
+    QLineEdit* txbID = nullptr;
+    MouseUpCheckBox* cbxLoggcom = nullptr;
+    QCheckBox* cbxDontShow = nullptr;
+    QLineEdit* txbFileName = nullptr;
+    QPushButton* Command5 = nullptr;
+    QPushButton* cmdSendFile = nullptr;
+    QPushButton* btnHelp = nullptr;
+    QPushButton* btnExit = nullptr;
+    QPushButton* btnStartKelvo = nullptr;
+    QFrame* Picture1 = nullptr;
+    QFrame* Picture2 = nullptr;
+    QFrame* Picture3 = nullptr;
+
+signals:
+    // "Start Kelvo": the preferences are stored and the dialog is hidden.
+    void startRequested();
+    // "Exit" or the close box: the preferences are stored; the program is to end.
+    void exitRequested();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void reject() override;
+
+private:
+    void buildControls();
+    QLayout* buildLayout();
+    void Form_Load();
+    void optStartMode_Click();
+    void cbxLoggcom_MouseUp();
+    void btnHelp_Click();
+    void Command5_Click();
+    void cmdSendFile_Click();
+    void btnStartKelvo_Click();
+    void btnExit_Click();
+
+    Context& ctx_;
+    WindowHost& host_;
+    QString cd1FileName_;
+};
+
+}  // namespace kelvo

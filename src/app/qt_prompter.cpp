@@ -1,0 +1,62 @@
+#include "app/qt_prompter.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QMessageBox>
+#include <QStringList>
+
+namespace kelvo {
+
+QString qtFileFilter(const std::string& filter) {
+    const QStringList parts = QString::fromStdString(filter).split(u'|');
+    QStringList entries;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        QStringList patterns;
+        for (const QString& pattern : parts[i + 1].split(u';', Qt::SkipEmptyParts)) {
+            for (const QString& variant : {pattern, pattern.toLower(), pattern.toUpper()}) {
+                if (!patterns.contains(variant)) patterns << variant;
+            }
+        }
+        entries << QStringLiteral("%1 (%2)").arg(parts[i].trimmed(), patterns.join(u' '));
+    }
+    if (entries.isEmpty() && !filter.empty()) entries << QString::fromStdString(filter);
+    return entries.join(QStringLiteral(";;"));
+}
+
+QWidget* QtPrompter::parentWindow() {
+    QWidget* active = QApplication::activeWindow();
+    return active && active->isVisible() ? active : nullptr;
+}
+
+void QtPrompter::message(const std::string& text, Icon icon) {
+    QMessageBox box(icon == Icon::Critical ? QMessageBox::Critical : QMessageBox::NoIcon,
+                    QApplication::applicationName(), QString::fromStdString(text), QMessageBox::Ok,
+                    parentWindow());
+    box.exec();
+}
+
+std::string QtPrompter::input(const std::string& prompt) {
+    bool ok = false;
+    const QString answer =
+        QInputDialog::getText(parentWindow(), QApplication::applicationName(),
+                              QString::fromStdString(prompt), QLineEdit::Normal, QString(), &ok);
+    return ok ? answer.toStdString() : std::string();
+}
+
+std::optional<std::string> QtPrompter::openFile(const std::string& filter) {
+    const QString path = QFileDialog::getOpenFileName(
+        parentWindow(), QApplication::applicationName(), QDir::currentPath(), qtFileFilter(filter));
+    if (path.isEmpty()) return std::nullopt;
+    return QDir::toNativeSeparators(path).toStdString();
+}
+
+std::optional<std::string> QtPrompter::saveFile(const std::string& filter) {
+    const QString path = QFileDialog::getSaveFileName(
+        parentWindow(), QApplication::applicationName(), QDir::currentPath(), qtFileFilter(filter));
+    if (path.isEmpty()) return std::nullopt;
+    return QDir::toNativeSeparators(path).toStdString();
+}
+
+}  // namespace kelvo

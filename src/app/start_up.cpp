@@ -1,0 +1,337 @@
+#include "app/start_up.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QDir>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QSettings>
+#include <QUrl>
+
+#include "app/frm_com_set.h"
+#include "app/frm_msg.h"
+#include "app/frm_sim.h"
+#include "app/frm_span_cal_note.h"
+#include "common/context.h"
+#include "files/definition_file.h"
+#include "files/settings_file.h"
+#include "link/sensor_link.h"
+#include "link/sensor_mem_read.h"
+#include "model/identification.h"
+#include "windows/sensor_window.h"
+
+namespace kelvo {
+
+namespace {
+// How long the line must stay silent before we believe no central unit is polling it.
+constexpr float kPortCheckSeconds = 2;
+constexpr int kRamAllList = 8;  // RAM 0..255
+constexpr int kEepromSettingsList = 30;
+const char kUnknownSensor[] = "Unknown sensor type, can't connect to sensor.";
+const char kLastChoice[] = "Last";
+const char kLastSetName[] = "last.set";
+
+// The platform-7 EEPROM ranges its window needs before it can be chosen: {address, count}.
+constexpr std::pair<int, int> kPlatform7Reads[] = {
+    {16, 1}, {834, 24}, {998, 3}, {925, 8}, {393, 4}};
+
+// Leading digits of a text as a number; 0 when there are none.
+int leadingNumber(const QString& text) {
+    const QString trimmed = text.trimmed();
+    qsizetype digits = 0;
+    while (digits < trimmed.size() && trimmed[digits].isDigit() && digits < 9) ++digits;
+    return digits ? trimmed.left(digits).toInt() : 0;
+}
+}  // namespace
+
+StartUp::StartUp(Context& ctx, WindowFactory factory, QObject* parent)
+    : QObject(parent),
+      ctx_(ctx),
+      factory_(std::move(factory)),
+      endProgram_([] { QCoreApplication::quit(); }),
+      documentOpener_(
+          [](const QString& path) { QDesktopServices::openUrl(QUrl::fromLocalFile(path)); }) {}
+
+StartUp::~StartUp() = default;
+
+frmComSet& StartUp::comSet() {
+    if (!comSet_) {
+        comSet_ = std::make_unique<frmComSet>(ctx_, *this);
+        if (!portChoices_.isEmpty()) comSet_->setPortChoices(portChoices_, portDescriptions_);
+        connect(comSet_.get(), &frmComSet::startRequested, this, &StartUp::startSensor);
+        connect(comSet_.get(), &frmComSet::exitRequested, this, [this] { endProgram_(); });
+    }
+    return *comSet_;
+}
+
+frmMsg& StartUp::progress() {
+    if (!progress_) progress_ = std::make_unique<frmMsg>(ctx_);
+    return *progress_;
+}
+
+frmSim& StartUp::sim() {
+    if (!sim_) {
+        sim_ = std::make_unique<frmSim>(ctx_);
+        connect(sim_.get(), &frmSim::chosen, this, &StartUp::continueSimulated);
+    }
+    return *sim_;
+}
+
+frmSpanCalNote& StartUp::spanCalNote() {
+    if (!spanCalNote_) spanCalNote_ = std::make_unique<frmSpanCalNote>(ctx_);
+    return *spanCalNote_;
+}
+
+void StartUp::setPortChoices(const QStringList& names, const QStringList& descriptions) {
+    portChoices_ = names;
+    portDescriptions_ = descriptions;
+    if (comSet_) comSet_->setPortChoices(names, descriptions);
+}
+
+QString StartUp::appFile(const QString& name) const {
+    return QString::fromStdString(ctx_.AppDir) + name;
+}
+
+QString StartUp::executableName() const {
+    return QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName();
+}
+
+void StartUp::Main() {
+    QString dir = QDir::toNativeSeparators(QDir::currentPath());
+    if (!dir.endsWith(QDir::separator())) dir += QDir::separator();
+    ctx_.AppDir = dir.toStdString();
+    if (SensorWindows.empty() && factory_) SensorWindows = factory_(ctx_, *this);
+    SensorLinkInit(ctx_, static_cast<uint8_t>(kSingleSensorAddress));
+
+    frmComSet& setup = comSet();
+    // Until the first start the link uses the stored port, so that "Send file to sensor"
+    // reaches the sensor the user used last time.
+    if (!portApplied_) {
+        ctx_.port.setPortName(setup.comPortText().trimmed().toStdString());
+        portApplied_ = true;
+    }
+    if (setup.cbxDontShow->isChecked()) {
+        startSensor();
+    } else {
+        showSetup();
+    }
+}
+
+void StartUp::showSetup() {
+    ctx_.ErrorText.clear();
+    ShowProgress(QString());
+    frmComSet& setup = comSet();
+    setup.show();
+    setup.raise();
+    setup.activateWindow();
+    emit setupShown();
+}
+
+void StartUp::startSensor() {
+    ctx_.ErrorText.clear();
+    frmComSet& setup = comSet();
+    ctx_.port.setPortName(setup.comPortText().trimmed().toStdString());
+    portApplied_ = true;
+
+    if (setup.startMode() == 2) {
+        fillSimulationList();
+        sim().show();  // modal; continueSimulated follows the user's answer
+        sim().raise();
+        sim().activateWindow();
+        return;
+    }
+    if (!detectRealSensor() || !chooseAndOpenWindow(false)) errorCheck();
+}
+
+void StartUp::continueSimulated() {
+    if (ctx_.ErrorText == "Avbryt") {
+        errorCheck();
+        return;
+    }
+    ShowProgress("Please wait", true, nullptr, false, true, true);
+    const QString path = simulationFile(sim().cmbTypeOfS->currentText());
+    int blockType = 0;
+    if (!ReadSetBlock(ctx_, path.toStdString(), blockType, true, true) ||
+        !chooseAndOpenWindow(true)) {
+        errorCheck();
+    }
+}
+
+bool StartUp::detectRealSensor() {
+    frmComSet& setup = comSet();
+    if (setup.startMode() == 0) ctx_.SensorAddress = kSingleSensorAddress;
+    if (setup.startMode() == 1)
+        ctx_.SensorAddress = static_cast<float>(leadingNumber(setup.txbID->text()));
+
+    ShowProgress("Please wait", true, &setup, false, true, true);
+    if (!CheckPortFree(ctx_, kPortCheckSeconds)) return false;
+    return SensorMemRead(ctx_, 0, kRamIdByte, 1, false, false);
+}
+
+bool StartUp::chooseAndOpenWindow(bool simulated) {
+    SensorWindow* window = chooseWindow(simulated);
+    return window && openWindow(*window, simulated);
+}
+
+SensorWindow* StartUp::chooseWindow(bool simulated) {
+    auto reading = [&](auto read) {
+        if (simulated) return true;
+        ShowProgress("Reading sensor");
+        return read();
+    };
+    auto window = [&](WindowIndex index) -> SensorWindow* {
+        return index < static_cast<int>(SensorWindows.size()) ? SensorWindows[index].get()
+                                                              : nullptr;
+    };
+
+    const uint8_t platform = GetPlatform(ctx_);
+    int chosen = -1;
+    switch (platform) {
+        case 5: {
+            if (!LoadDefinition(ctx_)) return nullptr;
+            if (!reading([&] { return SensorMemRead(ctx_, kRamAllList, 0, 0, false, false); }))
+                return nullptr;
+            const float version = GetVersion(ctx_);
+            if (version == 0) chosen = kFrm5;
+            if (version == 1 || version == 2 || version == 3) chosen = kFrm5Chart;
+            break;
+        }
+        case 6:
+        case 61: {
+            if (!reading(
+                    [&] { return SensorMemRead(ctx_, kEepromSettingsList, 0, 0, true, false); }))
+                return nullptr;
+            const float version = GetVersion(ctx_);
+            const float highest = platform == 6 ? 5 : 1;
+            if (version >= 0 && version <= highest && version == static_cast<int>(version))
+                chosen = platform == 6 ? kFrm6 : kFrm61;
+            break;
+        }
+        case 7: {
+            for (auto [address, count] : kPlatform7Reads) {
+                if (!reading([&] {
+                        return SensorMemRead(ctx_, 0, static_cast<float>(address),
+                                             static_cast<uint8_t>(count), true, false);
+                    })) {
+                    return nullptr;
+                }
+            }
+            const float version = GetVersion(ctx_);
+            if (version == 1 || version == 2) chosen = kFrm61;
+            break;
+        }
+        default:
+            break;
+    }
+    SensorWindow* result = chosen >= 0 ? window(static_cast<WindowIndex>(chosen)) : nullptr;
+    if (!result) ctx_.ErrorText = kUnknownSensor;
+    return result;
+}
+
+bool StartUp::openWindow(SensorWindow& window, bool simulated) {
+    CurrentWindow = &window;
+    const QString name = executableName();
+    window.setWindowTitle(name);
+    if (!window.FormUpdateInit() || !window.FormUpdate()) return false;
+
+    window.SimMode(simulated);
+    const bool live = !simulated;
+    if (window.cbxSimulated) window.cbxSimulated->setVisible(live);
+    if (window.mReadfromsensor) window.mReadfromsensor->setEnabled(live);
+    if (window.mSendtosensor) window.mSendtosensor->setEnabled(live);
+    window.setWindowTitle(simulated ? name + " Simulated mode" : name);
+    if (window.mCalibrate) window.mCalibrate->setEnabled(live);
+    if (window.btnReadFromSensor) window.btnReadFromSensor->setEnabled(live);
+    if (window.btnSendToSensor) window.btnSendToSensor->setEnabled(live);
+    if (window.mComSet) window.mComSet->setChecked(!dontShowSetupDialog());
+
+    ShowProgress(QString());
+    window.show();
+    window.raise();
+    window.activateWindow();
+    emit windowShown(&window);
+    return true;
+}
+
+void StartUp::errorCheck() {
+    // A progress dialog left open by the failed step would sit over the setup dialog.
+    ShowProgress(QString());
+    if (!ctx_.ErrorText.empty() && ctx_.ErrorText != "Avbryt") ctx_.prompt.message(ctx_.ErrorText);
+    showSetup();
+}
+
+void StartUp::fillSimulationList() {
+    QComboBox& list = *sim().cmbTypeOfS;
+    if (list.count() > 0) return;  // built once per process
+    const QStringList files = QDir(QString::fromStdString(ctx_.AppDir))
+                                  .entryList(QDir::Files, QDir::Name | QDir::IgnoreCase);
+    for (const QString& file : files) {
+        if (file.size() > 4 && file.right(4).toLower() == ".sim")
+            list.addItem(file.chopped(4), file);
+    }
+    list.addItem(kLastChoice);
+    list.setCurrentText(kLastChoice);
+}
+
+QString StartUp::simulationFile(const QString& choice) const {
+    const QDir dir(QString::fromStdString(ctx_.AppDir));
+    if (choice == kLastChoice) {
+        // "Last.set" and "last.set" are one file to the user; the one we write wins.
+        if (dir.exists(kLastSetName)) return appFile(kLastSetName);
+        for (const QString& file : dir.entryList(QDir::Files)) {
+            if (file.compare(kLastSetName, Qt::CaseInsensitive) == 0) return appFile(file);
+        }
+        return appFile(kLastSetName);
+    }
+    const int index = sim_ ? sim_->cmbTypeOfS->findText(choice) : -1;
+    const QString file = index >= 0 ? sim_->cmbTypeOfS->itemData(index).toString() : QString();
+    return appFile(file.isEmpty() ? choice + ".sim" : file);
+}
+
+void StartUp::RestartOrEnd() {
+    for (auto& window : SensorWindows) {
+        if (!window || !window->isVisible()) continue;
+        window->FormRead();
+        // Written beside and renamed into place, so a failed write keeps the previous one.
+        SaveSettings(ctx_, 0, appFile(kLastSetName).toStdString(), 1, true);
+        window->hide();
+    }
+    if (ctx_.port.isOpen()) ctx_.port.close();
+    if (dontShowSetupDialog()) {
+        endProgram_();
+    } else {
+        Main();
+    }
+}
+
+bool StartUp::dontShowSetupDialog() const {
+    return comSet_ ? comSet_->cbxDontShow->isChecked()
+                   : QSettings("Kelvo", "Kelvo").value("Start/Dont").toString() == "1";
+}
+
+void StartUp::setDontShowSetupDialog(bool dontShow) {
+    comSet().cbxDontShow->setChecked(dontShow);
+    QSettings store("Kelvo", "Kelvo");
+    store.setValue("Start/Dont", dontShow ? "1" : "0");
+}
+
+void StartUp::ShowProgress(const QString& caption, bool HideBar, QWidget* owner, bool HideLine1,
+                           bool HideLine2, bool HideLine3) {
+    if (caption.isEmpty() && !progress_) return;  // nothing to close
+    progress().ShowProgress(caption, HideBar, owner, HideLine1, HideLine2, HideLine3);
+}
+
+bool StartUp::showSpanCalNote() {
+    return spanCalNote().ask();
+}
+
+void StartUp::openDocument(const QString& path) {
+    if (documentOpener_) documentOpener_(path);
+}
+
+}  // namespace kelvo

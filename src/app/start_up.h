@@ -1,0 +1,101 @@
+#pragma once
+// Start-up: the setup dialog, sensor detection, the choice of sensor window, and the way
+// back to the setup dialog when a window is left. The sensor window is the whole user
+// interface once it is shown; start-up waits for the user through signals, never by
+// spinning.
+
+#include <QObject>
+#include <QPointer>
+#include <QStringList>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "windows/window_host.h"
+
+namespace kelvo {
+
+struct Context;
+class SensorWindow;
+class frmComSet;
+class frmMsg;
+class frmSim;
+class frmSpanCalNote;
+
+class StartUp : public QObject, public WindowHost {
+    Q_OBJECT
+
+public:
+    // Makes the four sensor windows, in the order frm5, frm5Chart, frm6, frm61.
+    using WindowFactory =
+        std::function<std::vector<std::unique_ptr<SensorWindow>>(Context&, WindowHost&)>;
+    enum WindowIndex { kFrm5 = 0, kFrm5Chart = 1, kFrm6 = 2, kFrm61 = 3 };
+
+    StartUp(Context& ctx, WindowFactory factory, QObject* parent = nullptr);
+    ~StartUp() override;
+
+    // Runs start-up: shows the setup dialog (unless the user chose to skip it) and returns;
+    // the rest follows the user's choices until a sensor window is shown.
+    void Main();
+
+    // WindowHost
+    void RestartOrEnd() override;
+    bool dontShowSetupDialog() const override;
+    void setDontShowSetupDialog(bool dontShow) override;
+    void ShowProgress(const QString& caption, bool HideBar = false, QWidget* owner = nullptr,
+                      bool HideLine1 = false, bool HideLine2 = true,
+                      bool HideLine3 = true) override;
+    bool showSpanCalNote() override;
+    void openDocument(const QString& path) override;
+
+    // What ending the program means (the application's quit by default).
+    void setEndProgram(std::function<void()> endProgram) { endProgram_ = std::move(endProgram); }
+    // How documents are opened (the desktop's default application by default).
+    void setDocumentOpener(std::function<void(const QString&)> opener) {
+        documentOpener_ = std::move(opener);
+    }
+    // Names offered in the setup dialog's port pick list, with what each is.
+    void setPortChoices(const QStringList& names, const QStringList& descriptions = {});
+
+    std::vector<std::unique_ptr<SensorWindow>> SensorWindows;
+    SensorWindow* CurrentWindow = nullptr;
+
+    frmComSet& comSet();
+    frmMsg& progress();
+    frmSim& sim();
+    frmSpanCalNote& spanCalNote();
+
+signals:
+    // A sensor window has been filled and shown.
+    void windowShown(kelvo::SensorWindow* window);
+    // The setup dialog is shown and waits for the user.
+    void setupShown();
+
+private:
+    void showSetup();
+    void startSensor();
+    void continueSimulated();
+    bool detectRealSensor();
+    bool chooseAndOpenWindow(bool simulated);
+    SensorWindow* chooseWindow(bool simulated);
+    bool openWindow(SensorWindow& window, bool simulated);
+    void errorCheck();
+    void fillSimulationList();
+    QString simulationFile(const QString& choice) const;
+    QString appFile(const QString& name) const;
+    QString executableName() const;
+
+    Context& ctx_;
+    WindowFactory factory_;
+    std::function<void()> endProgram_;
+    std::function<void(const QString&)> documentOpener_;
+    QStringList portChoices_;
+    QStringList portDescriptions_;
+    std::unique_ptr<frmComSet> comSet_;
+    std::unique_ptr<frmMsg> progress_;
+    std::unique_ptr<frmSim> sim_;
+    std::unique_ptr<frmSpanCalNote> spanCalNote_;
+    bool portApplied_ = false;
+};
+
+}  // namespace kelvo

@@ -1,0 +1,56 @@
+#include "cli/cli_session.h"
+
+#include <filesystem>
+#include <iostream>
+
+#include "qt/qt_clock.h"
+#include "qt/qt_event_pump.h"
+#include "qt/selectable_port.h"
+
+namespace kelvo::cli {
+namespace {
+
+// Nobody sits at a kelvo-cli to answer a dialog: messages go to stderr, and every
+// question is answered with a cancel.
+class StderrPrompter : public Prompter {
+public:
+    void message(const std::string& text, Icon) override { std::cerr << text << "\n"; }
+    std::string input(const std::string&) override { return {}; }
+    std::optional<std::string> openFile(const std::string&) override { return std::nullopt; }
+    std::optional<std::string> saveFile(const std::string&) override { return std::nullopt; }
+};
+
+}  // namespace
+
+struct Session::Parts {
+    qt::QtClock clock;
+    qt::SelectablePort port{clock};
+    qt::QtEventPump pump{clock, &port};
+    StderrPrompter prompter;
+    Context ctx{port, clock, pump, prompter};
+};
+
+Session::Session(const GlobalOptions& options) : parts_(std::make_unique<Parts>()) {
+    Context& c = parts_->ctx;
+    parts_->port.setPortName(options.port);
+    c.SensorAddress = options.id < 0 ? kSingleSensorAddress : static_cast<float>(options.id);
+    c.ComLogEnabled = options.log;
+    std::error_code error;
+    c.AppDir = std::filesystem::current_path(error).string();
+}
+
+Session::~Session() {
+    parts_->port.close();
+}
+
+Context& Session::ctx() {
+    return parts_->ctx;
+}
+
+int Session::fail(const std::string& fallback) {
+    const std::string& text = parts_->ctx.ErrorText;
+    std::cerr << (text.empty() ? fallback : text) << "\n";
+    return kExitFailed;
+}
+
+}  // namespace kelvo::cli

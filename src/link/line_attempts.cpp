@@ -1,0 +1,136 @@
+#include "link/line_attempts.h"
+
+#include <cmath>
+
+#include "common/context.h"
+#include "common/values.h"
+#include "link/com_log.h"
+#include "link/link_frames.h"
+#include "model/identification.h"
+
+namespace kelvo::link {
+namespace {
+
+// A read reply is at most 8 bytes (about 9 ms at 9600 baud); the rest is the sensor's
+// own turnaround, which is slow on a loaded network.
+constexpr Ms kReadReplyWait{200};
+// A write is acknowledged only after the sensor has programmed the bytes.
+constexpr Ms kWriteReplyWait{1000};
+// Saving a whole memory (RAM to EEPROM or back) takes the sensor seconds.
+constexpr Ms kCommandReplyWait{3000};
+// The sensor answers the request-to-send within a few character times.
+constexpr Ms kAnswerTime{100};
+// Commands are retried often; a short answer time keeps a dead line from blocking long.
+constexpr Ms kCommandAnswerTime{20};
+// A short quiet gap before each attempt so that stray replies to the last one are over.
+constexpr Ms kAttemptPause{5};
+constexpr Ms kNoPause{0};
+
+// A modem-style adapter that fell out of data mode comes back on DTR and "ATO".
+const Bytes kBackOnline{'A', 'T', 'O'};
+
+bool wakeLine(Context& ctx) {
+    ctx.port.setDtr(true);
+    ctx.port.setDtr(false);
+    return sendEachByte(ctx, kBackOnline);
+}
+
+bool reopen(Context& ctx) {
+    ctx.port.close();
+    return ctx.port.open();
+}
+
+enum class Handshake { Clear, NoClear, PortError };
+
+Handshake handshake(Context& ctx, const AttemptPolicy& policy, ComLog* log, Stopwatch& since) {
+    ctx.port.readAll();
+    const auto rts = static_cast<uint8_t>(kRequestToSendBase + ToInteger(ctx.SensorAddress));
+    if (!ctx.port.write({rts})) return Handshake::PortError;
+    if (log) log->requestToSend(rts);
+    Stopwatch answer(ctx.clock);
+    if (!waitForBytes(ctx, 1, answer, policy.answerTime)) {
+        if (log) log->noClearToSend();
+        return Handshake::NoClear;
+    }
+    const Bytes reply = ctx.port.readAll();
+    since = Stopwatch(ctx.clock);
+    if (reply.empty()) return Handshake::NoClear;
+    if (log) log->clearToSend(reply.front());
+    return reply.front() == kClearToSend ? Handshake::Clear : Handshake::NoClear;
+}
+
+}  // namespace
+
+AttemptPolicy readPolicy(uint8_t maxTries) {
+    return {kAttemptPause, kAnswerTime, kReadReplyWait, maxTries, 15, 10, true, false};
+}
+const AttemptPolicy kWritePolicy{kAttemptPause, kAnswerTime, kWriteReplyWait, 10, 5, -1,
+                                 false,         true};
+const AttemptPolicy kCommandPolicy{
+    kNoPause, kCommandAnswerTime, kCommandReplyWait, 100, 50, -1, true, false};
+
+bool runAttempts(Context& ctx, const AttemptPolicy& policy, ComLog* log, const Exchange& exchange) {
+    for (int counter = 0;;) {
+        if (policy.pauseBeforeAttempt > kNoPause) waitFor(ctx, policy.pauseBeforeAttempt);
+        if (counter == policy.wakeLineAt && !wakeLine(ctx)) return false;
+        if (policy.stopOnErrorText && !ctx.ErrorText.empty()) return false;
+        if (counter >= policy.giveUpAt) return false;
+        if (counter == policy.reopenAt && !reopen(ctx)) return false;
+        ++counter;
+        if (log) log->newAttempt();
+        Stopwatch sinceClear(ctx.clock);
+        const Handshake line = handshake(ctx, policy, log, sinceClear);
+        if (line == Handshake::PortError) return false;
+        if (line == Handshake::NoClear) continue;
+        if (!policy.discardBeforeSettle) waitOut(ctx, sinceClear, kFrameSettle);
+        ctx.port.readAll();
+        switch (exchange(sinceClear)) {
+            case Outcome::Done:
+                return true;
+            case Outcome::Fail:
+                return false;
+            case Outcome::Retry:
+                break;
+        }
+    }
+}
+
+bool checkSensorAddress(Context& ctx) {
+    const float address = ctx.SensorAddress;
+    if (address >= 0 && address <= kHighestSensorAddress && std::floor(address) == address)
+        return true;
+    if (ctx.ErrorText.empty())
+        ctx.ErrorText = "Sensor address " + NumberText(address) + " is out of range (0 to " +
+                        std::to_string(kHighestSensorAddress) + ")";
+    return false;
+}
+
+namespace {
+template <typename Identify>
+uint8_t keepingMask(Context& ctx, Identify identify) {
+    if (ctx.RamRead[kRamIdByte]) return identify(ctx);
+    const auto mask = ctx.AddressMask;
+    const uint8_t result = identify(ctx);
+    ctx.AddressMask = mask;
+    return result;
+}
+}  // namespace
+
+uint8_t platformKeepingMask(Context& ctx) {
+    return keepingMask(ctx, GetPlatform);
+}
+uint8_t protocolKeepingMask(Context& ctx) {
+    return keepingMask(ctx, GetProtocol);
+}
+
+bool ensureOpen(Context& ctx) {
+    return ctx.port.isOpen() || ctx.port.open();
+}
+
+bool sendEachByte(Context& ctx, const Bytes& bytes) {
+    for (uint8_t byte : bytes)
+        if (!ctx.port.write({byte})) return false;
+    return true;
+}
+
+}  // namespace kelvo::link

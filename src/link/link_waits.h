@@ -1,0 +1,39 @@
+#pragma once
+// Waiting on the line without spinning: every wait yields to the user interface through
+// the event pump and is measured on the monotonic tick.
+
+#include <chrono>
+#include <cstdint>
+
+namespace kelvo {
+struct Context;
+class Clock;
+}  // namespace kelvo
+
+namespace kelvo::link {
+
+using Ms = std::chrono::milliseconds;
+
+// Time elapsed on the tick, counting only forward steps: a tick that jumps back or wraps
+// neither stretches a wait without end nor makes it negative.
+class Stopwatch {
+public:
+    explicit Stopwatch(const Clock& clock);
+    int64_t elapsedMs();
+    int64_t remainingMs(Ms wait) { return wait.count() - elapsedMs(); }
+
+private:
+    const Clock* clock_;
+    int64_t last_;
+    int64_t elapsed_ = 0;
+};
+
+// Waits until `wait` has passed on the stopwatch.
+void waitOut(Context& ctx, Stopwatch& since, Ms wait);
+void waitFor(Context& ctx, Ms wait);
+
+// Waits until at least `count` bytes are in the input buffer or `wait` has passed on
+// the stopwatch; true when they came.
+bool waitForBytes(Context& ctx, int count, Stopwatch& since, Ms wait);
+
+}  // namespace kelvo::link

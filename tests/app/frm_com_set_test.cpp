@@ -1,0 +1,202 @@
+#include "app/frm_com_set.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTest>
+
+#include "app/frm_msg.h"
+#include "app/shell_fixture.h"
+#include "common/context.h"
+
+namespace kelvo::test {
+namespace {
+
+using ComSetPreferences = ShellTest;
+
+TEST_F(ComSetPreferences, MissingKeysShowPortOneEmptyIdAndSingleSensor) {
+    frmComSet& dialog = shell().comSet();
+    EXPECT_EQ(dialog.comPortText(), "1");
+    EXPECT_EQ(dialog.txbID->text(), "");
+    EXPECT_TRUE(dialog.optStartMode[0]->isChecked());
+    EXPECT_FALSE(dialog.cbxDontShow->isChecked());
+    EXPECT_EQ(dialog.Label1->text(), "Kelvo 3.09");
+    EXPECT_EQ(dialog.windowTitle(), "Communication setup");
+}
+
+TEST_F(ComSetPreferences, StoredSimulatedModeLoadsAsSingleSensor) {
+    storePreference("StartMode0", "False");
+    storePreference("StartMode1", "False");
+    storePreference("StartMode2", "True");
+    frmComSet& dialog = shell().comSet();
+    EXPECT_TRUE(dialog.optStartMode[0]->isChecked());
+    EXPECT_FALSE(dialog.optStartMode[1]->isChecked());
+    EXPECT_FALSE(dialog.optStartMode[2]->isChecked());
+}
+
+TEST_F(ComSetPreferences, StoredValuesComeBackAndTheIdRowFollowsNetworkMode) {
+    storePreference("ComPort", "virtual:6v3");
+    storePreference("StartMode1", "True");
+    storePreference("ID", "12");
+    storePreference("Dont", "1");
+    frmComSet& dialog = shell().comSet();
+    EXPECT_EQ(dialog.comPortText(), "virtual:6v3");
+    EXPECT_TRUE(dialog.optStartMode[1]->isChecked());
+    EXPECT_EQ(dialog.txbID->text(), "12");
+    EXPECT_TRUE(dialog.cbxDontShow->isChecked());
+    EXPECT_FALSE(dialog.txbID->isHidden());
+    EXPECT_FALSE(dialog.lblID->isHidden());
+
+    dialog.optStartMode[0]->click();
+    EXPECT_TRUE(dialog.txbID->isHidden());
+    EXPECT_TRUE(dialog.lblID->isHidden());
+}
+
+TEST_F(ComSetPreferences, OnlyTheTextsTrueAndOneCount) {
+    storePreference("StartMode1", "true");
+    storePreference("Dont", "True");
+    frmComSet& dialog = shell().comSet();
+    EXPECT_TRUE(dialog.optStartMode[0]->isChecked());
+    EXPECT_FALSE(dialog.cbxDontShow->isChecked());
+}
+
+TEST_F(ComSetPreferences, StartStoresTheSixKeysAsTextAndHides) {
+    frmComSet dialog(tc.ctx, shell());
+    int starts = 0;
+    bool hiddenAtStart = false;
+    QObject::connect(&dialog, &frmComSet::startRequested, [&] {
+        ++starts;
+        hiddenAtStart = !dialog.isVisible();
+    });
+    dialog.show();
+    dialog.txbComPort->setCurrentText("/dev/ttyUSB0");
+    dialog.optStartMode[1]->click();
+    QTest::keyClicks(dialog.txbID, "7");
+    dialog.cbxDontShow->setChecked(true);
+    dialog.btnStartKelvo->click();
+
+    EXPECT_EQ(storedPreference("ComPort"), "/dev/ttyUSB0");
+    EXPECT_EQ(storedPreference("StartMode0"), "False");
+    EXPECT_EQ(storedPreference("StartMode1"), "True");
+    EXPECT_EQ(storedPreference("StartMode2"), "False");
+    EXPECT_EQ(storedPreference("ID"), "7");
+    EXPECT_EQ(storedPreference("Dont"), "1");
+    EXPECT_TRUE(hiddenAtStart);
+    EXPECT_EQ(starts, 1);
+    EXPECT_EQ(programEnds, 0);
+}
+
+TEST_F(ComSetPreferences, ExitAndCloseStoreAndEndTheProgram) {
+    frmComSet& dialog = shell().comSet();
+    dialog.show();
+    dialog.txbComPort->setCurrentText("3");
+    dialog.btnExit->click();
+    EXPECT_EQ(storedPreference("ComPort"), "3");
+    EXPECT_EQ(programEnds, 1);
+
+    dialog.show();
+    dialog.txbComPort->setCurrentText("4");
+    dialog.close();
+    EXPECT_EQ(storedPreference("ComPort"), "4");
+    EXPECT_EQ(programEnds, 2);
+}
+
+TEST_F(ComSetPreferences, NetworkIdTakesZeroToTwentyNineOnly) {
+    frmComSet& dialog = shell().comSet();
+    dialog.show();
+    dialog.optStartMode[1]->click();
+    QTest::keyClicks(dialog.txbID, "30");
+    EXPECT_EQ(dialog.txbID->text(), "3");
+    dialog.txbID->clear();
+    QTest::keyClicks(dialog.txbID, "29");
+    EXPECT_EQ(dialog.txbID->text(), "29");
+    dialog.txbID->clear();
+    QTest::keyClicks(dialog.txbID, "x-1");
+    EXPECT_EQ(dialog.txbID->text(), "1");
+}
+
+TEST_F(ComSetPreferences, AStoredIdNoSensorCanHaveIsNotOffered) {
+    storePreference("ID", "45");
+    EXPECT_EQ(shell().comSet().txbID->text(), "");
+}
+
+TEST_F(ComSetPreferences, PortPickListOffersTheVirtualSensorsAndKeepsTheTypedPort) {
+    storePreference("ComPort", "2");
+    shell().setPortChoices({"virtual:5", "virtual:6", "/dev/ttyS0"});
+    frmComSet& dialog = shell().comSet();
+    EXPECT_EQ(dialog.comPortText(), "2");
+    EXPECT_GE(dialog.txbComPort->findText("virtual:5"), 0);
+    EXPECT_GE(dialog.txbComPort->findText("/dev/ttyS0"), 0);
+}
+
+using ComSetLogging = ShellTest;
+
+TEST_F(ComSetLogging, KeyboardTickDoesNotSwitchLoggingOn) {
+    frmComSet& dialog = shell().comSet();
+    dialog.show();
+    dialog.cbxLoggcom->setFocus();
+    QTest::keyClick(dialog.cbxLoggcom, Qt::Key_Space);
+    EXPECT_TRUE(dialog.cbxLoggcom->isChecked());
+    EXPECT_FALSE(tc.ctx.ComLogEnabled);
+}
+
+TEST_F(ComSetLogging, MouseTickSwitchesItOnAndUntickingLeavesItOn) {
+    frmComSet& dialog = shell().comSet();
+    dialog.show();
+    QTest::mouseClick(dialog.cbxLoggcom, Qt::LeftButton);
+    EXPECT_TRUE(dialog.cbxLoggcom->isChecked());
+    EXPECT_TRUE(tc.ctx.ComLogEnabled);
+    QTest::mouseClick(dialog.cbxLoggcom, Qt::LeftButton);
+    EXPECT_FALSE(dialog.cbxLoggcom->isChecked());
+    EXPECT_TRUE(tc.ctx.ComLogEnabled);
+    EXPECT_EQ(storedPreference("Loggcom"), "<missing>");
+}
+
+using ComSetSendFile = ShellTest;
+
+TEST_F(ComSetSendFile, EmptyFileNameIsReported) {
+    frmComSet& dialog = shell().comSet();
+    dialog.txbFileName->setText("   ");
+    dialog.cmdSendFile->click();
+    EXPECT_EQ(tc.prompter.messages(),
+              std::vector<std::string>{"Please enter file name in the textbox."});
+    EXPECT_EQ(tc.ctx.ErrorText, "");
+    EXPECT_FALSE(shell().progress().isVisible());
+}
+
+TEST_F(ComSetSendFile, TypedPathWithoutChosenFileSendsNothingAndSaysNothing) {
+    frmComSet& dialog = shell().comSet();
+    dialog.show();
+    dialog.txbFileName->setText(workDir.filePath("typed.Set"));
+    dialog.cmdSendFile->click();
+    EXPECT_TRUE(tc.prompter.shown.empty());
+    EXPECT_FALSE(shell().progress().isVisible());
+    EXPECT_EQ(tc.silent.opens, 0);
+    EXPECT_TRUE(tc.silent.sent.empty());
+}
+
+TEST_F(ComSetSendFile, BrowseTakesTheChosenPathAndCancelChangesNothing) {
+    frmComSet& dialog = shell().comSet();
+    tc.prompter.fileAnswers = {std::string("/tmp/a.Set"), std::nullopt};
+    dialog.Command5->click();
+    EXPECT_EQ(dialog.txbFileName->text(), "/tmp/a.Set");
+    EXPECT_EQ(dialog.CD1FileName(), "/tmp/a.Set");
+    dialog.Command5->click();
+    EXPECT_EQ(dialog.txbFileName->text(), "/tmp/a.Set");
+    EXPECT_EQ(tc.prompter.prompts, (std::vector<std::string>{"(*.Set)|*.Set", "(*.Set)|*.Set"}));
+}
+
+using ComSetHelp = ShellTest;
+
+TEST_F(ComSetHelp, HelpOpensThePageInTheWorkingFolder) {
+    shell().Main();
+    shell().comSet().btnHelp->click();
+    ASSERT_EQ(opened.size(), 1);
+    EXPECT_EQ(QDir::cleanPath(opened[0]), QDir::cleanPath(workDir.filePath("helpComSet.html")));
+    EXPECT_FALSE(opened[0].contains("//"));
+}
+
+}  // namespace
+}  // namespace kelvo::test

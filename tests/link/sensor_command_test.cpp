@@ -1,0 +1,101 @@
+#include "link/sensor_command.h"
+
+#include <gtest/gtest.h>
+
+#include "link/scripted_line.h"
+
+namespace kelvo {
+namespace {
+
+using test::WiredContext;
+
+TEST(SensorCommandFrames, TwaResetOnProtocol2) {
+    WiredContext w;
+    w.identify(80);
+    ASSERT_TRUE(SensorCommand(w.ctx, kTwaReset, false));
+    EXPECT_EQ(w.line.writes, (std::vector<Bytes>{{254}, {185}, {1}, {186}}));
+    EXPECT_EQ(w.ctx.StatusText, "TWA reset");
+    EXPECT_FALSE(w.line.isOpen());
+}
+
+TEST(SensorCommandFrames, Platform6UnlockResetsTheTmoCounterFirstOnOnePort) {
+    WiredContext w;
+    w.identify(88);
+    ASSERT_TRUE(SensorCommand(w.ctx, kUnlockEeprom, true));
+    EXPECT_EQ(w.frames(), (std::vector<Bytes>{{65, 102, 1, 168}, {144, 0, 144}}));
+    EXPECT_EQ(w.line.opens, 1);
+    EXPECT_TRUE(w.line.isOpen());
+    EXPECT_FALSE(w.line.eepromLocked);
+}
+
+TEST(SensorCommandFrames, LockAnsweredWith134CountsAsLocked) {
+    WiredContext w;
+    w.identify(80);
+    w.line.ackStatus = 134;
+    w.line.eepromLocked = false;
+    EXPECT_TRUE(SensorCommand(w.ctx, kLockEeprom, false));
+    EXPECT_TRUE(w.line.eepromLocked);
+}
+
+TEST(SensorCommandFailures, Protocol1HasNoIdOrTwaFrameAndFailsAtOnce) {
+    for (auto [command, message] :
+         {std::pair{4, "Can't save ID to sensor"}, std::pair{5, "Can't reset TWA"}}) {
+        WiredContext w;
+        w.identify(88);
+        const int64_t start = w.now();
+        EXPECT_FALSE(SensorCommand(w.ctx, command, false));
+        EXPECT_EQ(w.ctx.ErrorText, message);
+        EXPECT_TRUE(w.line.writes.empty());
+        EXPECT_EQ(w.now(), start);
+    }
+}
+
+TEST(SensorCommandFailures, SilentLineTakesAHundredShortAttempts) {
+    WiredContext w;
+    w.identify(80);
+    w.line.answersHandshake = false;
+    const int64_t start = w.now();
+    EXPECT_FALSE(SensorCommand(w.ctx, kLockEeprom, false));
+    EXPECT_EQ(w.line.handshakes, 100);
+    EXPECT_EQ(w.line.opens, 2);  // reopened at attempt 50
+    EXPECT_GE(w.now() - start, 100 * 20);
+    EXPECT_LE(w.now() - start, 100 * 20 + 50);
+    EXPECT_EQ(w.ctx.ErrorText, "Can't lock EEPROM");
+}
+
+TEST(SensorCommandFailures, RefusalsAreRetried) {
+    WiredContext w;
+    w.identify(80);
+    w.line.refuseFrames = 2;
+    EXPECT_TRUE(SensorCommand(w.ctx, kSaveToRam, false));
+    EXPECT_EQ(w.frames().size(), 3u);
+}
+
+TEST(SensorCommandFailures, FailedTmoResetFailsTheUnlockWithTheWritesMessage) {
+    WiredContext w;
+    w.identify(88);
+    w.line.refuseWrites = true;
+    EXPECT_FALSE(SensorCommand(w.ctx, kUnlockEeprom, false));
+    EXPECT_EQ(w.ctx.ErrorText, "Can't save to sensor");
+    for (const Bytes& frame : w.frames()) EXPECT_EQ(frame, (Bytes{65, 102, 1, 168}));
+}
+
+TEST(SensorCommandFailures, UnidentifiedSensorKeepsIdentificationsMessage) {
+    WiredContext w;
+    w.identify(0);
+    EXPECT_FALSE(SensorCommand(w.ctx, kSaveToRam, false));
+    EXPECT_EQ(w.ctx.ErrorText, "Unknown product");
+    EXPECT_TRUE(w.line.writes.empty());
+}
+
+TEST(SensorCommandFailures, ErrorTextAlreadySetIsKept) {
+    WiredContext w;
+    w.identify(80);
+    w.ctx.ErrorText = "Avbryt";
+    EXPECT_FALSE(SensorCommand(w.ctx, kSaveToRam, false));
+    EXPECT_EQ(w.ctx.ErrorText, "Avbryt");
+    EXPECT_TRUE(w.line.writes.empty());
+}
+
+}  // namespace
+}  // namespace kelvo

@@ -1,0 +1,154 @@
+#include "link/sensor_link.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "link/scripted_line.h"
+#include "link/sensor_command.h"
+#include "link/sensor_mem_read.h"
+#include "link/sensor_mem_write.h"
+
+namespace kelvo {
+namespace {
+
+using test::WiredContext;
+
+TEST(SensorLinkInit, ClearsTheImageAndSetsTheAddress) {
+    WiredContext w;
+    w.ctx.EeImage.fill(3);
+    w.ctx.EeRead.fill(true);
+    w.ctx.RamLast.fill(4);
+    w.ctx.AddressMask.fill(255);
+    w.ctx.ComBuffer.fill(1);
+    w.ctx.SensorAddress = 5;
+    SensorLinkInit(w.ctx, 30);
+    EXPECT_EQ(w.ctx.SensorAddress, 30);
+    EXPECT_EQ(w.ctx.EeImage[511], 0);
+    EXPECT_FALSE(w.ctx.EeRead[0]);
+    EXPECT_EQ(w.ctx.RamLast[255], 0);
+    EXPECT_EQ(w.ctx.AddressMask[100], 0);
+    EXPECT_TRUE(std::all_of(w.ctx.ComBuffer.begin(), w.ctx.ComBuffer.end(),
+                            [](uint8_t b) { return b == 0; }));
+}
+
+TEST(CheckPortFree, QuietLineListensTheWholeTime) {
+    WiredContext w;
+    const int64_t start = w.now();
+    EXPECT_TRUE(CheckPortFree(w.ctx, 2));
+    EXPECT_EQ(w.now() - start, 2000);
+    EXPECT_FALSE(w.line.isOpen());
+    EXPECT_TRUE(w.line.writes.empty());
+}
+
+TEST(CheckPortFree, MidnightIsNoEvent) {
+    WiredContext w;
+    w.t.clock.setSecondsOfDayAtZero(86399.5);
+    const int64_t start = w.now();
+    EXPECT_TRUE(CheckPortFree(w.ctx, 2));
+    EXPECT_EQ(w.now() - start, 2000);
+}
+
+TEST(CheckPortFree, AnotherMasterOnTheLine) {
+    WiredContext w;
+    w.t.pump.onEvents([&] {
+        if (w.line.isOpen() && w.line.bytesWaiting() == 0) w.line.chatter({1});
+    });
+    EXPECT_FALSE(CheckPortFree(w.ctx, 2));
+    EXPECT_EQ(w.ctx.ErrorText, "Central unit must be set to slave mode or be disconnected.");
+    EXPECT_FALSE(w.line.isOpen());
+}
+
+TEST(CheckPortFree, LockedPort) {
+    WiredContext w;
+    w.line.openable = false;
+    EXPECT_FALSE(CheckPortFree(w.ctx, 2));
+    EXPECT_EQ(w.ctx.ErrorText, "This port is locked by other devise");
+}
+
+TEST(SensorAddressRange, AddressesTheRequestToSendCannotCarryAreRefused) {
+    for (float address : {32.0f, 255.0f, -1.0f, 2.5f}) {
+        WiredContext w;
+        w.identify(80);
+        w.ctx.SensorAddress = address;
+        EXPECT_FALSE(SensorMemRead(w.ctx, 0, 65, 1, false, false));
+        const std::string message = w.ctx.ErrorText;
+        EXPECT_NE(message.find("out of range (0 to 31)"), std::string::npos) << message;
+        w.ctx.ErrorText.clear();
+        EXPECT_FALSE(SensorMemWrite(w.ctx, 0, 100, 1, false, false, false, false, false, true));
+        EXPECT_EQ(w.ctx.ErrorText, message);
+        w.ctx.ErrorText.clear();
+        EXPECT_FALSE(SensorCommand(w.ctx, kSaveToRam, false));
+        EXPECT_EQ(w.ctx.ErrorText, message);
+        EXPECT_TRUE(w.line.writes.empty());
+    }
+    WiredContext w;
+    w.ctx.SensorAddress = 32;
+    SensorMemRead(w.ctx, 0, 65, 1, false, false);
+    EXPECT_EQ(w.ctx.ErrorText, "Sensor address 32 is out of range (0 to 31)");
+}
+
+TEST(SensorAddressRange, HighestAddressSends255) {
+    WiredContext w;
+    w.ctx.SensorAddress = 31;
+    EXPECT_TRUE(SensorMemRead(w.ctx, 0, 65, 1, false, false));
+    EXPECT_EQ(w.line.writes.front(), Bytes{255});
+}
+
+// A tick that jumps: back by an hour every few waits (as a wrapping counter would), or
+// forward by a day.
+class JumpingClock : public Clock {
+public:
+    int64_t tickMs() const override { return tick; }
+    double secondsOfDay() const override { return 0; }
+    int64_t tick = 5'000'000;
+};
+
+class JumpingPump : public EventPump {
+public:
+    JumpingPump(JumpingClock& clock, int64_t jump) : clock_(clock), jump_(jump) {}
+    void idle(int64_t deadline) override {
+        if (++calls % 5 == 0)
+            clock_.tick += jump_;
+        else
+            clock_.tick = std::max(deadline, clock_.tick + 1);
+    }
+    void processEvents() override {}
+    int calls = 0;
+
+private:
+    JumpingClock& clock_;
+    int64_t jump_;
+};
+
+TEST(ClockJumps, ATickThatJumpsBackNeitherHangsNorStretchesTheAttempts) {
+    JumpingClock clock;
+    JumpingPump pump(clock, -3'600'000);
+    test::ScriptedLine line;
+    line.attach(clock);
+    line.answersHandshake = false;
+    test::ScriptedPrompter prompter;
+    Context ctx(line, clock, pump, prompter);
+    bool report = true;
+    EXPECT_FALSE(SensorMemRead(ctx, 0, 65, 1, false, false, 100, report));
+    EXPECT_EQ(line.handshakes, 100);
+    // Two waits per attempt, each of them interrupted at most once by a jump.
+    EXPECT_LE(pump.calls, 100 * 4 + 10);
+}
+
+TEST(ClockJumps, ATickThatJumpsForwardStillCountsEveryAttempt) {
+    JumpingClock clock;
+    JumpingPump pump(clock, 86'400'000);
+    test::ScriptedLine line;
+    line.attach(clock);
+    line.answersHandshake = false;
+    test::ScriptedPrompter prompter;
+    Context ctx(line, clock, pump, prompter);
+    bool report = true;
+    EXPECT_FALSE(SensorMemRead(ctx, 0, 65, 1, false, false, 100, report));
+    EXPECT_EQ(line.handshakes, 100);
+    EXPECT_EQ(ctx.ErrorText, "Can't read from sensor");
+}
+
+}  // namespace
+}  // namespace kelvo

@@ -1,0 +1,201 @@
+#include "link/sensor_mem_write.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "link/scripted_line.h"
+
+namespace kelvo {
+namespace {
+
+using test::WiredContext;
+using Icon = Prompter::Icon;
+
+const Bytes kUnlock2{177, 169, 90}, kLock2{169, 171, 84}, kSaveToRam2{145, 0, 145};
+const Bytes kTmoReset{65, 102, 1, 168};
+
+void markAllRead(Context& ctx) {
+    std::fill(ctx.EeRead.begin(), ctx.EeRead.begin() + 512, true);
+}
+
+size_t count(const std::vector<Bytes>& frames, const Bytes& frame) {
+    return std::count(frames.begin(), frames.end(), frame);
+}
+
+TEST(SensorMemWriteFrames, TmoResetIsOneRamFrameSentWhole) {
+    WiredContext w;
+    w.ctx.RamImage[230] = 1;
+    ASSERT_TRUE(SensorMemWrite(w.ctx, 0, 230, 1, false, false, true, false, false, true));
+    EXPECT_EQ(w.line.writes, (std::vector<Bytes>{{254}, kTmoReset}));
+    EXPECT_EQ(w.ctx.RamLast[230], 1);
+    EXPECT_EQ(w.line.ram[230], 1);
+    EXPECT_TRUE(w.line.isOpen());
+    EXPECT_EQ(w.ctx.StatusText, "");
+}
+
+TEST(SensorMemWriteFrames, LargeEepromBlocksStayInsideA16BytePage) {
+    WiredContext w;
+    w.identify(32);
+    w.line.largeEeprom = true;
+    for (int a = 14; a <= 17; ++a) w.ctx.EeImage[a] = static_cast<float>(a - 13);
+    ASSERT_TRUE(SensorMemWrite(w.ctx, 0, 14, 4, true, false, false, true, true, true));
+    EXPECT_EQ(w.frames(),
+              (std::vector<Bytes>{kUnlock2, {10, 0, 14, 1, 2, 27}, {10, 0, 16, 3, 4, 33}, kLock2}));
+    EXPECT_EQ(w.line.eeprom[17], 4);
+    EXPECT_TRUE(w.line.eepromLocked);
+}
+
+TEST(SensorMemWriteFrames, UnchangedEepromSendsNoDataButStillUnlocksLocksAndSaves) {
+    WiredContext w;
+    w.identify(88);
+    markAllRead(w.ctx);
+    ASSERT_TRUE(SensorMemWrite(w.ctx, 30, 0, 0, true, true, false, true, true, false));
+    EXPECT_EQ(w.frames(), (std::vector<Bytes>{kTmoReset, {144, 0, 144}, {16, 0, 16}, {32, 0, 32}}));
+    EXPECT_EQ(w.line.opens, 1);
+    EXPECT_FALSE(w.line.isOpen());
+}
+
+TEST(SensorMemWriteFrames, OneChangedByteSendsItsWord) {
+    WiredContext w;
+    w.identify(80);
+    markAllRead(w.ctx);
+    w.ctx.EeImage[20] = w.ctx.EeLast[20] = 7;
+    w.ctx.EeImage[21] = 5;
+    ASSERT_TRUE(SensorMemWrite(w.ctx, 30, 0, 0, true, true, false, true, true, false));
+    EXPECT_EQ(w.frames(), (std::vector<Bytes>{kUnlock2, {10, 10, 7, 5, 32}, kLock2, kSaveToRam2}));
+    EXPECT_EQ(w.ctx.EeLast[21], 5);
+    EXPECT_EQ(w.line.eeprom[21], 5);
+}
+
+TEST(SensorMemWriteFrames, NeverReadBytesCountAsChanged) {
+    WiredContext w;
+    w.identify(80);
+    w.line.eepromLocked = false;
+    ASSERT_TRUE(SensorMemWrite(w.ctx, 0, 40, 2, true, false, false, false, false, false));
+    EXPECT_EQ(w.frames(), (std::vector<Bytes>{{10, 20, 0, 0, 30}}));
+}
+
+TEST(SensorMemWriteFrames, RamCommitSavesToEeprom) {
+    WiredContext w;
+    w.identify(88);
+    w.ctx.RamImage[162] = 3;
+    ASSERT_TRUE(SensorMemWrite(w.ctx, 0, 162, 1, false, true, false, false, false, true));
+    EXPECT_EQ(w.frames(), (std::vector<Bytes>{{65, 34, 3, 102}, {161, 0, 161}}));
+}
+
+TEST(SensorMemWriteRefusals, Platform5EepromIsRefused) {
+    WiredContext w;
+    w.identify(96);
+    EXPECT_FALSE(SensorMemWrite(w.ctx, 0, 20, 2, true, false, false, false, false, true));
+    ASSERT_EQ(w.t.prompter.shown.size(), 1u);
+    EXPECT_EQ(w.t.prompter.shown[0].text, "Kan inte skriva till infPlatform 5 EEPROM");
+    EXPECT_EQ(w.t.prompter.shown[0].icon, Icon::Plain);
+    EXPECT_EQ(w.ctx.ErrorText, "Can't save to sensor");
+    EXPECT_TRUE(w.line.writes.empty());
+}
+
+TEST(SensorMemWriteRefusals, WordWithUnreadPartnerWarnsBeforeSending) {
+    WiredContext w;
+    w.identify(80);
+    EXPECT_FALSE(SensorMemWrite(w.ctx, 0, 21, 1, true, false, false, false, false, true));
+    ASSERT_EQ(w.t.prompter.shown.size(), 1u);
+    EXPECT_EQ(w.t.prompter.shown[0].text, "Word varning ");
+    EXPECT_EQ(w.t.prompter.shown[0].icon, Icon::Critical);
+    EXPECT_TRUE(w.line.writes.empty());
+    EXPECT_EQ(w.ctx.ErrorText, "Can't save to sensor");
+}
+
+TEST(SensorMemWriteRefusals, OddBlockStartOnTheSmallEeprom) {
+    WiredContext w;
+    w.identify(80);
+    w.ctx.AddressMask[21] = 8;  // a partial mask is not completed to its word
+    EXPECT_FALSE(SensorMemWrite(w.ctx, 0, 0, 0, true, false, false, false, false, true));
+    EXPECT_EQ(w.t.prompter.messages(),
+              std::vector<std::string>{"Får inte vara ojämn adress till EEPROM"});
+    EXPECT_TRUE(w.frames().empty());
+}
+
+TEST(SensorMemWriteRefusals, ValuesAByteCannotHold) {
+    for (float bad : {256.0f, -1.0f, 12.5f}) {
+        WiredContext w;
+        w.ctx.RamImage[100] = bad;
+        EXPECT_FALSE(SensorMemWrite(w.ctx, 0, 100, 1, false, false, false, false, false, true))
+            << bad;
+        EXPECT_EQ(w.ctx.ErrorText, "Can't save to sensor");
+        EXPECT_TRUE(w.frames().empty()) << bad;
+        EXPECT_EQ(w.line.ram[100], 0);
+    }
+}
+
+TEST(SensorMemWriteRetries, RefusedBlockGivesUpAfterTenAttemptsReopeningAtFive) {
+    WiredContext w;
+    w.line.refuseWrites = true;
+    EXPECT_FALSE(SensorMemWrite(w.ctx, 0, 100, 1, false, false, false, false, false, true));
+    EXPECT_EQ(w.frames().size(), 10u);
+    EXPECT_EQ(w.line.opens, 2);
+    EXPECT_EQ(w.ctx.ErrorText, "Can't save to sensor");
+    EXPECT_EQ(w.ctx.RamLast[100], 0);
+}
+
+TEST(SensorMemWriteRetries, AcknowledgedBlocksStayWhenALaterOneFails) {
+    WiredContext w;
+    for (int a = 0; a < 8; ++a) w.ctx.RamImage[a] = 9;
+    w.t.pump.onEvents([&] {
+        if (w.frames().size() == 1) w.line.refuseWrites = true;
+    });
+    EXPECT_FALSE(SensorMemWrite(w.ctx, 0, 0, 8, false, false, false, false, false, true));
+    EXPECT_EQ(w.ctx.RamLast[3], 9);
+    EXPECT_EQ(w.ctx.RamLast[4], 0);
+}
+
+TEST(SensorMemWriteLock, FailureAfterUnlockLocksAgainAndKeepsTheMessage) {
+    WiredContext w;
+    w.identify(80);
+    w.ctx.EeImage[20] = 1;
+    w.line.refuseWrites = true;
+    EXPECT_FALSE(SensorMemWrite(w.ctx, 0, 20, 2, true, true, false, true, true, true));
+    EXPECT_EQ(w.ctx.ErrorText, "Can't save to sensor");
+    EXPECT_EQ(w.frames().front(), kUnlock2);
+    EXPECT_EQ(w.frames().back(), kLock2);
+    EXPECT_EQ(count(w.frames(), kSaveToRam2), 0u);
+    EXPECT_TRUE(w.line.eepromLocked);
+}
+
+TEST(SensorMemWriteLock, CancelAfterUnlockStillLocksAndStaysACancel) {
+    WiredContext w;
+    w.identify(80);
+    w.line.eepromLocked = true;
+    bool cancelled = false;
+    w.t.pump.onEvents([&] {
+        if (!cancelled && w.frames().size() == 2) {
+            cancelled = true;
+            w.ctx.ErrorText = "Avbryt";
+        }
+    });
+    EXPECT_FALSE(SensorMemWrite(w.ctx, 0, 20, 12, true, true, false, true, true, true));
+    EXPECT_EQ(w.ctx.ErrorText, "Avbryt");
+    EXPECT_EQ(w.frames().size(), 3u);  // unlock, one data block, lock
+    EXPECT_EQ(w.frames().back(), kLock2);
+    EXPECT_TRUE(w.line.eepromLocked);
+}
+
+TEST(SensorMemWriteLock, LockAskedForByACallerWhoUnlockedIsSentOnFailure) {
+    WiredContext w;
+    w.identify(80);
+    EXPECT_FALSE(SensorMemWrite(w.ctx, 0, 21, 1, true, false, false, false, true, true));
+    EXPECT_EQ(w.frames(), (std::vector<Bytes>{kLock2}));
+    EXPECT_EQ(w.ctx.ErrorText, "Can't save to sensor");
+}
+
+TEST(SensorMemWriteLock, FailedUnlockSendsNoLock) {
+    WiredContext w;
+    w.identify(80);
+    w.line.refuseFrames = 200;
+    EXPECT_FALSE(SensorMemWrite(w.ctx, 0, 20, 2, true, false, false, true, true, true));
+    EXPECT_EQ(w.ctx.ErrorText, "Can't unlock EEPROM");
+    EXPECT_EQ(count(w.frames(), kLock2), 0u);
+}
+
+}  // namespace
+}  // namespace kelvo
