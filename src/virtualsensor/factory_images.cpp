@@ -151,10 +151,12 @@ SensorMemory platform6(int version) {
     }
     putWord(ee, 170, 31415 + version);
     ee[32] = 0;  // network ID
-    // Temperature (channel 3 on 223, else 2) and humidity; CO2 but no CO channel 12.
-    ee[98] = m.ram[65] == 223 ? 0x12 : 0x11;
+    // Temperature (channel 3 on 223 and on version 2, which hides channel 2, else 2)
+    // and humidity; CO2 but no CO channel 12.
+    const bool temperatureOn3 = m.ram[65] == 223 || version == 2;
+    ee[98] = temperatureOn3 ? 0x12 : 0x11;
     ee[158] = 0x04;
-    ee[50] = m.ram[65] == 223 ? 0x3B : 0x2B;  // display: CO2, then temperature
+    ee[50] = temperatureOn3 ? 0x3B : 0x2B;  // display: CO2, then temperature
     ee[51] = 0x06;
     // Channel kinds and temperature terms of the CO2 channels.
     ee[58] = 1;
