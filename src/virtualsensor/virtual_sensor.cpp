@@ -258,7 +258,7 @@ size_t VirtualSensor::frameLength(uint8_t first) const {
 }
 
 void VirtualSensor::receive(uint8_t byte, int64_t atNs) {
-    received_.push_back(byte);
+    if (recording_) received_.push_back(byte);
     if (awaitingFrame_ && atNs - lastByteNs_ > kFrameTimeoutNs) {
         awaitingFrame_ = false;
         frame_.clear();
@@ -287,7 +287,7 @@ void VirtualSensor::receive(uint8_t byte, int64_t atNs) {
     }
     frame_.push_back(byte);
     if (frame_.size() < frameSize_) return;
-    requests_.push_back(frame_);
+    if (recording_) requests_.push_back(frame_);
     handleFrame(atNs);
     frame_.clear();
     awaitingFrame_ = false;

@@ -85,7 +85,9 @@ public:
     void refuseOpen(bool on) { refuseOpen_ = on; }
     void answer134(bool on) { answer134_ = on; }
 
-    // What happened, for tests.
+    // What happened, for tests. A long-running sensor (a demo port, the pty server)
+    // switches the byte and frame record off so it does not grow for ever.
+    void setRecording(bool on) { recording_ = on; }
     const Bytes& received() const { return received_; }               // every byte from the master
     const std::vector<Bytes>& requests() const { return requests_; }  // complete frames
     void clearRecord();
@@ -161,6 +163,7 @@ private:
     bool answer134_ = false;
 
     // Record.
+    bool recording_ = true;
     Bytes received_;
     std::vector<Bytes> requests_;
     int opens_ = 0;
