@@ -13,7 +13,7 @@ namespace kelvo {
 uint8_t GetIdByte(Context& ctx) {
     if (!ctx.RamRead[kRamIdByte]) {
         // The identification byte and the platform-5 serial number come in one block.
-        if (!SensorMemRead(ctx, 0, kRamIdByte, 3, false, true)) return 0;
+        if (!image::fresh(ctx, false, kRamIdByte, 3)) return 0;
     }
     return static_cast<uint8_t>(ToInteger(ctx.RamImage[kRamIdByte]) & 0xFF);
 }

@@ -21,13 +21,30 @@ bool anyClear(const Context& ctx, bool eeprom, int from, int count) {
     return false;
 }
 
+// A read of an address range rewrites AddressMask. The model reads behind its caller's
+// back, so it puts the caller's selection back: a settings file saved or sent right after
+// a lazy read must still carry the addresses its caller chose.
+bool readKeepingSelection(Context& ctx, bool eeprom, int from, int count, bool report) {
+    if (!inImage(eeprom, from) || count <= 0) return false;
+    const auto selection = ctx.AddressMask;
+    // The port stays open: the model's reads come in runs and the caller closes it.
+    const bool ok = SensorMemRead(ctx, 0, static_cast<float>(from), static_cast<uint8_t>(count),
+                                  eeprom, true, 100, report);
+    ctx.AddressMask = selection;
+    return ok;
+}
+
 }  // namespace
 
 bool fresh(Context& ctx, bool eeprom, int from, int count) {
-    if (!inImage(eeprom, from) || count <= 0) return false;
-    // The port stays open: the model's reads come in runs and the caller closes it.
-    return SensorMemRead(ctx, 0, static_cast<float>(from), static_cast<uint8_t>(count), eeprom,
-                         true);
+    return readKeepingSelection(ctx, eeprom, from, count, true);
+}
+
+bool readList(Context& ctx, int32_t listNo, bool eeprom) {
+    const auto selection = ctx.AddressMask;
+    const bool ok = SensorMemRead(ctx, listNo, 0, 0, eeprom, true);
+    ctx.AddressMask = selection;
+    return ok;
 }
 
 bool ensure(Context& ctx, bool eeprom, int from, int count) {
@@ -37,10 +54,7 @@ bool ensure(Context& ctx, bool eeprom, int from, int count) {
 
 bool ensureQuietly(Context& ctx, bool eeprom, int from, int count) {
     if (!anyClear(ctx, eeprom, from, count)) return true;
-    if (!inImage(eeprom, from) || count <= 0) return false;
-    bool report = false;
-    return SensorMemRead(ctx, 0, static_cast<float>(from), static_cast<uint8_t>(count), eeprom,
-                         true, 100, report);
+    return readKeepingSelection(ctx, eeprom, from, count, false);
 }
 
 float byteAt(const Context& ctx, bool eeprom, int address) {

@@ -14,6 +14,8 @@ namespace image {
 bool ensure(Context& ctx, bool eeprom, int from, int count);
 // Reads Count bytes from From whatever the flags say (live values).
 bool fresh(Context& ctx, bool eeprom, int from, int count);
+// Reads an address list. All of these reads leave AddressMask as the caller set it.
+bool readList(Context& ctx, int32_t listNo, bool eeprom);
 // The same read without putting a message into ErrorText when it fails.
 bool ensureQuietly(Context& ctx, bool eeprom, int from, int count);
 

@@ -5,7 +5,6 @@
 #include "common/context.h"
 #include "common/values.h"
 #include "files/definition_file.h"
-#include "link/sensor_mem_read.h"
 #include "model/identification.h"
 #include "model/image_access.h"
 
@@ -194,7 +193,7 @@ float GetTableEntry(Context& ctx, int Table, int Entry) {
         if (platform == 7)
             image::fresh(ctx, kEeprom, base, 2 * kTableEntries);
         else
-            SensorMemRead(ctx, 32 + Table, 0, 0, kEeprom, true);
+            image::readList(ctx, 32 + Table, kEeprom);
     }
     return image::wordAt(ctx, kEeprom, address);
 }

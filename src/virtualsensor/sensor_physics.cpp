@@ -20,10 +20,37 @@ double wordAt(const uint8_t* bytes, int address) {
     return bytes[address] * 256.0 + bytes[address + 1];
 }
 
-void putWord(uint8_t* bytes, int address, double value) {
+bool pinned(const SensorMemory& memory, int address) {
+    return memory.liveWritten[address] && memory.ram[address] != memory.liveValue[address];
+}
+
+void putLiveByte(SensorMemory& memory, int address, uint8_t value) {
+    memory.ram[address] = value;
+    memory.liveValue[address] = value;
+    memory.liveWritten[address] = true;
+}
+
+// Writes a live RAM word unless it was pinned from outside; returns the word in effect.
+double putLive(SensorMemory& memory, int address, double value) {
+    if (pinned(memory, address) || pinned(memory, address + 1))
+        return wordAt(memory.ram.data(), address);
     const long word = std::lround(std::clamp(value, 0.0, 65535.0));
-    bytes[address] = static_cast<uint8_t>(word >> 8);
-    bytes[address + 1] = static_cast<uint8_t>(word & 0xFF);
+    putLiveByte(memory, address, static_cast<uint8_t>(word >> 8));
+    putLiveByte(memory, address + 1, static_cast<uint8_t>(word & 0xFF));
+    return static_cast<double>(word);
+}
+
+// A live temperature byte (127 + degrees); returns the degrees in effect.
+double putLiveTemperatureByte(SensorMemory& memory, int address, double degrees) {
+    if (!pinned(memory, address))
+        putLiveByte(memory, address, static_cast<uint8_t>(std::clamp(127 + degrees, 0.0, 255.0)));
+    return memory.ram[address] - 127.0;
+}
+
+// A live signed temperature word; returns the degrees in effect.
+double putLiveSignedWord(SensorMemory& memory, int address, double degrees) {
+    const double word = putLive(memory, address, degrees < 0 ? degrees + 65536 : degrees);
+    return word >= 32768 ? word - 65536 : word;
 }
 
 TableEntries tableAt(const SensorMemory& memory, int base) {
@@ -69,12 +96,11 @@ const TableEntries& platform5Table(int idByte) {
 }
 
 void live5(SensorMemory& memory, const Surroundings& s) {
-    uint8_t* ram = memory.ram.data();
-    const double tc = std::round(s.temperature);
-    ram[234] = static_cast<uint8_t>(127 + tc);
+    const uint8_t* ram = memory.ram.data();
+    const double tc = putLiveTemperatureByte(memory, 234, std::round(s.temperature));
     // Temperature and humidity carry their offset words, centred on 32768.
-    putWord(ram, 20, 5000 + std::round(s.temperature * 100) + wordAt(ram, 128) - 32768);
-    putWord(ram, 24, 5000 + std::round(s.humidity * 1000) + wordAt(ram, 132) - 32768);
+    putLive(memory, 20, 5000 + std::round(s.temperature * 100) + wordAt(ram, 128) - 32768);
+    putLive(memory, 24, 5000 + std::round(s.humidity * 1000) + wordAt(ram, 132) - 32768);
 
     const Platform5Model p = platform5Model(ram[65]);
     const auto response = [&p](double x) {
@@ -84,84 +110,73 @@ void live5(SensorMemory& memory, const Surroundings& s) {
     };
     const double a = response(p.start);
     const double share = (response(s.co2Ppm) - a) / (1 - a);
-    const double ratio = std::clamp(std::round(kZeroGasRatio * share), 0.0, 65535.0);
-    putWord(ram, 70, ratio);
+    const double ratio = putLive(memory, 70, std::round(kZeroGasRatio * share));
     const double zero = wordAt(ram, 130);
     const double span = wordAt(ram, 138);
     const double tk = ram[202] - 127.0;
     const double linear = kFullScale - (kFullScale - zero * ratio / kFactorOne) * span /
                                            kFactorOne * (tk * tc / 32 + kFactorOne) / kFactorOne;
-    const double co2 = InterpolateToRaw(platform5Table(ram[65]), linear);
-    putWord(ram, 22, co2);
+    const double co2 = putLive(memory, 22, InterpolateToRaw(platform5Table(ram[65]), linear));
     // Output levels: Out 1 follows CO2 over 0..2000 ppm, Out 2 temperature over 0..50 C.
-    putWord(ram, 197, std::clamp((co2 - 5000) / 2000, 0.0, 1.0) * 16384);
-    putWord(ram, 199, std::clamp(s.temperature / 50, 0.0, 1.0) * 16384);
+    putLive(memory, 197, std::clamp((co2 - 5000) / 2000, 0.0, 1.0) * 16384);
+    putLive(memory, 199, std::clamp(s.temperature / 50, 0.0, 1.0) * 16384);
 }
 
-void co2Live(SensorMemory& memory, const Surroundings& s, int zeroAddress, int tableBase,
-             int valueAddress, const GasModel& model, double tk, double tc, double n) {
-    uint8_t* ram = memory.ram.data();
-    const double ratio = detectorRatio(model, s.co2Ppm);
-    const int ratioAddress = memory.platform == 6 ? 72 : 40;
-    putWord(ram, ratioAddress, ratio);
+// The CO2 channel of platforms 6, 61 and 7: detector ratio, then the firmware's arithmetic
+// with the sensor's own zero word and table. Returns the reported word.
+double co2Live(SensorMemory& memory, const Surroundings& s, int ratioAddress, int zeroAddress,
+               int tableBase, int valueAddress, const GasModel& model, double tk, double tc,
+               double n) {
+    const double ratio = putLive(memory, ratioAddress, detectorRatio(model, s.co2Ppm));
     const double zero = wordAt(memory.eeprom.data(), zeroAddress);
     const double q = scaledRatio(zero, ratio, tk, tc, n);
-    putWord(ram, valueAddress, InterpolateToRaw(tableAt(memory, tableBase), q));
+    return putLive(memory, valueAddress, InterpolateToRaw(tableAt(memory, tableBase), q));
 }
 
 void live6(SensorMemory& memory, const Surroundings& s) {
-    uint8_t* ram = memory.ram.data();
     const uint8_t* ee = memory.eeprom.data();
-    const double tc = std::round(s.temperature);
-    ram[254] = static_cast<uint8_t>(127 + tc);
+    const double tc = putLiveTemperatureByte(memory, 254, std::round(s.temperature));
     const double temperature =
         InterpolateToRaw(tableAt(memory, 308), temperatureLinear(s.temperature));
-    putWord(ram, 12, temperature);
-    putWord(ram, 14, temperature);
-    putWord(ram, 20, InterpolateToRaw(tableAt(memory, 376), s.humidity / 100 * 65536));
+    putLive(memory, 12, temperature);
+    putLive(memory, 14, temperature);
+    putLive(memory, 20, InterpolateToRaw(tableAt(memory, 376), s.humidity / 100 * 65536));
     const double n = 1 + ((ee[165] >> 1) & 1);
-    co2Live(memory, s, 46, 444, 30, gasModelOfKind(ee[58]), ee[104] - 127.0, tc, n);
-    const double ppm = wordAt(ram, 30) - 5000;
+    const double co2 =
+        co2Live(memory, s, 72, 46, 444, 30, gasModelOfKind(ee[58]), ee[104] - 127.0, tc, n);
     // Out 1 follows CO2 over 0..2000 ppm, Out 2 temperature over 0..50 C, in millivolts.
-    const double out1 = std::clamp(ppm / 2000, 0.0, 1.0) * 10000;
+    const double out1 = std::clamp((co2 - 5000) / 2000, 0.0, 1.0) * 10000;
     const double out2 = std::clamp(s.temperature / 50, 0.0, 1.0) * 10000;
-    const bool swapped = ram[65] == 223;
-    putWord(ram, 236, swapped ? out2 : out1);
-    putWord(ram, 238, swapped ? out1 : out2);
+    const bool swapped = memory.ram[65] == 223;
+    putLive(memory, 236, swapped ? out2 : out1);
+    putLive(memory, 238, swapped ? out1 : out2);
 }
 
 void live61(SensorMemory& memory, const Surroundings& s) {
-    uint8_t* ram = memory.ram.data();
     const uint8_t* ee = memory.eeprom.data();
-    const double tc = std::round(s.temperature);
-    putWord(ram, 42, tc < 0 ? tc + 65536 : tc);
-    putWord(ram, 20, InterpolateToRaw(tableAt(memory, 308), temperatureLinear(s.temperature)));
+    const double tc = putLiveSignedWord(memory, 42, std::round(s.temperature));
+    putLive(memory, 20, InterpolateToRaw(tableAt(memory, 308), temperatureLinear(s.temperature)));
     // Identification byte 215 measures with factor 1 (version 0) or 2 (version 1); the
     // firmware of the others works with factor 1.
-    const double n = ram[65] == 215 && memory.version == 1 ? 2 : 1;
+    const double n = memory.ram[65] == 215 && memory.version == 1 ? 2 : 1;
     const int kind = memory.version == 1 ? 9 : 2;
-    co2Live(memory, s, 46, 444, 22, gasModelOfKind(kind), ee[83] - 127.0, tc, n);
-    putWord(ram, 24, 5000 + std::round(s.oxygen * 100));
+    co2Live(memory, s, 40, 46, 444, 22, gasModelOfKind(kind), ee[83] - 127.0, tc, n);
+    putLive(memory, 24, 5000 + std::round(s.oxygen * 100));
 }
 
 void live7(SensorMemory& memory, const Surroundings& s) {
-    uint8_t* ram = memory.ram.data();
     const uint8_t* ee = memory.eeprom.data();
-    const double tc = std::round(s.temperature);
-    putWord(ram, 42, tc < 0 ? tc + 65536 : tc);
-    putWord(ram, 20, InterpolateToRaw(tableAt(memory, 512), s.temperature * 100 / 400 * 4096));
+    const double tc = putLiveSignedWord(memory, 42, std::round(s.temperature));
+    putLive(memory, 20, InterpolateToRaw(tableAt(memory, 512), s.temperature * 100 / 400 * 4096));
     const int nibble = ee[1003] >> 4;
     const double n = (nibble == 0 || nibble == 2) ? 2 : 1;
     const double tk = ee[881] >= 128 ? ee[881] - 256.0 : ee[881];
-    const double ratio = detectorRatio(gasModelOfNibble(nibble), s.co2Ppm);
-    putWord(ram, 40, ratio);
-    const double q = scaledRatio(wordAt(ee, 14), ratio, tk, tc, n);
-    putWord(ram, 22, InterpolateToRaw(tableAt(memory, 580), q));
+    // The platform-7 zero word lives at EEPROM 14.
+    co2Live(memory, s, 40, 14, 580, 22, gasModelOfNibble(nibble), tk, tc, n);
     // The oxygen cell: its zero offset and span factor in EEPROM, table 4 in hundredths.
-    const double cell = std::round(4000 + s.oxygen * 400);
-    putWord(ram, 38, cell);
+    const double cell = putLive(memory, 38, std::round(4000 + s.oxygen * 400));
     const double linear = (cell - wordAt(ee, 760)) * wordAt(ee, 0) / kFactorOne;
-    putWord(ram, 24, InterpolateToRaw(tableAt(memory, 648), linear));
+    putLive(memory, 24, InterpolateToRaw(tableAt(memory, 648), linear));
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "link/address_lists.h"
 #include "model/channels.h"
 #include "model/identification.h"
 #include "model/tables.h"
@@ -129,6 +130,17 @@ TEST(LazyReads, FailedReadGivesNeutralResultsAndTheReadsMessage) {
     EXPECT_EQ(GetVersion(ctx), 0);
     EXPECT_EQ(GetUnitText(ctx, 11), "");
     EXPECT_EQ(ChannelName(ctx, 10, false), "");
+}
+
+TEST(LazyReads, LeaveTheCallersSelectionAlone) {
+    VirtualSensorRig rig(6, 0);
+    Context& ctx = rig.ctx();
+    SelectAddressList(ctx, 13);
+    const auto selection = ctx.AddressMask;
+    EXPECT_EQ(GetVersion(ctx), 0);
+    EXPECT_EQ(GetTableEntry(ctx, 4, 15), 5000);
+    GetChannelValue(ctx, 11, true);
+    EXPECT_EQ(ctx.AddressMask, selection);
 }
 
 TEST(LazyReads, ChannelValueModes) {
