@@ -65,8 +65,6 @@ constexpr int kEeO2Zero = 760;
 constexpr int kEeO2Span = 0;
 constexpr int kRamO2Reading = 38;
 constexpr int kO2Table = 4;
-constexpr double kO2ZeroLowest = 3170;
-constexpr double kO2ZeroHighest = 5640;
 constexpr int64_t kO2SettleMs = 3000;
 constexpr int64_t kO2SampleGapMs = 2000;
 constexpr int kO2Samples = 5;
@@ -77,7 +75,9 @@ bool zeroPlatform7(Context& ctx) {
     const double r = ramWord(ctx, kRamPlatform7Ratio);
     if (r <= 0) return fail(ctx, kNoCalibration);
     storeEeWord(ctx, kEePlatform7Zero, Fix(kFullScale / r * kUnity));
-    return SensorMemWrite(ctx, 0, kEePlatform7Zero, 2, true, false, false, false, true, true);
+    // The sensor powers up with its EEPROM locked and refuses a write that does not unlock
+    // it first; the lock at the end closes it again.
+    return SensorMemWrite(ctx, 0, kEePlatform7Zero, 2, true, false, false, true, true, true);
 }
 
 bool writeO2Word(Context& ctx, int at, double value) {
@@ -167,9 +167,9 @@ bool CalO2Zero(Context& ctx) {
         if (!readO2Word(ctx, word)) return false;
         sum += word;
     }
-    const double a = sum / kO2Samples;
-    if (a < kO2ZeroLowest || a > kO2ZeroHighest) return fail(ctx, "O2 Zero calibration failed");
-    return writeO2Word(ctx, kEeO2Zero, a - 10);
+    const auto word = O2ZeroWord(sum / kO2Samples);
+    if (!word) return fail(ctx, "O2 Zero calibration failed");
+    return writeO2Word(ctx, kEeO2Zero, *word);
 }
 
 bool CalO2Span(Context& ctx, float O2Reference) {

@@ -93,4 +93,11 @@ std::optional<double> ZeroGasWord(double R) {
     return Fix(kFullScale * kUnity / R);
 }
 
+std::optional<double> O2ZeroWord(double average) {
+    constexpr double kLowest = 3170;
+    constexpr double kHighest = 5640;
+    if (!(average >= kLowest && average <= kHighest)) return std::nullopt;
+    return average - 10;
+}
+
 }  // namespace kelvo

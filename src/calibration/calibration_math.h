@@ -43,4 +43,8 @@ std::array<double, 15> FitCurvePoints(const ResponseModel& model, double P, doub
 // Zero word for zero gas: 61440 * 2048 / R.
 std::optional<double> ZeroGasWord(double R);
 
+// The O2 zero word from the averaged zero readings: the average less 10, or nothing when
+// the average lies outside 3170..5640 (no sensible O2 cell reads that at zero).
+std::optional<double> O2ZeroWord(double average);
+
 }  // namespace kelvo

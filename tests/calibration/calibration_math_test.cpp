@@ -14,6 +14,14 @@ TEST(CalibrationMath, ZeroGasWord) {
     EXPECT_FALSE(ZeroGasWord(-5));
 }
 
+TEST(CalibrationMath, O2ZeroAcceptsItsBoundsAndNothingBeyond) {
+    EXPECT_EQ(O2ZeroWord(3170), 3160);
+    EXPECT_EQ(O2ZeroWord(5640), 5630);
+    EXPECT_EQ(O2ZeroWord((3170.0 * 4 + 3169) / 5), std::nullopt);  // 3169.8
+    EXPECT_EQ(O2ZeroWord(5640.2), std::nullopt);
+    EXPECT_EQ(O2ZeroWord(0), std::nullopt);
+}
+
 TEST(CalibrationMath, ModelsStartAtOneAndFallWithConcentration) {
     for (int kind : {1, 2, 9}) {
         const auto model = ModelForChannelKind(kind);
