@@ -6,8 +6,8 @@
 
 namespace kelvo {
 
-int64_t SystemClock::tickMs() const {
-    return std::chrono::duration_cast<std::chrono::milliseconds>(Steady::now() - start_).count();
+int64_t SystemClock::tickNs() const {
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(Steady::now() - start_).count();
 }
 
 double SystemClock::secondsOfDay() const {
@@ -25,13 +25,17 @@ double SystemClock::secondsOfDay() const {
 }
 
 void SleepingEventPump::idle(int64_t deadlineMs) {
-    const int64_t now = clock_.tickMs();
-    int64_t wake = std::min(deadlineMs, now + kMaxBlindSleepMs);
+    constexpr int64_t kNsPerMs = 1'000'000;
+    const int64_t deadlineNs = deadlineMs * kNsPerMs;
+    int64_t wakeNs = std::min(deadlineNs, (clock_.tickMs() + kMaxBlindSleepMs) * kNsPerMs);
     if (port_) {
-        if (const auto next = port_->nextArrivalMs()) wake = std::min(deadlineMs, *next);
+        if (const auto next = port_->nextArrivalNs())
+            wakeNs = std::min(deadlineNs, *next);
+        else if (const auto nextMs = port_->nextArrivalMs())
+            wakeNs = std::min(deadlineMs, *nextMs) * kNsPerMs;
     }
-    if (wake <= now) return;
-    std::this_thread::sleep_until(clock_.timeOfTick(wake));
+    if (wakeNs <= clock_.tickNs()) return;
+    std::this_thread::sleep_until(clock_.timeOfTickNs(wakeNs));
 }
 
 }  // namespace kelvo

@@ -14,11 +14,12 @@ public:
     using Steady = std::chrono::steady_clock;
 
     SystemClock() : start_(Steady::now()) {}
-    int64_t tickMs() const override;
+    int64_t tickMs() const override { return tickNs() / 1'000'000; }
+    int64_t tickNs() const override;
     double secondsOfDay() const override;
-    // The moment a tick begins, for sleeping until it.
-    Steady::time_point timeOfTick(int64_t tickMs) const {
-        return start_ + std::chrono::milliseconds(tickMs);
+    // The moment of a tick, for sleeping until it.
+    Steady::time_point timeOfTickNs(int64_t tickNs) const {
+        return start_ + std::chrono::nanoseconds(tickNs);
     }
 
 private:

@@ -14,6 +14,9 @@ bool PtyBridge::fail(const std::string& what) {
     error_ = what;
     return false;
 }
+int PtyBridge::waitForInput(struct pollfd*, size_t) {
+    return -1;
+}
 void PtyBridge::sendToClient(const Bytes&) {}
 }  // namespace kelvo::virtualsensor
 
@@ -33,6 +36,8 @@ void PtyBridge::sendToClient(const Bytes&) {}
 namespace kelvo::virtualsensor {
 namespace {
 
+constexpr int64_t kMaxSleepNs = 60'000'000'000;
+
 bool makeRaw(int fd) {
     termios mode{};
     if (tcgetattr(fd, &mode) != 0) return false;
@@ -40,6 +45,28 @@ bool makeRaw(int fd) {
     cfsetispeed(&mode, B9600);
     cfsetospeed(&mode, B9600);
     return tcsetattr(fd, TCSANOW, &mode) == 0;
+}
+
+// Sleeps until a client byte or a stop request comes, or the sensor's next byte is due,
+// to the nanosecond where the system can, so replies keep their line timing.
+int waitForInput(pollfd* fds, size_t count, const VirtualSensor& sensor, const Clock& clock) {
+    const auto next = sensor.nextArrivalNs();
+#ifdef __linux__
+    timespec timeout{};
+    if (next) {
+        const int64_t left = std::clamp<int64_t>(*next - clock.tickNs(), 0, kMaxSleepNs);
+        timeout.tv_sec = static_cast<time_t>(left / 1'000'000'000);
+        timeout.tv_nsec = static_cast<long>(left % 1'000'000'000);
+    }
+    return ::ppoll(fds, count, next ? &timeout : nullptr, nullptr);
+#else
+    int timeout = -1;
+    if (next) {
+        const int64_t left = std::clamp<int64_t>(*next - clock.tickNs(), 0, kMaxSleepNs);
+        timeout = static_cast<int>((left + 999'999) / 1'000'000);
+    }
+    return ::poll(fds, count, timeout);
+#endif
 }
 
 }  // namespace
@@ -95,11 +122,8 @@ bool PtyBridge::serve(int stopFd) {
     std::array<uint8_t, 256> buffer{};
     for (;;) {
         if (const Bytes due = sensor_.readAll(); !due.empty()) sendToClient(due);
-        int timeout = -1;
-        if (const auto next = sensor_.nextArrivalMs())
-            timeout = static_cast<int>(std::clamp<int64_t>(*next - clock_.tickMs(), 0, 60'000));
         std::array<pollfd, 2> fds{pollfd{master_, POLLIN, 0}, pollfd{stopFd, POLLIN, 0}};
-        const int ready = ::poll(fds.data(), fds.size(), timeout);
+        const int ready = waitForInput(fds.data(), fds.size(), sensor_, clock_);
         if (ready < 0) {
             if (errno == EINTR) continue;
             return fail("Waiting on " + path_ + " failed");

@@ -52,6 +52,7 @@ public:
     void setDtr(bool on) override;
     std::string errorString() const override { return error_; }
     std::optional<int64_t> nextArrivalMs() const override;
+    std::optional<int64_t> nextArrivalNs() const override;
 
     // Set-up
     // The sensor answers 224 + its network ID, and 224 + 30 (the single sensor on a line).

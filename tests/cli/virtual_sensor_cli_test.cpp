@@ -55,6 +55,20 @@ TEST(VirtualSensorCli, ServesOnAPseudoTerminalUntilTerminated) {
     EXPECT_EQ(server.stop(), 0);
 }
 
+TEST(VirtualSensorCli, OtherCommandsReadAndWriteTheServedSensorThroughTheSerialPort) {
+    VirtualSensorServer server({"--platform", "61", "--realtime"});
+    ASSERT_TRUE(server.running()) << server.startError();
+    const std::string port = server.port();
+    const auto write = runCli({"--port", port, "write", "eeprom", "--address", "100", "--values",
+                               "171,205", "--unlock", "--lock"},
+                              std::chrono::seconds(30));
+    ASSERT_EQ(write.exitCode, 0) << write.err;
+    const auto read = runCli({"--port", port, "read", "eeprom", "--address", "100", "--count", "2"},
+                             std::chrono::seconds(30));
+    ASSERT_EQ(read.exitCode, 0) << read.err;
+    EXPECT_NE(read.out.find("AB CD"), std::string::npos) << read.out;
+}
+
 TEST(VirtualSensorCli, AnswersOnlyItsNetworkIdAndTheSingleSensorAddress) {
     VirtualSensorServer server({"--platform", "6", "--id", "5"});
     ASSERT_TRUE(server.running()) << server.startError();
