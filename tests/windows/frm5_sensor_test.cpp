@@ -9,15 +9,20 @@
 #include <QTest>
 
 #include "support/virtual_sensor_rig.h"
+#include "windows/channel_panel.h"
 #include "windows/fake_window_host.h"
 #include "windows/platform5/frm5.h"
+#include "windows/platform5/frm5_codecs.h"
 
 namespace kelvo::test {
 namespace {
 
 class Frm5SensorTest : public ::testing::Test {
 protected:
-    Frm5SensorTest() : rig(5, 0), window(rig.ctx(), host) {}
+    Frm5SensorTest() : rig(5, 0), window(rig.ctx(), host) {
+        // Where the platform-5 definition files lie, as in the program's working folder.
+        rig.ctx().AppDir = KELVO_SOURCE_DIR "/data";
+    }
 
     void afterSeconds(double seconds) {
         rig.t.clock.advance(static_cast<int64_t>(seconds * 1000));
@@ -34,12 +39,16 @@ protected:
 };
 
 TEST_F(Frm5SensorTest, PollsTheMeasuredValuesQuietly) {
-    rig.sensor.memory().ram[197] = 32;  // Out 1 at 50 %
     window.show();
     afterSeconds(2.5);
     EXPECT_TRUE(rig.t.prompter.messages().empty());
     EXPECT_FALSE(window.cbxSimulated->isChecked());
-    EXPECT_EQ(window.txbOutOut[0]->text(), "50");
+    // The sensor's own output level, as polled into the image.
+    const auto& ram = rig.ctx().RamImage;
+    EXPECT_EQ(ram[197], rig.sensor.memory().ram[197]);
+    EXPECT_EQ(window.txbOutOut[0]->text().toStdString(),
+              p5::outputLevelText(static_cast<uint16_t>(ram[197] * 256 + ram[198])));
+    EXPECT_FALSE(window.pctChannels->txbCHact[1]->text().isEmpty());
     EXPECT_FALSE(rig.sensor.requests().empty());
 }
 
