@@ -16,12 +16,13 @@
 
 namespace kelvo {
 
-KelvoApplication::KelvoApplication() {
+KelvoApplication::KelvoApplication(std::unique_ptr<Prompter> prompter)
+    : prompter_(std::move(prompter)) {
     clock_ = std::make_unique<qt::QtClock>();
     auto port = std::make_unique<qt::SelectablePort>(*clock_);
     events_ = std::make_unique<qt::QtEventPump>(*clock_, port.get());
     port_ = std::move(port);
-    prompter_ = std::make_unique<QtPrompter>();
+    if (!prompter_) prompter_ = std::make_unique<QtPrompter>();
     ctx_ = std::make_unique<Context>(*port_, *clock_, *events_, *prompter_);
     startUp_ = std::make_unique<StartUp>(*ctx_, [](Context& ctx, WindowHost& host) {
 #ifdef KELVO_HAVE_SENSOR_WINDOWS
