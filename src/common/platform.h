@@ -35,6 +35,8 @@ public:
     // A simulated line knows when its next byte lands; waits use it to sleep exactly
     // that long instead of polling. Real ports wake the event loop by themselves.
     virtual std::optional<int64_t> nextArrivalMs() const { return std::nullopt; }
+    // The same moment on the Clock's tickNs(), for waits that can sleep finer than a tick.
+    virtual std::optional<int64_t> nextArrivalNs() const { return std::nullopt; }
 };
 
 class Clock {
@@ -42,6 +44,8 @@ public:
     virtual ~Clock() = default;
     // Monotonic milliseconds; never wraps in practice and never goes back.
     virtual int64_t tickMs() const = 0;
+    // The same tick in nanoseconds where the clock has them (tickMs() == tickNs() / 10^6).
+    virtual int64_t tickNs() const { return tickMs() * 1'000'000; }
     // Time of day in seconds since midnight (wall clock; may jump back at midnight).
     virtual double secondsOfDay() const = 0;
 };

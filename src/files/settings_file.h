@@ -15,6 +15,9 @@ bool ReadSetBlock(Context& ctx, const std::string& Path, int& BlockType, bool Re
 bool LoadSettings(Context& ctx, const std::string& Path, int32_t ListNo);
 // BlockType 0 = the platform's own data block; the mask block (15) comes from AddressMask when
 // MaskFromAddressMask is set, else from the last type-15 block read.
+// The name a save writes: ".Set" is added unless the name ends in ".set" in any case.
+std::string SettingsFileName(const std::string& Path);
+
 bool SaveSettings(Context& ctx, int BlockType, const std::string& Path, uint8_t WriterFlag,
                   bool MaskFromAddressMask);
 

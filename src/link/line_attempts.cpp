@@ -6,6 +6,7 @@
 #include "common/values.h"
 #include "link/com_log.h"
 #include "link/link_frames.h"
+#include "model/identification.h"
 
 namespace kelvo::link {
 namespace {
@@ -24,6 +25,7 @@ constexpr Ms kCommandAnswerTime{20};
 // A short quiet gap before each attempt so that stray replies to the last one are over.
 constexpr Ms kAttemptPause{5};
 constexpr Ms kNoPause{0};
+constexpr int kNever = -1;
 
 // A modem-style adapter that fell out of data mode comes back on DTR and "ATO".
 const Bytes kBackOnline{'A', 'T', 'O'};
@@ -61,12 +63,36 @@ Handshake handshake(Context& ctx, const AttemptPolicy& policy, ComLog* log, Stop
 }  // namespace
 
 AttemptPolicy readPolicy(uint8_t maxTries) {
-    return {kAttemptPause, kAnswerTime, kReadReplyWait, maxTries, 15, 10, true, false};
+    return {.pauseBeforeAttempt = kAttemptPause,
+            .answerTime = kAnswerTime,
+            .replyWait = kReadReplyWait,
+            .giveUpAt = maxTries,
+            // Late enough that a busy network had its chance, early enough to matter.
+            .reopenAt = 15,
+            .wakeLineAt = 10,
+            .stopOnErrorText = true,
+            .discardBeforeSettle = false};
 }
-const AttemptPolicy kWritePolicy{kAttemptPause, kAnswerTime, kWriteReplyWait, 10, 5, -1,
-                                 false,         true};
-const AttemptPolicy kCommandPolicy{
-    kNoPause, kCommandAnswerTime, kCommandReplyWait, 100, 50, -1, true, false};
+
+// A write frame may already have been programmed when its status got lost; few retries.
+const AttemptPolicy kWritePolicy{.pauseBeforeAttempt = kAttemptPause,
+                                 .answerTime = kAnswerTime,
+                                 .replyWait = kWriteReplyWait,
+                                 .giveUpAt = 10,
+                                 .reopenAt = 5,
+                                 .wakeLineAt = kNever,
+                                 .stopOnErrorText = false,  // checked before each block
+                                 // The frame is built while the sensor settles.
+                                 .discardBeforeSettle = true};
+
+const AttemptPolicy kCommandPolicy{.pauseBeforeAttempt = kNoPause,
+                                   .answerTime = kCommandAnswerTime,
+                                   .replyWait = kCommandReplyWait,
+                                   .giveUpAt = 100,
+                                   .reopenAt = 50,
+                                   .wakeLineAt = kNever,
+                                   .stopOnErrorText = true,
+                                   .discardBeforeSettle = false};
 
 bool runAttempts(Context& ctx, const AttemptPolicy& policy, ComLog* log, const Exchange& exchange) {
     for (int counter = 0;;) {
@@ -102,6 +128,24 @@ bool checkSensorAddress(Context& ctx) {
         ctx.ErrorText = "Sensor address " + NumberText(address) + " is out of range (0 to " +
                         std::to_string(kHighestSensorAddress) + ")";
     return false;
+}
+
+namespace {
+template <typename Identify>
+uint8_t keepingMask(Context& ctx, Identify identify) {
+    if (ctx.RamRead[kRamIdByte]) return identify(ctx);
+    const auto mask = ctx.AddressMask;
+    const uint8_t result = identify(ctx);
+    ctx.AddressMask = mask;
+    return result;
+}
+}  // namespace
+
+uint8_t platformKeepingMask(Context& ctx) {
+    return keepingMask(ctx, GetPlatform);
+}
+uint8_t protocolKeepingMask(Context& ctx) {
+    return keepingMask(ctx, GetProtocol);
 }
 
 bool ensureOpen(Context& ctx) {

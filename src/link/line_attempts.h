@@ -47,6 +47,11 @@ bool runAttempts(Context& ctx, const AttemptPolicy& policy, ComLog* log, const E
 // refused with a message in ErrorText.
 bool checkSensorAddress(Context& ctx);
 
+// GetPlatform and GetProtocol, keeping AddressMask: identifying a sensor the first time
+// reads its identification byte, and that read selects its own range in the mask.
+uint8_t platformKeepingMask(Context& ctx);
+uint8_t protocolKeepingMask(Context& ctx);
+
 // Opens the port unless it is open already.
 bool ensureOpen(Context& ctx);
 // Sends bytes one per write, as the read and command transactions do.

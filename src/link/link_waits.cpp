@@ -14,8 +14,10 @@ int64_t Stopwatch::elapsedMs() {
 }
 
 void waitOut(Context& ctx, Stopwatch& since, Ms wait) {
-    for (int64_t left = since.remainingMs(wait); left > 0; left = since.remainingMs(wait))
+    for (int64_t left = since.remainingMs(wait); left > 0; left = since.remainingMs(wait)) {
+        if (ctx.port.bytesWaiting() > 0) ctx.port.readAll();
         ctx.events.idle(ctx.clock.tickMs() + left);
+    }
 }
 
 void waitFor(Context& ctx, Ms wait) {

@@ -28,7 +28,9 @@ private:
     int64_t elapsed_ = 0;
 };
 
-// Waits until `wait` has passed on the stopwatch.
+// Waits until `wait` has passed on the stopwatch. Every caller discards the input after
+// such a wait anyway; it is discarded as it lands, so that unread input does not keep
+// waking the event pump.
 void waitOut(Context& ctx, Stopwatch& since, Ms wait);
 void waitFor(Context& ctx, Ms wait);
 

@@ -7,7 +7,6 @@
 #include "link/line_attempts.h"
 #include "link/link_frames.h"
 #include "link/sensor_mem_write.h"
-#include "model/identification.h"
 
 namespace kelvo {
 namespace {
@@ -59,10 +58,11 @@ bool runCommand(Context& ctx, int32_t command) {
         return false;
     }
     if (!checkSensorAddress(ctx)) return false;
-    if (command == kUnlockEeprom && GetPlatform(ctx) == 6 && !resetTmoCounter(ctx)) return false;
+    if (command == kUnlockEeprom && platformKeepingMask(ctx) == 6 && !resetTmoCounter(ctx))
+        return false;
     // Known before the line is claimed: an unidentified sensor keeps identification's
     // message, and a command the dialect lacks fails at once instead of after every attempt.
-    const int protocol = GetProtocol(ctx);
+    const int protocol = protocolKeepingMask(ctx);
     if (protocol == 0) return false;
     const std::optional<Bytes> frame = commandFrame(command, protocol);
     if (!frame) return false;

@@ -11,7 +11,6 @@
 #include "link/line_attempts.h"
 #include "link/link_frames.h"
 #include "link/link_progress.h"
-#include "model/identification.h"
 
 namespace kelvo {
 namespace {
@@ -153,9 +152,9 @@ bool SensorMemRead(Context& ctx, int32_t ListNo, float Address, uint8_t Count, b
                    bool KeepOpen, uint8_t MaxTries, bool& ReportError) {
     std::optional<ComLog> log;
     if (ctx.ComLogEnabled) log.emplace(ListNo, Address, Count, Eeprom);
-    const Memory memory = !Eeprom                 ? Memory::Ram
-                          : GetPlatform(ctx) == 7 ? Memory::LargeEeprom
-                                                  : Memory::SmallEeprom;
+    const Memory memory = !Eeprom                         ? Memory::Ram
+                          : platformKeepingMask(ctx) == 7 ? Memory::LargeEeprom
+                                                          : Memory::SmallEeprom;
     ctx.StatusText = "Reading from sensor";
     ctx.events.processEvents();
     const bool ok = checkSensorAddress(ctx) && readSelection(ctx, ListNo, Address, Count, memory,

@@ -11,7 +11,6 @@
 #include "link/link_frames.h"
 #include "link/link_progress.h"
 #include "link/sensor_command.h"
-#include "model/identification.h"
 
 namespace kelvo {
 namespace {
@@ -201,7 +200,7 @@ void relock(Context& ctx) {
 
 bool SensorMemWrite(Context& ctx, int32_t ListNo, float Address, uint8_t Count, bool Eeprom,
                     bool Commit, bool KeepOpen, bool Unlock, bool Lock, bool WriteAll) {
-    const uint8_t platform = Eeprom ? GetPlatform(ctx) : 0;
+    const uint8_t platform = Eeprom ? platformKeepingMask(ctx) : 0;
     const Memory memory = !Eeprom         ? Memory::Ram
                           : platform == 7 ? Memory::LargeEeprom
                                           : Memory::SmallEeprom;

@@ -1,11 +1,24 @@
 #pragma once
 // Linearisation tables (17 raw readings per table) and the CO2 zero and span references.
 
+#include <array>
+#include <functional>
+#include <optional>
+
 namespace kelvo {
 
 struct Context;
 
 constexpr int kTableEntries = 17;
+using TableEntries = std::array<float, kTableEntries>;
+
+// The interpolations behind TableToRaw and TableToLinear, over a table's 17 entries.
+double InterpolateToRaw(const TableEntries& entries, double x);
+double InterpolateToLinear(const TableEntries& entries, double y);
+// The entries BuildTable writes for the response model; nullopt when there is no model
+// (l, m and o all 0) or it cannot be scaled. Yield runs on every bisection step.
+std::optional<TableEntries> BuildTableEntries(double l, double m, double o, double tt, double u,
+                                              double g, const std::function<void()>& yield);
 
 float GetTableEntry(Context& ctx, int Table, int Entry);
 void SetTableEntry(Context& ctx, int Table, int Entry, float Value);

@@ -20,7 +20,11 @@ void QtEventPump::idle(int64_t deadlineMs) {
     int64_t wait = std::min(deadlineMs - now, kMaxBlockMs);
     // A simulated line says when its next byte lands; real ports wake us with an event.
     if (port_) {
-        if (const auto next = port_->nextArrivalMs()) wait = std::min(wait, *next - now);
+        constexpr int64_t kNsPerMs = 1'000'000;
+        if (const auto nextNs = port_->nextArrivalNs())
+            wait = std::min(wait, (*nextNs - clock_.tickNs() + kNsPerMs - 1) / kNsPerMs);
+        else if (const auto next = port_->nextArrivalMs())
+            wait = std::min(wait, *next - now);
     }
     if (wait <= 0) return;
 

@@ -43,6 +43,7 @@ bool SelectablePort::open() {
         virtual_ = std::make_unique<virtualsensor::VirtualSensor>(
             clock_, std::move(*memory), virtualsensor::LineTiming::RealTime);
         virtual_->setPortName(name_);
+        virtual_->setRecording(false);
         virtualName_ = name_;
     }
     active_ = virtual_.get();

@@ -33,6 +33,9 @@ public:
     std::optional<int64_t> nextArrivalMs() const override {
         return active_ ? active_->nextArrivalMs() : std::nullopt;
     }
+    std::optional<int64_t> nextArrivalNs() const override {
+        return active_ ? active_->nextArrivalNs() : std::nullopt;
+    }
 
     // The virtual sensor behind a "virtual:" name once opened; it keeps its memory for as
     // long as the name stays, like a sensor that stays connected.

@@ -14,6 +14,15 @@ struct SensorMemory {
     int version = 0;
     std::vector<uint8_t> eeprom;  // 512 bytes (1024 on platform 7)
     std::array<uint8_t, 256> ram{};
+    // What the sensor sits in. Without a value it is room air that drifts a little;
+    // a test or a demo puts it into a calibration gas by setting one.
+    std::optional<double> gasPpm;
+    std::optional<double> airTemperature;  // degrees Celsius
+    // RAM bytes the sensor's physics wrote last. A live byte that no longer holds what
+    // the physics wrote was set from outside (a test pinning a detector reading): it is
+    // kept, and what depends on it is derived from it.
+    std::array<bool, 256> liveWritten{};
+    std::array<uint8_t, 256> liveValue{};
 };
 
 // The factory image of a platform and version; nullopt for one we do not make.

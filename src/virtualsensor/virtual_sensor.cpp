@@ -41,7 +41,7 @@ VirtualSensor::VirtualSensor(const Clock& clock, SensorMemory memory, LineTiming
 }
 
 int64_t VirtualSensor::nowNs() const {
-    return clock_.tickMs() * kNsPerMs;
+    return clock_.tickNs();
 }
 
 int VirtualSensor::protocol() const {
@@ -102,12 +102,27 @@ Bytes VirtualSensor::readAll() {
 }
 
 std::optional<int64_t> VirtualSensor::nextArrivalMs() const {
-    if (!open_) return std::nullopt;
-    std::optional<int64_t> next;
-    if (!inbound_.empty()) next = inbound_.front().atNs;
-    if (otherMaster_ && (!next || otherMasterNextNs_ < *next)) next = otherMasterNextNs_;
+    const auto next = nextArrivalNs();
     if (!next) return std::nullopt;
     return (*next + kNsPerMs - 1) / kNsPerMs;  // readable from this tick on
+}
+
+std::optional<int64_t> VirtualSensor::nextArrivalNs() const {
+    if (!open_) return std::nullopt;
+    // Only bytes still on their way count: one already readable must not make a waiting
+    // master wake again and again.
+    const int64_t now = nowNs();
+    std::optional<int64_t> next;
+    const auto pending = std::upper_bound(inbound_.begin(), inbound_.end(), now,
+                                          [](int64_t t, const Arrival& a) { return t < a.atNs; });
+    if (pending != inbound_.end()) next = pending->atNs;
+    if (otherMaster_) {
+        int64_t chatter = otherMasterNextNs_;
+        if (chatter <= now)
+            chatter += ((now - chatter) / kOtherMasterPeriodNs + 1) * kOtherMasterPeriodNs;
+        if (!next || chatter < *next) next = chatter;
+    }
+    return next;
 }
 
 bool VirtualSensor::write(const Bytes& bytes) {
@@ -258,7 +273,7 @@ size_t VirtualSensor::frameLength(uint8_t first) const {
 }
 
 void VirtualSensor::receive(uint8_t byte, int64_t atNs) {
-    received_.push_back(byte);
+    if (recording_) received_.push_back(byte);
     if (awaitingFrame_ && atNs - lastByteNs_ > kFrameTimeoutNs) {
         awaitingFrame_ = false;
         frame_.clear();
@@ -287,7 +302,7 @@ void VirtualSensor::receive(uint8_t byte, int64_t atNs) {
     }
     frame_.push_back(byte);
     if (frame_.size() < frameSize_) return;
-    requests_.push_back(frame_);
+    if (recording_) requests_.push_back(frame_);
     handleFrame(atNs);
     frame_.clear();
     awaitingFrame_ = false;

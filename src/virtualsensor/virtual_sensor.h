@@ -52,6 +52,7 @@ public:
     void setDtr(bool on) override;
     std::string errorString() const override { return error_; }
     std::optional<int64_t> nextArrivalMs() const override;
+    std::optional<int64_t> nextArrivalNs() const override;
 
     // Set-up
     // The sensor answers 224 + its network ID, and 224 + 30 (the single sensor on a line).
@@ -85,7 +86,9 @@ public:
     void refuseOpen(bool on) { refuseOpen_ = on; }
     void answer134(bool on) { answer134_ = on; }
 
-    // What happened, for tests.
+    // What happened, for tests. A long-running sensor (a demo port, the pty server)
+    // switches the byte and frame record off so it does not grow for ever.
+    void setRecording(bool on) { recording_ = on; }
     const Bytes& received() const { return received_; }               // every byte from the master
     const std::vector<Bytes>& requests() const { return requests_; }  // complete frames
     void clearRecord();
@@ -161,6 +164,7 @@ private:
     bool answer134_ = false;
 
     // Record.
+    bool recording_ = true;
     Bytes received_;
     std::vector<Bytes> requests_;
     int opens_ = 0;

@@ -3,16 +3,39 @@
 // and the members start-up reaches by name. Start-up talks to windows only through this.
 
 #include <QMainWindow>
+#include <QString>
+#include <cstdint>
+#include <functional>
+#include <string>
 
 class QAction;
 class QCheckBox;
+class QLabel;
+class QLineEdit;
 class QMenu;
 class QPushButton;
+class QTimer;
 
 namespace kelvo {
 
 struct Context;
 class WindowHost;
+
+// Codes a handler leaves in PendingAction for the activation loop.
+enum PendingActionCode : int16_t {
+    kActionNone = 0,
+    kActionSensorRead = 1,
+    kActionSensorWrite = 2,
+    kActionSettingsLoad = 3,
+    kActionSettingsSave = 4,
+    kActionCalTemp = 5,
+    kActionCalCO2Zero = 6,
+    kActionCalCO2Background = 7,
+    kActionCalCO2Other = 8,
+    kActionCalCO2Span = 9,
+    kActionTWAReset = 12,
+    kActionLeaveWindow = 13,
+};
 
 class SensorWindow : public QMainWindow {
     Q_OBJECT
@@ -25,7 +48,26 @@ public:
     virtual bool FormUpdate() = 0;
     virtual bool FormRead() = 0;
     virtual bool FormUpdateM() = 0;
-    virtual void SimMode(bool on) = 0;
+    // Ticks or unticks cbxSimulated and switches the sensor controls and the caption.
+    virtual void SimMode(bool on);
+
+    // The actions the activation loop runs; true on success, the reason in ErrorText.
+    virtual bool ActionSensorRead();
+    virtual bool ActionSensorWrite();
+    virtual bool ActionSensorReadM() = 0;
+    virtual bool ActionSettingsLoad();
+    virtual bool ActionSettingsSave();
+    virtual bool ActionTWAReset();
+    virtual bool ActionCalCO2Zero(int32_t calType);
+    virtual bool ActionCalTempZero();
+    virtual bool ActionCalCO2span();
+
+    // One pass of the activation loop: the pending action, then the poll or the
+    // simulation step. The loop timer calls it; a pass never nests inside another.
+    void activationPass();
+    bool loopRunning() const { return loopRunning_; }
+    // The help page for the sensor now in the image.
+    QString helpFilePath() const;
 
     // Controls start-up switches on and off; created by the base, named as the system names
     // them. The concrete window places them in its layout.
@@ -37,9 +79,79 @@ public:
     QPushButton* btnReadFromSensor = nullptr;
     QPushButton* btnSendToSensor = nullptr;
 
+    // The rest of the menu bar.
+    QMenu* mFile = nullptr;
+    QAction* mLoadsettings = nullptr;
+    QAction* mSavesettings = nullptr;
+    QAction* msep2 = nullptr;
+    QMenu* mOptions = nullptr;
+    QAction* msep = nullptr;
+    QAction* mExit = nullptr;
+    QMenu* M0 = nullptr;
+    QAction* CalTemp = nullptr;
+    QMenu* mCalCO2 = nullptr;
+    QAction* mCalCO2Zero = nullptr;
+    QAction* mCalCO2Background = nullptr;
+    QAction* mCalCO2Other = nullptr;
+    QAction* mCalCO2span = nullptr;
+    QAction* mTWAreset = nullptr;
+    QAction* mHelp = nullptr;
+
+    // The caption live and simulated windows carry.
+    static const QString kSimulatedCaption;
+    static const QString kLiveCaption;
+
 protected:
+    // Runs one action code; a code that is not this window's is ignored (the loop clears
+    // it). Windows with codes of their own extend it.
+    virtual void executeAction(int16_t code);
+    // Reads everything the window shows from the sensor (port closed afterwards).
+    virtual bool readWholeImage();
+    // Sends the window's settings to the sensor.
+    virtual bool writeSettings();
+    // The address list a settings-file load takes from the file.
+    virtual int32_t settingsLoadList() const;
+    // The writer flag a settings-file save records.
+    virtual uint8_t settingsWriterFlag() const;
+    // Simulated-mode step of the loop (the trigger-test animation); true while it wants
+    // passes at animation speed.
+    virtual bool simulationStep() { return false; }
+
+    // A hidden pop-up pick list; its items write their caption into the pop-up target.
+    QMenu* makePopup(const QString& name, const QString& title);
+    // writes: what the item puts into the target; its caption when empty.
+    QAction* addPopupItem(QMenu* popup, const QString& name, const QString& caption,
+                          const QString& writes = QString());
+    // Opens the pop-up at the mouse with target as the label its choice goes to; true when
+    // an item was chosen.
+    bool popUp(QLabel* target, QMenu* popup);
+
+    // Editable text fields: click edits, Enter or leaving commits through check, then
+    // FormRead and FormUpdate (unless the check says the field needs neither).
+    using FieldCheck = std::function<bool(QLineEdit*)>;
+    void makeEditable(QLineEdit* field, FieldCheck check = {});
+
+    void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+
     Context& ctx_;
     WindowHost& host_;
+
+private:
+    void buildMenus();
+    void requestAction(int16_t code, bool pleaseWait);
+    void pollMeasurements();
+    void scheduleNextPass();
+    void toggleComSet();
+    void openHelp();
+
+    QTimer* loopTimer_ = nullptr;
+    bool loopRunning_ = false;
+    bool passRunning_ = false;
+    bool simulationAnimating_ = false;
+    int64_t lastPollMs_ = 0;
+    QLabel* popupTarget_ = nullptr;
 };
 
 }  // namespace kelvo

@@ -21,9 +21,9 @@ public:
     virtual void setDontShowSetupDialog(bool dontShow) = 0;
 
     // Opens, lays out or (with an empty caption) closes the progress dialog.
-    virtual void ShowProgress(const QString& caption, bool HideBar = false, QWidget* owner = nullptr,
-                              bool HideLine1 = false, bool HideLine2 = true,
-                              bool HideLine3 = true) = 0;
+    virtual void ShowProgress(const QString& caption, bool HideBar = false,
+                              QWidget* owner = nullptr, bool HideLine1 = false,
+                              bool HideLine2 = true, bool HideLine3 = true) = 0;
 
     // Shows the span-calibration note modally; false when the user cancels.
     virtual bool showSpanCalNote() = 0;

@@ -59,6 +59,17 @@ TEST(SensorMemReadFrames, SmallEepromWordsFormOneSixByteBlock) {
     EXPECT_FALSE(w.ctx.EeRead[16]);
 }
 
+TEST(SensorMemReadFrames, IdentifyingTheSensorFirstKeepsTheSelection) {
+    WiredContext w;
+    w.line.ram[65] = 80;
+    w.ctx.AddressMask[10] = 255;
+    bool report = true;
+    ASSERT_TRUE(SensorMemRead(w.ctx, 0, 0, 0, true, false, 100, report));
+    EXPECT_EQ(w.frames(), (std::vector<Bytes>{{131, 65, 196}, {138, 5, 143}}));
+    EXPECT_EQ(w.ctx.AddressMask[10], 255);
+    EXPECT_EQ(w.ctx.AddressMask[65], 0);
+}
+
 TEST(SensorMemReadFrames, OddEepromAddressReadsItsWholeWord) {
     WiredContext w;
     w.identify(80);

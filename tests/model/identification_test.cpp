@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "model/image_fill.h"
 #include "support/test_context.h"
 
 namespace kelvo {
@@ -44,6 +45,142 @@ TEST(IdentificationByte, UnknownFamiliesNameTheFirstError) {
     t.ctx.ErrorText = "Earlier";
     GetPlatform(t.ctx);
     EXPECT_EQ(t.ctx.ErrorText, "Earlier");
+}
+
+}  // namespace
+}  // namespace kelvo
+
+namespace kelvo {
+namespace {
+
+using test::setEe;
+using test::setEeWord;
+using test::setRam;
+using test::setRamWord;
+using test::TestContext;
+
+// A platform-6 or -61 image with the version bytes read.
+void versionImage(Context& ctx, uint8_t id, int eeprom165, int eeprom173, int eeprom90 = 0) {
+    test::markAllRead(ctx);
+    setRam(ctx, kRamIdByte, id);
+    setEe(ctx, 165, eeprom165);
+    setEe(ctx, 173, eeprom173);
+    setEe(ctx, 90, eeprom90);
+}
+
+TEST(Version, Platform6And61DecideInTheirOrder) {
+    struct Case {
+        uint8_t id;
+        int e165, e173, e90;
+        float version;
+    };
+    for (const Case c : {
+             Case{222, 1, 6, 0, 0},  // a stored 6 stands for version 0
+             Case{222, 0, 0, 0, 4},  // bit 0 of 165 clear and 173 zero
+             Case{221, 0, 0, 0, 4},  // ... wins over identification byte 221
+             Case{221, 1, 0, 0, 5},
+             Case{222, 1, 3, 1, 2},  // bit 0 of 90
+             Case{223, 1, 3, 0, 3},
+             Case{214, 1, 1, 0, 1},
+         }) {
+        TestContext t;
+        versionImage(t.ctx, c.id, c.e165, c.e173, c.e90);
+        EXPECT_EQ(GetVersion(t.ctx), c.version) << int(c.id) << " " << c.e165 << " " << c.e173;
+    }
+}
+
+TEST(Version, Platforms5And7ReadTheirVersionByte) {
+    TestContext t;
+    test::markAllRead(t.ctx);
+    setRam(t.ctx, kRamIdByte, 231);
+    setRam(t.ctx, 226, 3);
+    EXPECT_EQ(GetVersion(t.ctx), 3);
+    setRam(t.ctx, kRamIdByte, 0x20);
+    setEe(t.ctx, 1023, 2);
+    EXPECT_EQ(GetVersion(t.ctx), 2);
+}
+
+TEST(SerialNumber, TextPadsToFiveDigitsAndRefusesSix) {
+    TestContext t;
+    test::markAllRead(t.ctx);
+    setRam(t.ctx, kRamIdByte, 231);
+    setRamWord(t.ctx, 66, 1);
+    EXPECT_EQ(SerialText(t.ctx), "23100001");
+    setRamWord(t.ctx, 66, 54321);
+    EXPECT_EQ(SerialText(t.ctx), "23154321");
+    // Platform 6 keeps it in EEPROM; six digits leave the text empty.
+    setRam(t.ctx, kRamIdByte, 222);
+    setEeWord(t.ctx, 170, 65535);
+    EXPECT_EQ(SerialText(t.ctx), "22265535");
+    setRam(t.ctx, kRamIdByte, 0x20);
+    setEe(t.ctx, 998, 0x40);
+    setEe(t.ctx, 999, 0xE2);
+    setEe(t.ctx, 1000, 0x01);  // 123456
+    EXPECT_EQ(GetSerialNumber(t.ctx), 123456);
+    EXPECT_EQ(SerialText(t.ctx), "");
+}
+
+TEST(SerialNumber, Platform7IsStoredLowByteFirst) {
+    TestContext t;
+    test::markAllRead(t.ctx);
+    setRam(t.ctx, kRamIdByte, 0x21);
+    setEe(t.ctx, 998, 0x03);
+    setEe(t.ctx, 999, 0x02);
+    setEe(t.ctx, 1000, 0x00);
+    EXPECT_EQ(GetSerialNumber(t.ctx), 0x0203);
+    EXPECT_EQ(SerialText(t.ctx), "3300515");
+}
+
+TEST(CO2Factor, FollowsPlatformIdentificationAndVersion) {
+    TestContext t;
+    versionImage(t.ctx, 214, 1, 1);
+    EXPECT_EQ(GetCO2Factor(t.ctx), 0);
+    versionImage(t.ctx, 215, 1, 1);
+    EXPECT_EQ(GetCO2Factor(t.ctx), 2);
+    versionImage(t.ctx, 215, 1, 6);
+    EXPECT_EQ(GetCO2Factor(t.ctx), 1);
+    versionImage(t.ctx, 222, 1 | 2, 6);
+    EXPECT_EQ(GetCO2Factor(t.ctx), 2);
+    versionImage(t.ctx, 222, 1, 6);
+    EXPECT_EQ(GetCO2Factor(t.ctx), 1);
+    setRam(t.ctx, kRamIdByte, 0x20);
+    setEeWord(t.ctx, 762, 2048);
+    EXPECT_EQ(GetCO2Factor(t.ctx), 1);
+    setEeWord(t.ctx, 762, 2049);
+    EXPECT_EQ(GetCO2Factor(t.ctx), 2);
+}
+
+TEST(ChannelKind, NamesAnUnknownChannel) {
+    TestContext t;
+    versionImage(t.ctx, 222, 1, 6);
+    setEe(t.ctx, 58, 9);
+    EXPECT_EQ(GetChannelKind(t.ctx, 11), 9);
+    EXPECT_EQ(GetChannelKind(t.ctx, 13), 0);
+    EXPECT_EQ(t.ctx.ErrorText, "");
+    EXPECT_EQ(GetChannelKind(t.ctx, 4), 0);
+    EXPECT_EQ(t.ctx.ErrorText, "Unknown channel '4'.");
+    versionImage(t.ctx, 215, 1, 1);
+    EXPECT_EQ(GetChannelKind(t.ctx, 5), 9);
+}
+
+TEST(CalibrationWords, LiveWhereThePlatformKeepsThem) {
+    TestContext t;
+    test::markAllRead(t.ctx);
+    setRam(t.ctx, kRamIdByte, 231);
+    EXPECT_TRUE(SetZeroWord(t.ctx, 1, false, false, 30720));
+    EXPECT_EQ(t.ctx.RamImage[130], 120);
+    EXPECT_EQ(t.ctx.RamImage[131], 0);
+    EXPECT_EQ(GetZeroWord(t.ctx, 1), 30720);
+    EXPECT_TRUE(SetSpanWord(t.ctx, 1, false, false, 2100));
+    EXPECT_EQ(GetSpanWord(t.ctx, 1), 2100);
+    EXPECT_EQ(t.ctx.RamImage[138] * 256 + t.ctx.RamImage[139], 2100);
+
+    versionImage(t.ctx, 222, 1, 6);
+    EXPECT_TRUE(SetZeroWord(t.ctx, 12, false, false, 0x1234));
+    EXPECT_EQ(t.ctx.EeImage[48], 0x12);
+    EXPECT_EQ(GetSpanWord(t.ctx, 11), 0);  // platform 5 only
+    EXPECT_FALSE(SetSpanWord(t.ctx, 11, false, false, 1));
+    EXPECT_EQ(t.ctx.ErrorText, "Unknown channel '11'.");
 }
 
 }  // namespace

@@ -187,6 +187,20 @@ TEST(VirtualSensorLine, RealTimeBytesLandOneByOneAtTheirLineTime) {
     EXPECT_EQ(rig.sensor.nextArrivalMs(), std::nullopt);
 }
 
+TEST(VirtualSensorLine, OnlyBytesStillOnTheirWayCountAsPending) {
+    VirtualSensorRig rig(61, 0, LineTiming::RealTime);
+    Master m(rig);
+    const int64_t startNs = rig.t.clock.tickNs();
+    rig.sensor.write({254, 254});  // two handshakes: two 223s, back to back
+    ASSERT_EQ(rig.sensor.nextArrivalNs(), startNs + 3'083'334);
+    rig.t.clock.advance(4);
+    // The first 223 is readable but unread: a waiting master must be told about the
+    // second one, not woken again and again for the first.
+    EXPECT_EQ(rig.sensor.bytesWaiting(), 1);
+    EXPECT_EQ(rig.sensor.nextArrivalNs(), startNs + 4'125'001);
+    EXPECT_EQ(rig.sensor.nextArrivalMs(), rig.t.clock.tickMs() + 1);
+}
+
 TEST(VirtualSensorFaults, SilenceRefusalsAndLateAnswersUseUpTheirCount) {
     VirtualSensorRig rig(61);
     Master m(rig);

@@ -1,0 +1,185 @@
+// Single-point CO2, temperature and O2 calibrations.
+#include "calibration/calibration.h"
+
+#include <cmath>
+
+#include "calibration/calibration_math.h"
+#include "calibration/calibration_support.h"
+#include "common/context.h"
+#include "common/values.h"
+#include "link/sensor_mem_read.h"
+#include "link/sensor_mem_write.h"
+#include "model/channels.h"
+#include "model/identification.h"
+#include "model/tables.h"
+
+namespace kelvo {
+
+namespace calibration {
+
+void storeEeWord(Context& ctx, int at, double value) {
+    float word = static_cast<float>(value);
+    ctx.EeImage[at] = HighByte(word);
+    ctx.EeImage[at + 1] = LowByte(word);
+}
+
+uint8_t CO2ChannelOf(Context& ctx, float selector, uint8_t platform) {
+    (void)ctx;
+    if (selector != kPlatformChannel) return static_cast<uint8_t>(selector);
+    switch (platform) {
+        case 5:
+            return 1;
+        case 6:
+            return 11;
+        case 61:
+            return 5;
+        default:
+            return 0;
+    }
+}
+
+uint8_t TempChannelOf(Context& ctx, float selector, uint8_t platform) {
+    if (selector != kPlatformChannel) return 0;
+    switch (platform) {
+        case 5:
+            return 0;
+        case 6:
+            return GetIdByte(ctx) == 223 ? 3 : 2;
+        case 61:
+        case 7:
+            return 4;
+        default:
+            return 0;
+    }
+}
+
+}  // namespace calibration
+
+using namespace calibration;
+
+namespace {
+
+constexpr int kRamPlatform7Ratio = 40;  // RAM 40-41: platform 7's present detector ratio
+constexpr int kEePlatform7Zero = 14;    // EEPROM 14-15: platform 7's zero word
+constexpr int kEeO2Zero = 760;
+constexpr int kEeO2Span = 0;
+constexpr int kRamO2Reading = 38;
+constexpr int kO2Table = 4;
+constexpr int64_t kO2SettleMs = 3000;
+constexpr int64_t kO2SampleGapMs = 2000;
+constexpr int kO2Samples = 5;
+
+// Platform 7 keeps its zero word in EEPROM and has no channel routines for it.
+bool zeroPlatform7(Context& ctx) {
+    if (!SensorMemRead(ctx, 0, kRamPlatform7Ratio, 2, false, true)) return false;
+    const double r = ramWord(ctx, kRamPlatform7Ratio);
+    if (r <= 0) return fail(ctx, kNoCalibration);
+    storeEeWord(ctx, kEePlatform7Zero, Fix(kFullScale / r * kUnity));
+    // The sensor powers up with its EEPROM locked and refuses a write that does not unlock
+    // it first; the lock at the end closes it again.
+    return SensorMemWrite(ctx, 0, kEePlatform7Zero, 2, true, false, false, true, true, true);
+}
+
+bool writeO2Word(Context& ctx, int at, double value) {
+    storeEeWord(ctx, at, value);
+    return SensorMemWrite(ctx, 0, at, 2, true, false, false, true, true, true);
+}
+
+bool readO2Word(Context& ctx, double& word) {
+    bool reportError = true;
+    if (!SensorMemRead(ctx, 0, kRamO2Reading, 2, false, false, 100, reportError)) return false;
+    word = ramWord(ctx, kRamO2Reading);
+    return true;
+}
+
+}  // namespace
+
+bool CalCO2SinglePoint(Context& ctx, float Channel, bool KeepOpen, int CalType,
+                       const std::string& Concentration) {
+    PortRule portRule(ctx, KeepOpen);
+    const uint8_t platform = GetPlatform(ctx);
+    if (platform == 7) return zeroPlatform7(ctx);
+    if (platform != 5 && platform != 6 && platform != 61) return false;
+    const uint8_t c = CO2ChannelOf(ctx, Channel, platform);
+
+    const double R = GetRawReading(ctx, c);
+    if (!ctx.ErrorText.empty()) return false;
+    if (!(R > 0)) return fail(ctx, kNoCalibration);
+    double Z;
+    if (CalType == kCalZero) {
+        Z = *ZeroGasWord(R);
+    } else {
+        const double x = CalType == kCalFreshAir ? GetZeroReference(ctx, 0)
+                                                 : ParseChannelValue(ctx, Concentration, c, false);
+        const double E = TableToRaw(ctx, GetChannelTable(ctx, c), x);
+        double V;
+        if (platform == 5) {
+            const double S = GetSpanWord(ctx, c);
+            if (!(S > 0)) return fail(ctx, kNoCalibration);
+            V = kFullScale - ((kFullScale - E) * kUnity) / S;
+        } else {
+            const double n = GetCO2Factor(ctx);
+            if (!(n > 0)) return fail(ctx, kNoCalibration);
+            V = kFullScale - (kFullScale - E) / n;
+        }
+        if (!ctx.ErrorText.empty()) return false;
+        Z = Fix(RoundHalfEven(V) * kUnity / R);
+    }
+    // The write's result is the procedure's: a word that never reached the sensor is no
+    // calibration.
+    return SetZeroWord(ctx, c, true, KeepOpen, static_cast<float>(Z));
+}
+
+bool CalTemp(Context& ctx, float TrueTemp, float Channel, bool KeepOpen) {
+    PortRule portRule(ctx, KeepOpen);
+    const uint8_t platform = GetPlatform(ctx);
+    if (platform != 5 && platform != 6 && platform != 61 && platform != 7) return false;
+    const uint8_t c = TempChannelOf(ctx, Channel, platform);
+    const double wanted = ParseChannelValue(ctx, NumberText(TrueTemp), c, false);
+    GetChannelValue(ctx, c, false);
+    const double measured = GetChannelValue(ctx, c, false);
+    if (!ctx.ErrorText.empty()) return false;
+    const double D = wanted - measured;
+
+    if (platform == 5) {
+        const double Z = GetZeroWord(ctx, c);
+        if (!ctx.ErrorText.empty()) return false;
+        return SetZeroWord(ctx, c, true, KeepOpen, static_cast<float>(Z + D));
+    }
+    const int table = platform == 7 ? 0 : GetChannelTable(ctx, c);
+    for (int e = 0; e < kTableEntries; ++e) {
+        const double entry = GetTableEntry(ctx, table, e);
+        if (!ctx.ErrorText.empty()) return false;
+        SetTableEntry(ctx, table, e, static_cast<float>(entry + D));
+    }
+    if (platform == 7) return SensorMemWrite(ctx, 0, 512, 34, true, false, false, true, true, true);
+    return SensorMemWrite(ctx, 32 + table, 0, 0, true, true, KeepOpen, true, true, true);
+}
+
+bool CalO2Zero(Context& ctx) {
+    PortRule portRule(ctx, false);
+    if (!writeO2Word(ctx, kEeO2Zero, 0)) return false;
+    if (!waitYielding(ctx, kO2SettleMs)) return false;
+    double sum = 0;
+    for (int i = 0; i < kO2Samples; ++i) {
+        if (i > 0 && !waitYielding(ctx, kO2SampleGapMs)) return false;
+        double word = 0;
+        if (!readO2Word(ctx, word)) return false;
+        sum += word;
+    }
+    const auto word = O2ZeroWord(sum / kO2Samples);
+    if (!word) return fail(ctx, "O2 Zero calibration failed");
+    return writeO2Word(ctx, kEeO2Zero, *word);
+}
+
+bool CalO2Span(Context& ctx, float O2Reference) {
+    PortRule portRule(ctx, false);
+    double r = 0;
+    if (!readO2Word(ctx, r)) return false;
+    if (!(r > 0)) return fail(ctx, kNoCalibration);
+    const double E = TableToRaw(ctx, kO2Table, O2Reference);
+    if (!ctx.ErrorText.empty()) return false;
+    return writeO2Word(ctx, kEeO2Span, E * kUnity / r);
+}
+
+}  // namespace kelvo

@@ -1,0 +1,158 @@
+// CO2 span calibrations: the platform-5 span word, the curve fits of platforms 6, 61 and 7.
+#include <array>
+#include <cmath>
+
+#include "calibration/calibration.h"
+#include "calibration/calibration_math.h"
+#include "calibration/calibration_support.h"
+#include "common/context.h"
+#include "common/values.h"
+#include "link/sensor_mem_read.h"
+#include "link/sensor_mem_write.h"
+#include "model/identification.h"
+#include "model/tables.h"
+
+namespace kelvo {
+
+using namespace calibration;
+
+namespace {
+
+// Time the sensor needs to measure with a newly written table before the second pass.
+constexpr int64_t kSpanSettleMs = 2500;
+constexpr int kFitBias = 5000;  // table entries of platforms 6 and 61 carry this bias
+constexpr int kEeDetectorCode = 1003;
+constexpr int kEePlatform7Zero = 14;
+constexpr int kEePlatform7CalTemp = 881;
+constexpr int kEePlatform7Reference = 976;
+constexpr int kRamPlatform7Temp = 42;
+constexpr int kRamPlatform7Ratio = 40;
+constexpr int kEePlatform7Table = 580;
+constexpr int kTableBytes = 34;
+
+// P = ln(q) / ln(F(x)): defined only for q > 0 and F(x) > 0, F(x) != 1.
+bool exponentFor(double q, double Fx, double& P) {
+    if (!(q > 0) || !(Fx > 0) || Fx == 1) return false;
+    P = std::log(q) / std::log(Fx);
+    return std::isfinite(P);
+}
+
+bool spanPlatform5(Context& ctx, const std::string& spanGas) {
+    constexpr int c = 1;
+    const double Z = GetZeroWord(ctx, c);
+    const float T0 = GetZeroReference(ctx, 0);
+    const double R = GetRawReading(ctx, c);
+    const double Tc = GetSensorTemp(ctx);
+    const double Tk = GetCalTemp(ctx, c) - 127;
+    const double G = ParseNumber(spanGas);
+    if (!ctx.ErrorText.empty()) return false;
+    const double E = TableToRaw(ctx, c, G);
+    const double detector = kFullScale - Z * R / kUnity;
+    const double temperature = (Tk * Tc / 32 + kUnity) / kUnity;
+    if (detector == 0 || temperature == 0) return fail(ctx, kNoCalibration);
+    const double A = (kFullScale - E) * kUnity / detector;
+    if (!SetSpanWord(ctx, c, true, true, static_cast<float>(A / temperature))) return false;
+    // The zero reference is kept in a form that depends on the span word.
+    SetZeroReference(ctx, 0, T0);
+    return SensorMemWrite(ctx, 0, 0, 2, false, true, false, true, true, true);
+}
+
+bool fitPass(Context& ctx, uint8_t c, const ResponseModel& F, double n, double Z, double Tc,
+             double Tk, double G, bool keepOpen) {
+    const double R = GetRawReading(ctx, c);
+    if (!ctx.ErrorText.empty()) return false;
+    const double Q = kFullScale - (kFullScale - Z * R / kUnity) * (Tk * Tc + kUnity) * n / kUnity;
+    const double q = (n - 1 + Q / kFullScale) / n;
+    const int table = GetChannelTable(ctx, c);
+    SetTableEntry(ctx, table, 15, kFitBias);
+    double P = 0;
+    if (!exponentFor(q, F(G - kFitBias), P)) return fail(ctx, kNoCalibration);
+    const auto points = FitCurvePoints(F, P, n, [&] { ctx.events.processEvents(); });
+    for (int p = 0; p < 15; ++p) {
+        SetTableEntry(ctx, table, p, static_cast<float>(Fix(points[p]) + kFitBias));
+    }
+    const double e14 = GetTableEntry(ctx, table, 14);
+    const double e15 = GetTableEntry(ctx, table, 15);
+    SetTableEntry(ctx, table, 16, static_cast<float>(2 * e15 - e14));
+    return SensorMemWrite(ctx, 32 + table, 0, 0, true, true, keepOpen, true, true, true);
+}
+
+bool spanCurveFit(Context& ctx, uint8_t c, const std::string& spanGas, bool keepOpen) {
+    const auto model = ModelForChannelKind(GetChannelKind(ctx, c));
+    if (!model) return fail(ctx, "Sensor = 0, ");
+    const double n = GetCO2Factor(ctx);
+    const double Z = GetZeroWord(ctx, c);
+    const double Tc = GetSensorTemp(ctx);
+    const double Tk = GetCalTemp(ctx, c) - 127;
+    if (!ctx.ErrorText.empty()) return false;
+    if (!(n > 0)) return fail(ctx, kNoCalibration);
+    double G = ParseNumber(spanGas);
+    for (int pass = 0; pass < 2; ++pass) {
+        if (!fitPass(ctx, c, *model, n, Z, Tc, Tk, G, keepOpen)) return false;
+        if (pass == 1) break;
+        if (!waitYielding(ctx, kSpanSettleMs)) return false;
+        const double M = GetChannelValue(ctx, c, false);
+        // Without a reading the correction below would double the target.
+        if (!ctx.ErrorText.empty()) return false;
+        G = G + (G - M);
+    }
+    return true;
+}
+
+}  // namespace
+
+bool CalCO2Span(Context& ctx, float Channel, const std::string& SpanGas, bool KeepOpen) {
+    PortRule portRule(ctx, KeepOpen);
+    const uint8_t platform = GetPlatform(ctx);
+    if (platform == 5) return spanPlatform5(ctx, SpanGas);
+    if (platform == 6 || platform == 61) {
+        return spanCurveFit(ctx, CO2ChannelOf(ctx, Channel, platform), SpanGas, KeepOpen);
+    }
+    if (platform == 7) return CalCO2SpanPlatform7(ctx, static_cast<float>(ParseNumber(SpanGas)));
+    return false;
+}
+
+bool CalCO2SpanPlatform7(Context& ctx, float SpanGas) {
+    PortRule portRule(ctx, false);
+    auto read = [&](int address, int count, bool eeprom) {
+        return SensorMemRead(ctx, 0, static_cast<float>(address), static_cast<uint8_t>(count),
+                             eeprom, true);
+    };
+    if (!read(kEeDetectorCode, 1, true)) return false;
+    const int code = imageByte(ctx.EeImage[kEeDetectorCode]) >> 4;
+    const auto detector = ModelForDetectorCode(code);
+    // Codes above 3 name no detector we know; fitting with no model would wreck the table.
+    if (!detector) return fail(ctx, "Unknown CO2 detector type, can't calibrate span.");
+    if (!read(kEePlatform7Zero, 2, true) || !read(kEePlatform7CalTemp, 1, true) ||
+        !read(kEePlatform7Reference, 2, true) || !read(kRamPlatform7Temp, 2, false) ||
+        !read(kRamPlatform7Ratio, 2, false) || !read(kEePlatform7Table, kTableBytes, true)) {
+        return false;
+    }
+    const double Z = eeWord(ctx, kEePlatform7Zero);
+    const double Tk = SignedByte(ctx.EeImage[kEePlatform7CalTemp]);
+    const double Tc = SignedWord(static_cast<float>(ramWord(ctx, kRamPlatform7Temp)));
+    const double R = ramWord(ctx, kRamPlatform7Ratio);
+    const double n = detector->factor;
+
+    const double I = R * Z / kUnity;
+    const double Q = kFullScale - (Tk * Tc + kUnity) * (kFullScale - I) * n / kUnity;
+    const double q = (n - 1 + Q / kFullScale) / n;
+    double P = 0;
+    if (!exponentFor(q, detector->model(SpanGas), P)) return fail(ctx, kNoCalibration);
+    const auto points = FitCurvePoints(detector->model, P, n, [&] { ctx.events.processEvents(); });
+
+    std::array<double, 17> table{};
+    for (int p = 0; p < 15; ++p) table[p] = Fix(points[p]);
+    table[15] = 0;
+    table[16] = 2 * table[15] - table[14];
+    for (int p = 0; p < 17; ++p) {
+        storeEeWord(ctx, kEePlatform7Table + 2 * p, UnsignedWord(static_cast<float>(table[p])));
+    }
+    if (!SensorMemWrite(ctx, 0, kEePlatform7Table, kTableBytes, true, false, false, true, true,
+                        true)) {
+        return false;
+    }
+    return SensorMemWrite(ctx, 0, kEePlatform7Reference, 2, true, false, false, true, true, true);
+}
+
+}  // namespace kelvo

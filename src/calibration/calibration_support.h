@@ -1,0 +1,61 @@
+#pragma once
+// Small pieces the calibration procedures share: channel resolution, the port rule, waits
+// that yield, and words in the image.
+
+#include <cstdint>
+#include <string>
+
+#include "common/context.h"
+
+namespace kelvo::calibration {
+
+// Shown when the sensor's readings would make the arithmetic divide by zero or take the
+// logarithm of a non-positive number: nothing is computed or written then.
+inline constexpr const char* kNoCalibration =
+    "Calibration not possible with the sensor's present readings.";
+
+inline bool fail(Context& ctx, const std::string& text) {
+    if (ctx.ErrorText.empty()) ctx.ErrorText = text;
+    return false;
+}
+
+// Closes the port when the procedure ends, unless the caller keeps it open.
+class PortRule {
+public:
+    PortRule(Context& ctx, bool keepOpen) : ctx_(ctx), keepOpen_(keepOpen) {}
+    ~PortRule() {
+        if (!keepOpen_ && ctx_.port.isOpen()) ctx_.port.close();
+    }
+    PortRule(const PortRule&) = delete;
+    PortRule& operator=(const PortRule&) = delete;
+
+private:
+    Context& ctx_;
+    bool keepOpen_;
+};
+
+// Idles until the deadline on the clock; false when the user cancelled meanwhile.
+inline bool waitYielding(Context& ctx, int64_t ms) {
+    const int64_t deadline = ctx.clock.tickMs() + ms;
+    while (ctx.clock.tickMs() < deadline) {
+        ctx.events.idle(deadline);
+        if (ctx.ErrorText == "Avbryt") return false;
+    }
+    return true;
+}
+
+inline int imageByte(float value) {
+    return static_cast<int>(value) & 0xFF;
+}
+inline double ramWord(const Context& ctx, int at) {
+    return imageByte(ctx.RamImage[at]) * 256.0 + imageByte(ctx.RamImage[at + 1]);
+}
+inline double eeWord(const Context& ctx, int at) {
+    return imageByte(ctx.EeImage[at]) * 256.0 + imageByte(ctx.EeImage[at + 1]);
+}
+void storeEeWord(Context& ctx, int at, double value);
+
+uint8_t CO2ChannelOf(Context& ctx, float selector, uint8_t platform);
+uint8_t TempChannelOf(Context& ctx, float selector, uint8_t platform);
+
+}  // namespace kelvo::calibration

@@ -1,0 +1,143 @@
+// kelvo-cli calibrate KIND [VALUE]: the calibrations of the sensor windows, with the
+// reference value typed as a technician would type it into the window's input box.
+
+#include <iostream>
+#include <map>
+
+#include "calibration/calibration.h"
+#include "cli/cli_command.h"
+#include "cli/cli_session.h"
+#include "common/values.h"
+#include "model/channels.h"
+#include "model/identification.h"
+#include "model/tables.h"
+
+namespace kelvo::cli {
+namespace {
+
+struct WordSpot {
+    bool eeprom;
+    int address;
+};
+
+struct Kind {
+    bool needsValue;
+    const char* help;
+};
+
+const std::map<std::string, Kind>& kinds() {
+    static const std::map<std::string, Kind> table{
+        {"co2-zero", {false, "zero gas"}},
+        {"co2-fresh-air", {false, "fresh air"}},
+        {"co2-other", {true, "another known CO2 concentration"}},
+        {"co2-span", {true, "span gas concentration"}},
+        {"temp", {true, "the correct temperature"}},
+        {"o2-zero", {false, "O2 zero"}},
+        {"o2-span", {true, "the correct O2 reading"}},
+    };
+    return table;
+}
+
+uint8_t co2Channel(uint8_t platform) {
+    switch (platform) {
+        case 5:
+            return 1;
+        case 6:
+            return 11;
+        default:
+            return 5;
+    }
+}
+
+std::vector<WordSpot> tableSpots(int base, int table) {
+    std::vector<WordSpot> spots;
+    for (int e = 0; e < kTableEntries; ++e) spots.push_back({true, base + 34 * table + 2 * e});
+    return spots;
+}
+
+// Where each calibration leaves the words it sends, so they can be shown afterwards.
+std::vector<WordSpot> spotsOf(Context& ctx, const std::string& kind, uint8_t platform) {
+    const bool co2SinglePoint = kind.rfind("co2-", 0) == 0 && kind != "co2-span";
+    if (co2SinglePoint) {
+        if (platform == 5) return {{false, 130}};
+        if (platform == 7) return {{true, 14}};
+        return {{true, 46}};
+    }
+    if (kind == "co2-span") {
+        if (platform == 5) return {{false, 138}, {false, 216}};
+        if (platform == 7) {
+            auto spots = tableSpots(580, 0);
+            spots.push_back({true, 976});
+            return spots;
+        }
+        return tableSpots(308, GetChannelTable(ctx, co2Channel(platform)));
+    }
+    if (kind == "temp") {
+        if (platform == 5) return {{false, 128}};
+        if (platform == 7) return tableSpots(512, 0);
+        const uint8_t c = platform == 6 ? (GetIdByte(ctx) == 223 ? 3 : 2) : 4;
+        return tableSpots(308, GetChannelTable(ctx, c));
+    }
+    if (kind == "o2-zero") return {{true, 760}};
+    return {{true, 0}};
+}
+
+bool runCalibration(Context& ctx, const std::string& kind, const std::string& value,
+                    uint8_t platform) {
+    if (kind == "co2-zero") return CalCO2SinglePoint(ctx, kPlatformChannel, false, kCalZero, "");
+    if (kind == "co2-fresh-air") {
+        return CalCO2SinglePoint(ctx, kPlatformChannel, false, kCalFreshAir, "");
+    }
+    if (kind == "co2-other") {
+        return CalCO2SinglePoint(ctx, kPlatformChannel, false, kCalOther, value);
+    }
+    if (kind == "co2-span") {
+        const uint8_t c = co2Channel(platform);
+        const float raw = ParseChannelValue(ctx, value, c, false);
+        if (platform == 7) return CalCO2SpanPlatform7(ctx, raw);
+        return CalCO2Span(ctx, c, NumberText(raw), false);
+    }
+    if (kind == "temp") {
+        return CalTemp(ctx, static_cast<float>(ParseNumber(value)), kPlatformChannel, false);
+    }
+    if (platform != 61 && platform != 7) {
+        ctx.ErrorText = "This sensor has no O2 calibration.";
+        return false;
+    }
+    if (kind == "o2-zero") return CalO2Zero(ctx);
+    return CalO2Span(ctx, ParseChannelValue(ctx, value, 6, false));
+}
+
+int calibrate(const GlobalOptions& options, const std::vector<std::string>& args) {
+    const auto kind = args.empty() ? kinds().end() : kinds().find(args[0]);
+    if (kind == kinds().end() || args.size() != (kind->second.needsValue ? 2u : 1u)) {
+        std::cerr << "kelvo-cli: calibrate takes one of:\n";
+        for (const auto& [name, k] : kinds()) {
+            std::cerr << "  " << name << (k.needsValue ? " VALUE" : "") << "  (" << k.help << ")\n";
+        }
+        return kExitUsage;
+    }
+    Session session(options);
+    Context& ctx = session.ctx();
+    const uint8_t platform = GetPlatform(ctx);
+    if (platform == 0) return session.fail("Unknown sensor type, can't connect to sensor.");
+    const std::string value = args.size() > 1 ? args[1] : std::string();
+    if (!runCalibration(ctx, args[0], value, platform)) return session.fail("Calibration failed");
+
+    for (const WordSpot& spot : spotsOf(ctx, args[0], platform)) {
+        auto byteAt = [&](int a) {
+            return ToInteger(spot.eeprom ? ctx.EeImage[a] : ctx.RamImage[a]);
+        };
+        const long long word = byteAt(spot.address) * 256 + byteAt(spot.address + 1);
+        std::cout << (spot.eeprom ? "EEPROM " : "RAM ") << spot.address << ": " << word << "\n";
+    }
+    return kExitOk;
+}
+
+const RegisterCommand registered(
+    {"calibrate",
+     "calibrate co2-zero|co2-fresh-air|co2-other V|co2-span V|temp V|o2-zero|o2-span V",
+     calibrate});
+
+}  // namespace
+}  // namespace kelvo::cli

@@ -1,0 +1,83 @@
+// kelvo-cli values: the measured value of every channel the sensor has, once or every
+// 2 seconds like a sensor window.
+
+#include <iostream>
+#include <sstream>
+#include <vector>
+
+#include "cli/cli_args.h"
+#include "cli/cli_command.h"
+#include "cli/cli_session.h"
+#include "common/context.h"
+#include "model/channels.h"
+#include "model/identification.h"
+
+namespace kelvo::cli {
+namespace {
+
+constexpr const char* kName = "values";
+// The sensor windows poll at this period too.
+constexpr int64_t kWatchPeriodMs = 2000;
+
+// The channels worth showing. Platforms 5 and 6 say which exist; platforms 61 and 7
+// describe every channel they measure with a unit.
+std::vector<int> shownChannels(Context& ctx, uint8_t platform) {
+    std::vector<int> channels;
+    switch (platform) {
+        case 5:
+            for (int c = 0; c <= 3; ++c)
+                if (ChannelPresent(ctx, static_cast<float>(c), false, false)) channels.push_back(c);
+            break;
+        case 6:
+            for (int c = 0; c <= 13; ++c)
+                if (ChannelPresent(ctx, static_cast<float>(c), false, false)) channels.push_back(c);
+            break;
+        default:
+            for (int c = 0; c <= 15; ++c)
+                if (!GetUnitText(ctx, static_cast<float>(c)).empty()) channels.push_back(c);
+            break;
+    }
+    return channels;
+}
+
+// One line per channel: name, value and unit, separated by tabs.
+bool printValues(Context& ctx, const std::vector<int>& channels) {
+    std::ostringstream out;
+    for (int c : channels) {
+        const float channel = static_cast<float>(c);
+        const float raw = GetChannelValue(ctx, channel, false);
+        out << ChannelName(ctx, channel, false) << "\t"
+            << FormatChannelValue(ctx, raw, channel, false, false) << "\t"
+            << GetUnitText(ctx, channel) << "\n";
+    }
+    if (!ctx.ErrorText.empty()) return false;
+    std::cout << out.str() << std::flush;
+    return true;
+}
+
+int values(const GlobalOptions& options, const std::vector<std::string>& args) {
+    const ParsedArgs parsed = parseArgs(args, {"--watch"}, {});
+    if (!parsed.error.empty()) return usageError(kName, parsed.error);
+    if (!parsed.positional.empty()) return usageError(kName, "takes only --watch");
+    const bool watch = parsed.flags.count("--watch") > 0;
+
+    Session session(options);
+    Context& ctx = session.ctx();
+    const uint8_t platform = GetPlatform(ctx);
+    if (platform == 0) return session.fail("Unknown sensor type, can't connect to sensor.");
+    const std::vector<int> channels = shownChannels(ctx, platform);
+    if (!ctx.ErrorText.empty()) return session.fail();
+    for (bool first = true;; first = false) {
+        if (!first) std::cout << "\n";
+        const int64_t next = ctx.clock.tickMs() + kWatchPeriodMs;
+        if (!printValues(ctx, channels)) return session.fail();
+        if (!watch) return kExitOk;
+        while (ctx.clock.tickMs() < next) ctx.events.idle(next);
+    }
+}
+
+const RegisterCommand registered(
+    {kName, "values [--watch]  measured value of every channel (--watch: every 2 s)", values});
+
+}  // namespace
+}  // namespace kelvo::cli

@@ -1,0 +1,120 @@
+// kelvo-cli virtual-sensor: serves a virtual sensor on a pseudo-terminal until stopped, so
+// that other programs can open it as a serial device.
+
+#include <csignal>
+#include <iostream>
+#include <optional>
+
+#include "cli/cli_command.h"
+#include "common/system_clock.h"
+#include "virtualsensor/pty_bridge.h"
+#include "virtualsensor/virtual_sensor.h"
+
+#ifndef _WIN32
+#include <unistd.h>
+#endif
+
+namespace kelvo::cli {
+namespace {
+
+int stopPipe[2] = {-1, -1};
+
+extern "C" void requestStop(int) {
+#ifndef _WIN32
+    const char byte = 1;
+    [[maybe_unused]] const auto written = ::write(stopPipe[1], &byte, 1);
+#endif
+}
+
+std::optional<int> wholeNumber(const std::string& text) {
+    try {
+        size_t used = 0;
+        const int value = std::stoi(text, &used);
+        if (used == text.size()) return value;
+    } catch (const std::exception&) {
+    }
+    return std::nullopt;
+}
+
+struct Options {
+    int platform = 0;
+    std::optional<int> version;
+    bool realTime = false;
+    int id = -1;
+};
+
+std::optional<Options> parse(const GlobalOptions& global, const std::vector<std::string>& args) {
+    Options options;
+    options.id = global.id;
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        const bool hasValue = i + 1 < args.size();
+        std::optional<int> value = hasValue ? wholeNumber(args[i + 1]) : std::nullopt;
+        if (arg == "--realtime") {
+            options.realTime = true;
+            continue;
+        }
+        if ((arg != "--platform" && arg != "--version" && arg != "--id") || !value) {
+            std::cerr << "kelvo-cli: virtual-sensor: unexpected '" << arg << "'\n";
+            return std::nullopt;
+        }
+        ++i;
+        if (arg == "--platform") options.platform = *value;
+        if (arg == "--version") options.version = *value;
+        if (arg == "--id") options.id = *value;
+    }
+    if (options.id != -1 && (options.id < 0 || options.id > 29)) {
+        std::cerr << "kelvo-cli: virtual-sensor: --id must be a network ID from 0 to 29\n";
+        return std::nullopt;
+    }
+    return options;
+}
+
+int serveVirtualSensor(const GlobalOptions& global, const std::vector<std::string>& args) {
+    const std::optional<Options> options = parse(global, args);
+    if (!options) return kExitUsage;
+    const int version = options->version.value_or(options->platform == 7 ? 1 : 0);
+    auto memory = virtualsensor::FactoryImage(options->platform, version);
+    if (!memory) {
+        std::cerr << "kelvo-cli: there is no virtual sensor of platform " << options->platform
+                  << " version " << version << " (platforms 5, 6, 61, 7)\n";
+        return kExitUsage;
+    }
+#ifdef _WIN32
+    std::cerr << "kelvo-cli: virtual-sensor needs pseudo-terminals, which this system lacks\n";
+    return kExitFailed;
+#else
+    SystemClock clock;
+    virtualsensor::VirtualSensor sensor(clock, std::move(*memory),
+                                        options->realTime ? virtualsensor::LineTiming::RealTime
+                                                          : virtualsensor::LineTiming::Instant);
+    sensor.setRecording(false);
+    if (options->id >= 0) sensor.setNetworkId(options->id);
+    virtualsensor::PtyBridge bridge(sensor, clock);
+    if (::pipe(stopPipe) != 0 || !bridge.open()) {
+        std::cerr << "kelvo-cli: " << (bridge.error().empty() ? "no pipe" : bridge.error()) << "\n";
+        return kExitFailed;
+    }
+    struct sigaction action {};
+    action.sa_handler = requestStop;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+
+    std::cout << "port: " << bridge.devicePath() << std::endl;  // flushed: a client waits
+    if (!bridge.serve(stopPipe[0])) {
+        std::cerr << "kelvo-cli: " << bridge.error() << "\n";
+        return kExitFailed;
+    }
+    return kExitOk;
+#endif
+}
+
+const RegisterCommand registered(
+    {"virtual-sensor",
+     "virtual-sensor --platform P [--version V] [--realtime] [--id N]  serve a virtual sensor "
+     "on a pseudo-terminal until interrupted",
+     serveVirtualSensor});
+
+}  // namespace
+}  // namespace kelvo::cli

@@ -1,0 +1,41 @@
+#include "common/system_clock.h"
+
+#include <algorithm>
+#include <ctime>
+#include <thread>
+
+namespace kelvo {
+
+int64_t SystemClock::tickNs() const {
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(Steady::now() - start_).count();
+}
+
+double SystemClock::secondsOfDay() const {
+    const auto now = std::chrono::system_clock::now();
+    const std::time_t seconds = std::chrono::system_clock::to_time_t(now);
+    std::tm local{};
+#ifdef _WIN32
+    localtime_s(&local, &seconds);
+#else
+    localtime_r(&seconds, &local);
+#endif
+    const auto fraction = now - std::chrono::system_clock::from_time_t(seconds);
+    return local.tm_hour * 3600.0 + local.tm_min * 60.0 + local.tm_sec +
+           std::chrono::duration<double>(fraction).count();
+}
+
+void SleepingEventPump::idle(int64_t deadlineMs) {
+    constexpr int64_t kNsPerMs = 1'000'000;
+    const int64_t deadlineNs = deadlineMs * kNsPerMs;
+    int64_t wakeNs = std::min(deadlineNs, (clock_.tickMs() + kMaxBlindSleepMs) * kNsPerMs);
+    if (port_) {
+        if (const auto next = port_->nextArrivalNs())
+            wakeNs = std::min(deadlineNs, *next);
+        else if (const auto nextMs = port_->nextArrivalMs())
+            wakeNs = std::min(deadlineMs, *nextMs) * kNsPerMs;
+    }
+    if (wakeNs <= clock_.tickNs()) return;
+    std::this_thread::sleep_until(clock_.timeOfTickNs(wakeNs));
+}
+
+}  // namespace kelvo

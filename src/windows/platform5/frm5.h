@@ -1,0 +1,119 @@
+#pragma once
+// The settings window of platform-5 sensors: channels, general settings, the two analogue
+// outputs and the digital trigger, mapped to the sensor's RAM.
+
+#include <array>
+#include <functional>
+#include <vector>
+
+#include "windows/sensor_window.h"
+
+class QCheckBox;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+
+namespace kelvo {
+
+class ChannelPanel;
+
+class frm5 : public SensorWindow {
+    Q_OBJECT
+
+public:
+    static constexpr int kChannels = 5;
+    static constexpr int kOutputs = 2;
+    static constexpr int kDisplayModes = 5;
+    static constexpr int kTriggerOutputs = 4;
+
+    frm5(Context& ctx, WindowHost& host, QWidget* parent = nullptr);
+
+    bool ActionSensorReadM() override;
+    bool FormUpdateM() override;
+    bool FormUpdate() override;
+    bool FormRead() override;
+    bool FormUpdateInit() override;
+    void SimMode(bool on) override;
+
+    // Hidden pop-up pick lists.
+    QMenu* mTempUnit = nullptr;
+    QAction* mTempUnitCelsius = nullptr;
+    QAction* mTempUnitFarenheit = nullptr;
+    QMenu* mChannels = nullptr;
+    std::array<QAction*, kChannels> mCHannel{};
+    QMenu* mDisplayModes = nullptr;
+    std::array<QAction*, kDisplayModes> mDisplayMode{};
+    QMenu* mTimeUnits = nullptr;
+    QAction* mTimeUnitMin = nullptr;
+    QAction* mTimeUnitSec = nullptr;
+
+    // General panel.
+    QFrame* pctGeneral = nullptr;
+    QFrame* pctDisplay5 = nullptr;
+    QLineEdit* txbSN = nullptr;
+    QLineEdit* txbID = nullptr;
+    QLabel* lblDisplayMode = nullptr;
+    QLabel* lblShiftb = nullptr;
+    QLineEdit* txbShiftBamount = nullptr;
+    QLabel* lblShiftb_Type = nullptr;
+
+    // Channel panel (pctChannels with its rows).
+    ChannelPanel* pctChannels = nullptr;
+
+    // Analogue outputs.
+    std::array<QFrame*, kOutputs> pctOut{};
+    std::array<QLabel*, kOutputs> lblOutName{};
+    std::array<QFrame*, kOutputs> pctOut5{};
+    std::array<QRadioButton*, kOutputs> optOut5V{};
+    std::array<QRadioButton*, kOutputs> optOut5mA{};
+    std::array<QRadioButton*, kOutputs> optOut5Digital{};
+    std::array<QLineEdit*, kOutputs> txbOutOut{};
+    std::array<QLineEdit*, kOutputs> txbOutBaseLine{};
+    std::array<QLineEdit*, kOutputs> txbOutIntTime{};
+    std::array<QLabel*, kOutputs> lblOutBaseLine{};
+    std::array<QLabel*, kOutputs> lblOutBaseLineUnit{};
+    std::array<QLabel*, kOutputs> lblOutIntTime{};
+    std::array<QLabel*, kOutputs> lblOutIntTimeUnit{};
+
+    // Digital trigger.
+    QFrame* pctDT = nullptr;
+    QPushButton* btnDigTrig = nullptr;
+    QLineEdit* txbDigTlevel = nullptr;
+    QLineEdit* txbDigTtime = nullptr;
+    QLabel* lblDigTunit = nullptr;
+    QLabel* pctDigTPsign = nullptr;
+    QLabel* pctDigTNsign = nullptr;
+    std::array<QCheckBox*, kTriggerOutputs> cbxDigTout{};
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void buildPopups();
+    QWidget* buildGeneralPanel();
+    QWidget* buildOutputPanel(int j);
+    QWidget* buildTriggerPanel();
+    void buildFieldTable();
+    void clickLabel(QLabel* label);
+    void pickShiftChannel();
+    void pickTempUnit();
+    // The image byte at a RAM address, as the whole number it holds.
+    uint8_t ram(int address) const;
+    uint16_t ramWord(int address) const;
+    void setRam(int address, int value);
+    QString channelCaption(int channel) const;
+    void storeShiftChannel();
+
+    // Text fields whose text is one image quantity: shown by FormUpdate, stored by
+    // FormRead in table order.
+    struct BoundField {
+        QLineEdit* field;
+        std::function<QString()> show;
+        std::function<void(const QString&)> store;
+    };
+    std::vector<BoundField> fields_;
+};
+
+}  // namespace kelvo

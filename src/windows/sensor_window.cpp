@@ -1,0 +1,321 @@
+#include "windows/sensor_window.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QCursor>
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QTimer>
+
+#include "common/context.h"
+#include "common/values.h"
+#include "model/identification.h"
+#include "windows/edit_field.h"
+#include "windows/window_host.h"
+
+namespace kelvo {
+
+const QString SensorWindow::kSimulatedCaption = QStringLiteral("Kelvo3.0 Simulated mode");
+const QString SensorWindow::kLiveCaption = QStringLiteral("Kelvo3.0");
+
+namespace {
+// Measured values are refreshed this often in live mode.
+constexpr int64_t kPollIntervalMs = 2000;
+// Pass rate while the trigger test animates.
+constexpr int kAnimationPassMs = 100;
+const char* const kCancelled = "Avbryt";
+
+QAction* addItem(QMenu* menu, const char* name, const QString& caption) {
+    QAction* action = menu->addAction(caption);
+    action->setObjectName(QString::fromLatin1(name));
+    return action;
+}
+
+QMenu* addSubmenu(QMenu* menu, const char* name, const QString& caption) {
+    QMenu* sub = menu->addMenu(caption);
+    sub->setObjectName(QString::fromLatin1(name));
+    sub->menuAction()->setObjectName(QString::fromLatin1(name));
+    return sub;
+}
+}  // namespace
+
+SensorWindow::SensorWindow(Context& ctx, WindowHost& host, QWidget* parent)
+    : QMainWindow(parent), ctx_(ctx), host_(host) {
+    setWindowTitle(QStringLiteral("Kelvo 3.09"));
+    buildMenus();
+
+    cbxSimulated = new QCheckBox(QStringLiteral("Simulated"), this);
+    cbxSimulated->setObjectName(QStringLiteral("cbxSimulated"));
+    connect(cbxSimulated, &QCheckBox::clicked, this, [this](bool on) { SimMode(on); });
+
+    btnReadFromSensor = new QPushButton(QStringLiteral("Read from sensor"), this);
+    btnReadFromSensor->setObjectName(QStringLiteral("btnReadFromSensor"));
+    connect(btnReadFromSensor, &QPushButton::clicked, mReadfromsensor, &QAction::trigger);
+    btnSendToSensor = new QPushButton(QStringLiteral("Send to sensor"), this);
+    btnSendToSensor->setObjectName(QStringLiteral("btnSendToSensor"));
+    connect(btnSendToSensor, &QPushButton::clicked, mSendtosensor, &QAction::trigger);
+
+    loopTimer_ = new QTimer(this);
+    loopTimer_->setSingleShot(true);
+    connect(loopTimer_, &QTimer::timeout, this, &SensorWindow::activationPass);
+}
+
+SensorWindow::~SensorWindow() = default;
+
+void SensorWindow::buildMenus() {
+    QMenuBar* bar = menuBar();
+    mFile = bar->addMenu(QStringLiteral("File"));
+    mFile->setObjectName(QStringLiteral("mFile"));
+    mLoadsettings = addItem(mFile, "mLoadsettings", QStringLiteral("Load settings"));
+    mSavesettings = addItem(mFile, "mSavesettings", QStringLiteral("Save settings"));
+    msep2 = mFile->addSeparator();
+    msep2->setObjectName(QStringLiteral("msep2"));
+    mOptions = addSubmenu(mFile, "mOptions", QStringLiteral("Kelvo options"));
+    mComSet = addItem(mOptions, "mComSet",
+                      QStringLiteral("Show communication setup dialog when Kelvo starts."));
+    mComSet->setCheckable(true);
+    msep = mFile->addSeparator();
+    msep->setObjectName(QStringLiteral("msep"));
+    mExit = addItem(mFile, "mExit", QStringLiteral("Exit"));
+
+    M0 = bar->addMenu(QStringLiteral("Sensor"));
+    M0->setObjectName(QStringLiteral("M0"));
+    mReadfromsensor = addItem(M0, "mReadfromsensor", QStringLiteral("Read from sensor"));
+    mSendtosensor = addItem(M0, "mSendtosensor", QStringLiteral("Send to sensor"));
+    mCalibrate = addSubmenu(M0, "mCalibrate", QStringLiteral("Calibrate"));
+    CalTemp = addItem(mCalibrate, "CalTemp", QStringLiteral("Temp"));
+    mCalCO2 = addSubmenu(mCalibrate, "mCalCO2", QStringLiteral("CO2 single point"));
+    mCalCO2Zero = addItem(mCalCO2, "mCalCO2Zero", QStringLiteral("Zero"));
+    mCalCO2Background = addItem(mCalCO2, "mCalCO2Background", QStringLiteral("Fresh air"));
+    mCalCO2Other = addItem(mCalCO2, "mCalCO2Other", QStringLiteral("Other"));
+    mCalCO2span = addItem(mCalibrate, "mCalCO2span", QStringLiteral("CO2 span"));
+    mTWAreset = addItem(M0, "mTWAreset", QStringLiteral("TWA reset"));
+
+    mHelp = bar->addAction(QStringLiteral("Help"));
+    mHelp->setObjectName(QStringLiteral("mHelp"));
+
+    const struct {
+        QAction* item;
+        int16_t code;
+        bool pleaseWait;
+    } handlers[] = {
+        {mReadfromsensor, kActionSensorRead, true},
+        {mSendtosensor, kActionSensorWrite, true},
+        {mLoadsettings, kActionSettingsLoad, true},
+        {mSavesettings, kActionSettingsSave, true},
+        {CalTemp, kActionCalTemp, false},
+        {mCalCO2Zero, kActionCalCO2Zero, true},
+        {mCalCO2Background, kActionCalCO2Background, true},
+        {mCalCO2Other, kActionCalCO2Other, true},
+        {mCalCO2span, kActionCalCO2Span, false},
+        {mTWAreset, kActionTWAReset, true},
+    };
+    for (const auto& h : handlers) {
+        connect(h.item, &QAction::triggered, this,
+                [this, code = h.code, wait = h.pleaseWait] { requestAction(code, wait); });
+    }
+    connect(mExit, &QAction::triggered, this, [this] {
+        host_.ShowProgress(QStringLiteral("Please wait"));
+        ctx_.ErrorText = kCancelled;
+        host_.RestartOrEnd();
+    });
+    connect(mComSet, &QAction::triggered, this, &SensorWindow::toggleComSet);
+    connect(mHelp, &QAction::triggered, this, &SensorWindow::openHelp);
+}
+
+void SensorWindow::requestAction(int16_t code, bool pleaseWait) {
+    if (pleaseWait) host_.ShowProgress(QStringLiteral("Please wait"));
+    ctx_.PendingAction = code;
+    // A pass running an action picks nothing up: the code is cleared when it ends.
+    if (loopRunning_ && !passRunning_) loopTimer_->start(0);
+}
+
+void SensorWindow::toggleComSet() {
+    // The item was toggled by Qt already; its new state says "show the dialog".
+    host_.setDontShowSetupDialog(!mComSet->isChecked());
+}
+
+QString SensorWindow::helpFilePath() const {
+    const QString name = QStringLiteral("help%1v%2.html")
+                             .arg(GetPlatform(ctx_))
+                             .arg(QString::fromStdString(NumberText(GetVersion(ctx_))));
+    return QDir(QString::fromStdString(ctx_.AppDir)).filePath(name);
+}
+
+void SensorWindow::openHelp() {
+    host_.openDocument(helpFilePath());
+}
+
+void SensorWindow::SimMode(bool on) {
+    const QSignalBlocker block(cbxSimulated);
+    cbxSimulated->setChecked(on);
+    for (QAction* item : {mTWAreset, mReadfromsensor, mSendtosensor}) item->setEnabled(!on);
+    mCalibrate->setEnabled(!on);
+    mCalibrate->menuAction()->setEnabled(!on);
+    btnReadFromSensor->setEnabled(!on);
+    btnSendToSensor->setEnabled(!on);
+    setWindowTitle(on ? kSimulatedCaption : kLiveCaption);
+    // Leaving simulated mode is no news to report.
+    if (!on) ctx_.ErrorText = kCancelled;
+    if (loopRunning_ && !passRunning_) scheduleNextPass();
+}
+
+void SensorWindow::executeAction(int16_t code) {
+    switch (code) {
+        case kActionSensorRead:
+            ActionSensorRead();
+            break;
+        case kActionSensorWrite:
+            ActionSensorWrite();
+            break;
+        case kActionSettingsLoad:
+            ActionSettingsLoad();
+            break;
+        case kActionSettingsSave:
+            ActionSettingsSave();
+            break;
+        case kActionCalTemp:
+            ActionCalTempZero();
+            break;
+        case kActionCalCO2Zero:
+            ActionCalCO2Zero(0);
+            break;
+        case kActionCalCO2Background:
+            ActionCalCO2Zero(1);
+            break;
+        case kActionCalCO2Other:
+            ActionCalCO2Zero(2);
+            break;
+        case kActionCalCO2Span:
+            ActionCalCO2span();
+            break;
+        case kActionTWAReset:
+            ActionTWAReset();
+            break;
+        default:
+            break;  // another window's code: only cleared
+    }
+}
+
+void SensorWindow::activationPass() {
+    if (passRunning_ || !loopRunning_) return;
+    passRunning_ = true;
+
+    if (ctx_.PendingAction != kActionNone) {
+        const int16_t code = ctx_.PendingAction;
+        ctx_.ErrorText.clear();
+        if (code == kActionLeaveWindow) {
+            ctx_.PendingAction = kActionNone;
+            loopRunning_ = false;
+            passRunning_ = false;
+            host_.ShowProgress(QString());
+            host_.RestartOrEnd();
+            return;
+        }
+        executeAction(code);
+        // Whatever was chosen while the action ran is dropped with it.
+        ctx_.PendingAction = kActionNone;
+        if (!ctx_.ErrorText.empty() && ctx_.ErrorText != kCancelled) {
+            ctx_.prompt.message(ctx_.ErrorText);
+        }
+        ctx_.ErrorText.clear();
+        host_.ShowProgress(QString());
+    }
+
+    simulationAnimating_ = false;
+    if (!cbxSimulated->isChecked()) {
+        pollMeasurements();
+    } else {
+        simulationAnimating_ = simulationStep();
+    }
+
+    passRunning_ = false;
+    scheduleNextPass();
+}
+
+void SensorWindow::pollMeasurements() {
+    const int64_t now = ctx_.clock.tickMs();
+    if (now - lastPollMs_ <= kPollIntervalMs) return;
+    lastPollMs_ = now;
+    if (ctx_.ErrorText.empty() && !ActionSensorReadM() && ctx_.ErrorText != kCancelled) {
+        ctx_.ErrorText.clear();
+        ctx_.prompt.message("No sensor detected, entering simulated mode.");
+        SimMode(true);
+    }
+    ctx_.ErrorText.clear();
+}
+
+void SensorWindow::scheduleNextPass() {
+    if (!loopRunning_ || passRunning_) return;
+    if (ctx_.PendingAction != kActionNone) {
+        loopTimer_->start(0);
+    } else if (!cbxSimulated->isChecked()) {
+        const int64_t due = lastPollMs_ + kPollIntervalMs + 1 - ctx_.clock.tickMs();
+        loopTimer_->start(static_cast<int>(std::clamp<int64_t>(due, 0, kPollIntervalMs + 1)));
+    } else if (simulationAnimating_) {
+        loopTimer_->start(kAnimationPassMs);
+    } else {
+        // Simulated and idle: nothing to do until a handler or the trigger button asks.
+        loopTimer_->stop();
+    }
+}
+
+void SensorWindow::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    host_.ShowProgress(QString());
+    if (loopRunning_) return;
+    loopRunning_ = true;
+    // The first poll comes after a full interval: the image was just read.
+    lastPollMs_ = ctx_.clock.tickMs();
+    scheduleNextPass();
+}
+
+void SensorWindow::hideEvent(QHideEvent* event) {
+    // A hidden window no longer talks to the sensor.
+    loopRunning_ = false;
+    loopTimer_->stop();
+    QMainWindow::hideEvent(event);
+}
+
+void SensorWindow::closeEvent(QCloseEvent* event) {
+    event->ignore();
+    host_.RestartOrEnd();
+}
+
+QMenu* SensorWindow::makePopup(const QString& name, const QString& title) {
+    auto* popup = new QMenu(title, this);
+    popup->setObjectName(name);
+    return popup;
+}
+
+QAction* SensorWindow::addPopupItem(QMenu* popup, const QString& name, const QString& caption,
+                                    const QString& writes) {
+    QAction* item = popup->addAction(caption);
+    item->setObjectName(name);
+    connect(item, &QAction::triggered, this, [this, item, writes] {
+        if (popupTarget_) popupTarget_->setText(writes.isEmpty() ? item->text() : writes);
+    });
+    return item;
+}
+
+bool SensorWindow::popUp(QLabel* target, QMenu* popup) {
+    popupTarget_ = target;
+    QAction* chosen = popup->exec(QCursor::pos());
+    popupTarget_ = nullptr;
+    return chosen != nullptr;
+}
+
+void SensorWindow::makeEditable(QLineEdit* field, FieldCheck check) {
+    new EditFieldBehaviour(field, [this, field, check = std::move(check)] {
+        if (check && !check(field)) return;
+        FormRead();
+        FormUpdate();
+    });
+}
+
+}  // namespace kelvo

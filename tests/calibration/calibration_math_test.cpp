@@ -1,0 +1,86 @@
+#include "calibration/calibration_math.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+namespace kelvo {
+namespace {
+
+TEST(CalibrationMath, ZeroGasWord) {
+    EXPECT_EQ(ZeroGasWord(4096), 30720);
+    EXPECT_EQ(ZeroGasWord(3000), 41943);  // 41943.04 cut to its whole part
+    EXPECT_FALSE(ZeroGasWord(0));
+    EXPECT_FALSE(ZeroGasWord(-5));
+}
+
+TEST(CalibrationMath, O2ZeroAcceptsItsBoundsAndNothingBeyond) {
+    EXPECT_EQ(O2ZeroWord(3170), 3160);
+    EXPECT_EQ(O2ZeroWord(5640), 5630);
+    EXPECT_EQ(O2ZeroWord((3170.0 * 4 + 3169) / 5), std::nullopt);  // 3169.8
+    EXPECT_EQ(O2ZeroWord(5640.2), std::nullopt);
+    EXPECT_EQ(O2ZeroWord(0), std::nullopt);
+}
+
+TEST(CalibrationMath, ModelsStartAtOneAndFallWithConcentration) {
+    for (int kind : {1, 2, 9}) {
+        const auto model = ModelForChannelKind(kind);
+        ASSERT_TRUE(model) << kind;
+        EXPECT_DOUBLE_EQ((*model)(0), 1.0) << kind;
+        EXPECT_LT((*model)(1000), (*model)(100)) << kind;
+    }
+    EXPECT_FALSE(ModelForChannelKind(0));
+    EXPECT_FALSE(ModelForChannelKind(3));
+    for (int code = 0; code <= 3; ++code) EXPECT_TRUE(ModelForDetectorCode(code)) << code;
+    EXPECT_FALSE(ModelForDetectorCode(4));
+    EXPECT_FALSE(ModelForDetectorCode(15));
+    EXPECT_EQ(ModelForDetectorCode(0)->factor, 2);
+    EXPECT_EQ(ModelForDetectorCode(3)->factor, 1);
+}
+
+TEST(CalibrationMath, StepSearchFindsThePointWithinTolerance) {
+    const ResponseModel F = *ModelForChannelKind(1);
+    int yields = 0;
+    const double x = StepSearch(F, 1.0, 0.8, 0, [&] { ++yields; });
+    EXPECT_LT(std::fabs(F(x) - 0.8), 0.0001);
+    EXPECT_GT(yields, 0);
+}
+
+TEST(CalibrationMath, StepSearchThatCannotConvergeStopsPast9999) {
+    const ResponseModel F = *ModelForChannelKind(1);
+    // F never falls below 1 - w1 - w2 - w3 = 0.22, so 0.1 is out of reach.
+    const double x = StepSearch(F, 1.0, 0.1, 0, {});
+    EXPECT_GT(x, 9999);
+    EXPECT_LE(x, 9999 + 100);
+}
+
+TEST(CalibrationMath, StepSearchWithAnUnreachableSideEnds) {
+    const ResponseModel F = *ModelForChannelKind(2);
+    // A negative exponent turns the curve round: the search walks off the low side.
+    const double x = StepSearch(F, -1.0, 2.0, 0, {});
+    EXPECT_LT(x, -9999);
+    // A steep exponent whose tolerance the halving cannot reach still ends.
+    const double y = StepSearch(F, 1e7, 0.5, 0, {});
+    EXPECT_TRUE(std::isfinite(y));
+}
+
+TEST(CalibrationMath, FitCurveFallsFromPoint0ToPoint14) {
+    const ResponseModel F = *ModelForChannelKind(1);
+    const auto points = FitCurvePoints(F, 1.0, 1, {});
+    // Point 14 targets the highest ratio, so the lowest concentration; the lowest points
+    // lie below what the curve reaches and stop past 9999.
+    int reached = 0;
+    for (int p = 0; p <= 14; ++p) {
+        if (points[p] > 9999) continue;
+        ++reached;
+        EXPECT_LT(std::fabs(F(points[p]) - 4096.0 * p / 61440), 0.0001) << p;
+        if (p < 14) {
+            EXPECT_GT(points[p], points[p + 1]) << p;
+        }
+    }
+    EXPECT_GE(reached, 5);
+    EXPECT_GT(points[0], 9999);
+}
+
+}  // namespace
+}  // namespace kelvo

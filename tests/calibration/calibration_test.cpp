@@ -1,0 +1,108 @@
+#include "calibration/calibration.h"
+
+#include <gtest/gtest.h>
+
+#include "support/virtual_sensor_rig.h"
+
+namespace kelvo {
+namespace {
+
+using test::VirtualSensorRig;
+
+int sensorEeWord(const VirtualSensorRig& rig, int at) {
+    return rig.sensor.memory().eeprom[at] * 256 + rig.sensor.memory().eeprom[at + 1];
+}
+
+void setRamWord(VirtualSensorRig& rig, int at, int value) {
+    rig.sensor.memory().ram[at] = static_cast<uint8_t>(value >> 8);
+    rig.sensor.memory().ram[at + 1] = static_cast<uint8_t>(value & 0xFF);
+}
+
+// --- O2 (the platform-61 window, on a platform-7 sensor with its large EEPROM) ----------------------------------------------------------------------
+
+TEST(CalO2Zero, StoresTheAverageLessTenAfterWaitingOutTheSamples) {
+    VirtualSensorRig rig(7, 1);
+    setRamWord(rig, 38, 4000);
+    const int64_t start = rig.t.clock.tickMs();
+    ASSERT_TRUE(CalO2Zero(rig.ctx())) << rig.ctx().ErrorText;
+    EXPECT_EQ(sensorEeWord(rig, 760), 3990);
+    // 3 s to settle, then four gaps of 2 s between the five samples.
+    EXPECT_GE(rig.t.clock.tickMs() - start, 11000);
+    EXPECT_FALSE(rig.sensor.isOpen());
+}
+
+TEST(CalO2Zero, AReadingOutOfRangeFailsAndLeavesTheZeroCleared) {
+    VirtualSensorRig rig(7, 1);
+    rig.sensor.memory().eeprom[760] = 0x12;
+    setRamWord(rig, 38, 3000);
+    EXPECT_FALSE(CalO2Zero(rig.ctx()));
+    EXPECT_EQ(rig.ctx().ErrorText, "O2 Zero calibration failed");
+    EXPECT_EQ(sensorEeWord(rig, 760), 0);
+}
+
+TEST(CalO2Zero, CancellingDuringTheWaitStops) {
+    VirtualSensorRig rig(7, 1);
+    setRamWord(rig, 38, 4000);
+    rig.t.pump.onEvents([&] { rig.ctx().ErrorText = "Avbryt"; });
+    EXPECT_FALSE(CalO2Zero(rig.ctx()));
+    EXPECT_EQ(rig.ctx().ErrorText, "Avbryt");
+}
+
+// --- Platform 7 ----------------------------------------------------------------------------
+
+TEST(CalPlatform7, ZeroStoresTheRatioWordAndReturnsTheWritesResult) {
+    VirtualSensorRig rig(7, 1);
+    setRamWord(rig, 40, 4096);
+    ASSERT_TRUE(CalCO2SinglePoint(rig.ctx(), kPlatformChannel, false, kCalZero, ""))
+        << rig.ctx().ErrorText;
+    EXPECT_EQ(sensorEeWord(rig, 14), 30720);
+
+    VirtualSensorRig refusing(7, 1);
+    setRamWord(refusing, 40, 4096);
+    refusing.sensor.refuseWrites(true);
+    EXPECT_FALSE(CalCO2SinglePoint(refusing.ctx(), kPlatformChannel, false, kCalZero, ""));
+    EXPECT_FALSE(refusing.ctx().ErrorText.empty());
+}
+
+TEST(CalPlatform7, ZeroWithNoReadingIsRefused) {
+    VirtualSensorRig rig(7, 1);
+    setRamWord(rig, 40, 0);
+    const int before = sensorEeWord(rig, 14);
+    EXPECT_FALSE(CalCO2SinglePoint(rig.ctx(), kPlatformChannel, false, kCalZero, ""));
+    EXPECT_FALSE(rig.ctx().ErrorText.empty());
+    EXPECT_EQ(sensorEeWord(rig, 14), before);
+}
+
+TEST(CalPlatform7, SpanWithAnUnknownDetectorCodeIsRefusedAndWritesNothing) {
+    VirtualSensorRig rig(7, 1);
+    rig.sensor.memory().eeprom[1003] = 0x40;
+    rig.sensor.memory().eeprom[580] = 0x12;
+    EXPECT_FALSE(CalCO2SpanPlatform7(rig.ctx(), 1000));
+    EXPECT_EQ(rig.ctx().ErrorText, "Unknown CO2 detector type, can't calibrate span.");
+    EXPECT_EQ(rig.sensor.memory().eeprom[580], 0x12);
+}
+
+TEST(CalPlatform7, SpanFitsTheCurveAndWritesItsTable) {
+    VirtualSensorRig rig(7, 1);
+    auto& ee = rig.sensor.memory().eeprom;
+    ee[1003] = 0x10;  // detector code 1: factor 1
+    ee[14] = 0x78;    // zero word 30720
+    ee[15] = 0x00;
+    ee[881] = 0;  // no temperature term
+    ee[976] = 0x11;
+    ee[977] = 0x22;
+    setRamWord(rig, 42, 0);
+    setRamWord(rig, 40, 3500);  // less light than at zero: gas present
+    ASSERT_TRUE(CalCO2SpanPlatform7(rig.ctx(), 1000)) << rig.ctx().ErrorText;
+
+    std::array<int, 17> points{};
+    for (int p = 0; p < 17; ++p) points[p] = sensorEeWord(rig, 580 + 2 * p);
+    EXPECT_EQ(points[15], 0);
+    EXPECT_EQ(points[16], (65536 - points[14]) & 0xFFFF);  // -point 14, stored unsigned
+    for (int p = 1; p < 15; ++p) EXPECT_LE(points[p], points[p - 1]) << p;
+    EXPECT_EQ(sensorEeWord(rig, 976), 0x1122);  // written back as read
+    EXPECT_FALSE(rig.sensor.isOpen());
+}
+
+}  // namespace
+}  // namespace kelvo

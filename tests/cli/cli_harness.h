@@ -1,0 +1,55 @@
+#pragma once
+// Runs kelvo-cli as a child process for end-to-end tests: one-shot commands with their
+// output and exit code, and a virtual sensor served on a pseudo-terminal for as long as a
+// test needs it. Every wait is bounded and a child that overstays is killed.
+
+#include <sys/types.h>
+
+#include <chrono>
+#include <string>
+#include <vector>
+
+namespace kelvo::test {
+
+struct CliResult {
+    int exitCode = -1;  // -1 when the command was killed or could not start
+    bool timedOut = false;
+    std::string out;
+    std::string err;
+};
+
+// Runs `kelvo-cli args...` in workDir (the current directory when empty).
+CliResult runCli(const std::vector<std::string>& args,
+                 std::chrono::milliseconds timeout = std::chrono::seconds(60),
+                 const std::string& workDir = {});
+
+// `kelvo-cli virtual-sensor args...` in the background. The constructor waits for its
+// "port: /dev/pts/N" line; the destructor stops it (SIGTERM, then SIGKILL).
+class VirtualSensorServer {
+public:
+    explicit VirtualSensorServer(std::vector<std::string> args = {"--platform", "61"},
+                                 std::chrono::milliseconds startTimeout = std::chrono::seconds(10));
+    ~VirtualSensorServer();
+    VirtualSensorServer(const VirtualSensorServer&) = delete;
+    VirtualSensorServer& operator=(const VirtualSensorServer&) = delete;
+
+    bool running() const { return pid_ > 0; }
+    // The device to open, e.g. "/dev/pts/3"; empty when the server did not start.
+    const std::string& port() const { return port_; }
+    // What the server said on stderr before it printed its port (when it failed).
+    const std::string& startError() const { return startError_; }
+
+    // Stops the server and returns its exit code (-1 when it had to be killed).
+    int stop(std::chrono::milliseconds grace = std::chrono::seconds(3));
+    // Kills it at once, like a cable pulled out.
+    void kill();
+
+private:
+    pid_t pid_ = -1;
+    int out_ = -1;
+    int err_ = -1;
+    std::string port_;
+    std::string startError_;
+};
+
+}  // namespace kelvo::test

@@ -1,0 +1,189 @@
+#include "files/definition_file.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <random>
+
+#include "model/channels.h"
+#include "model/identification.h"
+#include "model/image_fill.h"
+#include "model/tables.h"
+#include "support/test_context.h"
+#include "virtualsensor/sensor_physics.h"
+
+namespace kelvo {
+namespace {
+
+namespace fs = std::filesystem;
+using test::TestContext;
+
+void putInt(std::vector<uint8_t>& bytes, size_t position, int32_t value) {
+    const uint32_t v = static_cast<uint32_t>(value);
+    for (int k = 0; k < 4; ++k) bytes[position - 1 + k] = static_cast<uint8_t>(v >> (8 * k));
+}
+
+// A definition file with one CO2 channel (1) and a temperature channel (0).
+std::vector<uint8_t> sampleFile() {
+    std::vector<uint8_t> bytes(kDefinitionFileSize, 0);
+    const int32_t model[5][2] = {
+        {115081, -6}, {-185441, -8}, {42264, -5}, {114645, -6}, {2415, -4}};
+    for (int k = 0; k < 5; ++k) {
+        putInt(bytes, 41 + 96 + 8 * k, model[k][0]);
+        putInt(bytes, 45 + 96 + 8 * k, model[k][1]);
+    }
+    putInt(bytes, 81 + 96, 2000);
+    putInt(bytes, 9, 3);        // channel 0: both flags
+    putInt(bytes, 13 + 96, 1);  // channel 1: second flag
+    putInt(bytes, 89, 1);
+    putInt(bytes, 89 + 96, 1);
+    std::memcpy(&bytes[424], "Te\0mp  ", 7);  // an embedded 0 byte, trailing blanks
+    std::memcpy(&bytes[424 + 15], "  CO2", 5);
+    std::memcpy(&bytes[404], "Product", 7);
+    putInt(bytes, 625, 0);
+    putInt(bytes, 629, 4);
+    return bytes;
+}
+
+class DefinitionFiles : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir = fs::temp_directory_path() /
+              ("kelvo-def-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
+               "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(dir);
+        fs::create_directories(dir);
+        t.ctx.AppDir = dir.string();
+        test::markAllRead(t.ctx);
+        test::setRam(t.ctx, kRamIdByte, 231);
+    }
+    void TearDown() override { fs::remove_all(dir); }
+
+    void write(const std::string& name, const std::vector<uint8_t>& bytes) {
+        std::ofstream out(dir / name, std::ios::binary);
+        out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+    }
+
+    fs::path dir;
+    TestContext t;
+};
+
+TEST(DefinitionFileName, PadsTheIdentificationByte) {
+    EXPECT_EQ(DefinitionFileName(5), "DEF00005.PDT");
+    EXPECT_EQ(DefinitionFileName(23), "DEF00023.PDT");
+    EXPECT_EQ(DefinitionFileName(231), "DEF00231.PDT");
+}
+
+TEST_F(DefinitionFiles, LoadsNamesUnitsFlagsAndTables) {
+    write("DEF00231.PDT", sampleFile());
+    ASSERT_TRUE(LoadDefinition(t.ctx)) << t.ctx.ErrorText;
+    const ProductDefinition& d = t.ctx.Definition;
+    EXPECT_EQ(d.loadedIdByte, 231);
+    EXPECT_EQ(d.channelName[0], "Temp");
+    EXPECT_EQ(d.channelName[1], "CO2");
+    EXPECT_EQ(d.unitCode[1], 4);
+    EXPECT_EQ(d.channelFlags, 0x11);
+    EXPECT_EQ(d.secondFlags, 0x02);
+    EXPECT_EQ(d.texts[0], "Product");
+    EXPECT_EQ(ChannelName(t.ctx, 2, false), "OFF");
+    EXPECT_FALSE(ChannelPresent(t.ctx, 2, false, false));
+    EXPECT_EQ(GetTableEntry(t.ctx, 1, 15), 5000);
+    EXPECT_NEAR(GetTableEntry(t.ctx, 1, 0), 7000, 1);
+    EXPECT_EQ(GetTableEntry(t.ctx, 0, 0), 0);  // no model for the temperature channel
+}
+
+TEST_F(DefinitionFiles, NameIsMatchedWithoutRegardToCase) {
+    write("def00231.pdt", sampleFile());
+    EXPECT_TRUE(LoadDefinition(t.ctx)) << t.ctx.ErrorText;
+}
+
+TEST_F(DefinitionFiles, MissingFileIsNamedAndRetriedOnTheNextQuery) {
+    EXPECT_EQ(ChannelName(t.ctx, 1, false), "");
+    EXPECT_EQ(t.ctx.ErrorText, "Can't find file: " + (dir / "DEF00231.PDT").string() + ", ");
+    EXPECT_EQ(t.ctx.Definition.loadedIdByte, 0);
+    t.ctx.ErrorText.clear();
+    write("DEF00231.PDT", sampleFile());
+    EXPECT_EQ(ChannelName(t.ctx, 1, false), "CO2");
+    EXPECT_EQ(t.ctx.ErrorText, "");
+}
+
+TEST_F(DefinitionFiles, ANewIdentificationByteLoadsItsOwnFile) {
+    write("DEF00231.PDT", sampleFile());
+    auto other = sampleFile();
+    std::memcpy(&other[424 + 15], "CO2 wide", 8);
+    write("DEF00127.PDT", other);
+    EXPECT_EQ(ChannelName(t.ctx, 1, false), "CO2");
+    test::setRam(t.ctx, kRamIdByte, 127);
+    EXPECT_EQ(ChannelName(t.ctx, 1, false), "CO2 wide");
+    EXPECT_EQ(t.ctx.Definition.loadedIdByte, 127);
+}
+
+TEST_F(DefinitionFiles, ShortOrGarbledFileIsAFileError) {
+    const std::string expected = "File error '" + (dir / "DEF00231.PDT").string() + ", ";
+    auto bytes = sampleFile();
+    bytes.resize(639);
+    write("DEF00231.PDT", bytes);
+    EXPECT_FALSE(LoadDefinition(t.ctx));
+    EXPECT_EQ(t.ctx.ErrorText, expected);
+    EXPECT_EQ(t.ctx.Definition.loadedIdByte, 0);
+
+    t.ctx.ErrorText.clear();
+    bytes = sampleFile();
+    putInt(bytes, 45 + 96, 400);  // 10^400 is no single-precision number
+    write("DEF00231.PDT", bytes);
+    EXPECT_FALSE(LoadDefinition(t.ctx));
+    EXPECT_EQ(t.ctx.ErrorText, expected);
+
+    t.ctx.ErrorText.clear();
+    write("DEF00231.PDT", {});
+    EXPECT_FALSE(EnsureDefinition(t.ctx));
+    EXPECT_EQ(t.ctx.ErrorText, expected);
+}
+
+TEST(ParseDefinition, AnyBytesGiveADefinitionOrNothing) {
+    std::mt19937 random(7);
+    for (size_t size : {0, 1, 639, 640, 641, 4096}) {
+        for (int round = 0; round < 20; ++round) {
+            std::vector<uint8_t> bytes(size);
+            for (auto& b : bytes) b = static_cast<uint8_t>(random());
+            const auto parsed = ParseDefinition(bytes);
+            if (size < kDefinitionFileSize) {
+                EXPECT_FALSE(parsed);
+            }
+            if (!parsed) continue;
+            // Latin-1 text turns into at most two bytes a character.
+            for (const auto& c : parsed->channels) EXPECT_LE(c.name.size(), 30u);
+        }
+    }
+}
+
+// The files in data/ are the virtual platform-5 sensors' own: each builds the table the
+// sensor measures with.
+TEST(ShippedDefinitionFiles, BuildTheVirtualSensorsTables) {
+    for (int id : {231, 127, 103}) {
+        std::ifstream in(fs::path(KELVO_SOURCE_DIR) / "data" / DefinitionFileName(id),
+                         std::ios::binary);
+        ASSERT_TRUE(in) << id;
+        const std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), {});
+        const auto parsed = ParseDefinition(bytes);
+        ASSERT_TRUE(parsed) << id;
+        EXPECT_EQ(parsed->channels[0].name, "Temp");
+        EXPECT_EQ(parsed->channels[1].name, "CO2");
+        EXPECT_EQ(parsed->channels[1].unitCode, 4);
+        EXPECT_EQ(parsed->channels[2].unitCode, 5);
+        EXPECT_EQ(parsed->channels[3].enable, 0);
+        const auto& c = parsed->channels[1];
+        const auto p = virtualsensor::platform5Model(id);
+        EXPECT_EQ(c.l, p.l);
+        EXPECT_EQ(c.m, p.m);
+        EXPECT_EQ(c.o, p.o);
+        EXPECT_EQ(c.tt, p.tt);
+        EXPECT_EQ(c.u, p.u);
+        EXPECT_EQ(c.start, p.start);
+    }
+}
+
+}  // namespace
+}  // namespace kelvo

@@ -1,0 +1,108 @@
+#include "files/send_file.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "files/settings_file.h"
+#include "link/address_lists.h"
+#include "link/sensor_mem_read.h"
+#include "support/virtual_sensor_rig.h"
+
+namespace kelvo {
+namespace {
+
+namespace fs = std::filesystem;
+using test::VirtualSensorRig;
+
+class SendFileTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir = fs::temp_directory_path() /
+              ("kelvo-send-" + std::to_string(::getpid()) + "-" +
+               ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(dir);
+        fs::create_directories(dir);
+    }
+    void TearDown() override { fs::remove_all(dir); }
+
+    // The file a platform-6 window saves from this sensor.
+    std::string savePlatform6(VirtualSensorRig& rig) {
+        const std::string path = (dir / "p6.Set").string();
+        Context& ctx = rig.ctx();
+        EXPECT_TRUE(SensorMemRead(ctx, 30, 0, 0, true, false)) << ctx.ErrorText;
+        SelectAddressList(ctx, 13);
+        EXPECT_TRUE(SaveSettings(ctx, 15, path, 1, true));
+        EXPECT_TRUE(SaveSettings(ctx, 10, path, 1, false));
+        return path;
+    }
+
+    std::vector<std::string> steps;
+    std::function<void(const std::string&)> progress = [this](const std::string& s) {
+        steps.push_back(s);
+    };
+    fs::path dir;
+};
+
+TEST_F(SendFileTest, Platform6FileRestoresTheSettingsItCarries) {
+    VirtualSensorRig source(6);
+    source.sensor.memory().eeprom[0] = 0x5A;    // in list 13
+    source.sensor.memory().eeprom[200] = 0x11;  // outside it
+    const std::string path = savePlatform6(source);
+
+    VirtualSensorRig target(6);
+    target.sensor.memory().eeprom[0] = 0x01;
+    target.sensor.memory().eeprom[200] = 0x22;
+    ASSERT_TRUE(SendSettingsFile(target.ctx(), path, progress)) << target.ctx().ErrorText;
+    EXPECT_EQ(target.sensor.memory().eeprom[0], 0x5A);
+    EXPECT_EQ(target.sensor.memory().eeprom[200], 0x22);
+    EXPECT_EQ(steps, (std::vector<std::string>{"Reading sensor", "Saving to sensor"}));
+    EXPECT_FALSE(target.sensor.isOpen());
+}
+
+TEST_F(SendFileTest, AFailedWriteIsAFailure) {
+    VirtualSensorRig source(6);
+    source.sensor.memory().eeprom[0] = 0x5A;
+    const std::string path = savePlatform6(source);
+
+    VirtualSensorRig target(6);
+    target.sensor.refuseWrites(true);
+    EXPECT_FALSE(SendSettingsFile(target.ctx(), path, progress));
+    EXPECT_FALSE(target.ctx().ErrorText.empty());
+}
+
+TEST_F(SendFileTest, ADamagedFileIsReportedAndNothingIsWritten) {
+    VirtualSensorRig source(6);
+    const std::string path = savePlatform6(source);
+    {
+        std::fstream f(path, std::ios::in | std::ios::out | std::ios::binary);
+        f.seekp(600);
+        f.put('\x7F');
+    }
+    VirtualSensorRig target(6);
+    target.sensor.clearRecord();
+    EXPECT_FALSE(SendSettingsFile(target.ctx(), path, progress));
+    EXPECT_EQ(target.ctx().ErrorText, "File is damaged " + path);
+    EXPECT_EQ(steps, (std::vector<std::string>{"Reading sensor"}));
+    EXPECT_EQ(target.sensor.savesToRam(), 0);
+}
+
+TEST_F(SendFileTest, Platform7IsNotSupported) {
+    VirtualSensorRig rig(7, 1);
+    EXPECT_FALSE(SendSettingsFile(rig.ctx(), (dir / "x.Set").string(), progress));
+    EXPECT_EQ(rig.ctx().ErrorText, "Unknown sensor type, can't connect to sensor.");
+    EXPECT_TRUE(steps.empty());
+}
+
+TEST_F(SendFileTest, NoSensorGivesTheReadsMessage) {
+    test::TestContext t;
+    t.silent.openable = false;
+    EXPECT_FALSE(SendSettingsFile(t.ctx, (dir / "x.Set").string(), progress));
+    EXPECT_FALSE(t.ctx.ErrorText.empty());
+    EXPECT_NE(t.ctx.ErrorText, "Unknown product");
+}
+
+}  // namespace
+}  // namespace kelvo

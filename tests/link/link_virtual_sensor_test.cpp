@@ -1,0 +1,142 @@
+// The link against the virtual sensor: whole transactions as the windows run them.
+#include <gtest/gtest.h>
+
+#include "link/sensor_command.h"
+#include "link/sensor_link.h"
+#include "link/sensor_mem_read.h"
+#include "link/sensor_mem_write.h"
+#include "support/virtual_sensor_rig.h"
+
+namespace kelvo {
+namespace {
+
+using test::VirtualSensorRig;
+using virtualsensor::LineTiming;
+
+void fillPattern(VirtualSensorRig& rig) {
+    auto& memory = rig.sensor.memory();
+    for (size_t a = 0; a < memory.eeprom.size(); ++a)
+        memory.eeprom[a] = static_cast<uint8_t>((a * 7 + 3) & 0xFF);
+    for (int a = 0; a < 256; ++a)
+        if (a != 65) memory.ram[a] = static_cast<uint8_t>(255 - a);
+}
+
+class WholeMemories : public ::testing::TestWithParam<LineTiming> {};
+
+TEST_P(WholeMemories, ReadTheWholeEepromAndRam) {
+    VirtualSensorRig rig(6, 0, GetParam());
+    fillPattern(rig);
+    ASSERT_TRUE(SensorMemRead(rig.ctx(), 30, 0, 0, true, true)) << rig.ctx().ErrorText;
+    ASSERT_TRUE(SensorMemRead(rig.ctx(), 8, 0, 0, false, false)) << rig.ctx().ErrorText;
+    for (int a = 0; a < 512; ++a) {
+        ASSERT_EQ(rig.ctx().EeImage[a], rig.sensor.memory().eeprom[a]) << a;
+        ASSERT_TRUE(rig.ctx().EeRead[a]) << a;
+    }
+    EXPECT_EQ(rig.ctx().RamImage[200], 55);
+    EXPECT_FALSE(rig.sensor.isOpen());
+    EXPECT_EQ(rig.sensor.dtrPulses(), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Timing, WholeMemories,
+                         ::testing::Values(LineTiming::Instant, LineTiming::RealTime));
+
+TEST(LinkWithVirtualSensor, Platform6SendsItsChangedSettingsAndEndsLocked) {
+    VirtualSensorRig rig(6, 0, LineTiming::RealTime);
+    fillPattern(rig);
+    Context& ctx = rig.ctx();
+    ASSERT_TRUE(SensorMemRead(ctx, 30, 0, 0, true, false));
+    rig.sensor.clearRecord();
+    ctx.EeImage[101] = 42;
+    ctx.EeImage[300] = 7;
+    ASSERT_TRUE(SensorMemWrite(ctx, 30, 0, 0, true, true, false, true, true, false))
+        << ctx.ErrorText;
+    EXPECT_EQ(rig.sensor.memory().eeprom[101], 42);
+    EXPECT_EQ(rig.sensor.memory().eeprom[300], 7);
+    EXPECT_TRUE(rig.sensor.eepromLocked());
+    EXPECT_EQ(rig.sensor.savesToRam(), 1);
+    EXPECT_EQ(rig.sensor.opens(), 1);
+    // TMO reset, unlock, two words, lock, save to RAM.
+    EXPECT_EQ(rig.sensor.requests().size(), 6u);
+    EXPECT_EQ(ctx.EeLast[101], 42);
+}
+
+TEST(LinkWithVirtualSensor, Platform7ReadsAndWritesAcrossPages) {
+    VirtualSensorRig rig(7, 1);
+    fillPattern(rig);
+    Context& ctx = rig.ctx();
+    ASSERT_TRUE(SensorMemRead(ctx, 0, 1000, 24, true, false));
+    EXPECT_EQ(ctx.EeImage[1023], rig.sensor.memory().eeprom[1023]);
+    for (int a = 14; a <= 17; ++a) ctx.EeImage[a] = static_cast<float>(a);
+    ASSERT_TRUE(SensorMemWrite(ctx, 0, 14, 4, true, false, false, true, true, true))
+        << ctx.ErrorText;
+    for (int a = 14; a <= 17; ++a) EXPECT_EQ(rig.sensor.memory().eeprom[a], a);
+    EXPECT_TRUE(rig.sensor.eepromLocked());
+}
+
+TEST(LinkWithVirtualSensor, SilenceBeyondTenAttemptsWakesTheLine) {
+    VirtualSensorRig rig(61);
+    rig.sensor.silentFor(12);
+    ASSERT_TRUE(SensorMemRead(rig.ctx(), 0, 65, 1, false, false));
+    EXPECT_EQ(rig.sensor.dtrPulses(), 1);
+}
+
+TEST(LinkWithVirtualSensor, BadChecksumIsReadAgain) {
+    VirtualSensorRig rig(61);
+    fillPattern(rig);
+    rig.sensor.corruptChecksumOnce();
+    ASSERT_TRUE(SensorMemRead(rig.ctx(), 0, 10, 4, false, false));
+    EXPECT_EQ(rig.sensor.requests().size(), 2u);
+    EXPECT_EQ(rig.ctx().RamImage[12], 243);
+}
+
+TEST(LinkWithVirtualSensor, UnpluggedAdapterEndsTheReadWithItsMessage) {
+    VirtualSensorRig rig(61);
+    rig.sensor.vanishAfter(10);
+    EXPECT_FALSE(SensorMemRead(rig.ctx(), 8, 0, 0, false, false));
+    EXPECT_EQ(rig.ctx().ErrorText, "Can't read from sensor");
+}
+
+TEST(LinkWithVirtualSensor, RefusedWritesLeaveTheEepromLocked) {
+    VirtualSensorRig rig(61);
+    rig.sensor.refuseWrites(true);
+    rig.ctx().EeRead.fill(true);
+    rig.ctx().EeImage[40] = 1;
+    EXPECT_FALSE(SensorMemWrite(rig.ctx(), 30, 0, 0, true, true, false, true, true, false));
+    EXPECT_EQ(rig.ctx().ErrorText, "Can't save to sensor");
+    EXPECT_TRUE(rig.sensor.eepromLocked());
+    EXPECT_EQ(rig.sensor.savesToRam(), 0);
+}
+
+TEST(LinkWithVirtualSensor, NetworkSensorAnswersOnlyItsOwnId) {
+    VirtualSensorRig rig(61);
+    rig.sensor.setNetworkId(5);
+    rig.ctx().SensorAddress = 5;
+    EXPECT_TRUE(SensorMemRead(rig.ctx(), 0, 65, 1, false, false));
+    rig.ctx().SensorAddress = 6;
+    EXPECT_FALSE(SensorMemRead(rig.ctx(), 0, 65, 1, false, false));
+}
+
+TEST(LinkWithVirtualSensor, TwaResetAndSaves) {
+    VirtualSensorRig rig(61);
+    EXPECT_TRUE(SensorCommand(rig.ctx(), kTwaReset, false));
+    EXPECT_EQ(rig.sensor.twaResets(), 1);
+    rig.ctx().RamImage[162] = 9;
+    EXPECT_TRUE(SensorMemWrite(rig.ctx(), 0, 162, 1, false, true, false, false, false, true));
+    EXPECT_EQ(rig.sensor.savesToEeprom(), 1);
+}
+
+TEST(LinkWithVirtualSensor, PortCheckSeesAnotherMaster) {
+    VirtualSensorRig rig(6);
+    EXPECT_TRUE(CheckPortFree(rig.ctx(), 2));
+    rig.sensor.otherMasterTalking(true);
+    EXPECT_FALSE(CheckPortFree(rig.ctx(), 2));
+    EXPECT_EQ(rig.ctx().ErrorText, "Central unit must be set to slave mode or be disconnected.");
+    rig.ctx().ErrorText.clear();
+    rig.sensor.otherMasterTalking(false);
+    rig.sensor.refuseOpen(true);
+    EXPECT_FALSE(CheckPortFree(rig.ctx(), 2));
+    EXPECT_EQ(rig.ctx().ErrorText, "This port is locked by other devise");
+}
+
+}  // namespace
+}  // namespace kelvo

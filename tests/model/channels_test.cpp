@@ -1,0 +1,222 @@
+#include "model/channels.h"
+
+#include <gtest/gtest.h>
+
+#include "model/identification.h"
+#include "model/image_fill.h"
+#include "support/test_context.h"
+
+namespace kelvo {
+namespace {
+
+using test::setEe;
+using test::setRam;
+using test::TestContext;
+
+// A read platform-6 sensor of version 0 with one descriptor set.
+void platform6(Context& ctx, uint8_t id = 222) {
+    test::markAllRead(ctx);
+    setRam(ctx, kRamIdByte, id);
+    setEe(ctx, 165, 1);
+    setEe(ctx, 173, 6);
+}
+
+void platform7(Context& ctx) {
+    test::markAllRead(ctx);
+    setRam(ctx, kRamIdByte, 0x20);
+    setEe(ctx, 1023, 1);
+}
+
+// A platform-5 sensor whose definition is already loaded: Temp (code 0), CO2 (4), RH (5).
+void platform5(Context& ctx) {
+    test::markAllRead(ctx);
+    setRam(ctx, kRamIdByte, 231);
+    setRam(ctx, 206, 0x0F);
+    ProductDefinition& d = ctx.Definition;
+    d.loadedIdByte = 231;
+    d.channelName = {"Temp", "CO2", "RH", "Spare"};
+    d.channelEnable = {1, 1, 1, 0};
+    d.unitCode = {0, 4, 5, 0};
+}
+
+TEST(ChannelFormat, BiasScaleAndDecimalsFromTheDescriptor) {
+    TestContext t;
+    platform6(t.ctx);
+    setEe(t.ctx, 218 + 11, 0x92);  // bias, scale 1, ppm, hundredths
+    EXPECT_EQ(GetUnitText(t.ctx, 11), "ppm");
+    EXPECT_EQ(GetOffsetFlag(t.ctx, 11), 1);
+    EXPECT_EQ(GetDecimals(t.ctx, 11), 100);
+    EXPECT_EQ(GetScale(t.ctx, 11), 1);
+    EXPECT_EQ(FormatChannelValue(t.ctx, 5600, 11, false, false), "6");
+    EXPECT_EQ(ParseChannelValue(t.ctx, "6", 11, false), 5600);
+    EXPECT_EQ(ParseChannelValue(t.ctx, "6", 11, true), 600);
+    EXPECT_EQ(FormatChannelValue(t.ctx, 600, 11, true, false), "6");
+    // Truncation before the decimals unless the fraction is kept.
+    setEe(t.ctx, 218 + 2, 0x80 | 0x20 | 0x04 | 0x03);  // bias, scale 10, C, tenths
+    EXPECT_EQ(FormatChannelValue(t.ctx, 5000 + 2257, 2, false, false), "22.5");
+    EXPECT_EQ(FormatChannelValue(t.ctx, 5000 + 2257, 2, false, true), "22.57");
+}
+
+TEST(ChannelFormat, FahrenheitConvertsBothWays) {
+    TestContext t;
+    platform6(t.ctx);
+    setEe(t.ctx, 218 + 3, 0x0B);  // no bias, scale 1, F, tenths
+    EXPECT_EQ(GetUnitText(t.ctx, 3), "F");
+    EXPECT_EQ(FormatChannelValue(t.ctx, 200, 3, false, false), "68");
+    EXPECT_EQ(ParseChannelValue(t.ctx, "68", 3, false), 200);
+    EXPECT_EQ(FormatChannelValue(t.ctx, 215, 3, false, false), "70.7");
+}
+
+TEST(ChannelFormat, TypedDecimalsAreNotTruncatedAway) {
+    TestContext t;
+    platform6(t.ctx);
+    setEe(t.ctx, 218 + 2, 0x86);  // bias, C, hundredths
+    EXPECT_EQ(ParseChannelValue(t.ctx, "22.53", 2, false), 7253);
+    EXPECT_EQ(ParseChannelValue(t.ctx, "0.29", 2, true), 29);
+    EXPECT_EQ(ParseChannelValue(t.ctx, "22,5 C", 2, false), 7250);
+}
+
+TEST(ChannelFormat, Platform7IsSignedAndWrapsBack) {
+    TestContext t;
+    platform7(t.ctx);
+    setEe(t.ctx, 792 + 4, 0x00);  // no scale, no decimals
+    EXPECT_EQ(FormatChannelValue(t.ctx, 65436, 4, false, false), "-100");
+    EXPECT_EQ(ParseChannelValue(t.ctx, "-100", 4, false), 65436);
+    setEe(t.ctx, 792 + 4, 0x40 | 0x04 | 0x03);  // scale code 2 is 16 here, C, tenths
+    EXPECT_EQ(GetScale(t.ctx, 4), 16);
+    EXPECT_EQ(GetOffsetFlag(t.ctx, 4), 0);
+    EXPECT_EQ(FormatChannelValue(t.ctx, 16 * 225, 4, false, false), "22.5");
+}
+
+TEST(ChannelFormat, ErrorChannelParsesToItsLowByte) {
+    TestContext t;
+    platform6(t.ctx);
+    EXPECT_EQ(ParseChannelValue(t.ctx, "300", 13, false), 44);
+    EXPECT_EQ(GetDecimals(t.ctx, 13), 1);
+    EXPECT_EQ(GetUnitText(t.ctx, 13), "");
+}
+
+TEST(ChannelFormat, UnreadableDescriptorShowsNoNumber) {
+    TestContext t;
+    setRam(t.ctx, kRamIdByte, 222);  // nothing else read, and the sensor stays silent
+    EXPECT_EQ(FormatChannelValue(t.ctx, 5600, 11, false, false), "");
+    EXPECT_FALSE(t.ctx.ErrorText.empty());
+}
+
+TEST(ChannelFormat, Platform5ByUnitCode) {
+    TestContext t;
+    platform5(t.ctx);
+    EXPECT_EQ(FormatChannelValue(t.ctx, 7345, 0, true, false), "73.4");  // 734.5 to even
+    EXPECT_EQ(FormatChannelValue(t.ctx, 7355, 0, true, false), "73.6");
+    EXPECT_EQ(FormatChannelValue(t.ctx, 5000 + 2250, 0, false, false), "22.5");
+    EXPECT_EQ(ParseChannelValue(t.ctx, "22.5", 0, false), 7250);
+    EXPECT_EQ(FormatChannelValue(t.ctx, 5412, 1, false, false), "412");
+    EXPECT_EQ(ParseChannelValue(t.ctx, "412", 1, false), 5412);
+    EXPECT_EQ(FormatChannelValue(t.ctx, 5000 + 41230, 2, false, false), "41.23");
+    EXPECT_EQ(GetUnitText(t.ctx, 2), "%");
+    EXPECT_EQ(GetUnitText(t.ctx, 4), "");
+    EXPECT_EQ(FormatChannelValue(t.ctx, 1234, 4, false, false), "1234");
+    // An unknown unit code shows nothing and parses as the bias alone.
+    t.ctx.Definition.unitCode[3] = 12;
+    EXPECT_EQ(FormatChannelValue(t.ctx, 7000, 3, false, false), "");
+    EXPECT_EQ(ParseChannelValue(t.ctx, "5", 3, false), 5000);
+}
+
+TEST(ChannelFormat, Platform5UnitBytesOverrideTheDefinition) {
+    TestContext t;
+    platform5(t.ctx);
+    setRam(t.ctx, 205, 0x20);  // Fahrenheit on channel 0
+    EXPECT_EQ(GetUnitText(t.ctx, 0), "F");
+    EXPECT_EQ(FormatChannelValue(t.ctx, 5000 + 2000, 0, false, false), "68");
+    EXPECT_NEAR(ParseChannelValue(t.ctx, "68", 0, false), 7000, 0.01);
+    setRam(t.ctx, 206, 0x12);  // then channel 2 in whole degrees C
+    EXPECT_EQ(GetUnitText(t.ctx, 2), "C");
+    setRam(t.ctx, 206, 0x10);  // the second byte wins over the first
+    EXPECT_EQ(GetUnitText(t.ctx, 0), "C");
+    // Platform 5 takes scale and decimals from its definition, not from descriptors.
+    EXPECT_EQ(GetDecimals(t.ctx, 0), 0);
+    EXPECT_EQ(t.ctx.ErrorText, "Ej klart");
+}
+
+TEST(ChannelNames, Platform6PairsAndSwaps) {
+    TestContext t;
+    platform6(t.ctx);
+    setEe(t.ctx, 98, 0x03);
+    EXPECT_EQ(ChannelName(t.ctx, 2, false), "Temp 1");
+    EXPECT_EQ(ChannelName(t.ctx, 3, false), "Temp 2");
+    setEe(t.ctx, 98, 0x01);
+    EXPECT_EQ(ChannelName(t.ctx, 2, false), "Temp");
+    setEe(t.ctx, 98, 0x50);  // channels 6 and 8
+    EXPECT_EQ(ChannelName(t.ctx, 6, false), "RH");
+    EXPECT_EQ(ChannelName(t.ctx, 0, false), "Out 1");
+    EXPECT_EQ(ChannelName(t.ctx, 9, false), "Out 3");
+    EXPECT_EQ(ChannelName(t.ctx, 9, true), "Relay 1");
+    EXPECT_EQ(ChannelName(t.ctx, 10, true), "Relay 2");
+    EXPECT_EQ(ChannelName(t.ctx, 14, false), "Ch 14");
+    setEe(t.ctx, 90, 1);
+    EXPECT_EQ(ChannelName(t.ctx, 10, true), "CO");
+    setRam(t.ctx, kRamIdByte, 223);
+    EXPECT_EQ(ChannelName(t.ctx, 0, false), "Out 2");
+    EXPECT_EQ(ChannelName(t.ctx, 1, false), "Out 1");
+}
+
+TEST(ChannelNames, Platforms61And7AndFive) {
+    TestContext t;
+    platform7(t.ctx);
+    EXPECT_EQ(ChannelName(t.ctx, 6, false), "O2");
+    EXPECT_EQ(ChannelName(t.ctx, 3, false), "Ch 3");
+    setRam(t.ctx, kRamIdByte, 214);
+    EXPECT_EQ(ChannelName(t.ctx, 14, false), "Old 0");
+    EXPECT_EQ(ChannelName(t.ctx, 6, false), "Ch 6");
+    platform5(t.ctx);
+    EXPECT_EQ(ChannelName(t.ctx, 1, false), "CO2");
+    EXPECT_EQ(ChannelName(t.ctx, 3, false), "OFF");
+    EXPECT_TRUE(ChannelPresent(t.ctx, 2, false, false));
+    EXPECT_FALSE(ChannelPresent(t.ctx, 3, false, false));
+    EXPECT_FALSE(ChannelPresent(t.ctx, 4, false, false));
+}
+
+TEST(ChannelPresence, Platform6Rules) {
+    TestContext t;
+    platform6(t.ctx);
+    setEe(t.ctx, 98, 0x7F);   // channels 2..8
+    setEe(t.ctx, 158, 0x00);  // CO2 and CO
+    EXPECT_TRUE(ChannelPresent(t.ctx, 8, false, false));
+    EXPECT_FALSE(ChannelPresent(t.ctx, 8, true, false));
+    EXPECT_TRUE(ChannelPresent(t.ctx, 0, false, false));
+    EXPECT_FALSE(ChannelPresent(t.ctx, 0, false, true));
+    EXPECT_TRUE(ChannelPresent(t.ctx, 12, false, false));
+    EXPECT_TRUE(ChannelPresent(t.ctx, 13, false, true));
+    EXPECT_FALSE(ChannelPresent(t.ctx, 14, false, false));
+    setEe(t.ctx, 158, 0x02);
+    EXPECT_FALSE(ChannelPresent(t.ctx, 11, false, false));
+    // Version 1 has no outputs 3 and 4.
+    setEe(t.ctx, 173, 1);
+    EXPECT_FALSE(ChannelPresent(t.ctx, 9, false, false));
+    // Version 2: no CO channel 12 and no channel 2, but channel 10 is a measurement.
+    setEe(t.ctx, 90, 1);
+    EXPECT_FALSE(ChannelPresent(t.ctx, 12, false, false));
+    EXPECT_FALSE(ChannelPresent(t.ctx, 2, false, false));
+    EXPECT_TRUE(ChannelPresent(t.ctx, 10, false, true));
+    EXPECT_TRUE(ChannelPresent(t.ctx, 3, false, false));
+}
+
+TEST(ChannelPresence, Platform61IsNotAnswered) {
+    TestContext t;
+    test::markAllRead(t.ctx);
+    setRam(t.ctx, kRamIdByte, 215);
+    EXPECT_FALSE(ChannelPresent(t.ctx, 5, false, false));
+    EXPECT_EQ(t.ctx.ErrorText, "Ej klart");
+}
+
+TEST(StatusText, NamesEachShownBit) {
+    EXPECT_EQ(SensorStatusText(0), "");
+    EXPECT_EQ(SensorStatusText(0x02), "");  // bit 1 is not shown
+    EXPECT_EQ(SensorStatusText(0x81), "FatalError Warming up ");
+    EXPECT_EQ(SensorStatusText(0xFD),
+              "FatalError Algorithm error Output error Selfdiagnostic error "
+              "Out of range Memory error Warming up ");
+}
+
+}  // namespace
+}  // namespace kelvo

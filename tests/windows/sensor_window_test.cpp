@@ -1,0 +1,270 @@
+// The shape every sensor window shares: menus, handlers, the activation loop, simulated
+// mode and the shared actions' quiet endings.
+#include "windows/sensor_window.h"
+
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QTest>
+
+#include "support/test_context.h"
+#include "windows/fake_window_host.h"
+#include "windows/probe_window.h"
+
+namespace kelvo::test {
+namespace {
+
+class SensorWindowTest : public ::testing::Test {
+protected:
+    SensorWindowTest() : window(t.ctx, host) { window.show(); }
+
+    void afterSeconds(double seconds) {
+        t.clock.advance(static_cast<int64_t>(seconds * 1000));
+        window.activationPass();
+    }
+
+    TestContext t;
+    FakeWindowHost host;
+    ProbeWindow window;
+};
+
+TEST_F(SensorWindowTest, MenusCarryTheirNamesAndCaptionsInOrder) {
+    const QList<QAction*> bar = window.menuBar()->actions();
+    ASSERT_EQ(bar.size(), 3);
+    EXPECT_EQ(bar[0]->text(), "File");
+    EXPECT_EQ(bar[1]->text(), "Sensor");
+    EXPECT_EQ(bar[2]->text(), "Help");
+    EXPECT_EQ(bar[2]->objectName(), "mHelp");
+
+    const std::pair<const char*, const char*> items[] = {
+        {"mLoadsettings", "Load settings"},
+        {"mSavesettings", "Save settings"},
+        {"mComSet", "Show communication setup dialog when Kelvo starts."},
+        {"mExit", "Exit"},
+        {"mReadfromsensor", "Read from sensor"},
+        {"mSendtosensor", "Send to sensor"},
+        {"CalTemp", "Temp"},
+        {"mCalCO2Zero", "Zero"},
+        {"mCalCO2Background", "Fresh air"},
+        {"mCalCO2Other", "Other"},
+        {"mCalCO2span", "CO2 span"},
+        {"mTWAreset", "TWA reset"},
+    };
+    for (const auto& [name, caption] : items) {
+        auto* item = window.findChild<QAction*>(name);
+        ASSERT_NE(item, nullptr) << name;
+        EXPECT_EQ(item->text(), caption) << name;
+    }
+    const QList<QAction*> file = window.mFile->actions();
+    ASSERT_EQ(file.size(), 6);
+    EXPECT_TRUE(file[2]->isSeparator());
+    EXPECT_EQ(file[3]->menu(), window.mOptions);
+    EXPECT_TRUE(file[4]->isSeparator());
+    EXPECT_EQ(window.findChild<QMenu*>("mCalibrate")->title(), "Calibrate");
+    EXPECT_EQ(window.findChild<QMenu*>("mCalCO2")->title(), "CO2 single point");
+    EXPECT_EQ(window.findChild<QMenu*>("mOptions")->title(), "Kelvo options");
+    EXPECT_EQ(window.findChild<QCheckBox*>("cbxSimulated")->text(), "Simulated");
+    EXPECT_NE(window.findChild<QPushButton*>("btnReadFromSensor"), nullptr);
+    EXPECT_NE(window.findChild<QPushButton*>("btnSendToSensor"), nullptr);
+}
+
+TEST_F(SensorWindowTest, HandlersOnlyLeaveACodeAndMostSayPleaseWait) {
+    const std::tuple<QAction*, int, bool> handlers[] = {
+        {window.mReadfromsensor, 1, true},   {window.mSendtosensor, 2, true},
+        {window.mLoadsettings, 3, true},     {window.mSavesettings, 4, true},
+        {window.CalTemp, 5, false},          {window.mCalCO2Zero, 6, true},
+        {window.mCalCO2Background, 7, true}, {window.mCalCO2Other, 8, true},
+        {window.mCalCO2span, 9, false},      {window.mTWAreset, 12, true},
+    };
+    for (const auto& [item, code, pleaseWait] : handlers) {
+        host.progress.clear();
+        t.ctx.PendingAction = 0;
+        item->trigger();
+        EXPECT_EQ(t.ctx.PendingAction, code) << item->objectName().toStdString();
+        EXPECT_EQ(host.progress.contains("Please wait"), pleaseWait) << code;
+    }
+    t.ctx.PendingAction = 0;
+    window.btnSendToSensor->click();
+    EXPECT_EQ(t.ctx.PendingAction, 2);
+    EXPECT_EQ(window.sensorReads + window.sensorWrites, 0);
+    t.ctx.PendingAction = 0;
+}
+
+TEST_F(SensorWindowTest, AChoiceMadeWhileAnActionRunsIsDiscarded) {
+    window.duringRead = [&] {
+        // The user picks "Send to sensor" while the read waits on the line; a timer tick
+        // that lands meanwhile must not start a second action.
+        window.btnSendToSensor->click();
+        window.activationPass();
+    };
+    window.btnReadFromSensor->click();
+    window.activationPass();
+    EXPECT_EQ(window.sensorReads, 1);
+    EXPECT_EQ(window.sensorWrites, 0);
+    EXPECT_EQ(t.ctx.PendingAction, 0);
+    EXPECT_EQ(host.progress.last(), "");  // the progress dialog is closed after the action
+    window.activationPass();
+    EXPECT_EQ(window.sensorWrites, 0);
+}
+
+TEST_F(SensorWindowTest, AnActionsErrorIsShownOnceAndACancelNever) {
+    window.readError = "Sensor not responding";
+    t.ctx.PendingAction = 1;
+    window.activationPass();
+    window.activationPass();
+    ASSERT_EQ(t.prompter.messages().size(), 1u);
+    EXPECT_EQ(t.prompter.messages()[0], "Sensor not responding");
+    EXPECT_TRUE(t.ctx.ErrorText.empty());
+
+    window.readError = "Avbryt";
+    t.ctx.PendingAction = 1;
+    window.activationPass();
+    EXPECT_EQ(t.prompter.messages().size(), 1u);
+}
+
+TEST_F(SensorWindowTest, OtherWindowsCodesAreOnlyCleared) {
+    for (int16_t code : {10, 11, 14, 15}) {
+        t.ctx.PendingAction = code;
+        window.activationPass();
+        EXPECT_EQ(t.ctx.PendingAction, 0);
+    }
+    EXPECT_EQ(window.sensorReads + window.sensorWrites, 0);
+    EXPECT_EQ(host.restarts, 0);
+}
+
+TEST_F(SensorWindowTest, PollsEveryTwoSecondsInLiveMode) {
+    afterSeconds(1.0);
+    EXPECT_EQ(window.polls, 0);
+    afterSeconds(1.1);
+    EXPECT_EQ(window.polls, 1);
+    afterSeconds(1.0);
+    EXPECT_EQ(window.polls, 1);
+    afterSeconds(1.5);
+    EXPECT_EQ(window.polls, 2);
+}
+
+TEST_F(SensorWindowTest, AFailedPollEntersSimulatedModeWithOneMessage) {
+    window.pollFails = true;
+    afterSeconds(2.5);
+    ASSERT_EQ(t.prompter.messages().size(), 1u);
+    EXPECT_EQ(t.prompter.messages()[0], "No sensor detected, entering simulated mode.");
+    EXPECT_TRUE(window.cbxSimulated->isChecked());
+    EXPECT_EQ(window.windowTitle(), "Kelvo3.0 Simulated mode");
+    afterSeconds(5);
+    afterSeconds(5);
+    EXPECT_EQ(window.polls, 1);
+    EXPECT_EQ(t.prompter.messages().size(), 1u);
+}
+
+TEST_F(SensorWindowTest, SimulatedModeSwitchesTheSensorControlsOff) {
+    window.SimMode(true);
+    EXPECT_TRUE(window.cbxSimulated->isChecked());
+    EXPECT_EQ(window.windowTitle(), "Kelvo3.0 Simulated mode");
+    for (QAction* item : {window.mReadfromsensor, window.mSendtosensor, window.mTWAreset}) {
+        EXPECT_FALSE(item->isEnabled()) << item->objectName().toStdString();
+    }
+    EXPECT_FALSE(window.mCalibrate->isEnabled());
+    EXPECT_FALSE(window.mCalibrate->menuAction()->isEnabled());
+    EXPECT_FALSE(window.btnReadFromSensor->isEnabled());
+    EXPECT_FALSE(window.btnSendToSensor->isEnabled());
+    afterSeconds(10);
+    EXPECT_EQ(window.polls, 0);
+
+    // Unticking the box goes back to live mode without a message.
+    window.cbxSimulated->click();
+    EXPECT_FALSE(window.cbxSimulated->isChecked());
+    EXPECT_TRUE(window.mReadfromsensor->isEnabled());
+    EXPECT_TRUE(window.btnSendToSensor->isEnabled());
+    EXPECT_TRUE(window.mCalibrate->isEnabled());
+    EXPECT_EQ(window.windowTitle(), "Kelvo3.0");
+    afterSeconds(2.5);
+    afterSeconds(2.5);
+    EXPECT_GE(window.polls, 1);
+    EXPECT_TRUE(t.prompter.messages().empty());
+}
+
+TEST_F(SensorWindowTest, TheCloseBoxHandsOverToRestartOrEnd) {
+    EXPECT_FALSE(window.close());
+    EXPECT_EQ(host.restarts, 1);
+    EXPECT_TRUE(window.isVisible());
+}
+
+TEST_F(SensorWindowTest, CodeThirteenLeavesTheLoopForRestartOrEnd) {
+    t.ctx.PendingAction = 13;
+    window.activationPass();
+    EXPECT_EQ(host.restarts, 1);
+    EXPECT_EQ(t.ctx.PendingAction, 0);
+    EXPECT_FALSE(window.loopRunning());
+    afterSeconds(5);
+    EXPECT_EQ(window.polls, 0);
+}
+
+TEST_F(SensorWindowTest, ExitCancelsQuietlyAndRestarts) {
+    window.mExit->trigger();
+    EXPECT_EQ(host.restarts, 1);
+    EXPECT_EQ(t.ctx.ErrorText, "Avbryt");
+    EXPECT_TRUE(host.progress.contains("Please wait"));
+}
+
+TEST_F(SensorWindowTest, ComSetItemTogglesTheStoredChoice) {
+    window.mComSet->setChecked(true);
+    window.mComSet->trigger();
+    EXPECT_FALSE(window.mComSet->isChecked());
+    EXPECT_TRUE(host.dontShow);
+    window.mComSet->trigger();
+    EXPECT_TRUE(window.mComSet->isChecked());
+    EXPECT_FALSE(host.dontShow);
+}
+
+TEST_F(SensorWindowTest, TheLoopRunsOnItsOwnTimer) {
+    // No explicit passes: the handler wakes the loop.
+    window.btnReadFromSensor->click();
+    EXPECT_TRUE(QTest::qWaitFor([&] { return window.sensorReads == 1; }, 2000));
+    EXPECT_EQ(t.ctx.PendingAction, 0);
+}
+
+TEST_F(SensorWindowTest, TextFieldsEditOnClickAndCommitOnEnter) {
+    QLineEdit field(&window);
+    field.setText("12");
+    field.show();
+    bool checked = false;
+    window.addEditable(&field, [&](QLineEdit*) {
+        checked = true;
+        return true;
+    });
+    EXPECT_EQ(field.palette().color(QPalette::Base), QColor(84, 108, 141));
+    EXPECT_EQ(field.palette().color(QPalette::Text), QColor(255, 255, 0));
+    QTest::mouseClick(&field, Qt::LeftButton);
+    EXPECT_EQ(field.palette().color(QPalette::Base), QColor(Qt::white));
+    EXPECT_EQ(field.palette().color(QPalette::Text), QColor(Qt::black));
+    QTest::qWait(1);
+    EXPECT_EQ(field.selectedText(), "12");
+
+    const int reads = window.reads, updates = window.updates;
+    QTest::keyClick(&field, Qt::Key_Return);
+    EXPECT_TRUE(checked);
+    EXPECT_EQ(window.reads, reads + 1);
+    EXPECT_EQ(window.updates, updates + 1);
+    EXPECT_EQ(field.palette().color(QPalette::Base), QColor(84, 108, 141));
+}
+
+TEST_F(SensorWindowTest, AFieldCheckCanKeepTheWindowUnread) {
+    QLineEdit field(&window);
+    window.addEditable(&field, [](QLineEdit* f) {
+        f->setText("29");
+        return false;
+    });
+    QTest::mouseClick(&field, Qt::LeftButton);
+    const int reads = window.reads;
+    QTest::keyClick(&field, Qt::Key_Enter);
+    EXPECT_EQ(field.text(), "29");
+    EXPECT_EQ(window.reads, reads);
+}
+
+}  // namespace
+}  // namespace kelvo::test
