@@ -3,6 +3,8 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
@@ -39,6 +41,7 @@ public:
         return true;
     }
     bool FormUpdateM() override { return true; }
+    bool ActionSensorReadM() override { return true; }
     void SimMode(bool on) override { simMode = on; }
 
     int inits = 0;
@@ -105,7 +108,8 @@ TEST_F(StartUpTest, SingleSensorOpensItsPlatformWindowLive) {
     EXPECT_FALSE(setupShown());
     EXPECT_FALSE(progressShown());
     EXPECT_TRUE(messages().empty());
-    EXPECT_EQ(rig.ctx().AppDir, (QDir::toNativeSeparators(workDir.path()) + QDir::separator()).toStdString());
+    EXPECT_EQ(rig.ctx().AppDir,
+              (QDir::toNativeSeparators(workDir.path()) + QDir::separator()).toStdString());
 }
 
 TEST_F(StartUpTest, ThePortCheckListensTwoSecondsBeforeTheFirstRead) {
@@ -127,8 +131,8 @@ TEST_F(StartUpTest, BusyPortIsReportedAndTheSetupDialogComesBack) {
 TEST_F(StartUpTest, ActiveLineIsReported) {
     rig.sensor.otherMasterTalking(true);
     mainAndStart(0);
-    EXPECT_EQ(messages(),
-              std::vector<std::string>{"Central unit must be set to slave mode or be disconnected."});
+    EXPECT_EQ(messages(), std::vector<std::string>{
+                              "Central unit must be set to slave mode or be disconnected."});
     EXPECT_TRUE(setupShown());
 }
 
@@ -145,7 +149,8 @@ TEST_F(StartUpTest, SilentSensorGivesTheReadMessageOnce) {
 TEST_F(StartUpTest, UnknownIdentificationIsRejected) {
     rig.sensor.memory().ram[65] = 0;
     mainAndStart(0);
-    EXPECT_EQ(messages(), std::vector<std::string>{"Unknown sensor type, can't connect to sensor."});
+    EXPECT_EQ(messages(),
+              std::vector<std::string>{"Unknown sensor type, can't connect to sensor."});
     EXPECT_TRUE(setupShown());
 }
 
@@ -182,8 +187,9 @@ TEST_F(StartUpTest, CancelDuringTheReadSaysNothing) {
     rig.sensor.silentFor(100000);
     // The user presses Cancel in the progress dialog while the read waits.
     rig.t.pump.onEvents([this] {
-        if (startUp->progress().isVisible() && startUp->progress().Label1->text() == "Please wait" &&
-            rig.ctx().ErrorText.empty() && rig.t.clock.tickMs() > 1'003'000)
+        if (startUp->progress().isVisible() &&
+            startUp->progress().Label1->text() == "Please wait" && rig.ctx().ErrorText.empty() &&
+            rig.t.clock.tickMs() > 1'003'000)
             startUp->progress().Command1->click();
     });
     startUp->comSet().btnStartKelvo->click();
