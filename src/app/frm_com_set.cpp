@@ -17,12 +17,8 @@
 #include <QVBoxLayout>
 
 #include "common/context.h"
-#include "windows/window_host.h"
-
-#if __has_include("files/send_file.h")
 #include "files/send_file.h"
-#define KELVO_HAVE_SEND_FILE 1
-#endif
+#include "windows/window_host.h"
 
 namespace kelvo {
 
@@ -259,13 +255,10 @@ void frmComSet::cmdSendFile_Click() {
         host_.ShowProgress("Loading settings", false, this);
         // The file sent is the one chosen with "..."; a typed path alone sends nothing.
         if (!cd1FileName_.isEmpty()) {
-#ifdef KELVO_HAVE_SEND_FILE
-            SendSettingsFile(ctx_, cd1FileName_.toStdString(), [this](const auto& caption) {
-                host_.ShowProgress(QString::fromStdString(std::string(caption)), false, this);
+            // The write's result needs no handling here: a failure left its message.
+            SendSettingsFile(ctx_, cd1FileName_.toStdString(), [this](const std::string& caption) {
+                host_.ShowProgress(QString::fromStdString(caption), false, this);
             });
-#else
-            if (ctx_.ErrorText.empty()) ctx_.ErrorText = "Sending settings files is not built yet";
-#endif
         }
     }
     if (!ctx_.ErrorText.empty() && ctx_.ErrorText != "Avbryt") ctx_.prompt.message(ctx_.ErrorText);

@@ -7,31 +7,19 @@
 #include "qt/qt_clock.h"
 #include "qt/qt_event_pump.h"
 #include "qt/selectable_port.h"
-#include "windows/sensor_window.h"
-
-#if __has_include("windows/sensor_windows.h")
 #include "windows/sensor_windows.h"
-#define KELVO_HAVE_SENSOR_WINDOWS 1
-#endif
 
 namespace kelvo {
 
-KelvoApplication::KelvoApplication() {
+KelvoApplication::KelvoApplication(std::unique_ptr<Prompter> prompter)
+    : prompter_(std::move(prompter)) {
     clock_ = std::make_unique<qt::QtClock>();
     auto port = std::make_unique<qt::SelectablePort>(*clock_);
     events_ = std::make_unique<qt::QtEventPump>(*clock_, port.get());
     port_ = std::move(port);
-    prompter_ = std::make_unique<QtPrompter>();
+    if (!prompter_) prompter_ = std::make_unique<QtPrompter>();
     ctx_ = std::make_unique<Context>(*port_, *clock_, *events_, *prompter_);
-    startUp_ = std::make_unique<StartUp>(*ctx_, [](Context& ctx, WindowHost& host) {
-#ifdef KELVO_HAVE_SENSOR_WINDOWS
-        return createSensorWindows(ctx, host);
-#else
-        (void)ctx;
-        (void)host;
-        return std::vector<std::unique_ptr<SensorWindow>>();
-#endif
-    });
+    startUp_ = std::make_unique<StartUp>(*ctx_, createSensorWindows);
     QStringList names;
     QStringList descriptions;
     for (const auto& choice : qt::availablePorts()) {

@@ -5,20 +5,19 @@
 #include <QObject>
 #include <memory>
 
+#include "common/platform.h"
+
 namespace kelvo {
 
 struct Context;
 class StartUp;
-class SerialPort;
-class Clock;
-class EventPump;
-class QtPrompter;
 
 class KelvoApplication : public QObject {
     Q_OBJECT
 
 public:
-    KelvoApplication();
+    // The prompter shows message and file boxes; by default the Qt one.
+    explicit KelvoApplication(std::unique_ptr<Prompter> prompter = nullptr);
     ~KelvoApplication() override;
 
     // Runs start-up; the program then lives in the setup dialog and the sensor windows.
@@ -31,7 +30,7 @@ private:
     std::unique_ptr<SerialPort> port_;
     std::unique_ptr<Clock> clock_;
     std::unique_ptr<EventPump> events_;
-    std::unique_ptr<QtPrompter> prompter_;
+    std::unique_ptr<Prompter> prompter_;
     std::unique_ptr<Context> ctx_;
     std::unique_ptr<StartUp> startUp_;
 };

@@ -199,9 +199,19 @@ float GetTableEntry(Context& ctx, int Table, int Entry) {
 }
 
 void SetTableEntry(Context& ctx, int Table, int Entry, float Value) {
-    const int base = tableBase(GetPlatform(ctx), Table);
+    const uint8_t platform = GetPlatform(ctx);
+    const int base = tableBase(platform, Table);
     if (base < 0 || Entry < 0 || Entry >= kTableEntries) return;
-    image::storeWord(ctx, kEeprom, base + 2 * Entry, Value);
+    const int address = base + 2 * Entry;
+    // Fetch the table before changing it, as GetTableEntry would: a fetch made after the
+    // change would overwrite it with the sensor's old entries.
+    if (platform != 5 && (!ctx.EeRead[address] || !ctx.EeRead[address + 1])) {
+        if (platform == 7)
+            image::ensureQuietly(ctx, kEeprom, base, 2 * kTableEntries);
+        else
+            image::readList(ctx, 32 + Table, kEeprom);
+    }
+    image::storeWord(ctx, kEeprom, address, Value);
 }
 
 float TableToRaw(Context& ctx, int Table, double X) {

@@ -46,9 +46,12 @@ protected:
         file.write(content);
     }
 
+    // The Context start-up works on: a silent port here, a virtual sensor in start-up tests.
+    virtual Context& context() { return tc.ctx; }
+
     StartUp& shell(StartUp::WindowFactory factory = {}) {
         if (!startUp) {
-            startUp = std::make_unique<StartUp>(tc.ctx, std::move(factory));
+            startUp = std::make_unique<StartUp>(context(), std::move(factory));
             startUp->setEndProgram([this] { ++programEnds; });
             startUp->setDocumentOpener([this](const QString& path) { opened << path; });
         }

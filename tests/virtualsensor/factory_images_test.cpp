@@ -143,6 +143,22 @@ TEST(LazyReads, LeaveTheCallersSelectionAlone) {
     EXPECT_EQ(ctx.AddressMask, selection);
 }
 
+// A word or entry stored into bytes not read yet must survive the read a later query makes.
+TEST(LazyReads, StoredValuesAreNotReadOver) {
+    VirtualSensorRig rig(6, 0);
+    Context& ctx = rig.ctx();
+    SetTableEntry(ctx, 4, 3, 12345);
+    EXPECT_EQ(GetTableEntry(ctx, 4, 14),
+              rig.sensor.memory().eeprom[444 + 28] * 256 + rig.sensor.memory().eeprom[444 + 29]);
+    EXPECT_EQ(GetTableEntry(ctx, 4, 3), 12345);
+    EXPECT_TRUE(SetZeroWord(ctx, 11, false, false, 31000));
+    EXPECT_EQ(GetZeroWord(ctx, 11), 31000);
+    VirtualSensorRig seven(7, 1);
+    SetTableEntry(seven.ctx(), 2, 0, 777);
+    EXPECT_EQ(GetTableEntry(seven.ctx(), 2, 0), 777);
+    EXPECT_EQ(seven.ctx().ErrorText, "");
+}
+
 TEST(LazyReads, ChannelValueModes) {
     VirtualSensorRig rig(6, 0);
     Context& ctx = rig.ctx();

@@ -1,0 +1,97 @@
+// How much CPU a sensor window takes while it sits idle and polls a virtual sensor that
+// answers in real line time, as the program does all day on a technician's bench.
+// Prints the CPU time used as a percentage of one core.
+#include <sys/resource.h>
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QTimer>
+#include <cstdio>
+#include <cstdlib>
+#include <iostream>
+
+#include "common/context.h"
+#include "link/sensor_link.h"
+#include "link/sensor_mem_read.h"
+#include "qt/qt_clock.h"
+#include "qt/qt_event_pump.h"
+#include "qt/selectable_port.h"
+#include "windows/platform5/frm5.h"
+#include "windows/window_host.h"
+
+namespace {
+
+using namespace kelvo;
+
+// The shell's part, reduced to what a window asks of it while idle.
+class BenchHost : public WindowHost {
+public:
+    void RestartOrEnd() override {}
+    bool dontShowSetupDialog() const override { return false; }
+    void setDontShowSetupDialog(bool) override {}
+    void ShowProgress(const QString&, bool, QWidget*, bool, bool, bool) override {}
+    bool showSpanCalNote() override { return false; }
+    void openDocument(const QString&) override {}
+};
+
+class BenchPrompter : public Prompter {
+public:
+    void message(const std::string& text, Icon) override {
+        std::cerr << "message: " << text << "\n";
+        ++messages;
+    }
+    std::string input(const std::string&) override { return {}; }
+    std::optional<std::string> openFile(const std::string&) override { return std::nullopt; }
+    std::optional<std::string> saveFile(const std::string&) override { return std::nullopt; }
+    int messages = 0;
+};
+
+double cpuSeconds() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec +
+           (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    const int seconds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 30;
+
+    qt::QtClock clock;
+    qt::SelectablePort port(clock);
+    port.setPortName("virtual:5");
+    qt::QtEventPump pump(clock, &port);
+    BenchPrompter prompter;
+    Context ctx(port, clock, pump, prompter);
+    BenchHost host;
+
+    SensorLinkInit(ctx, 30);
+    if (!SensorMemRead(ctx, 8, 0, 0, false, false)) {
+        std::cerr << "the virtual sensor did not answer: " << ctx.ErrorText << "\n";
+        return 1;
+    }
+    frm5 window(ctx, host);
+    window.FormUpdateInit();
+    window.FormUpdate();
+    window.SimMode(false);
+    ctx.ErrorText.clear();
+    window.show();
+
+    const double wallStart = clock.tickMs() / 1000.0;
+    const double cpuStart = cpuSeconds();
+    // exit, not quit: quitting asks the windows to close, and a sensor window refuses.
+    QTimer::singleShot(seconds * 1000, &app, [] { QApplication::exit(0); });
+    app.exec();
+    const double wall = clock.tickMs() / 1000.0 - wallStart;
+    const double cpu = cpuSeconds() - cpuStart;
+
+    std::printf(
+        "idle sensor window, virtual:5 at line speed, %.1f s: CPU %.2f %% of one core "
+        "(%.3f s), %d message(s), simulated mode %s\n",
+        wall, 100.0 * cpu / wall, cpu, prompter.messages,
+        window.cbxSimulated->isChecked() ? "on" : "off");
+    return 0;
+}
