@@ -14,6 +14,7 @@
 #include "support/test_context.h"
 #include "windows/channel_panel.h"
 #include "windows/fake_window_host.h"
+#include "windows/platform5/shape_picture.h"
 #include "windows/sensor_windows.h"
 
 namespace kelvo::test {
@@ -22,6 +23,7 @@ namespace {
 class Frm5Test : public ::testing::Test {
 protected:
     Frm5Test() : window(t.ctx, host) {
+        t.ctx.AppDir = KELVO_SOURCE_DIR "/data";
         t.ctx.RamImage[65] = 231;
         for (auto& read : t.ctx.RamRead) read = true;
     }
@@ -162,6 +164,65 @@ TEST_F(Frm5Test, ChannelValuesAreTypedOnlyInSimulatedMode) {
     EXPECT_FALSE(value->isReadOnly());
     EXPECT_FALSE(window.btnDigTrig->isHidden());
     EXPECT_FALSE(window.mTWAreset->isEnabled());
+}
+
+TEST_F(Frm5Test, AFunctionShowsTheShapeOfItsSignAndSlope) {
+    ram(163 + 5 * 2) = 128;  // negative sign
+    ram(165 + 5 * 2) = 128;  // positive slope
+    window.FormUpdate();
+    EXPECT_FALSE(control<ShapePicture>("pctFNsignPslope_2")->isHidden());
+    EXPECT_TRUE(control<ShapePicture>("pctFPsignPslope_2")->isHidden());
+
+    ram(189) = 64 + 4;  // Out 1 digital, driven by function 2
+    window.FormUpdate();
+    EXPECT_FALSE(control<ShapePicture>("pctFDigNsignPslope_2")->isHidden());
+    EXPECT_TRUE(control<ShapePicture>("pctFNsignPslope_2")->isHidden());
+}
+
+TEST_F(Frm5Test, RoutingAFunctionToADigitalOutputKeepsItsSignAndSlope) {
+    ram(189) = 64;           // Out 1 digital
+    ram(163 + 5 * 1) = 128;  // negative sign, negative slope
+    window.FormUpdate();
+    EXPECT_FALSE(control<ShapePicture>("pctFNsignNslope_1")->isHidden());
+    window.cbxFout1[1]->click();
+    EXPECT_FALSE(control<ShapePicture>("pctFDigNsignNslope_1")->isHidden());
+    EXPECT_EQ(ram(189), 64 + 2);
+    EXPECT_EQ(int(ram(163 + 5 * 1)) & 128, 128);
+    EXPECT_EQ(int(ram(165 + 5 * 1)) & 128, 0);
+}
+
+TEST_F(Frm5Test, ClickingTheShapeCyclesAndStoresTheBits) {
+    window.FormUpdate();
+    // Sign and slope bits clear: positive sign, negative slope.
+    ASSERT_FALSE(control<ShapePicture>("pctFPsignNslope_0")->isHidden());
+    auto visible = [&] {
+        for (const char* name : kShapePictureNames) {
+            auto* picture = window.findChild<ShapePicture*>(QStringLiteral("%1_0").arg(name));
+            if (!picture->isHidden()) return picture;
+        }
+        return static_cast<ShapePicture*>(nullptr);
+    };
+    QTest::mouseClick(visible(), Qt::LeftButton);
+    EXPECT_EQ(visible()->objectName(), "pctFPsignPslope_0");
+    EXPECT_EQ(int(ram(165)) & 128, 128);
+    EXPECT_EQ(int(ram(163)) & 128, 0);
+    for (int click = 0; click < 3; ++click) QTest::mouseClick(visible(), Qt::LeftButton);
+    EXPECT_EQ(visible()->objectName(), "pctFPsignNslope_0");
+    EXPECT_EQ(int(ram(165)) & 128, 0);
+}
+
+TEST_F(Frm5Test, TheTriggerSignPicturesFlipTheLevelText) {
+    window.FormUpdate();
+    window.txbDigTlevel->setText("-50");
+    window.pctDigTPsign->setVisible(false);
+    window.pctDigTNsign->setVisible(true);
+    QTest::mouseClick(window.pctDigTNsign, Qt::LeftButton);
+    EXPECT_EQ(window.txbDigTlevel->text(), "50");
+    EXPECT_FALSE(window.pctDigTPsign->isHidden());
+    EXPECT_TRUE(window.pctDigTNsign->isHidden());
+    QTest::mouseClick(window.pctDigTPsign, Qt::LeftButton);
+    EXPECT_EQ(window.txbDigTlevel->text(), "-50");
+    EXPECT_EQ(ram(188), 0);  // the image takes the sign only when the window is read
 }
 
 TEST(SensorWindows, StartUpGetsFourWindowsWithTheSharedMembers) {

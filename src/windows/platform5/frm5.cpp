@@ -16,6 +16,7 @@
 #include "common/values.h"
 #include "windows/channel_panel.h"
 #include "windows/edit_field.h"
+#include "windows/platform5/shape_picture.h"
 
 namespace kelvo {
 
@@ -66,10 +67,13 @@ frm5::frm5(Context& ctx, WindowHost& host, QWidget* parent) : SensorWindow(ctx, 
     right->addStretch();
     grid->addLayout(left, 0, 0);
     grid->addLayout(right, 0, 1);
+    auto* functions = new QHBoxLayout();
+    for (int i = 0; i < kFunctions; ++i) functions->addWidget(buildFunctionPanel(i));
+    grid->addLayout(functions, 1, 0, 1, 2);
     auto* buttons = new QHBoxLayout();
     buttons->addWidget(btnReadFromSensor);
     buttons->addWidget(btnSendToSensor);
-    grid->addLayout(buttons, 1, 0, 1, 2);
+    grid->addLayout(buttons, 2, 0, 1, 2);
     setCentralWidget(central);
 
     for (int c = 0; c < kChannels; ++c) {
@@ -205,8 +209,12 @@ QWidget* frm5::buildTriggerPanel() {
     lblDigTunit = named(new QLabel(QStringLiteral("sec"), pctDT), QStringLiteral("lblDigTunit"));
     styleDisplayLabel(lblDigTunit, kYellow);
     lblDigTunit->installEventFilter(this);
-    pctDigTPsign = named(new QLabel(QStringLiteral("+"), pctDT), QStringLiteral("pctDigTPsign"));
-    pctDigTNsign = named(new QLabel(QStringLiteral("-"), pctDT), QStringLiteral("pctDigTNsign"));
+    // A rising step for a positive level, a falling one for a negative level.
+    pctDigTPsign = named(new ShapePicture(true, true, true, pctDT), QStringLiteral("pctDigTPsign"));
+    pctDigTNsign =
+        named(new ShapePicture(true, false, false, pctDT), QStringLiteral("pctDigTNsign"));
+    connect(pctDigTPsign, &ShapePicture::clicked, this, [this] { flipTriggerSign(true); });
+    connect(pctDigTNsign, &ShapePicture::clicked, this, [this] { flipTriggerSign(false); });
     grid->addWidget(new QLabel(QStringLiteral("DT"), pctDT), 0, 0);
     grid->addWidget(btnDigTrig, 0, 1);
     grid->addWidget(pctDigTPsign, 0, 2);
@@ -260,6 +268,10 @@ void frm5::clickLabel(QLabel* label) {
         pickShiftChannel();
     } else if (label == pctChannels->lblCH_Type[0]) {
         pickTempUnit();
+    } else {
+        for (int i = 0; i < kFunctions; ++i) {
+            if (label == lblFchannel[i]) pickFunctionChannel(i);
+        }
     }
 }
 

@@ -6,6 +6,7 @@
 #include <functional>
 #include <vector>
 
+#include "windows/platform5/function_shapes.h"
 #include "windows/sensor_window.h"
 
 class QCheckBox;
@@ -18,6 +19,7 @@ class QRadioButton;
 namespace kelvo {
 
 class ChannelPanel;
+class ShapePicture;
 
 class frm5 : public SensorWindow {
     Q_OBJECT
@@ -27,6 +29,7 @@ public:
     static constexpr int kOutputs = 2;
     static constexpr int kDisplayModes = 5;
     static constexpr int kTriggerOutputs = 4;
+    static constexpr int kFunctions = 5;
 
     frm5(Context& ctx, WindowHost& host, QWidget* parent = nullptr);
 
@@ -36,6 +39,10 @@ public:
     bool FormRead() override;
     bool FormUpdateInit() override;
     void SimMode(bool on) override;
+    // The sign bit (sign set) or the slope bit (slope set) of function index's shape.
+    uint8_t FunkTypeRead(float index, bool slope, bool sign);
+    // Shows the next shape of the function's kind (nextPicture), or the one for the flags.
+    void FunkTypeUpdate(float index, bool nextPicture, bool posSign, bool posSlope);
 
     // Hidden pop-up pick lists.
     QMenu* mTempUnit = nullptr;
@@ -83,9 +90,22 @@ public:
     QLineEdit* txbDigTlevel = nullptr;
     QLineEdit* txbDigTtime = nullptr;
     QLabel* lblDigTunit = nullptr;
-    QLabel* pctDigTPsign = nullptr;
-    QLabel* pctDigTNsign = nullptr;
+    ShapePicture* pctDigTPsign = nullptr;
+    ShapePicture* pctDigTNsign = nullptr;
     std::array<QCheckBox*, kTriggerOutputs> cbxDigTout{};
+
+    // Output functions P1..P5.
+    std::array<QFrame*, kFunctions> pctFunction{};
+    std::array<QLabel*, kFunctions> lblFunctionName{};
+    std::array<QLabel*, kFunctions> lblFchannel{};
+    std::array<QLineEdit*, kFunctions> txbFa{};
+    std::array<QLineEdit*, kFunctions> txbFb{};
+    std::array<QLabel*, kFunctions> lblFaUnit{};
+    std::array<QLabel*, kFunctions> lblFbUnit{};
+    std::array<QCheckBox*, kFunctions> cbxFout1{};
+    std::array<QCheckBox*, kFunctions> cbxFout2{};
+    // The ten shape pictures of each function, in shape order (kShapePictureNames).
+    std::array<std::array<ShapePicture*, kFunctionShapes>, kFunctions> functionShape{};
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -95,6 +115,13 @@ private:
     QWidget* buildGeneralPanel();
     QWidget* buildOutputPanel(int j);
     QWidget* buildTriggerPanel();
+    QWidget* buildFunctionPanel(int i);
+    int visibleShape(int i) const;
+    FunctionKind functionKind(int i) const;
+    void pickFunctionChannel(int i);
+    void flipTriggerSign(bool toNegative);
+    void updateFunctions();
+    void readFunctions();
     void buildFieldTable();
     void clickLabel(QLabel* label);
     void pickShiftChannel();

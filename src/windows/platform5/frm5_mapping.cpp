@@ -14,6 +14,7 @@
 #include "windows/channel_panel.h"
 #include "windows/platform5/frm5.h"
 #include "windows/platform5/frm5_codecs.h"
+#include "windows/platform5/shape_picture.h"
 
 namespace kelvo {
 
@@ -173,6 +174,8 @@ bool frm5::FormUpdate() {
         }
     }
 
+    updateFunctions();
+
     cbxDigTout[0]->setChecked(ram(kOutputConfig) & kTriggerBit);
     cbxDigTout[1]->setChecked(ram(kOutputConfig + 4) & kTriggerBit);
     lblDigTunit->setText((ram(kTriggerTime) & 128) ? mTimeUnitMin->text() : mTimeUnitSec->text());
@@ -199,6 +202,7 @@ bool frm5::FormRead() {
         }
     }
     storeShiftChannel();
+    readFunctions();
 
     int ranges = ram(kOutputRanges);
     for (int j = 0; j < kOutputs; ++j) {
@@ -207,6 +211,10 @@ bool frm5::FormRead() {
         int config = ram(kOutputConfig + 4 * j);
         config = optOut5Digital[j]->isChecked() ? (config | kDigitalBit) : (config & ~kDigitalBit);
         config = cbxDigTout[j]->isChecked() ? (config | kTriggerBit) : (config & ~kTriggerBit);
+        for (int i = 0; i < kFunctions; ++i) {
+            const bool drives = (j == 0 ? cbxFout1[i] : cbxFout2[i])->isChecked();
+            config = drives ? (config | (1 << i)) : (config & ~(1 << i));
+        }
         setRam(kOutputConfig + 4 * j, config);
     }
     setRam(kOutputRanges, ranges);

@@ -1,0 +1,192 @@
+// The output functions P1..P5 of the platform-5 window: their panels, their shapes, and
+// where each function's channel, parameters, sign, slope and routing live in RAM.
+#include <QAction>
+#include <QCheckBox>
+#include <QGridLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QStackedLayout>
+#include <algorithm>
+
+#include "common/context.h"
+#include "common/values.h"
+#include "model/channels.h"
+#include "windows/platform5/frm5.h"
+#include "windows/platform5/shape_picture.h"
+
+namespace kelvo {
+
+namespace {
+constexpr int kFunctionChannel = 162;  // + 5i
+constexpr int kParameterA = 163;       // + 5i, word, bit 7 of the high byte: negative sign
+constexpr int kParameterB = 165;       // + 5i, word, bit 7 of the high byte: positive slope
+constexpr int kOutputConfig = 189;     // + 4j, bit i: function i drives output j
+constexpr int kMeasuredChannels = 4;
+
+QString indexed(const char* name, int k) {
+    return QStringLiteral("%1_%2").arg(name).arg(k);
+}
+
+// A parameter as the sensor keeps it: a whole number of 15 bits beside the flag bit.
+uint16_t parameterWord(float raw) {
+    return static_cast<uint16_t>(std::clamp<long long>(ToInteger(raw), 0, 0x7FFF));
+}
+}  // namespace
+
+QWidget* frm5::buildFunctionPanel(int i) {
+    pctFunction[i] = new QFrame(this);
+    pctFunction[i]->setObjectName(indexed("pctFunction", i));
+    pctFunction[i]->setFrameShape(QFrame::StyledPanel);
+    auto* grid = new QGridLayout(pctFunction[i]);
+    auto make = [&](auto* widget, const char* name) {
+        widget->setObjectName(indexed(name, i));
+        return widget;
+    };
+    lblFunctionName[i] = make(new QLabel(QStringLiteral("P%1").arg(i + 1)), "lblFunctionName");
+    lblFchannel[i] = make(new QLabel(), "lblFchannel");
+    lblFchannel[i]->setFrameShape(QFrame::Box);  // the frame shpFchannel marks it clickable
+    lblFchannel[i]->installEventFilter(this);
+    txbFa[i] = make(new QLineEdit(), "txbFa");
+    txbFb[i] = make(new QLineEdit(), "txbFb");
+    lblFaUnit[i] = make(new QLabel(), "lblFaUnit");
+    lblFbUnit[i] = make(new QLabel(), "lblFbUnit");
+    cbxFout1[i] = make(new QCheckBox(QStringLiteral("Out 1")), "cbxFout1");
+    cbxFout2[i] = make(new QCheckBox(QStringLiteral("Out 2")), "cbxFout2");
+    for (QLineEdit* field : {txbFa[i], txbFb[i]}) makeEditable(field);
+    for (QCheckBox* box : {cbxFout1[i], cbxFout2[i]}) {
+        // Routing may change the function's kind, and with it its picture.
+        connect(box, &QCheckBox::clicked, this, [this] {
+            FormRead();
+            FormUpdate();
+        });
+    }
+
+    // The ten pictures share one spot; exactly one is shown.
+    auto* shapes = new QWidget(pctFunction[i]);
+    auto* stack = new QStackedLayout(shapes);
+    stack->setStackingMode(QStackedLayout::StackAll);
+    for (int k = 0; k < kFunctionShapes; ++k) {
+        const FunctionKind kind = kindOfShape(k);
+        const bool digital = kind == FunctionKind::Digital;
+        const bool positiveSign = shapeSignBit(k) == 0;
+        const bool positiveSlope = shapeSlopeBit(k) == 1;
+        auto* picture = new ShapePicture(digital, positiveSign, positiveSlope, shapes);
+        picture->setObjectName(indexed(kShapePictureNames[k], i));
+        picture->setVisible(false);
+        stack->addWidget(picture);
+        connect(picture, &ShapePicture::clicked, this, [this, i] {
+            FunkTypeUpdate(float(i), true, true, true);
+            FormRead();
+            FormUpdate();
+        });
+        functionShape[i][k] = picture;
+    }
+
+    grid->addWidget(lblFunctionName[i], 0, 0);
+    grid->addWidget(lblFchannel[i], 0, 1, 1, 2);
+    grid->addWidget(shapes, 1, 0, 1, 3);
+    grid->addWidget(new QLabel(QStringLiteral("A = ")), 2, 0);
+    grid->addWidget(txbFa[i], 2, 1);
+    grid->addWidget(lblFaUnit[i], 2, 2);
+    grid->addWidget(new QLabel(QStringLiteral("B = ")), 3, 0);
+    grid->addWidget(txbFb[i], 3, 1);
+    grid->addWidget(lblFbUnit[i], 3, 2);
+    grid->addWidget(cbxFout1[i], 4, 0, 1, 2);
+    grid->addWidget(cbxFout2[i], 4, 2);
+    return pctFunction[i];
+}
+
+int frm5::visibleShape(int i) const {
+    int shown = -1;
+    for (int k = 0; k < kFunctionShapes; ++k) {
+        if (!functionShape[i][k]->isHidden()) shown = k;  // the last one shown counts
+    }
+    return shown;
+}
+
+FunctionKind frm5::functionKind(int i) const {
+    const bool digital = (cbxFout1[i]->isChecked() && optOut5Digital[0]->isChecked()) ||
+                         (cbxFout2[i]->isChecked() && optOut5Digital[1]->isChecked());
+    return digital ? FunctionKind::Digital : FunctionKind::SignedAnalog;
+}
+
+uint8_t frm5::FunkTypeRead(float index, bool slope, bool sign) {
+    const int i = static_cast<int>(index);
+    if (i < 0 || i >= kFunctions) return 0;
+    const int shape = visibleShape(i);
+    if (slope) return static_cast<uint8_t>(shapeSlopeBit(shape));
+    if (sign) return static_cast<uint8_t>(shapeSignBit(shape));
+    return 0;
+}
+
+void frm5::FunkTypeUpdate(float index, bool nextPicture, bool posSign, bool posSlope) {
+    const int i = static_cast<int>(index);
+    if (i < 0 || i >= kFunctions) return;
+    const int current = visibleShape(i);
+    const FunctionKind kind = functionKind(i);
+    const int chosen =
+        nextPicture ? nextFunctionShape(current, kind) : functionShapeFor(kind, posSign, posSlope);
+    for (int k = 0; k < kFunctionShapes; ++k) functionShape[i][k]->setVisible(k == chosen);
+}
+
+void frm5::updateFunctions() {
+    for (int i = 0; i < kFunctions; ++i) {
+        const int base = 5 * i;
+        const int channel = ram(kFunctionChannel + base);
+        lblFchannel[i]->setText(channelCaption(channel));
+        const float a = (ram(kParameterA + base) & 127) * 256 + ram(kParameterA + base + 1);
+        const float b = (ram(kParameterB + base) & 127) * 256 + ram(kParameterB + base + 1);
+        txbFa[i]->setText(
+            QString::fromStdString(FormatChannelValue(ctx_, a, float(channel), false, false)));
+        txbFb[i]->setText(
+            QString::fromStdString(FormatChannelValue(ctx_, b, float(channel), false, false)));
+        const QString unit = QString::fromStdString(GetUnitText(ctx_, float(channel)));
+        lblFaUnit[i]->setText(unit);
+        lblFbUnit[i]->setText(unit);
+        cbxFout1[i]->setChecked(ram(kOutputConfig) & (1 << i));
+        cbxFout2[i]->setChecked(ram(kOutputConfig + 4) & (1 << i));
+        FunkTypeUpdate(float(i), false, !(ram(kParameterA + base) & 128),
+                       ram(kParameterB + base) & 128);
+    }
+}
+
+void frm5::readFunctions() {
+    for (int i = 0; i < kFunctions; ++i) {
+        const int base = 5 * i;
+        for (int c = 0; c < kMeasuredChannels; ++c) {
+            if (lblFchannel[i]->text() == mCHannel[c]->text()) setRam(kFunctionChannel + base, c);
+        }
+        const float channel = ram(kFunctionChannel + base);
+        const std::string aText = txbFa[i]->text().toStdString();
+        const std::string bText = txbFb[i]->text().toStdString();
+        const uint16_t a = parameterWord(ParseChannelValue(ctx_, aText, channel, false));
+        const uint16_t b = parameterWord(ParseChannelValue(ctx_, bText, channel, false));
+        setRam(kParameterA + base, (a >> 8) | FunkTypeRead(float(i), false, true) * 128);
+        setRam(kParameterA + base + 1, a & 255);
+        setRam(kParameterB + base, (b >> 8) | FunkTypeRead(float(i), true, false) * 128);
+        setRam(kParameterB + base + 1, b & 255);
+    }
+}
+
+void frm5::pickFunctionChannel(int i) {
+    FormRead();
+    QLabel* scratch = lblFchannel[i];
+    if (popUp(scratch, mChannels)) {
+        for (int c = 0; c < kMeasuredChannels; ++c) {
+            if (scratch->text() == mCHannel[c]->text()) setRam(kFunctionChannel + 5 * i, c);
+        }
+    }
+    FormUpdate();
+}
+
+void frm5::flipTriggerSign(bool toNegative) {
+    const double level = std::abs(ParseNumber(txbDigTlevel->text().toStdString()));
+    const QString text = QString::fromStdString(NumberText(level));
+    // Only the text and the pictures change; the image takes the sign at the next read.
+    txbDigTlevel->setText(toNegative ? QStringLiteral("-") + text : text);
+    pctDigTPsign->setVisible(!toNegative);
+    pctDigTNsign->setVisible(toNegative);
+}
+
+}  // namespace kelvo
