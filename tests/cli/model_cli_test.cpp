@@ -1,0 +1,154 @@
+// kelvo-cli identify and values against virtual sensors served on a pseudo-terminal,
+// through the real serial-port code.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <sstream>
+
+#include "cli/cli_harness.h"
+
+namespace kelvo {
+namespace {
+
+namespace fs = std::filesystem;
+using test::runCli;
+using test::VirtualSensorServer;
+
+// A working folder seeded with the definition files, as the program is run from.
+struct WorkDir {
+    WorkDir() {
+        path = fs::temp_directory_path() /
+               ("kelvo-cli-model-" + std::to_string(::getpid()) + "-" +
+                ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(path);
+        fs::create_directories(path);
+        for (const auto& entry : fs::directory_iterator(fs::path(KELVO_SOURCE_DIR) / "data"))
+            if (entry.path().extension() == ".PDT")
+                fs::copy_file(entry.path(), path / entry.path().filename());
+    }
+    ~WorkDir() { fs::remove_all(path); }
+    fs::path path;
+};
+
+std::vector<std::vector<std::string>> rows(const std::string& text) {
+    std::vector<std::vector<std::string>> result;
+    std::istringstream lines(text);
+    for (std::string line; std::getline(lines, line);) {
+        if (line.empty()) continue;
+        std::vector<std::string> fields;
+        std::istringstream parts(line);
+        for (std::string field; std::getline(parts, field, '\t');) fields.push_back(field);
+        if (!line.empty() && line.back() == '\t') fields.push_back("");
+        result.push_back(fields);
+    }
+    return result;
+}
+
+struct Case {
+    std::string platform, version;
+    std::string identify;            // the expected output
+    std::vector<std::string> names;  // channels in order
+    std::vector<std::string> units;
+};
+
+TEST(ModelCli, IdentifyAndValuesOnEveryPlatform) {
+    const std::vector<Case> cases = {
+        {"5",
+         "0",
+         "platform: 5\nprotocol: 2\nversion: 0\nid-byte: 231\nserial: 23101207\n",
+         {"Temp", "CO2", "RH"},
+         {"C", "ppm", "%"}},
+        {"5",
+         "2",
+         "platform: 5\nprotocol: 1\nversion: 2\nid-byte: 127\nserial: 12701209\n",
+         {"Temp", "CO2", "RH"},
+         {"C", "ppm", "%"}},
+        {"6",
+         "0",
+         "platform: 6\nprotocol: 1\nversion: 0\nid-byte: 222\nserial: 22231415\n",
+         {"Out 1", "Out 2", "Temp", "RH", "Out 3", "Out 4", "CO2", "Error"},
+         {"V", "V", "C", "%", "", "", "ppm", ""}},
+        {"6",
+         "3",
+         "platform: 6\nprotocol: 1\nversion: 3\nid-byte: 223\nserial: 22331418\n",
+         {"Out 2", "Out 1", "Temp", "RH", "Out 3", "Out 4", "CO2", "Error"},
+         {"V", "V", "C", "%", "", "", "ppm", ""}},
+        {"61",
+         "0",
+         "platform: 61\nprotocol: 2\nversion: 0\nid-byte: 214\nserial: 21427182\n",
+         {"Temp", "CO2", "Ch 6"},
+         {"C", "ppm", "%"}},
+        {"61",
+         "1",
+         "platform: 61\nprotocol: 2\nversion: 1\nid-byte: 215\nserial: 21527183\n",
+         {"Temp", "CO2"},
+         {"C", "ppm"}},
+        {"7",
+         "2",
+         "platform: 7\nprotocol: 2\nversion: 2\nid-byte: 33\nserial: 3370236\n",
+         {"Temp", "CO2", "O2"},
+         {"C", "ppm", "%"}},
+    };
+    WorkDir dir;
+    for (const Case& c : cases) {
+        SCOPED_TRACE("platform " + c.platform + " version " + c.version);
+        VirtualSensorServer server({"--platform", c.platform, "--version", c.version});
+        ASSERT_TRUE(server.running()) << server.startError();
+        const auto identify = runCli({"--port", server.port(), "identify"},
+                                     std::chrono::seconds(60), dir.path.string());
+        EXPECT_EQ(identify.exitCode, 0) << identify.err;
+        EXPECT_EQ(identify.out, c.identify);
+
+        const auto values = runCli({"--port", server.port(), "values"}, std::chrono::seconds(60),
+                                   dir.path.string());
+        EXPECT_EQ(values.exitCode, 0) << values.err;
+        const auto table = rows(values.out);
+        ASSERT_EQ(table.size(), c.names.size()) << values.out;
+        for (size_t i = 0; i < table.size(); ++i) {
+            ASSERT_EQ(table[i].size(), 3u) << values.out;
+            EXPECT_EQ(table[i][0], c.names[i]);
+            EXPECT_FALSE(table[i][1].empty());
+            EXPECT_EQ(table[i][2], c.units[i]);
+            if (c.units[i] == "ppm") {
+                const double ppm = std::stod(table[i][1]);
+                EXPECT_GT(ppm, 350);
+                EXPECT_LT(ppm, 600);
+            }
+        }
+    }
+}
+
+TEST(ModelCli, WatchRepeatsUntilStopped) {
+    VirtualSensorServer server({"--platform", "7"});
+    ASSERT_TRUE(server.running()) << server.startError();
+    const auto watched =
+        runCli({"--port", server.port(), "values", "--watch"}, std::chrono::milliseconds(5000));
+    EXPECT_TRUE(watched.timedOut);
+    // Every 2 s: a first block at once, then one at 2 s and one at 4 s.
+    const auto table = rows(watched.out);
+    EXPECT_GE(table.size(), 6u) << watched.out;
+    EXPECT_LE(table.size(), 9u) << watched.out;
+}
+
+TEST(ModelCli, Platform5WithoutItsDefinitionFileSaysWhichFile) {
+    const fs::path empty =
+        fs::temp_directory_path() / ("kelvo-cli-empty-" + std::to_string(::getpid()));
+    fs::create_directories(empty);
+    VirtualSensorServer server({"--platform", "5"});
+    ASSERT_TRUE(server.running()) << server.startError();
+    const auto values =
+        runCli({"--port", server.port(), "values"}, std::chrono::seconds(60), empty.string());
+    EXPECT_EQ(values.exitCode, 1);
+    EXPECT_EQ(values.err, "Can't find file: " + (empty / "DEF00231.PDT").string() + ", \n");
+    EXPECT_EQ(values.out, "");
+    fs::remove_all(empty);
+}
+
+TEST(ModelCli, ArgumentsAreChecked) {
+    EXPECT_EQ(runCli({"--port", "virtual:6", "identify", "extra"}).exitCode, 2);
+    EXPECT_EQ(runCli({"--port", "virtual:6", "values", "--every", "3"}).exitCode, 2);
+}
+
+}  // namespace
+}  // namespace kelvo
