@@ -135,6 +135,10 @@ void SensorWindow::requestAction(int16_t code, bool pleaseWait) {
     if (loopRunning_ && !passRunning_) loopTimer_->start(0);
 }
 
+void SensorWindow::wakeLoop() {
+    if (loopRunning_ && !passRunning_) loopTimer_->start(0);
+}
+
 void SensorWindow::toggleComSet() {
     // The item was toggled by Qt already; its new state says "show the dialog".
     host_.setDontShowSetupDialog(!mComSet->isChecked());

@@ -117,6 +117,9 @@ protected:
     // passes at animation speed.
     virtual bool simulationStep() { return false; }
 
+    // Asks for a loop pass soon (a simulation step was started).
+    void wakeLoop();
+
     // A hidden pop-up pick list; its items write their caption into the pop-up target.
     QMenu* makePopup(const QString& name, const QString& title);
     // writes: what the item puts into the target; its caption when empty.

@@ -204,6 +204,7 @@ QWidget* frm5::buildTriggerPanel() {
     btnDigTrig =
         named(new QPushButton(QStringLiteral("trig"), pctDT), QStringLiteral("btnDigTrig"));
     btnDigTrig->setVisible(false);
+    connect(btnDigTrig, &QPushButton::clicked, this, &frm5::startTriggerTest);
     txbDigTlevel = named(new QLineEdit(pctDT), QStringLiteral("txbDigTlevel"));
     txbDigTtime = named(new QLineEdit(pctDT), QStringLiteral("txbDigTtime"));
     lblDigTunit = named(new QLabel(QStringLiteral("sec"), pctDT), QStringLiteral("lblDigTunit"));
