@@ -148,11 +148,14 @@ private:
     void scheduleNextPass();
     void toggleComSet();
     void openHelp();
+    // Hands the window back to start-up, after the running action if there is one.
+    void leaveWindow();
 
     QTimer* loopTimer_ = nullptr;
     bool loopRunning_ = false;
     bool passRunning_ = false;
     bool simulationAnimating_ = false;
+    bool leaveRequested_ = false;
     int64_t lastPollMs_ = 0;
     QLabel* popupTarget_ = nullptr;
 };
