@@ -122,7 +122,7 @@ void SensorWindow::buildMenus() {
     connect(mExit, &QAction::triggered, this, [this] {
         host_.ShowProgress(QStringLiteral("Please wait"));
         ctx_.ErrorText = kCancelled;
-        host_.RestartOrEnd();
+        leaveWindow();
     });
     connect(mComSet, &QAction::triggered, this, &SensorWindow::toggleComSet);
     connect(mHelp, &QAction::triggered, this, &SensorWindow::openHelp);
@@ -132,6 +132,10 @@ void SensorWindow::requestAction(int16_t code, bool pleaseWait) {
     if (pleaseWait) host_.ShowProgress(QStringLiteral("Please wait"));
     ctx_.PendingAction = code;
     // A pass running an action picks nothing up: the code is cleared when it ends.
+    if (loopRunning_ && !passRunning_) loopTimer_->start(0);
+}
+
+void SensorWindow::wakeLoop() {
     if (loopRunning_ && !passRunning_) loopTimer_->start(0);
 }
 
@@ -235,6 +239,11 @@ void SensorWindow::activationPass() {
     }
 
     passRunning_ = false;
+    if (leaveRequested_) {
+        leaveRequested_ = false;
+        host_.RestartOrEnd();
+        return;
+    }
     scheduleNextPass();
 }
 
@@ -284,6 +293,16 @@ void SensorWindow::hideEvent(QHideEvent* event) {
 
 void SensorWindow::closeEvent(QCloseEvent* event) {
     event->ignore();
+    leaveWindow();
+}
+
+void SensorWindow::leaveWindow() {
+    // Tearing the link down under a running transaction would leave it half done; the
+    // pass hands over when its action has ended.
+    if (passRunning_) {
+        leaveRequested_ = true;
+        return;
+    }
     host_.RestartOrEnd();
 }
 

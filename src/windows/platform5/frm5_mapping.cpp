@@ -182,6 +182,7 @@ bool frm5::FormUpdate() {
     const bool negative = ram(kTriggerLevel) & 128;
     pctDigTPsign->setVisible(!negative);
     pctDigTNsign->setVisible(negative);
+    if (cbxSimulated->isChecked()) Simulate();
     return true;
 }
 
