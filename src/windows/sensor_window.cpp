@@ -322,11 +322,10 @@ QAction* SensorWindow::addPopupItem(QMenu* popup, const QString& name, const QSt
     return item;
 }
 
-bool SensorWindow::popUp(QLabel* target, QMenu* popup) {
+void SensorWindow::popUp(QLabel* target, QMenu* popup) {
     popupTarget_ = target;
-    QAction* chosen = popup->exec(QCursor::pos());
+    popup->exec(QCursor::pos());
     popupTarget_ = nullptr;
-    return chosen != nullptr;
 }
 
 void SensorWindow::makeEditable(QLineEdit* field, FieldCheck check) {

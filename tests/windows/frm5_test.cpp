@@ -7,9 +7,11 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
+#include <QTimer>
 
 #include "support/test_context.h"
 #include "windows/channel_panel.h"
@@ -223,6 +225,37 @@ TEST_F(Frm5Test, TheTriggerSignPicturesFlipTheLevelText) {
     QTest::mouseClick(window.pctDigTPsign, Qt::LeftButton);
     EXPECT_EQ(window.txbDigTlevel->text(), "-50");
     EXPECT_EQ(ram(188), 0);  // the image takes the sign only when the window is read
+}
+
+// Clicks the label and picks the item from the pop-up it opens.
+void pick(QLabel* label, QMenu* popup, QAction* item) {
+    QTimer::singleShot(0, popup, [popup, item] {
+        item->trigger();
+        popup->close();
+    });
+    QTest::mouseClick(label, Qt::LeftButton);
+}
+
+TEST_F(Frm5Test, PickListsWriteTheirChoiceIntoTheImage) {
+    window.FormUpdateInit();
+    window.FormUpdate();
+    pick(window.lblShiftb, window.mChannels, window.mCHannel[1]);
+    EXPECT_EQ(window.lblShiftb->text(), window.mCHannel[1]->text());
+    EXPECT_EQ(int(ram(207)) & 15, 1);
+    EXPECT_EQ(int(ram(207)) >> 4, t.ctx.Definition.unitCode[1]);
+
+    pick(window.pctChannels->lblCH_Type[0], window.mTempUnit, window.mTempUnitFarenheit);
+    EXPECT_EQ(ram(205), 32);
+    pick(window.pctChannels->lblCH_Type[0], window.mTempUnit, window.mTempUnitCelsius);
+    EXPECT_EQ(ram(205), 16);
+
+    pick(window.lblDisplayMode, window.mDisplayModes, window.mDisplayMode[3]);
+    EXPECT_EQ(window.lblDisplayMode->text(), "TEMP + CO2");
+    window.FormRead();
+    EXPECT_EQ(ram(31), 3);
+
+    pick(window.lblFchannel[4], window.mChannels, window.mCHannel[2]);
+    EXPECT_EQ(ram(162 + 5 * 4), 2);
 }
 
 TEST(SensorWindows, StartUpGetsFourWindowsWithTheSharedMembers) {

@@ -250,17 +250,17 @@ bool frm5::ActionSensorReadM() {
 
 void frm5::pickShiftChannel() {
     FormRead();
-    if (popUp(lblShiftb, mChannels)) storeShiftChannel();
+    popUp(lblShiftb, mChannels);
+    storeShiftChannel();
     FormUpdate();
 }
 
 void frm5::pickTempUnit() {
     FormRead();
     QLabel* unit = pctChannels->lblCH_Type[0];
-    if (popUp(unit, mTempUnit)) {
-        if (unit->text() == QLatin1String("F")) setRam(kTempUnit, kFahrenheitByte);
-        if (unit->text() == QLatin1String("C")) setRam(kTempUnit, kCelsiusByte);
-    }
+    popUp(unit, mTempUnit);
+    if (unit->text() == QLatin1String("F")) setRam(kTempUnit, kFahrenheitByte);
+    if (unit->text() == QLatin1String("C")) setRam(kTempUnit, kCelsiusByte);
     FormUpdate();
 }
 
