@@ -65,7 +65,11 @@ SensorWindow::SensorWindow(Context& ctx, WindowHost& host, QWidget* parent)
     connect(loopTimer_, &QTimer::timeout, this, &SensorWindow::activationPass);
 }
 
-SensorWindow::~SensorWindow() = default;
+SensorWindow::~SensorWindow() {
+    // A field that has the focus loses it while the children are deleted, after the
+    // concrete window is gone: its commit must not reach FormRead any more.
+    for (auto* behaviour : findChildren<EditFieldBehaviour*>()) behaviour->detach();
+}
 
 void SensorWindow::buildMenus() {
     QMenuBar* bar = menuBar();

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -280,6 +281,28 @@ TEST(SensorWindows, StartUpGetsFourWindowsWithTheSharedMembers) {
         w->FormUpdateInit();
         w->FormUpdate();
     }
+}
+
+}  // namespace
+}  // namespace kelvo::test
+
+namespace kelvo::test {
+namespace {
+
+TEST(Frm5Lifetime, AWindowDestroyedWhileAFieldIsBeingEditedCommitsNothing) {
+    TestContext t;
+    FakeWindowHost host;
+    auto* window = new frm5(t.ctx, host);
+    window->show();
+    window->activateWindow();
+    QApplication::setActiveWindow(window);
+    QTest::mouseClick(window->txbDigTtime, Qt::LeftButton);
+    window->txbDigTtime->setFocus();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window->txbDigTtime->hasFocus(); }, 1000));
+    t.ctx.RamImage[187] = 5;
+    window->txbDigTtime->setText("9");
+    delete window;
+    EXPECT_EQ(t.ctx.RamImage[187], 5);
 }
 
 }  // namespace
