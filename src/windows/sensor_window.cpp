@@ -168,9 +168,9 @@ void SensorWindow::SimMode(bool on) {
     btnReadFromSensor->setEnabled(!on);
     btnSendToSensor->setEnabled(!on);
     setWindowTitle(on ? kSimulatedCaption : kLiveCaption);
-    // Leaving simulated mode is no news to report.
+    // Leaving simulated mode is no news to report; the next pass clears the marker.
     if (!on) ctx_.ErrorText = kCancelled;
-    if (loopRunning_ && !passRunning_) scheduleNextPass();
+    wakeLoop();
 }
 
 void SensorWindow::executeAction(int16_t code) {
