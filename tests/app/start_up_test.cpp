@@ -434,5 +434,19 @@ TEST_F(SendFileFromSetup, PlatformFiveVersionThreeIsNotSupported) {
     EXPECT_FALSE(progressShown());
 }
 
+TEST(WindowTable, VersionsEachPlatformAccepts) {
+    EXPECT_EQ(StartUp::windowForVersion(5, 0), StartUp::kFrm5);
+    EXPECT_EQ(StartUp::windowForVersion(5, 3), StartUp::kFrm5Chart);
+    EXPECT_EQ(StartUp::windowForVersion(5, 4), -1);
+    EXPECT_EQ(StartUp::windowForVersion(6, 5), StartUp::kFrm6);
+    EXPECT_EQ(StartUp::windowForVersion(6, 6), -1);
+    EXPECT_EQ(StartUp::windowForVersion(61, 1), StartUp::kFrm61);
+    EXPECT_EQ(StartUp::windowForVersion(61, 2), -1);
+    EXPECT_EQ(StartUp::windowForVersion(7, 0), -1);
+    EXPECT_EQ(StartUp::windowForVersion(7, 2), StartUp::kFrm61);
+    EXPECT_EQ(StartUp::windowForVersion(6, 0.5f), -1);
+    EXPECT_EQ(StartUp::windowForVersion(0, 0), -1);
+}
+
 }  // namespace
 }  // namespace kelvo::test
