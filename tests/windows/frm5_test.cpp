@@ -13,6 +13,8 @@
 #include <QRadioButton>
 #include <QTest>
 #include <QTimer>
+#include <cmath>
+#include <random>
 
 #include "support/test_context.h"
 #include "windows/channel_panel.h"
@@ -235,6 +237,29 @@ void pick(QLabel* label, QMenu* popup, QAction* item) {
         popup->close();
     });
     QTest::mouseClick(label, Qt::LeftButton);
+}
+
+TEST_F(Frm5Test, ANonsenseImageRoundTripsIntoWholeBytes) {
+    std::mt19937 random(7);
+    std::uniform_real_distribution<float> anyValue(-300, 600);
+    for (int round = 0; round < 20; ++round) {
+        for (int a = 0; a < 256; ++a) {
+            if (a != 65) ram(a) = round % 2 ? anyValue(random) : float(random() % 256);
+        }
+        window.FormUpdateInit();
+        window.FormUpdate();
+        window.FormRead();
+        // The bytes the window always writes (a pick-list byte without a match is kept).
+        for (int a : {32, 57, 187, 188, 189, 190, 191, 192, 193, 194, 195, 196, 208}) {
+            const float v = ram(a);
+            EXPECT_TRUE(v >= 0 && v <= 255 && v == std::floor(v)) << a << " holds " << v;
+        }
+        for (int a = 162; a < 187; ++a) {
+            if ((a - 162) % 5 == 0) continue;
+            const float v = ram(a);
+            EXPECT_TRUE(v >= 0 && v <= 255 && v == std::floor(v)) << a << " holds " << v;
+        }
+    }
 }
 
 TEST_F(Frm5Test, PickListsWriteTheirChoiceIntoTheImage) {
