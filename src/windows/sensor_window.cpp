@@ -65,7 +65,11 @@ SensorWindow::SensorWindow(Context& ctx, WindowHost& host, QWidget* parent)
     connect(loopTimer_, &QTimer::timeout, this, &SensorWindow::activationPass);
 }
 
-SensorWindow::~SensorWindow() = default;
+SensorWindow::~SensorWindow() {
+    // A field that has the focus loses it while the children are deleted, after the
+    // concrete window is gone: its commit must not reach FormRead any more.
+    for (auto* behaviour : findChildren<EditFieldBehaviour*>()) behaviour->detach();
+}
 
 void SensorWindow::buildMenus() {
     QMenuBar* bar = menuBar();
@@ -164,9 +168,9 @@ void SensorWindow::SimMode(bool on) {
     btnReadFromSensor->setEnabled(!on);
     btnSendToSensor->setEnabled(!on);
     setWindowTitle(on ? kSimulatedCaption : kLiveCaption);
-    // Leaving simulated mode is no news to report.
+    // Leaving simulated mode is no news to report; the next pass clears the marker.
     if (!on) ctx_.ErrorText = kCancelled;
-    if (loopRunning_ && !passRunning_) scheduleNextPass();
+    wakeLoop();
 }
 
 void SensorWindow::executeAction(int16_t code) {
@@ -322,11 +326,10 @@ QAction* SensorWindow::addPopupItem(QMenu* popup, const QString& name, const QSt
     return item;
 }
 
-bool SensorWindow::popUp(QLabel* target, QMenu* popup) {
+void SensorWindow::popUp(QLabel* target, QMenu* popup) {
     popupTarget_ = target;
-    QAction* chosen = popup->exec(QCursor::pos());
+    popup->exec(QCursor::pos());
     popupTarget_ = nullptr;
-    return chosen != nullptr;
 }
 
 void SensorWindow::makeEditable(QLineEdit* field, FieldCheck check) {

@@ -125,9 +125,9 @@ protected:
     // writes: what the item puts into the target; its caption when empty.
     QAction* addPopupItem(QMenu* popup, const QString& name, const QString& caption,
                           const QString& writes = QString());
-    // Opens the pop-up at the mouse with target as the label its choice goes to; true when
-    // an item was chosen.
-    bool popUp(QLabel* target, QMenu* popup);
+    // Opens the pop-up at the mouse with target as the label its choice goes to. A pop-up
+    // closed without a choice leaves the label as it was.
+    void popUp(QLabel* target, QMenu* popup);
 
     // Editable text fields: click edits, Enter or leaving commits through check, then
     // FormRead and FormUpdate (unless the check says the field needs neither).

@@ -15,6 +15,7 @@
 #include "app/frm_sim.h"
 #include "app/shell_fixture.h"
 #include "common/context.h"
+#include "link/sensor_mem_read.h"
 #include "support/virtual_sensor_rig.h"
 #include "windows/sensor_window.h"
 
@@ -432,6 +433,35 @@ TEST_F(SendFileFromSetup, PlatformFiveVersionThreeIsNotSupported) {
     EXPECT_EQ(messages(),
               std::vector<std::string>{"Unknown sensor type, can't connect to sensor."});
     EXPECT_FALSE(progressShown());
+}
+
+TEST(WindowTable, VersionsEachPlatformAccepts) {
+    EXPECT_EQ(StartUp::windowForVersion(5, 0), StartUp::kFrm5);
+    EXPECT_EQ(StartUp::windowForVersion(5, 3), StartUp::kFrm5Chart);
+    EXPECT_EQ(StartUp::windowForVersion(5, 4), -1);
+    EXPECT_EQ(StartUp::windowForVersion(6, 5), StartUp::kFrm6);
+    EXPECT_EQ(StartUp::windowForVersion(6, 6), -1);
+    EXPECT_EQ(StartUp::windowForVersion(61, 1), StartUp::kFrm61);
+    EXPECT_EQ(StartUp::windowForVersion(61, 2), -1);
+    EXPECT_EQ(StartUp::windowForVersion(7, 0), -1);
+    EXPECT_EQ(StartUp::windowForVersion(7, 2), StartUp::kFrm61);
+    EXPECT_EQ(StartUp::windowForVersion(6, 0.5f), -1);
+    EXPECT_EQ(StartUp::windowForVersion(0, 0), -1);
+}
+
+using ProgressCancel = StartUpTest;
+
+TEST_F(ProgressCancel, CancelMakesTheRunningReadFailWithAvbryt) {
+    start().ShowProgress("Reading sensor");
+    sensorRig->sensor.silentFor(100000);
+    sensorRig->t.pump.onEvents([this] {
+        if (startUp->progress().isVisible() && context().ErrorText.empty())
+            startUp->progress().Command1->click();
+    });
+    EXPECT_FALSE(SensorMemRead(context(), 0, 65, 1, false, false));
+    EXPECT_EQ(context().ErrorText, "Avbryt");
+    EXPECT_TRUE(messages().empty());
+    EXPECT_TRUE(startUp->progress().isVisible());  // its caller closes it
 }
 
 }  // namespace
