@@ -89,6 +89,26 @@ TEST_F(SendFileTest, ADamagedFileIsReportedAndNothingIsWritten) {
     EXPECT_EQ(target.sensor.savesToRam(), 0);
 }
 
+TEST_F(SendFileTest, Platform5SendsTheSettingsList) {
+    const std::string data = std::string(KELVO_SOURCE_DIR) + "/data";
+    VirtualSensorRig source(5, 0);
+    source.ctx().AppDir = data;
+    source.sensor.memory().ram[31] = 0x21;  // network settings, in list 6
+    ASSERT_TRUE(SensorMemRead(source.ctx(), 8, 0, 0, false, false));
+    const std::string path = (dir / "p5.Set").string();
+    ASSERT_TRUE(SaveSettings(source.ctx(), 0, path, 255, false));
+
+    VirtualSensorRig target(5, 0);
+    target.ctx().AppDir = data;
+    ASSERT_TRUE(SendSettingsFile(target.ctx(), path, progress)) << target.ctx().ErrorText;
+    EXPECT_EQ(target.sensor.memory().ram[31], 0x21);
+
+    VirtualSensorRig version3(5, 3);  // the TWA variant: not for this shortcut
+    version3.ctx().AppDir = data;
+    EXPECT_FALSE(SendSettingsFile(version3.ctx(), path, progress));
+    EXPECT_EQ(version3.ctx().ErrorText, "Unknown sensor type, can't connect to sensor.");
+}
+
 TEST_F(SendFileTest, Platform7IsNotSupported) {
     VirtualSensorRig rig(7, 1);
     EXPECT_FALSE(SendSettingsFile(rig.ctx(), (dir / "x.Set").string(), progress));
