@@ -51,6 +51,12 @@ void frmSim::Command2_Click() {
     emit chosen();
 }
 
+// The choice is what the user came for; Enter still means "Next".
+void frmSim::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    cmbTypeOfS->setFocus();
+}
+
 // Escape and the close box cancel: start-up must not go on with a choice nobody made.
 void frmSim::reject() {
     Command2_Click();

@@ -178,59 +178,58 @@ bool StartUp::chooseAndOpenWindow(bool simulated) {
     return window && openWindow(*window, simulated);
 }
 
-SensorWindow* StartUp::chooseWindow(bool simulated) {
-    auto reading = [&](auto read) {
-        if (simulated) return true;
-        ShowProgress("Reading sensor");
-        return read();
-    };
-    auto window = [&](WindowIndex index) -> SensorWindow* {
-        return index < static_cast<int>(SensorWindows.size()) ? SensorWindows[index].get()
-                                                              : nullptr;
-    };
-
-    const uint8_t platform = GetPlatform(ctx_);
-    int chosen = -1;
+bool StartUp::readForWindowChoice(uint8_t platform, bool simulated) {
+    // The definition file names platform 5's channels; a simulation needs it as well.
+    if (platform == 5 && !LoadDefinition(ctx_)) return false;
+    if (simulated) return true;
     switch (platform) {
-        case 5: {
-            if (!LoadDefinition(ctx_)) return nullptr;
-            if (!reading([&] { return SensorMemRead(ctx_, kRamAllList, 0, 0, false, false); }))
-                return nullptr;
-            const float version = GetVersion(ctx_);
-            if (version == 0) chosen = kFrm5;
-            if (version == 1 || version == 2 || version == 3) chosen = kFrm5Chart;
-            break;
-        }
+        case 5:
+            ShowProgress("Reading sensor");
+            return SensorMemRead(ctx_, kRamAllList, 0, 0, false, false);
         case 6:
-        case 61: {
-            if (!reading(
-                    [&] { return SensorMemRead(ctx_, kEepromSettingsList, 0, 0, true, false); }))
-                return nullptr;
-            const float version = GetVersion(ctx_);
-            const float highest = platform == 6 ? 5 : 1;
-            if (version >= 0 && version <= highest && version == static_cast<int>(version))
-                chosen = platform == 6 ? kFrm6 : kFrm61;
-            break;
-        }
-        case 7: {
+        case 61:
+            ShowProgress("Reading sensor");
+            return SensorMemRead(ctx_, kEepromSettingsList, 0, 0, true, false);
+        case 7:
             for (auto [address, count] : kPlatform7Reads) {
-                if (!reading([&] {
-                        return SensorMemRead(ctx_, 0, static_cast<float>(address),
-                                             static_cast<uint8_t>(count), true, false);
-                    })) {
-                    return nullptr;
-                }
+                ShowProgress("Reading sensor");
+                if (!SensorMemRead(ctx_, 0, static_cast<float>(address),
+                                   static_cast<uint8_t>(count), true, false))
+                    return false;
             }
-            const float version = GetVersion(ctx_);
-            if (version == 1 || version == 2) chosen = kFrm61;
-            break;
-        }
+            return true;
         default:
-            break;
+            return true;
     }
-    SensorWindow* result = chosen >= 0 ? window(static_cast<WindowIndex>(chosen)) : nullptr;
-    if (!result) ctx_.ErrorText = kUnknownSensor;
-    return result;
+}
+
+int StartUp::windowForVersion(int platform, float version) {
+    const bool whole = version >= 0 && version == static_cast<float>(static_cast<int>(version));
+    const int v = whole ? static_cast<int>(version) : -1;
+    switch (platform) {
+        case 5:
+            if (v == 0) return kFrm5;
+            return v >= 1 && v <= 3 ? kFrm5Chart : -1;
+        case 6:
+            return v >= 0 && v <= 5 ? kFrm6 : -1;
+        case 61:
+            return v >= 0 && v <= 1 ? kFrm61 : -1;
+        case 7:
+            return v >= 1 && v <= 2 ? kFrm61 : -1;
+        default:
+            return -1;
+    }
+}
+
+SensorWindow* StartUp::chooseWindow(bool simulated) {
+    const uint8_t platform = GetPlatform(ctx_);
+    if (!readForWindowChoice(platform, simulated)) return nullptr;
+    const int chosen = platform ? windowForVersion(platform, GetVersion(ctx_)) : -1;
+    SensorWindow* window = chosen >= 0 && chosen < static_cast<int>(SensorWindows.size())
+                               ? SensorWindows[chosen].get()
+                               : nullptr;
+    if (!window) ctx_.ErrorText = kUnknownSensor;
+    return window;
 }
 
 bool StartUp::openWindow(SensorWindow& window, bool simulated) {

@@ -7,6 +7,7 @@
 #include <QObject>
 #include <QPointer>
 #include <QStringList>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -33,6 +34,9 @@ public:
 
     StartUp(Context& ctx, WindowFactory factory, QObject* parent = nullptr);
     ~StartUp() override;
+
+    // The window (WindowIndex) for a platform and software version; -1 for none.
+    static int windowForVersion(int platform, float version);
 
     // Runs start-up: shows the setup dialog (unless the user chose to skip it) and returns;
     // the rest follows the user's choices until a sensor window is shown.
@@ -78,6 +82,7 @@ private:
     bool detectRealSensor();
     bool chooseAndOpenWindow(bool simulated);
     SensorWindow* chooseWindow(bool simulated);
+    bool readForWindowChoice(uint8_t platform, bool simulated);
     bool openWindow(SensorWindow& window, bool simulated);
     void errorCheck();
     void fillSimulationList();

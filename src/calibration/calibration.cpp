@@ -23,6 +23,10 @@ void storeEeWord(Context& ctx, int at, double value) {
     ctx.EeImage[at + 1] = LowByte(word);
 }
 
+double expectedRatio(Context& ctx, int table, double x) {
+    return TableToLinear(ctx, table, x);
+}
+
 uint8_t CO2ChannelOf(Context& ctx, float selector, uint8_t platform) {
     (void)ctx;
     if (selector != kPlatformChannel) return static_cast<uint8_t>(selector);
@@ -111,7 +115,7 @@ bool CalCO2SinglePoint(Context& ctx, float Channel, bool KeepOpen, int CalType,
     } else {
         const double x = CalType == kCalFreshAir ? GetZeroReference(ctx, 0)
                                                  : ParseChannelValue(ctx, Concentration, c, false);
-        const double E = TableToRaw(ctx, GetChannelTable(ctx, c), x);
+        const double E = expectedRatio(ctx, GetChannelTable(ctx, c), x);
         double V;
         if (platform == 5) {
             const double S = GetSpanWord(ctx, c);
@@ -177,7 +181,7 @@ bool CalO2Span(Context& ctx, float O2Reference) {
     double r = 0;
     if (!readO2Word(ctx, r)) return false;
     if (!(r > 0)) return fail(ctx, kNoCalibration);
-    const double E = TableToRaw(ctx, kO2Table, O2Reference);
+    const double E = expectedRatio(ctx, kO2Table, O2Reference);
     if (!ctx.ErrorText.empty()) return false;
     return writeO2Word(ctx, kEeO2Span, E * kUnity / r);
 }

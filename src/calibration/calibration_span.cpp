@@ -46,7 +46,7 @@ bool spanPlatform5(Context& ctx, const std::string& spanGas) {
     const double Tk = GetCalTemp(ctx, c) - 127;
     const double G = ParseNumber(spanGas);
     if (!ctx.ErrorText.empty()) return false;
-    const double E = TableToRaw(ctx, c, G);
+    const double E = expectedRatio(ctx, c, G);
     const double detector = kFullScale - Z * R / kUnity;
     const double temperature = (Tk * Tc / 32 + kUnity) / kUnity;
     if (detector == 0 || temperature == 0) return fail(ctx, kNoCalibration);
@@ -64,6 +64,10 @@ bool fitPass(Context& ctx, uint8_t c, const ResponseModel& F, double n, double Z
     const double Q = kFullScale - (kFullScale - Z * R / kUnity) * (Tk * Tc + kUnity) * n / kUnity;
     const double q = (n - 1 + Q / kFullScale) / n;
     const int table = GetChannelTable(ctx, c);
+    // Bring the whole table into the image first: a lazy read triggered half-way through
+    // would put the sensor's old entries back over the new ones.
+    GetTableEntry(ctx, table, 0);
+    if (!ctx.ErrorText.empty()) return false;
     SetTableEntry(ctx, table, 15, kFitBias);
     double P = 0;
     if (!exponentFor(q, F(G - kFitBias), P)) return fail(ctx, kNoCalibration);

@@ -55,6 +55,11 @@ inline double eeWord(const Context& ctx, int at) {
 }
 void storeEeWord(Context& ctx, int at, double value);
 
+// The scaled detector ratio (0..61440) at which a channel's table gives the value x (a
+// channel value such as ppm + 5000): the inverse of the sensor's own lookup, which turns
+// the ratio it measures into the value it reports.
+double expectedRatio(Context& ctx, int table, double x);
+
 uint8_t CO2ChannelOf(Context& ctx, float selector, uint8_t platform);
 uint8_t TempChannelOf(Context& ctx, float selector, uint8_t platform);
 

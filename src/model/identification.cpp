@@ -104,7 +104,7 @@ bool setWord(Context& ctx, WordPlace place, float channel, bool write, bool keep
         if (ctx.ErrorText.empty()) ctx.ErrorText = "Unknown channel '" + NumberText(channel) + "'.";
         return false;
     }
-    image::storeWord(ctx, place.eeprom, place.address, value);
+    image::modifyWord(ctx, place.eeprom, place.address, value);
     if (!write) return true;
     return SensorMemWrite(ctx, 0, static_cast<float>(place.address), 2, place.eeprom, true,
                           keepOpen, true, true, true);

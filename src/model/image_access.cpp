@@ -72,9 +72,6 @@ float wordAt(const Context& ctx, bool eeprom, int address) {
 
 void storeWord(Context& ctx, bool eeprom, int address, float value) {
     if (!inImage(eeprom, address) || !inImage(eeprom, address + 1)) return;
-    // Read before modifying: a lazy read made after the store would put the sensor's old
-    // word back over the new one.
-    ensureQuietly(ctx, eeprom, address, 2);
     if (std::isnan(value)) value = 0;
     const float high = HighByte(value);
     const float low = LowByte(value);
@@ -85,6 +82,13 @@ void storeWord(Context& ctx, bool eeprom, int address, float value) {
         ctx.RamImage[address] = high;
         ctx.RamImage[address + 1] = low;
     }
+}
+
+void modifyWord(Context& ctx, bool eeprom, int address, float value) {
+    // Read before modifying: a lazy read made after the store would put the sensor's old
+    // word back over the new one.
+    ensureQuietly(ctx, eeprom, address, 2);
+    storeWord(ctx, eeprom, address, value);
 }
 
 int channelIndex(float channel) {

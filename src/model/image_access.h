@@ -28,6 +28,10 @@ float wordAt(const Context& ctx, bool eeprom, int address);
 // Stores HighByte and LowByte of the value at Address and Address+1.
 void storeWord(Context& ctx, bool eeprom, int address, float value);
 
+// The same for a word that a getter reads lazily: the word is read first when it has not
+// been, so that the getter's read cannot put the old word back over the new one.
+void modifyWord(Context& ctx, bool eeprom, int address, float value);
+
 // A channel number as a whole number; -1 for one that is not whole or out of range.
 int channelIndex(float channel);
 

@@ -255,7 +255,7 @@ void SetZeroReference(Context& ctx, int n, float Raw) {
     if (k == 0 || !std::isfinite(k)) return;
     const double x = TableToLinear(ctx, referenceTable(ctx, platform, n), Raw);
     const double w = RoundHalfEven(kFullScale - (kFullScale - x) / k);
-    image::storeWord(ctx, place.eeprom, place.address, clampWord(w));
+    image::modifyWord(ctx, place.eeprom, place.address, clampWord(w));
 }
 
 float GetSpanReference(Context& ctx, int n, bool Live, bool ReadFirst) {
@@ -282,7 +282,7 @@ void SetSpanReference(Context& ctx, int n, bool Live, float Raw) {
     if (k == 0 || zero == 0 || !std::isfinite(k)) return;
     double x = TableToLinear(ctx, referenceTable(ctx, platform, n), Raw);
     x = kFullScale - (kFullScale - x) / k;
-    image::storeWord(ctx, place.eeprom, place.address, clampWord(RoundHalfEven(x * 2048 / zero)));
+    image::modifyWord(ctx, place.eeprom, place.address, clampWord(RoundHalfEven(x * 2048 / zero)));
 }
 
 }  // namespace kelvo

@@ -45,6 +45,7 @@ ChannelPanel::ChannelPanel(int rows, QCheckBox* simulated, QWidget* parent)
         row->addWidget(lblCH_Name[k]);
         row->addWidget(txbCHact[k]);
         row->addWidget(lblCH_Type[k]);
+        row->addStretch();
         layout->addWidget(pctChannel[k]);
     }
     if (simulated) layout->addWidget(simulated);

@@ -26,6 +26,8 @@ public:
     // Runs the commit now if the field is being edited (what leaving it would do).
     void leave();
     bool editing() const { return editing_; }
+    // Stops committing: the window the commit reaches is going away.
+    void detach() { commit_ = nullptr; }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

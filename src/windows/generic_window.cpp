@@ -59,12 +59,26 @@ GenericSensorWindow::GenericSensorWindow(const QString& name, Context& ctx, Wind
     setCentralWidget(central);
 }
 
+std::vector<int> GenericSensorWindow::shownChannels() {
+    switch (GetPlatform(ctx_)) {
+        case 61:
+        case 7:
+            // Temperature, CO2 and O2: the model has no presence rule for these platforms.
+            return {4, 5, 6};
+        default: {
+            std::vector<int> present;
+            for (int c = 0; c <= kHighestChannel; ++c) {
+                if (ChannelPresent(ctx_, static_cast<float>(c), true, true)) present.push_back(c);
+            }
+            return present;
+        }
+    }
+}
+
 bool GenericSensorWindow::FormUpdateInit() {
     int k = 0;
-    for (int c = 0; c <= kHighestChannel && k < channels->rowCount(); ++c) {
-        if (ChannelPresent(ctx_, static_cast<float>(c), true, true)) {
-            channels->setRowChannel(k++, c, ctx_);
-        }
+    for (int c : shownChannels()) {
+        if (k < channels->rowCount()) channels->setRowChannel(k++, c, ctx_);
     }
     for (; k < channels->rowCount(); ++k) channels->setRowChannel(k, -1, ctx_);
     return true;

@@ -3,6 +3,8 @@
 // It stands in for the windows whose own panels are not built yet, so that every platform
 // opens a live window.
 
+#include <vector>
+
 #include "windows/sensor_window.h"
 
 class QLineEdit;
@@ -28,6 +30,8 @@ public:
     ChannelPanel* channels = nullptr;
 
 protected:
+    // The channels the window lists, in row order.
+    std::vector<int> shownChannels();
     bool readWholeImage() override;
     bool writeSettings() override;
     int32_t settingsLoadList() const override;

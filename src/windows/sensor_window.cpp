@@ -65,7 +65,11 @@ SensorWindow::SensorWindow(Context& ctx, WindowHost& host, QWidget* parent)
     connect(loopTimer_, &QTimer::timeout, this, &SensorWindow::activationPass);
 }
 
-SensorWindow::~SensorWindow() = default;
+SensorWindow::~SensorWindow() {
+    // A field that has the focus loses it while the children are deleted, after the
+    // concrete window is gone: its commit must not reach FormRead any more.
+    for (auto* behaviour : findChildren<EditFieldBehaviour*>()) behaviour->detach();
+}
 
 void SensorWindow::buildMenus() {
     QMenuBar* bar = menuBar();
@@ -122,7 +126,7 @@ void SensorWindow::buildMenus() {
     connect(mExit, &QAction::triggered, this, [this] {
         host_.ShowProgress(QStringLiteral("Please wait"));
         ctx_.ErrorText = kCancelled;
-        host_.RestartOrEnd();
+        leaveWindow();
     });
     connect(mComSet, &QAction::triggered, this, &SensorWindow::toggleComSet);
     connect(mHelp, &QAction::triggered, this, &SensorWindow::openHelp);
@@ -132,6 +136,10 @@ void SensorWindow::requestAction(int16_t code, bool pleaseWait) {
     if (pleaseWait) host_.ShowProgress(QStringLiteral("Please wait"));
     ctx_.PendingAction = code;
     // A pass running an action picks nothing up: the code is cleared when it ends.
+    if (loopRunning_ && !passRunning_) loopTimer_->start(0);
+}
+
+void SensorWindow::wakeLoop() {
     if (loopRunning_ && !passRunning_) loopTimer_->start(0);
 }
 
@@ -160,9 +168,9 @@ void SensorWindow::SimMode(bool on) {
     btnReadFromSensor->setEnabled(!on);
     btnSendToSensor->setEnabled(!on);
     setWindowTitle(on ? kSimulatedCaption : kLiveCaption);
-    // Leaving simulated mode is no news to report.
+    // Leaving simulated mode is no news to report; the next pass clears the marker.
     if (!on) ctx_.ErrorText = kCancelled;
-    if (loopRunning_ && !passRunning_) scheduleNextPass();
+    wakeLoop();
 }
 
 void SensorWindow::executeAction(int16_t code) {
@@ -235,6 +243,11 @@ void SensorWindow::activationPass() {
     }
 
     passRunning_ = false;
+    if (leaveRequested_) {
+        leaveRequested_ = false;
+        host_.RestartOrEnd();
+        return;
+    }
     scheduleNextPass();
 }
 
@@ -284,6 +297,16 @@ void SensorWindow::hideEvent(QHideEvent* event) {
 
 void SensorWindow::closeEvent(QCloseEvent* event) {
     event->ignore();
+    leaveWindow();
+}
+
+void SensorWindow::leaveWindow() {
+    // Tearing the link down under a running transaction would leave it half done; the
+    // pass hands over when its action has ended.
+    if (passRunning_) {
+        leaveRequested_ = true;
+        return;
+    }
     host_.RestartOrEnd();
 }
 
@@ -303,11 +326,10 @@ QAction* SensorWindow::addPopupItem(QMenu* popup, const QString& name, const QSt
     return item;
 }
 
-bool SensorWindow::popUp(QLabel* target, QMenu* popup) {
+void SensorWindow::popUp(QLabel* target, QMenu* popup) {
     popupTarget_ = target;
-    QAction* chosen = popup->exec(QCursor::pos());
+    popup->exec(QCursor::pos());
     popupTarget_ = nullptr;
-    return chosen != nullptr;
 }
 
 void SensorWindow::makeEditable(QLineEdit* field, FieldCheck check) {

@@ -117,14 +117,17 @@ protected:
     // passes at animation speed.
     virtual bool simulationStep() { return false; }
 
+    // Asks for a loop pass soon (a simulation step was started).
+    void wakeLoop();
+
     // A hidden pop-up pick list; its items write their caption into the pop-up target.
     QMenu* makePopup(const QString& name, const QString& title);
     // writes: what the item puts into the target; its caption when empty.
     QAction* addPopupItem(QMenu* popup, const QString& name, const QString& caption,
                           const QString& writes = QString());
-    // Opens the pop-up at the mouse with target as the label its choice goes to; true when
-    // an item was chosen.
-    bool popUp(QLabel* target, QMenu* popup);
+    // Opens the pop-up at the mouse with target as the label its choice goes to. A pop-up
+    // closed without a choice leaves the label as it was.
+    void popUp(QLabel* target, QMenu* popup);
 
     // Editable text fields: click edits, Enter or leaving commits through check, then
     // FormRead and FormUpdate (unless the check says the field needs neither).
@@ -145,11 +148,14 @@ private:
     void scheduleNextPass();
     void toggleComSet();
     void openHelp();
+    // Hands the window back to start-up, after the running action if there is one.
+    void leaveWindow();
 
     QTimer* loopTimer_ = nullptr;
     bool loopRunning_ = false;
     bool passRunning_ = false;
     bool simulationAnimating_ = false;
+    bool leaveRequested_ = false;
     int64_t lastPollMs_ = 0;
     QLabel* popupTarget_ = nullptr;
 };

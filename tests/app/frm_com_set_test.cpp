@@ -198,5 +198,14 @@ TEST_F(ComSetHelp, HelpOpensThePageInTheWorkingFolder) {
     EXPECT_FALSE(opened[0].contains("//"));
 }
 
+TEST_F(ComSetSendFile, BeforeTheFirstStartTheLinkUsesTheStoredPort) {
+    storePreference("ComPort", "virtual:6v3");
+    shell().Main();
+    EXPECT_EQ(tc.silent.portName(), "virtual:6v3");
+    // The dialog's fields reach the link only through "Start Kelvo".
+    shell().comSet().txbComPort->setCurrentText("4");
+    EXPECT_EQ(tc.silent.portName(), "virtual:6v3");
+}
+
 }  // namespace
 }  // namespace kelvo::test

@@ -15,6 +15,7 @@
 #include "app/frm_sim.h"
 #include "app/shell_fixture.h"
 #include "common/context.h"
+#include "link/sensor_mem_read.h"
 #include "support/virtual_sensor_rig.h"
 #include "windows/sensor_window.h"
 
@@ -53,10 +54,14 @@ public:
 
 class StartUpTest : public ShellTest {
 protected:
-    StartUpTest() : rig(6, 0) {}
+    StartUpTest() : sensorRig(std::make_unique<VirtualSensorRig>(6, 0)) {}
 
-    Context& context() override { return rig.ctx(); }
-    ScriptedPrompter& prompter() { return rig.t.prompter; }
+    // Puts another factory-fresh sensor on the line; call before start-up is made.
+    void useSensor(int platform, int version) {
+        sensorRig = std::make_unique<VirtualSensorRig>(platform, version);
+    }
+    Context& context() override { return sensorRig->ctx(); }
+    ScriptedPrompter& prompter() { return sensorRig->t.prompter; }
     std::vector<std::string> messages() { return prompter().messages(); }
 
     StartUp& start() {
@@ -87,7 +92,16 @@ protected:
     bool setupShown() { return startUp && startUp->comSet().isVisible(); }
     bool progressShown() { return startUp && startUp->progress().isVisible(); }
 
-    VirtualSensorRig rig;
+    void copyData(const QString& name, const QString& as = QString()) {
+        ASSERT_TRUE(QFile::copy(QStringLiteral(KELVO_SOURCE_DIR "/data/") + name,
+                                workDir.filePath(as.isEmpty() ? name : as)));
+    }
+    void copyDefinitions() {
+        const QDir data(QStringLiteral(KELVO_SOURCE_DIR "/data"));
+        for (const QString& name : data.entryList({"*.PDT"}, QDir::Files)) copyData(name);
+    }
+
+    std::unique_ptr<VirtualSensorRig> sensorRig;
     std::vector<RecordingWindow*> windows;
 };
 
@@ -104,32 +118,32 @@ TEST_F(StartUpTest, SingleSensorOpensItsPlatformWindowLive) {
     EXPECT_TRUE(w.mReadfromsensor->isEnabled());
     EXPECT_TRUE(w.btnSendToSensor->isEnabled());
     EXPECT_TRUE(w.mComSet->isChecked());
-    EXPECT_EQ(rig.ctx().SensorAddress, 30);
+    EXPECT_EQ(sensorRig->ctx().SensorAddress, 30);
     EXPECT_FALSE(setupShown());
     EXPECT_FALSE(progressShown());
     EXPECT_TRUE(messages().empty());
-    EXPECT_EQ(rig.ctx().AppDir,
+    EXPECT_EQ(sensorRig->ctx().AppDir,
               (QDir::toNativeSeparators(workDir.path()) + QDir::separator()).toStdString());
 }
 
 TEST_F(StartUpTest, ThePortCheckListensTwoSecondsBeforeTheFirstRead) {
     mainAndStart(0);
     ASSERT_NE(shown(), nullptr);
-    EXPECT_GE(rig.t.clock.tickMs() - 1'000'000, 2000);
+    EXPECT_GE(sensorRig->t.clock.tickMs() - 1'000'000, 2000);
 }
 
 TEST_F(StartUpTest, BusyPortIsReportedAndTheSetupDialogComesBack) {
-    rig.sensor.refuseOpen(true);
+    sensorRig->sensor.refuseOpen(true);
     mainAndStart(0);
     EXPECT_EQ(messages(), std::vector<std::string>{"This port is locked by other devise"});
     EXPECT_EQ(shown(), nullptr);
     EXPECT_TRUE(setupShown());
     EXPECT_FALSE(progressShown());
-    EXPECT_EQ(rig.ctx().ErrorText, "");
+    EXPECT_EQ(sensorRig->ctx().ErrorText, "");
 }
 
 TEST_F(StartUpTest, ActiveLineIsReported) {
-    rig.sensor.otherMasterTalking(true);
+    sensorRig->sensor.otherMasterTalking(true);
     mainAndStart(0);
     EXPECT_EQ(messages(), std::vector<std::string>{
                               "Central unit must be set to slave mode or be disconnected."});
@@ -137,7 +151,7 @@ TEST_F(StartUpTest, ActiveLineIsReported) {
 }
 
 TEST_F(StartUpTest, SilentSensorGivesTheReadMessageOnce) {
-    rig.sensor.silentFor(100000);
+    sensorRig->sensor.silentFor(100000);
     mainAndStart(0);
     ASSERT_EQ(messages().size(), 1u);
     EXPECT_FALSE(messages()[0].empty());
@@ -147,7 +161,7 @@ TEST_F(StartUpTest, SilentSensorGivesTheReadMessageOnce) {
 }
 
 TEST_F(StartUpTest, UnknownIdentificationIsRejected) {
-    rig.sensor.memory().ram[65] = 0;
+    sensorRig->sensor.memory().ram[65] = 0;
     mainAndStart(0);
     EXPECT_EQ(messages(),
               std::vector<std::string>{"Unknown sensor type, can't connect to sensor."});
@@ -155,20 +169,20 @@ TEST_F(StartUpTest, UnknownIdentificationIsRejected) {
 }
 
 TEST_F(StartUpTest, NetworkSensorWithEmptyIdAddressesSensorZero) {
-    rig.sensor.setNetworkId(0);
+    sensorRig->sensor.setNetworkId(0);
     mainAndStart(1, "");
     ASSERT_NE(shown(), nullptr) << ::testing::PrintToString(messages());
-    EXPECT_EQ(rig.ctx().SensorAddress, 0);
-    ASSERT_FALSE(rig.sensor.received().empty());
-    EXPECT_EQ(rig.sensor.received().front(), 224);
+    EXPECT_EQ(sensorRig->ctx().SensorAddress, 0);
+    ASSERT_FALSE(sensorRig->sensor.received().empty());
+    EXPECT_EQ(sensorRig->sensor.received().front(), 224);
 }
 
 TEST_F(StartUpTest, NetworkSensorIsAddressedByItsId) {
-    rig.sensor.setNetworkId(12);
+    sensorRig->sensor.setNetworkId(12);
     mainAndStart(1, "12");
     ASSERT_NE(shown(), nullptr) << ::testing::PrintToString(messages());
-    EXPECT_EQ(rig.ctx().SensorAddress, 12);
-    EXPECT_EQ(rig.sensor.received().front(), 224 + 12);
+    EXPECT_EQ(sensorRig->ctx().SensorAddress, 12);
+    EXPECT_EQ(sensorRig->sensor.received().front(), 224 + 12);
 }
 
 TEST_F(StartUpTest, FailingWindowInitShowsItsMessage) {
@@ -184,19 +198,19 @@ TEST_F(StartUpTest, FailingWindowInitShowsItsMessage) {
 TEST_F(StartUpTest, CancelDuringTheReadSaysNothing) {
     start();
     startUp->Main();
-    rig.sensor.silentFor(100000);
+    sensorRig->sensor.silentFor(100000);
     // The user presses Cancel in the progress dialog while the read waits.
-    rig.t.pump.onEvents([this] {
+    sensorRig->t.pump.onEvents([this] {
         if (startUp->progress().isVisible() &&
-            startUp->progress().Label1->text() == "Please wait" && rig.ctx().ErrorText.empty() &&
-            rig.t.clock.tickMs() > 1'003'000)
+            startUp->progress().Label1->text() == "Please wait" &&
+            sensorRig->ctx().ErrorText.empty() && sensorRig->t.clock.tickMs() > 1'003'000)
             startUp->progress().Command1->click();
     });
     startUp->comSet().btnStartKelvo->click();
     EXPECT_TRUE(messages().empty());
     EXPECT_TRUE(setupShown());
     EXPECT_FALSE(progressShown());
-    EXPECT_EQ(rig.ctx().ErrorText, "");
+    EXPECT_EQ(sensorRig->ctx().ErrorText, "");
 }
 
 TEST_F(StartUpTest, StoredDontGoesStraightToTheSensor) {
@@ -212,7 +226,7 @@ TEST_F(StartUpTest, StoredDontGoesStraightToTheSensor) {
 
 TEST_F(StartUpTest, StoredDontStillShowsTheDialogAfterAFailure) {
     storePreference("Dont", "1");
-    rig.sensor.refuseOpen(true);
+    sensorRig->sensor.refuseOpen(true);
     start().Main();
     EXPECT_EQ(messages(), std::vector<std::string>{"This port is locked by other devise"});
     EXPECT_TRUE(setupShown());
@@ -225,7 +239,7 @@ TEST_F(StartUpTest, LeavingAWindowBringsTheSetupDialogBack) {
     startUp->RestartOrEnd();
     EXPECT_EQ(w->reads, 1);
     EXPECT_FALSE(w->isVisible());
-    EXPECT_FALSE(rig.sensor.isOpen());
+    EXPECT_FALSE(sensorRig->sensor.isOpen());
     EXPECT_TRUE(setupShown());
     EXPECT_EQ(programEnds, 0);
 
@@ -285,6 +299,169 @@ TEST_F(SimulatedStart, MissingLastFileIsReported) {
     EXPECT_NE(messages()[0].find("File not found"), std::string::npos);
     EXPECT_TRUE(setupShown());
     EXPECT_FALSE(progressShown());
+}
+
+TEST_F(SimulatedStart, SimFileOpensItsWindowWithTheSensorControlsOff) {
+    copyData("Platform6.sim");
+    mainAndStart(2);
+    frmSim& sim = startUp->sim();
+    sim.cmbTypeOfS->setCurrentText("Platform6");
+    sim.Command1->click();
+    RecordingWindow* w = shown();
+    ASSERT_EQ(w, windows[StartUp::kFrm6]) << ::testing::PrintToString(messages());
+    EXPECT_EQ(w->simMode, true);
+    EXPECT_EQ(w->windowTitle(), QCoreApplication::applicationName() + " Simulated mode");
+    EXPECT_TRUE(w->cbxSimulated->isHidden());
+    EXPECT_FALSE(w->mReadfromsensor->isEnabled());
+    EXPECT_FALSE(w->mSendtosensor->isEnabled());
+    EXPECT_FALSE(w->mCalibrate->isEnabled());
+    EXPECT_FALSE(w->btnReadFromSensor->isEnabled());
+    EXPECT_FALSE(w->btnSendToSensor->isEnabled());
+    EXPECT_TRUE(sensorRig->sensor.received().empty());  // no sensor was asked anything
+    EXPECT_FALSE(progressShown());
+
+    // Leaving it keeps the settings in last.set; a real start then uses the same window
+    // with its sensor controls back on.
+    startUp->RestartOrEnd();
+    EXPECT_TRUE(QFile::exists(workDir.filePath("last.set")));
+    ASSERT_TRUE(setupShown());
+    startUp->comSet().optStartMode[0]->click();
+    startUp->comSet().btnStartKelvo->click();
+    ASSERT_EQ(shown(), w) << ::testing::PrintToString(messages());
+    EXPECT_EQ(w->simMode, false);
+    EXPECT_EQ(w->windowTitle(), QCoreApplication::applicationName());
+    EXPECT_FALSE(w->cbxSimulated->isHidden());
+    EXPECT_TRUE(w->mReadfromsensor->isEnabled());
+    EXPECT_TRUE(w->mSendtosensor->isEnabled());
+    EXPECT_TRUE(w->mCalibrate->isEnabled());
+    EXPECT_TRUE(w->btnReadFromSensor->isEnabled());
+    EXPECT_TRUE(w->btnSendToSensor->isEnabled());
+}
+
+TEST_F(SimulatedStart, LastFindsLastSetWhateverItsCase) {
+    copyData("Platform61.sim", "Last.SET");
+    mainAndStart(2);
+    startUp->sim().Command1->click();
+    EXPECT_EQ(shown(), windows[StartUp::kFrm61]) << ::testing::PrintToString(messages());
+}
+
+TEST_F(SimulatedStart, DamagedSimFileIsReported) {
+    touch("broken.sim", QByteArray(40, '\x07'));
+    mainAndStart(2);
+    startUp->sim().cmbTypeOfS->setCurrentText("broken");
+    startUp->sim().Command1->click();
+    ASSERT_EQ(messages().size(), 1u);
+    EXPECT_NE(messages()[0].find("File is damaged"), std::string::npos);
+    EXPECT_TRUE(setupShown());
+    EXPECT_FALSE(progressShown());
+}
+
+using WindowChoice = StartUpTest;
+
+TEST_F(WindowChoice, PlatformFiveVersionZeroOpensFrm5) {
+    useSensor(5, 0);
+    copyDefinitions();
+    mainAndStart(0);
+    EXPECT_EQ(shown(), windows[StartUp::kFrm5]) << ::testing::PrintToString(messages());
+}
+
+TEST_F(WindowChoice, PlatformFiveVersionThreeOpensTheTwaWindow) {
+    useSensor(5, 3);
+    copyDefinitions();
+    mainAndStart(0);
+    EXPECT_EQ(shown(), windows[StartUp::kFrm5Chart]) << ::testing::PrintToString(messages());
+}
+
+TEST_F(WindowChoice, PlatformFiveVersionFourIsRejected) {
+    useSensor(5, 3);
+    sensorRig->sensor.memory().ram[226] = 4;
+    copyDefinitions();
+    mainAndStart(0);
+    EXPECT_EQ(shown(), nullptr);
+    EXPECT_EQ(messages(),
+              std::vector<std::string>{"Unknown sensor type, can't connect to sensor."});
+}
+
+TEST_F(WindowChoice, PlatformFiveWithoutItsDefinitionFileIsRejectedWithTheFileMessage) {
+    useSensor(5, 0);
+    mainAndStart(0);
+    EXPECT_EQ(shown(), nullptr);
+    ASSERT_EQ(messages().size(), 1u);
+    EXPECT_NE(messages()[0], "Unknown sensor type, can't connect to sensor.");
+    EXPECT_TRUE(setupShown());
+}
+
+TEST_F(WindowChoice, PlatformSevenOpensFrm61) {
+    for (int version : {1, 2}) {
+        startUp.reset();
+        windows.clear();
+        useSensor(7, version);
+        mainAndStart(0);
+        EXPECT_EQ(shown(), windows[StartUp::kFrm61])
+            << version << ::testing::PrintToString(messages());
+    }
+}
+
+TEST_F(WindowChoice, PlatformSixVersionFiveOpensFrm6) {
+    useSensor(6, 5);
+    mainAndStart(0);
+    EXPECT_EQ(shown(), windows[StartUp::kFrm6]) << ::testing::PrintToString(messages());
+}
+
+using SendFileFromSetup = StartUpTest;
+
+TEST_F(SendFileFromSetup, ChosenFileGoesIntoTheSensorWithoutAMessage) {
+    copyData("Platform6.sim", "mine.Set");
+    start().Main();
+    prompter().fileAnswers = {workDir.filePath("mine.Set").toStdString()};
+    startUp->comSet().Command5->click();
+    startUp->comSet().cmdSendFile->click();
+    EXPECT_TRUE(messages().empty()) << ::testing::PrintToString(messages());
+    EXPECT_FALSE(progressShown());
+    EXPECT_FALSE(sensorRig->sensor.requests().empty());
+    EXPECT_EQ(context().ErrorText, "");
+}
+
+TEST_F(SendFileFromSetup, PlatformFiveVersionThreeIsNotSupported) {
+    useSensor(5, 3);
+    copyDefinitions();
+    copyData("Platform5-TWA.sim", "twa.Set");
+    start().Main();
+    prompter().fileAnswers = {workDir.filePath("twa.Set").toStdString()};
+    startUp->comSet().Command5->click();
+    startUp->comSet().cmdSendFile->click();
+    EXPECT_EQ(messages(),
+              std::vector<std::string>{"Unknown sensor type, can't connect to sensor."});
+    EXPECT_FALSE(progressShown());
+}
+
+TEST(WindowTable, VersionsEachPlatformAccepts) {
+    EXPECT_EQ(StartUp::windowForVersion(5, 0), StartUp::kFrm5);
+    EXPECT_EQ(StartUp::windowForVersion(5, 3), StartUp::kFrm5Chart);
+    EXPECT_EQ(StartUp::windowForVersion(5, 4), -1);
+    EXPECT_EQ(StartUp::windowForVersion(6, 5), StartUp::kFrm6);
+    EXPECT_EQ(StartUp::windowForVersion(6, 6), -1);
+    EXPECT_EQ(StartUp::windowForVersion(61, 1), StartUp::kFrm61);
+    EXPECT_EQ(StartUp::windowForVersion(61, 2), -1);
+    EXPECT_EQ(StartUp::windowForVersion(7, 0), -1);
+    EXPECT_EQ(StartUp::windowForVersion(7, 2), StartUp::kFrm61);
+    EXPECT_EQ(StartUp::windowForVersion(6, 0.5f), -1);
+    EXPECT_EQ(StartUp::windowForVersion(0, 0), -1);
+}
+
+using ProgressCancel = StartUpTest;
+
+TEST_F(ProgressCancel, CancelMakesTheRunningReadFailWithAvbryt) {
+    start().ShowProgress("Reading sensor");
+    sensorRig->sensor.silentFor(100000);
+    sensorRig->t.pump.onEvents([this] {
+        if (startUp->progress().isVisible() && context().ErrorText.empty())
+            startUp->progress().Command1->click();
+    });
+    EXPECT_FALSE(SensorMemRead(context(), 0, 65, 1, false, false));
+    EXPECT_EQ(context().ErrorText, "Avbryt");
+    EXPECT_TRUE(messages().empty());
+    EXPECT_TRUE(startUp->progress().isVisible());  // its caller closes it
 }
 
 }  // namespace

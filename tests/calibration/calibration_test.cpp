@@ -18,7 +18,8 @@ void setRamWord(VirtualSensorRig& rig, int at, int value) {
     rig.sensor.memory().ram[at + 1] = static_cast<uint8_t>(value & 0xFF);
 }
 
-// --- O2 (the platform-61 window, on a platform-7 sensor with its large EEPROM) ----------------------------------------------------------------------
+// --- O2 (the platform-61 window, on a platform-7 sensor with its large EEPROM)
+// ----------------------------------------------------------------------
 
 TEST(CalO2Zero, StoresTheAverageLessTenAfterWaitingOutTheSamples) {
     VirtualSensorRig rig(7, 1);

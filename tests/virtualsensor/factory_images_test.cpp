@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "files/definition_file.h"
 #include "link/address_lists.h"
 #include "model/channels.h"
 #include "model/identification.h"
@@ -157,6 +158,17 @@ TEST(LazyReads, StoredValuesAreNotReadOver) {
     SetTableEntry(seven.ctx(), 2, 0, 777);
     EXPECT_EQ(GetTableEntry(seven.ctx(), 2, 0), 777);
     EXPECT_EQ(seven.ctx().ErrorText, "");
+}
+
+TEST(LazyReads, Platform5TablesComeFromTheDefinitionNotTheSensor) {
+    VirtualSensorRig rig(5, 0);
+    Context& ctx = rig.ctx();
+    ctx.AppDir = std::string(KELVO_SOURCE_DIR) + "/data";
+    GetIdByte(ctx);
+    const size_t before = rig.sensor.requests().size();
+    ASSERT_TRUE(LoadDefinition(ctx)) << ctx.ErrorText;
+    EXPECT_EQ(GetTableEntry(ctx, 1, 15), 5000);
+    EXPECT_EQ(rig.sensor.requests().size(), before);
 }
 
 TEST(LazyReads, ChannelValueModes) {

@@ -4,12 +4,17 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
+#include <QTimer>
+#include <cmath>
+#include <random>
 
 #include "support/test_context.h"
 #include "windows/channel_panel.h"
@@ -225,6 +230,60 @@ TEST_F(Frm5Test, TheTriggerSignPicturesFlipTheLevelText) {
     EXPECT_EQ(ram(188), 0);  // the image takes the sign only when the window is read
 }
 
+// Clicks the label and picks the item from the pop-up it opens.
+void pick(QLabel* label, QMenu* popup, QAction* item) {
+    QTimer::singleShot(0, popup, [popup, item] {
+        item->trigger();
+        popup->close();
+    });
+    QTest::mouseClick(label, Qt::LeftButton);
+}
+
+TEST_F(Frm5Test, ANonsenseImageRoundTripsIntoWholeBytes) {
+    std::mt19937 random(7);
+    std::uniform_real_distribution<float> anyValue(-300, 600);
+    for (int round = 0; round < 20; ++round) {
+        for (int a = 0; a < 256; ++a) {
+            if (a != 65) ram(a) = round % 2 ? anyValue(random) : float(random() % 256);
+        }
+        window.FormUpdateInit();
+        window.FormUpdate();
+        window.FormRead();
+        // The bytes the window always writes (a pick-list byte without a match is kept).
+        for (int a : {32, 57, 187, 188, 189, 190, 191, 192, 193, 194, 195, 196, 208}) {
+            const float v = ram(a);
+            EXPECT_TRUE(v >= 0 && v <= 255 && v == std::floor(v)) << a << " holds " << v;
+        }
+        for (int a = 162; a < 187; ++a) {
+            if ((a - 162) % 5 == 0) continue;
+            const float v = ram(a);
+            EXPECT_TRUE(v >= 0 && v <= 255 && v == std::floor(v)) << a << " holds " << v;
+        }
+    }
+}
+
+TEST_F(Frm5Test, PickListsWriteTheirChoiceIntoTheImage) {
+    window.FormUpdateInit();
+    window.FormUpdate();
+    pick(window.lblShiftb, window.mChannels, window.mCHannel[1]);
+    EXPECT_EQ(window.lblShiftb->text(), window.mCHannel[1]->text());
+    EXPECT_EQ(int(ram(207)) & 15, 1);
+    EXPECT_EQ(int(ram(207)) >> 4, t.ctx.Definition.unitCode[1]);
+
+    pick(window.pctChannels->lblCH_Type[0], window.mTempUnit, window.mTempUnitFarenheit);
+    EXPECT_EQ(ram(205), 32);
+    pick(window.pctChannels->lblCH_Type[0], window.mTempUnit, window.mTempUnitCelsius);
+    EXPECT_EQ(ram(205), 16);
+
+    pick(window.lblDisplayMode, window.mDisplayModes, window.mDisplayMode[3]);
+    EXPECT_EQ(window.lblDisplayMode->text(), "TEMP + CO2");
+    window.FormRead();
+    EXPECT_EQ(ram(31), 3);
+
+    pick(window.lblFchannel[4], window.mChannels, window.mCHannel[2]);
+    EXPECT_EQ(ram(162 + 5 * 4), 2);
+}
+
 TEST(SensorWindows, StartUpGetsFourWindowsWithTheSharedMembers) {
     TestContext t;
     FakeWindowHost host;
@@ -247,6 +306,28 @@ TEST(SensorWindows, StartUpGetsFourWindowsWithTheSharedMembers) {
         w->FormUpdateInit();
         w->FormUpdate();
     }
+}
+
+}  // namespace
+}  // namespace kelvo::test
+
+namespace kelvo::test {
+namespace {
+
+TEST(Frm5Lifetime, AWindowDestroyedWhileAFieldIsBeingEditedCommitsNothing) {
+    TestContext t;
+    FakeWindowHost host;
+    auto* window = new frm5(t.ctx, host);
+    window->show();
+    window->activateWindow();
+    QApplication::setActiveWindow(window);
+    QTest::mouseClick(window->txbDigTtime, Qt::LeftButton);
+    window->txbDigTtime->setFocus();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window->txbDigTtime->hasFocus(); }, 1000));
+    t.ctx.RamImage[187] = 5;
+    window->txbDigTtime->setText("9");
+    delete window;
+    EXPECT_EQ(t.ctx.RamImage[187], 5);
 }
 
 }  // namespace

@@ -194,6 +194,18 @@ TEST_F(SensorWindowTest, TheCloseBoxHandsOverToRestartOrEnd) {
     EXPECT_TRUE(window.isVisible());
 }
 
+TEST_F(SensorWindowTest, ClosingDuringAnActionHandsOverWhenTheActionEnds) {
+    int restartsDuringRead = -1;
+    window.duringRead = [&] {
+        window.close();
+        restartsDuringRead = host.restarts;
+    };
+    t.ctx.PendingAction = 1;
+    window.activationPass();
+    EXPECT_EQ(restartsDuringRead, 0);
+    EXPECT_EQ(host.restarts, 1);
+}
+
 TEST_F(SensorWindowTest, CodeThirteenLeavesTheLoopForRestartOrEnd) {
     t.ctx.PendingAction = 13;
     window.activationPass();

@@ -85,6 +85,12 @@ frm5::frm5(Context& ctx, WindowHost& host, QWidget* parent) : SensorWindow(ctx, 
         pctChannels->lblCH_Type[c]->installEventFilter(this);
     }
     buildFieldTable();
+    // Values are short: fields and value labels keep a compact width.
+    for (QLineEdit* field : findChildren<QLineEdit*>())
+        field->setMaximumWidth(field == txbSN ? 120 : 80);
+    for (QLabel* label : {lblDisplayMode, lblShiftb, lblShiftb_Type, lblDigTunit}) {
+        label->setMaximumWidth(label == lblDisplayMode ? 120 : 60);
+    }
     setWindowTitle(QStringLiteral("Kelvo 3.09"));
 }
 
@@ -204,6 +210,7 @@ QWidget* frm5::buildTriggerPanel() {
     btnDigTrig =
         named(new QPushButton(QStringLiteral("trig"), pctDT), QStringLiteral("btnDigTrig"));
     btnDigTrig->setVisible(false);
+    connect(btnDigTrig, &QPushButton::clicked, this, &frm5::startTriggerTest);
     txbDigTlevel = named(new QLineEdit(pctDT), QStringLiteral("txbDigTlevel"));
     txbDigTtime = named(new QLineEdit(pctDT), QStringLiteral("txbDigTtime"));
     lblDigTunit = named(new QLabel(QStringLiteral("sec"), pctDT), QStringLiteral("lblDigTunit"));

@@ -39,6 +39,12 @@ public:
     bool FormRead() override;
     bool FormUpdateInit() override;
     void SimMode(bool on) override;
+    // Recomputes both outputs from the controls, as the sensor would drive them.
+    void Simulate();
+    // Starts the digital-trigger test (the "trig" button).
+    void startTriggerTest();
+    bool triggerTestRunning() const { return trigger_.running; }
+
     // The sign bit (sign set) or the slope bit (slope set) of function index's shape.
     uint8_t FunkTypeRead(float index, bool slope, bool sign);
     // Shows the next shape of the function's kind (nextPicture), or the one for the flags.
@@ -109,6 +115,7 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    bool simulationStep() override;
 
 private:
     void buildPopups();
@@ -141,6 +148,14 @@ private:
         std::function<void(const QString&)> store;
     };
     std::vector<BoundField> fields_;
+
+    double simulatedOutput(int j);
+    // The digital-trigger test: times in seconds on the monotonic clock.
+    struct TriggerTest {
+        bool running = false;
+        double start = 0;
+        double end = 0;
+    } trigger_;
 };
 
 }  // namespace kelvo

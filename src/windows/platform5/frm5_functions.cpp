@@ -171,11 +171,9 @@ void frm5::readFunctions() {
 
 void frm5::pickFunctionChannel(int i) {
     FormRead();
-    QLabel* scratch = lblFchannel[i];
-    if (popUp(scratch, mChannels)) {
-        for (int c = 0; c < kMeasuredChannels; ++c) {
-            if (scratch->text() == mCHannel[c]->text()) setRam(kFunctionChannel + 5 * i, c);
-        }
+    popUp(lblFchannel[i], mChannels);
+    for (int c = 0; c < kMeasuredChannels; ++c) {
+        if (lblFchannel[i]->text() == mCHannel[c]->text()) setRam(kFunctionChannel + 5 * i, c);
     }
     FormUpdate();
 }

@@ -137,6 +137,7 @@ void frm5::buildFieldTable() {
 }
 
 bool frm5::FormUpdateInit() {
+    const bool clean = ctx_.ErrorText.empty();
     for (int c = 0; c < kChannels; ++c) {
         const bool present = ChannelPresent(ctx_, float(c), false, false);
         mCHannel[c]->setText(QString::fromStdString(ChannelName(ctx_, float(c), false)));
@@ -144,8 +145,8 @@ bool frm5::FormUpdateInit() {
         pctChannels->setRowChannel(c, present ? c : -1, ctx_);
     }
     cbxSimulated->setVisible(true);
-    if (!ctx_.ErrorText.empty() && ctx_.ErrorText != "Avbryt") return false;
-    return true;
+    // A model routine that failed on the way has left its reason.
+    return !(clean && !ctx_.ErrorText.empty());
 }
 
 bool frm5::FormUpdate() {
@@ -182,6 +183,7 @@ bool frm5::FormUpdate() {
     const bool negative = ram(kTriggerLevel) & 128;
     pctDigTPsign->setVisible(!negative);
     pctDigTNsign->setVisible(negative);
+    if (cbxSimulated->isChecked()) Simulate();
     return true;
 }
 
@@ -249,17 +251,17 @@ bool frm5::ActionSensorReadM() {
 
 void frm5::pickShiftChannel() {
     FormRead();
-    if (popUp(lblShiftb, mChannels)) storeShiftChannel();
+    popUp(lblShiftb, mChannels);
+    storeShiftChannel();
     FormUpdate();
 }
 
 void frm5::pickTempUnit() {
     FormRead();
     QLabel* unit = pctChannels->lblCH_Type[0];
-    if (popUp(unit, mTempUnit)) {
-        if (unit->text() == QLatin1String("F")) setRam(kTempUnit, kFahrenheitByte);
-        if (unit->text() == QLatin1String("C")) setRam(kTempUnit, kCelsiusByte);
-    }
+    popUp(unit, mTempUnit);
+    if (unit->text() == QLatin1String("F")) setRam(kTempUnit, kFahrenheitByte);
+    if (unit->text() == QLatin1String("C")) setRam(kTempUnit, kCelsiusByte);
     FormUpdate();
 }
 

@@ -1,0 +1,188 @@
+// The calibrations against virtual sensors whose readings follow their calibration words:
+// after a calibration in a known gas the sensor must report that gas.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "calibration/calibration.h"
+#include "common/values.h"
+#include "model/channels.h"
+#include "model/identification.h"
+#include "model/tables.h"
+#include "support/virtual_sensor_rig.h"
+
+namespace kelvo {
+namespace {
+
+using test::VirtualSensorRig;
+
+struct Rig : VirtualSensorRig {
+    Rig(int platform, int version) : VirtualSensorRig(platform, version) {
+        ctx().AppDir = std::string(KELVO_SOURCE_DIR) + "/data";
+    }
+    std::vector<uint8_t>& ee() { return sensor.memory().eeprom; }
+    std::array<uint8_t, 256>& ram() { return sensor.memory().ram; }
+    int eeWord(int at) { return ee()[at] * 256 + ee()[at + 1]; }
+    int ramWord(int at) { return ram()[at] * 256 + ram()[at + 1]; }
+    void putEeWord(int at, int value) {
+        ee()[at] = static_cast<uint8_t>(value >> 8);
+        ee()[at + 1] = static_cast<uint8_t>(value & 0xFF);
+    }
+    void putRamWord(int at, int value) {
+        ram()[at] = static_cast<uint8_t>(value >> 8);
+        ram()[at + 1] = static_cast<uint8_t>(value & 0xFF);
+    }
+    // What the sensor reports on a channel now, read fresh.
+    double reading(float channel) {
+        t.clock.advance(2000);
+        const double value = GetChannelValue(ctx(), channel, false);
+        EXPECT_TRUE(ctx().ErrorText.empty()) << ctx().ErrorText;
+        return value;
+    }
+    // Puts a table of a platform-6/61 sensor off, as an aged detector would be.
+    void wearTable(int table, double factor) {
+        for (int i = 0; i < kTableEntries; ++i) {
+            const int at = 308 + 34 * table + 2 * i;
+            putEeWord(at, static_cast<int>(5000 + (eeWord(at) - 5000) * factor));
+        }
+    }
+};
+
+// --- CO2 single point ----------------------------------------------------------------------
+
+TEST(CalCO2SinglePointSensor, ZeroGasOnPlatform5StoresTheRatioWord) {
+    Rig rig(5, 0);
+    rig.sensor.memory().gasPpm = 0;  // the detector reads R = 4096 in zero gas
+    rig.putRamWord(130, 29000);
+    ASSERT_TRUE(CalCO2SinglePoint(rig.ctx(), kPlatformChannel, false, kCalZero, ""))
+        << rig.ctx().ErrorText;
+    EXPECT_EQ(rig.ramWord(130), 30720);
+    EXPECT_FALSE(rig.sensor.isOpen());
+}
+
+TEST(CalCO2SinglePointSensor, Platform6ReadsTheGasItWasCalibratedIn) {
+    struct Case {
+        int type;
+        double ppm;
+        const char* text;
+    };
+    for (const Case& c : {Case{kCalZero, 0, ""}, Case{kCalOther, 800, "800"}}) {
+        SCOPED_TRACE(c.type);
+        Rig rig(6, 0);
+        rig.sensor.memory().gasPpm = c.ppm;
+        rig.putEeWord(46, 29000);  // an aged zero word
+        EXPECT_GT(std::fabs(rig.reading(11) - (5000 + c.ppm)), 20);
+        ASSERT_TRUE(CalCO2SinglePoint(rig.ctx(), kPlatformChannel, false, c.type, c.text))
+            << rig.ctx().ErrorText;
+        EXPECT_NEAR(rig.reading(11), 5000 + c.ppm, 3);
+    }
+}
+
+TEST(CalCO2SinglePointSensor, FreshAirUsesTheStoredReference) {
+    Rig rig(6, 0);
+    const double reference = GetZeroReference(rig.ctx(), 0);
+    ASSERT_GT(reference, 5000);
+    rig.sensor.memory().gasPpm = reference - 5000;
+    rig.putEeWord(46, 29500);
+    ASSERT_TRUE(CalCO2SinglePoint(rig.ctx(), kPlatformChannel, false, kCalFreshAir, ""))
+        << rig.ctx().ErrorText;
+    EXPECT_NEAR(rig.reading(11), reference, 3);
+}
+
+TEST(CalCO2SinglePointSensor, ACO2FactorOfZeroIsRefusedAndNothingWritten) {
+    Rig rig(61, 0);  // identification byte 214: no CO2 factor
+    const int before = rig.eeWord(46);
+    EXPECT_FALSE(CalCO2SinglePoint(rig.ctx(), kPlatformChannel, false, kCalFreshAir, ""));
+    EXPECT_FALSE(rig.ctx().ErrorText.empty());
+    EXPECT_EQ(rig.eeWord(46), before);
+}
+
+TEST(CalCO2SinglePointSensor, AFailedWriteFailsTheCalibration) {
+    Rig rig(6, 0);
+    rig.sensor.refuseWrites(true);
+    EXPECT_FALSE(CalCO2SinglePoint(rig.ctx(), kPlatformChannel, false, kCalZero, ""));
+    EXPECT_FALSE(rig.ctx().ErrorText.empty());
+}
+
+// --- CO2 span ------------------------------------------------------------------------------
+
+TEST(CalCO2SpanSensor, Platform5SpanWordBringsTheReadingToTheSpanGas) {
+    Rig rig(5, 0);
+    rig.sensor.memory().gasPpm = 1000;
+    rig.putRamWord(138, 1900);  // a span word off by 7 %
+    EXPECT_GT(std::fabs(rig.reading(1) - 6000), 40);
+    ASSERT_TRUE(CalCO2Span(rig.ctx(), 1, "6000", false)) << rig.ctx().ErrorText;
+    EXPECT_NEAR(rig.reading(1), 6000, 3);
+}
+
+TEST(CalCO2SpanSensor, CurveFitConvergesInTwoPasses) {
+    struct Case {
+        int platform, version;
+        float channel;
+        int table;
+    };
+    for (const Case& c : {Case{6, 0, 11, 4}, Case{61, 1, 5, 4}}) {
+        SCOPED_TRACE(c.platform);
+        Rig rig(c.platform, c.version);
+        rig.sensor.memory().gasPpm = 1500;
+        rig.wearTable(c.table, 0.9);
+        EXPECT_GT(std::fabs(rig.reading(c.channel) - 6500), 50);
+        const int64_t start = rig.t.clock.tickMs();
+        ASSERT_TRUE(CalCO2Span(rig.ctx(), c.channel, "6500", false)) << rig.ctx().ErrorText;
+        EXPECT_GE(rig.t.clock.tickMs() - start, 2500);  // the sensor settles between passes
+        EXPECT_FALSE(rig.sensor.isOpen());
+        EXPECT_NEAR(rig.reading(c.channel), 6500, 5);
+    }
+}
+
+TEST(CalCO2SpanSensor, UnknownChannelKindIsRefused) {
+    Rig rig(6, 0);
+    rig.ee()[58] = 4;  // no detector model for kind 4
+    EXPECT_FALSE(CalCO2Span(rig.ctx(), 11, "6500", false));
+    EXPECT_EQ(rig.ctx().ErrorText, "Sensor = 0, ");
+}
+
+TEST(CalCO2SpanSensor, Platform7FormBringsTheReadingNearTheSpanGas) {
+    Rig rig(7, 1);
+    rig.sensor.memory().gasPpm = 1000;
+    const double before = rig.reading(5);
+    ASSERT_TRUE(CalCO2SpanPlatform7(rig.ctx(), 1000)) << rig.ctx().ErrorText;
+    const double after = rig.reading(5);
+    EXPECT_NEAR(after, 1000, 60) << "before " << before;
+}
+
+// --- Temperature ---------------------------------------------------------------------------
+
+TEST(CalTempSensor, Platform5WithNoChangeStillWritesTheUnchangedWord) {
+    Rig rig(5, 0);
+    rig.putRamWord(20, 7100);  // the sensor measures 21.00 C
+    const int zero = rig.ramWord(128);
+    rig.putRamWord(128, zero + 7);  // behind the image's back: only a write restores it
+    rig.ctx().RamImage[128] = static_cast<float>(zero >> 8);
+    rig.ctx().RamImage[129] = static_cast<float>(zero & 0xFF);
+    rig.ctx().RamRead[128] = rig.ctx().RamRead[129] = true;
+    ASSERT_TRUE(CalTemp(rig.ctx(), 21.0f, kPlatformChannel, false)) << rig.ctx().ErrorText;
+    EXPECT_EQ(rig.ramWord(128), zero);
+}
+
+TEST(CalTempSensor, Platform6ShiftsTheTemperatureTable) {
+    Rig rig(6, 0);
+    rig.sensor.memory().airTemperature = 21.0;
+    EXPECT_EQ(rig.reading(2), 5000 + 2100);
+    ASSERT_TRUE(CalTemp(rig.ctx(), 22.5f, kPlatformChannel, false)) << rig.ctx().ErrorText;
+    EXPECT_EQ(rig.reading(2), 5000 + 2250);
+}
+
+// --- O2 ------------------------------------------------------------------------------------
+
+TEST(CalO2SpanSensor, StoresTheReferenceOverTheCellReading) {
+    Rig rig(7, 1);
+    rig.putRamWord(38, 12000);  // the cell's reading, pinned
+    const float reference = ParseChannelValue(rig.ctx(), "20.9", 6, false);
+    const double expected = TableToLinear(rig.ctx(), 4, reference) * 2048.0 / 12000;
+    ASSERT_TRUE(CalO2Span(rig.ctx(), reference)) << rig.ctx().ErrorText;
+    EXPECT_EQ(rig.eeWord(0), ToInteger(expected));
+}
+
+}  // namespace
+}  // namespace kelvo

@@ -1,0 +1,79 @@
+// Start-up with the real sensor windows: every virtual platform opens a live window that
+// polls quietly, and leaving it brings the setup dialog back.
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+
+#include "app/frm_com_set.h"
+#include "app/shell_fixture.h"
+#include "app/start_up.h"
+#include "support/virtual_sensor_rig.h"
+#include "windows/sensor_windows.h"
+
+namespace kelvo::test {
+namespace {
+
+struct Case {
+    int platform;
+    int version;
+    int window;  // index in start-up's window list
+};
+
+class StartUpWindowsTest : public ShellTest, public ::testing::WithParamInterface<Case> {
+protected:
+    void SetUp() override {
+        ShellTest::SetUp();
+        if (HasFatalFailure()) return;
+        rig = std::make_unique<VirtualSensorRig>(GetParam().platform, GetParam().version);
+        const QDir data(QStringLiteral(KELVO_SOURCE_DIR "/data"));
+        for (const QString& name : data.entryList({"*.PDT"}, QDir::Files)) {
+            ASSERT_TRUE(QFile::copy(data.filePath(name), workDir.filePath(name)));
+        }
+    }
+    Context& context() override { return rig->ctx(); }
+
+    std::unique_ptr<VirtualSensorRig> rig;
+};
+
+TEST_P(StartUpWindowsTest, OpensALiveWindowThatPollsAndHandsBack) {
+    StartUp& s = shell(createSensorWindows);
+    s.Main();
+    s.comSet().optStartMode[0]->click();
+    s.comSet().btnStartKelvo->click();
+    ASSERT_TRUE(rig->t.prompter.messages().empty()) << rig->t.prompter.messages()[0];
+    SensorWindow* window = s.SensorWindows[GetParam().window].get();
+    ASSERT_EQ(s.CurrentWindow, window);
+    ASSERT_TRUE(window->isVisible());
+    EXPECT_FALSE(window->cbxSimulated->isChecked());
+    EXPECT_FALSE(window->findChild<QLineEdit*>("txbSN")->text().isEmpty());
+
+    for (int pass = 0; pass < 3; ++pass) {
+        rig->t.clock.advance(2100);
+        window->activationPass();
+    }
+    EXPECT_TRUE(rig->t.prompter.messages().empty()) << rig->t.prompter.messages()[0];
+    EXPECT_FALSE(window->cbxSimulated->isChecked());
+    EXPECT_FALSE(window->findChild<QLineEdit*>("txbCHact_0")->text().isEmpty());
+
+    window->close();
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_TRUE(s.comSet().isVisible());
+    // Platform 7 has no settings-file block of its own.
+    EXPECT_EQ(QFile::exists(workDir.filePath("last.set")), GetParam().platform != 7);
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryPlatform, StartUpWindowsTest,
+                         ::testing::Values(Case{5, 0, StartUp::kFrm5},
+                                           Case{5, 3, StartUp::kFrm5Chart},
+                                           Case{6, 0, StartUp::kFrm6}, Case{61, 0, StartUp::kFrm61},
+                                           Case{7, 1, StartUp::kFrm61}),
+                         [](const auto& info) {
+                             return "Platform" + std::to_string(info.param.platform) + "v" +
+                                    std::to_string(info.param.version);
+                         });
+
+}  // namespace
+}  // namespace kelvo::test
