@@ -162,6 +162,9 @@ bool CalTemp(Context& ctx, float TrueTemp, float Channel, bool KeepOpen) {
 
 bool CalO2Zero(Context& ctx) {
     PortRule portRule(ctx, false);
+    // The zero word lies beyond the 512-byte EEPROM of platforms 5, 6 and 61: a write there
+    // would reach nothing and the calibration would report a success it never had.
+    if (GetPlatform(ctx) != 7) return fail(ctx, "This sensor has no O2 zero word.");
     if (!writeO2Word(ctx, kEeO2Zero, 0)) return false;
     if (!waitYielding(ctx, kO2SettleMs)) return false;
     double sum = 0;

@@ -41,6 +41,12 @@ TEST(CalO2Zero, AReadingOutOfRangeFailsAndLeavesTheZeroCleared) {
     EXPECT_EQ(sensorEeWord(rig, 760), 0);
 }
 
+TEST(CalO2Zero, ASensorWithoutTheZeroWordIsRefused) {
+    VirtualSensorRig rig(61);
+    EXPECT_FALSE(CalO2Zero(rig.ctx()));
+    EXPECT_EQ(rig.ctx().ErrorText, "This sensor has no O2 zero word.");
+}
+
 TEST(CalO2Zero, CancellingDuringTheWaitStops) {
     VirtualSensorRig rig(7, 1);
     setRamWord(rig, 38, 4000);
