@@ -56,6 +56,9 @@ public:
     // Let the user interface run, then block until input may have arrived or the
     // deadline (on the Clock's tick) has passed. Never spins.
     virtual void idle(int64_t deadlineMs) = 0;
+    // The same with a deadline on the Clock's tickNs(), for pumps that can sleep finer than
+    // a millisecond; the others round the deadline up, so a wait is never cut short.
+    virtual void idleNs(int64_t deadlineNs) { idle((deadlineNs + 999'999) / 1'000'000); }
     // Let pending user-interface events run without waiting.
     virtual void processEvents() = 0;
 };

@@ -24,9 +24,9 @@ double SystemClock::secondsOfDay() const {
            std::chrono::duration<double>(fraction).count();
 }
 
-void SleepingEventPump::idle(int64_t deadlineMs) {
+void SleepingEventPump::idleNs(int64_t deadlineNs) {
     constexpr int64_t kNsPerMs = 1'000'000;
-    const int64_t deadlineNs = deadlineMs * kNsPerMs;
+    const int64_t deadlineMs = (deadlineNs + kNsPerMs - 1) / kNsPerMs;
     int64_t wakeNs = std::min(deadlineNs, (clock_.tickMs() + kMaxBlindSleepMs) * kNsPerMs);
     if (port_) {
         if (const auto next = port_->nextArrivalNs())

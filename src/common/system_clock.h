@@ -35,7 +35,8 @@ public:
         : clock_(clock), port_(port) {}
     void setPort(const SerialPort* port) { port_ = port; }
 
-    void idle(int64_t deadlineMs) override;
+    void idle(int64_t deadlineMs) override { idleNs(deadlineMs * 1'000'000); }
+    void idleNs(int64_t deadlineNs) override;
     void processEvents() override {}
 
 private:

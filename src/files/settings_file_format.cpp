@@ -114,8 +114,8 @@ Bytes MakeSetBlock(uint16_t type, std::span<const uint8_t> data) {
 }
 
 Bytes MakeSetFile(uint8_t writerFlag, uint16_t blockCount, std::span<const uint8_t> blocks) {
-    Bytes file(kSetHeaderSize, 0);
-    file.insert(file.end(), blocks.begin(), blocks.end());
+    Bytes file(kSetHeaderSize + blocks.size(), 0);
+    std::copy(blocks.begin(), blocks.end(), file.begin() + kSetHeaderSize);
     file[0] = writerFlag;
     putWord(file, 1, SetFileChecksum(blocks));
     putWord(file, 3, static_cast<uint16_t>(blocks.size()));

@@ -4,19 +4,20 @@
 
 namespace kelvo::link {
 
-Stopwatch::Stopwatch(const Clock& clock) : clock_(&clock), last_(clock.tickMs()) {}
+Stopwatch::Stopwatch(const Clock& clock) : clock_(&clock), last_(clock.tickNs()) {}
 
-int64_t Stopwatch::elapsedMs() {
-    const int64_t now = clock_->tickMs();
+int64_t Stopwatch::elapsedNs() {
+    const int64_t now = clock_->tickNs();
     if (now > last_) elapsed_ += now - last_;
     last_ = now;
     return elapsed_;
 }
 
+
 void waitOut(Context& ctx, Stopwatch& since, Ms wait) {
-    for (int64_t left = since.remainingMs(wait); left > 0; left = since.remainingMs(wait)) {
+    for (int64_t left = since.remainingNs(wait); left > 0; left = since.remainingNs(wait)) {
         if (ctx.port.bytesWaiting() > 0) ctx.port.readAll();
-        ctx.events.idle(ctx.clock.tickMs() + left);
+        ctx.events.idleNs(ctx.clock.tickNs() + left);
     }
 }
 
@@ -28,9 +29,9 @@ void waitFor(Context& ctx, Ms wait) {
 bool waitForBytes(Context& ctx, int count, Stopwatch& since, Ms wait) {
     for (;;) {
         if (ctx.port.bytesWaiting() >= count) return true;
-        const int64_t left = since.remainingMs(wait);
+        const int64_t left = since.remainingNs(wait);
         if (left <= 0) return false;
-        ctx.events.idle(ctx.clock.tickMs() + left);
+        ctx.events.idleNs(ctx.clock.tickNs() + left);
     }
 }
 

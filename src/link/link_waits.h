@@ -15,12 +15,16 @@ namespace kelvo::link {
 using Ms = std::chrono::milliseconds;
 
 // Time elapsed on the tick, counting only forward steps: a tick that jumps back or wraps
-// neither stretches a wait without end nor makes it negative.
+// neither stretches a wait without end nor makes it negative. It counts nanoseconds where
+// the clock has them, so a pause started in the middle of a millisecond is not cut short.
 class Stopwatch {
 public:
     explicit Stopwatch(const Clock& clock);
-    int64_t elapsedMs();
-    int64_t remainingMs(Ms wait) { return wait.count() - elapsedMs(); }
+    int64_t elapsedNs();
+    int64_t elapsedMs() { return elapsedNs() / kNsPerMs; }
+    int64_t remainingNs(Ms wait) { return wait.count() * kNsPerMs - elapsedNs(); }
+
+    static constexpr int64_t kNsPerMs = 1'000'000;
 
 private:
     const Clock* clock_;
