@@ -1,7 +1,6 @@
 // How much CPU a sensor window takes while it sits idle and polls a virtual sensor that
 // answers in real line time, as the program does all day on a technician's bench.
 // Prints the CPU time used as a percentage of one core.
-#include <sys/resource.h>
 
 #include <QApplication>
 #include <QCheckBox>
@@ -19,6 +18,8 @@
 #include "windows/platform5/frm5.h"
 #include "windows/window_host.h"
 
+#include "bench_support.h"
+
 namespace {
 
 using namespace kelvo;
@@ -34,25 +35,6 @@ public:
     void openDocument(const QString&) override {}
 };
 
-class BenchPrompter : public Prompter {
-public:
-    void message(const std::string& text, Icon) override {
-        std::cerr << "message: " << text << "\n";
-        ++messages;
-    }
-    std::string input(const std::string&) override { return {}; }
-    std::optional<std::string> openFile(const std::string&) override { return std::nullopt; }
-    std::optional<std::string> saveFile(const std::string&) override { return std::nullopt; }
-    int messages = 0;
-};
-
-double cpuSeconds() {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return usage.ru_utime.tv_sec + usage.ru_stime.tv_sec +
-           (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -64,7 +46,7 @@ int main(int argc, char** argv) {
     qt::SelectablePort port(clock);
     port.setPortName("virtual:5");
     qt::QtEventPump pump(clock, &port);
-    BenchPrompter prompter;
+    bench::BenchPrompter prompter;
     Context ctx(port, clock, pump, prompter);
     BenchHost host;
 
@@ -81,12 +63,12 @@ int main(int argc, char** argv) {
     window.show();
 
     const double wallStart = clock.tickMs() / 1000.0;
-    const double cpuStart = cpuSeconds();
+    const double cpuStart = bench::cpuSeconds();
     // exit, not quit: quitting asks the windows to close, and a sensor window refuses.
     QTimer::singleShot(seconds * 1000, &app, [] { QApplication::exit(0); });
     app.exec();
     const double wall = clock.tickMs() / 1000.0 - wallStart;
-    const double cpu = cpuSeconds() - cpuStart;
+    const double cpu = bench::cpuSeconds() - cpuStart;
 
     std::printf(
         "idle sensor window, virtual:5 at line speed, %.1f s: CPU %.2f %% of one core "

@@ -11,6 +11,8 @@
 #include "link/sensor_mem_write.h"
 #include "virtualsensor/virtual_sensor.h"
 
+#include "bench_support.h"
+
 namespace {
 
 using namespace kelvo;
@@ -38,14 +40,6 @@ private:
     const SerialPort& port_;
 };
 
-class NoPrompts : public Prompter {
-public:
-    void message(const std::string&, Icon) override {}
-    std::string input(const std::string&) override { return {}; }
-    std::optional<std::string> openFile(const std::string&) override { return std::nullopt; }
-    std::optional<std::string> saveFile(const std::string&) override { return std::nullopt; }
-};
-
 void measure(const char* what, int platform, const std::function<bool(Context&)>& run,
              const std::function<void(virtualsensor::VirtualSensor&)>& fault = {}) {
     BenchClock clock;
@@ -53,7 +47,7 @@ void measure(const char* what, int platform, const std::function<bool(Context&)>
                                         virtualsensor::LineTiming::RealTime);
     if (fault) fault(sensor);
     BenchPump pump(clock, sensor);
-    NoPrompts prompts;
+    bench::BenchPrompter prompts;
     Context ctx(sensor, clock, pump, prompts);
     const int64_t start = clock.tick;
     const auto realStart = std::chrono::steady_clock::now();

@@ -4,7 +4,6 @@
 // should sleep, not spin.
 
 #include <sys/prctl.h>
-#include <sys/resource.h>
 
 #include <chrono>
 #include <cstdio>
@@ -15,6 +14,8 @@
 #include "link/sensor_mem_read.h"
 #include "virtualsensor/virtual_sensor.h"
 
+#include "bench_support.h"
+
 namespace {
 
 using namespace kelvo;
@@ -24,21 +25,6 @@ using virtualsensor::VirtualSensor;
 // between the sensor's 223 and the request.
 constexpr double kPauseBeforeAttemptMs = 5;
 constexpr double kPauseAfterClearToSendMs = 8;
-
-class NoPrompts : public Prompter {
-public:
-    void message(const std::string&, Icon) override {}
-    std::string input(const std::string&) override { return {}; }
-    std::optional<std::string> openFile(const std::string&) override { return std::nullopt; }
-    std::optional<std::string> saveFile(const std::string&) override { return std::nullopt; }
-};
-
-double cpuMs() {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    const auto ms = [](const timeval& t) { return t.tv_sec * 1000.0 + t.tv_usec / 1000.0; };
-    return ms(usage.ru_utime) + ms(usage.ru_stime);
-}
 
 // The least time the frames the sensor received can take: every byte's line time both
 // ways, the two fixed pauses and the sensor's two turnarounds per exchange.
@@ -60,16 +46,16 @@ void measure(const char* what, int platform, const std::function<bool(Context&)>
     VirtualSensor sensor(clock, *virtualsensor::FactoryImage(platform, 0),
                          virtualsensor::LineTiming::RealTime);
     SleepingEventPump pump(clock, &sensor);
-    NoPrompts prompts;
+    bench::BenchPrompter prompts;
     Context ctx(sensor, clock, pump, prompts);
 
-    const double cpuStart = cpuMs();
+    const double cpuStart = 1000.0 * bench::cpuSeconds();
     const auto wallStart = std::chrono::steady_clock::now();
     const bool ok = run(ctx);
     const double wallMs =
         std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - wallStart)
             .count();
-    const double cpu = cpuMs() - cpuStart;
+    const double cpu = 1000.0 * bench::cpuSeconds() - cpuStart;
     const double minimum = protocolMinimumMs(sensor);
     std::printf(
         "%-24s %-4s %3zu frames  wall %7.1f ms  protocol minimum %7.1f ms  ratio %.3f  "

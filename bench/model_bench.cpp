@@ -14,6 +14,8 @@
 #include "model/tables.h"
 #include "virtualsensor/factory_images.h"
 
+#include "bench_support.h"
+
 namespace {
 
 using namespace kelvo;
@@ -42,14 +44,6 @@ public:
     void processEvents() override { ++calls; }
     long calls = 0;
 };
-class NoPrompter : public Prompter {
-public:
-    void message(const std::string&, Icon) override {}
-    std::string input(const std::string&) override { return {}; }
-    std::optional<std::string> openFile(const std::string&) override { return {}; }
-    std::optional<std::string> saveFile(const std::string&) override { return {}; }
-};
-
 double microsecondsPer(int rounds, const std::function<void()>& work) {
     const auto start = std::chrono::steady_clock::now();
     for (int i = 0; i < rounds; ++i) work();
@@ -65,7 +59,7 @@ int main(int argc, char** argv) {
     NoPort port;
     StillClock clock;
     CountingPump pump;
-    NoPrompter prompter;
+    bench::BenchPrompter prompter;
     Context ctx(port, clock, pump, prompter);
     ctx.EeRead.fill(true);
     ctx.RamRead.fill(true);

@@ -22,6 +22,8 @@
 #include "virtualsensor/virtual_sensor.h"
 #include "windows/sensor_window.h"
 
+#include "bench_support.h"
+
 namespace {
 
 using kelvo::virtualsensor::VirtualSensor;
@@ -56,19 +58,8 @@ void seedWorkingFolder(const QString& folder) {
         QFile::copy(data.filePath(name), folder + "/" + name);
 }
 
-// Messages go to the terminal: a benchmark must not wait for someone to press OK.
-class PrintingPrompter : public kelvo::Prompter {
-public:
-    void message(const std::string& text, Icon) override {
-        std::fprintf(stderr, "message: %s\n", text.c_str());
-    }
-    std::string input(const std::string&) override { return {}; }
-    std::optional<std::string> openFile(const std::string&) override { return std::nullopt; }
-    std::optional<std::string> saveFile(const std::string&) override { return std::nullopt; }
-};
-
 bool runOnce(const QString& port) {
-    kelvo::KelvoApplication app(std::make_unique<PrintingPrompter>());
+    kelvo::KelvoApplication app(std::make_unique<kelvo::bench::BenchPrompter>());
     kelvo::StartUp& startUp = app.startUp();
     kelvo::Context& ctx = app.context();
     startUp.setEndProgram([] {});

@@ -63,8 +63,6 @@ using namespace calibration;
 
 namespace {
 
-constexpr int kRamPlatform7Ratio = 40;  // RAM 40-41: platform 7's present detector ratio
-constexpr int kEePlatform7Zero = 14;    // EEPROM 14-15: platform 7's zero word
 constexpr int kEeO2Zero = 760;
 constexpr int kEeO2Span = 0;
 constexpr int kRamO2Reading = 38;

@@ -22,11 +22,9 @@ namespace {
 constexpr int64_t kSpanSettleMs = 2500;
 constexpr int kFitBias = 5000;  // table entries of platforms 6 and 61 carry this bias
 constexpr int kEeDetectorCode = 1003;
-constexpr int kEePlatform7Zero = 14;
 constexpr int kEePlatform7CalTemp = 881;
 constexpr int kEePlatform7Reference = 976;
 constexpr int kRamPlatform7Temp = 42;
-constexpr int kRamPlatform7Ratio = 40;
 constexpr int kEePlatform7Table = 580;
 constexpr int kTableBytes = 34;
 

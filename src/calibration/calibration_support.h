@@ -14,6 +14,10 @@ namespace kelvo::calibration {
 inline constexpr const char* kNoCalibration =
     "Calibration not possible with the sensor's present readings.";
 
+// Platform 7 keeps its calibration words apart from the channel routines.
+inline constexpr int kRamPlatform7Ratio = 40;  // RAM 40-41: present detector ratio
+inline constexpr int kEePlatform7Zero = 14;    // EEPROM 14-15: zero word
+
 inline bool fail(Context& ctx, const std::string& text) {
     if (ctx.ErrorText.empty()) ctx.ErrorText = text;
     return false;

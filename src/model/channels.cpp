@@ -126,32 +126,24 @@ std::string platform6Name(Context& ctx, int channel, bool relays) {
     }
 }
 
-std::string platform61Name(int channel) {
-    switch (channel) {
-        case 4:
-            return "Temp";
-        case 5:
-            return "CO2";
-        case 14:
-            return "Old 0";
-        case 15:
-            return "Dtemp";
-        default:
-            return numberedName(channel);
-    }
-}
-
-std::string platform7Name(int channel) {
+// Platforms 61 and 7 name the same measurements alike; each has a few names of its own.
+std::string platform61Or7Name(int platform, int channel) {
     switch (channel) {
         case 4:
             return "Temp";
         case 5:
             return "CO2";
         case 6:
-            return "O2";
-        default:
-            return numberedName(channel);
+            if (platform == 7) return "O2";
+            break;
+        case 14:
+            if (platform == 61) return "Old 0";
+            break;
+        case 15:
+            if (platform == 61) return "Dtemp";
+            break;
     }
+    return numberedName(channel);
 }
 
 bool present6(Context& ctx, int channel, bool noDtemp, bool measOnly) {
@@ -271,9 +263,8 @@ std::string ChannelName(Context& ctx, float Channel, bool Relays) {
         case 6:
             return platform6Name(ctx, channel, Relays);
         case 61:
-            return platform61Name(channel);
         case 7:
-            return platform7Name(channel);
+            return platform61Or7Name(platform, channel);
         default:
             return "";
     }
