@@ -130,6 +130,18 @@ bool checkSensorAddress(Context& ctx) {
     return false;
 }
 
+bool checkRange(Context& ctx, float Address, uint8_t Count, bool Eeprom, int top) {
+    if (Count == 0) return true;
+    const long long first = ToInteger(Address);
+    const long long last = first + Count - 1;
+    if (first >= 0 && last <= top) return true;
+    if (ctx.ErrorText.empty())
+        ctx.ErrorText = "Address " + std::to_string(first) + " to " + std::to_string(last) +
+                        " is outside the sensor's " + (Eeprom ? "EEPROM" : "RAM") + " (0 to " +
+                        std::to_string(top) + ")";
+    return false;
+}
+
 namespace {
 template <typename Identify>
 uint8_t keepingMask(Context& ctx, Identify identify) {

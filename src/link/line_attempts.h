@@ -46,6 +46,9 @@ bool runAttempts(Context& ctx, const AttemptPolicy& policy, ComLog* log, const E
 // Every exchange opens with 224 + SensorAddress; an address that byte cannot carry is
 // refused with a message in ErrorText.
 bool checkSensorAddress(Context& ctx);
+// A range that reaches past the memory's top cannot be transferred: refused with its own
+// message, instead of quietly transferring nothing and reporting success.
+bool checkRange(Context& ctx, float Address, uint8_t Count, bool Eeprom, int top);
 
 // GetPlatform and GetProtocol, keeping AddressMask: identifying a sensor the first time
 // reads its identification byte, and that read selects its own range in the mask.

@@ -157,8 +157,9 @@ bool SensorMemRead(Context& ctx, int32_t ListNo, float Address, uint8_t Count, b
                                                           : Memory::SmallEeprom;
     ctx.StatusText = "Reading from sensor";
     ctx.events.processEvents();
-    const bool ok = checkSensorAddress(ctx) && readSelection(ctx, ListNo, Address, Count, memory,
-                                                             MaxTries, log ? &*log : nullptr);
+    const bool ok =
+        checkSensorAddress(ctx) && checkRange(ctx, Address, Count, Eeprom, topAddress(memory)) &&
+        readSelection(ctx, ListNo, Address, Count, memory, MaxTries, log ? &*log : nullptr);
     if (log) log->appendTo(ctx);
     ctx.StatusText = "";
     if (!KeepOpen) ctx.port.close();

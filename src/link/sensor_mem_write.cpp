@@ -37,7 +37,8 @@ public:
           map_(topAddress(memory) + 1) {}
 
     bool run() {
-        if (!checkSensorAddress(ctx_)) return false;
+        if (!checkSensorAddress(ctx_) || !checkRange(ctx_, r_.address, r_.count, r_.eeprom, top()))
+            return false;
         copyMask();
         if (r_.eeprom && r_.unlock) {
             ctx_.StatusText = "Unlocking EEPROM";

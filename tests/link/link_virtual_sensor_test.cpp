@@ -5,6 +5,7 @@
 #include "link/sensor_link.h"
 #include "link/sensor_mem_read.h"
 #include "link/sensor_mem_write.h"
+#include "model/identification.h"
 #include "support/virtual_sensor_rig.h"
 
 namespace kelvo {
@@ -136,6 +137,34 @@ TEST(LinkWithVirtualSensor, PortCheckSeesAnotherMaster) {
     rig.sensor.refuseOpen(true);
     EXPECT_FALSE(CheckPortFree(rig.ctx(), 2));
     EXPECT_EQ(rig.ctx().ErrorText, "This port is locked by other devise");
+}
+
+}  // namespace
+}  // namespace kelvo
+
+namespace kelvo {
+namespace {
+
+// A range past the end of a memory used to transfer nothing and report success, so a
+// calibration word "written" to address 760 of a 512-byte EEPROM seemed stored.
+TEST(LinkWithVirtualSensor, RangesPastTheMemoryAreRefusedBeforeAnythingIsSent) {
+    test::VirtualSensorRig rig(61, 0, virtualsensor::LineTiming::Instant);
+    Context& ctx = rig.ctx();
+    ASSERT_EQ(GetPlatform(ctx), 61);
+    rig.sensor.clearRecord();
+
+    EXPECT_FALSE(SensorMemWrite(ctx, 0, 760, 2, true, false, false, true, true, true));
+    EXPECT_EQ(ctx.ErrorText, "Address 760 to 761 is outside the sensor's EEPROM (0 to 511)");
+    EXPECT_TRUE(rig.sensor.requests().empty());
+    EXPECT_TRUE(rig.sensor.eepromLocked());
+
+    ctx.ErrorText.clear();
+    EXPECT_FALSE(SensorMemRead(ctx, 0, 250, 10, false, false));
+    EXPECT_EQ(ctx.ErrorText, "Address 250 to 259 is outside the sensor's RAM (0 to 255)");
+    EXPECT_TRUE(rig.sensor.requests().empty());
+
+    ctx.ErrorText.clear();
+    EXPECT_TRUE(SensorMemRead(ctx, 0, 510, 2, true, false)) << ctx.ErrorText;
 }
 
 }  // namespace
