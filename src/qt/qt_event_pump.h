@@ -10,6 +10,8 @@ class QtEventPump : public EventPump {
 public:
     // Longest single sleep: a wait looks at the port and the clock at least this often.
     static constexpr int64_t kMaxBlockMs = 10;
+    // A wait this short is slept outright instead of through the event loop's timers.
+    static constexpr int64_t kExactSleepMs = 2;
 
     QtEventPump(const Clock& clock, const SerialPort* port = nullptr)
         : clock_(clock), port_(port) {}
@@ -17,6 +19,7 @@ public:
     void setPort(const SerialPort* port) { port_ = port; }
 
     void idle(int64_t deadlineMs) override;
+    void idleNs(int64_t deadlineNs) override;
     void processEvents() override;
 
 private:
