@@ -194,10 +194,14 @@ void frmComSet::Form_Load() {
     txbComPort->setCurrentText(store.value("ComPort", "1").toString());
 
     // Every option is set or cleared as stored; the group would not let one be cleared.
+    // Selecting one drops the others, so a store naming several keeps the last of them.
     for (auto* option : optStartMode) option->setAutoExclusive(false);
     for (int i = 0; i < 3; ++i) {
-        optStartMode[i]->setChecked(store.value(QStringLiteral("StartMode%1").arg(i)).toString() ==
-                                    "True");
+        if (store.value(QStringLiteral("StartMode%1").arg(i)).toString() == "True") {
+            for (int j = 0; j < 3; ++j) optStartMode[j]->setChecked(j == i);
+        } else {
+            optStartMode[i]->setChecked(false);
+        }
     }
     for (auto* option : optStartMode) option->setAutoExclusive(true);
 
