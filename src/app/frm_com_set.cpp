@@ -13,6 +13,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpressionValidator>
+#include <QScopeGuard>
 #include <QSettings>
 #include <QVBoxLayout>
 
@@ -252,6 +253,10 @@ void frmComSet::Command5_Click() {
 }
 
 void frmComSet::cmdSendFile_Click() {
+    // The transfer lets events run while it waits: a second send or a start from this
+    // dialog would talk over it on the same line. The progress dialog's Cancel stays live.
+    setEnabled(false);
+    const auto enableAgain = qScopeGuard([this] { setEnabled(true); });
     ctx_.ErrorText.clear();  // a stale text would make the transfers give up at once
     if (txbFileName->text().trimmed().isEmpty()) {
         ctx_.ErrorText = "Please enter file name in the textbox.";
