@@ -143,10 +143,12 @@ bool CalTemp(Context& ctx, float TrueTemp, float Channel, bool KeepOpen) {
     if (!ctx.ErrorText.empty()) return false;
     const double D = wanted - measured;
 
+    // The temperature write ends the exchange whatever the caller asked: the port is
+    // closed after it on every platform.
     if (platform == 5) {
         const double Z = GetZeroWord(ctx, c);
         if (!ctx.ErrorText.empty()) return false;
-        return SetZeroWord(ctx, c, true, KeepOpen, static_cast<float>(Z + D));
+        return SetZeroWord(ctx, c, true, false, static_cast<float>(Z + D));
     }
     const int table = platform == 7 ? 0 : GetChannelTable(ctx, c);
     for (int e = 0; e < kTableEntries; ++e) {
@@ -155,7 +157,7 @@ bool CalTemp(Context& ctx, float TrueTemp, float Channel, bool KeepOpen) {
         SetTableEntry(ctx, table, e, static_cast<float>(entry + D));
     }
     if (platform == 7) return SensorMemWrite(ctx, 0, 512, 34, true, false, false, true, true, true);
-    return SensorMemWrite(ctx, 32 + table, 0, 0, true, true, KeepOpen, true, true, true);
+    return SensorMemWrite(ctx, 32 + table, 0, 0, true, true, false, true, true, true);
 }
 
 bool CalO2Zero(Context& ctx) {
