@@ -91,13 +91,17 @@ bool spanCurveFit(Context& ctx, uint8_t c, const std::string& spanGas, bool keep
     double G = ParseNumber(spanGas);
     for (int pass = 0; pass < 2; ++pass) {
         if (!fitPass(ctx, c, *model, n, Z, Tc, Tk, G, keepOpen)) return false;
+        // Every pass ends with the sensor settling and measuring through its new table; after
+        // the second the calibration is done and the reading only shows where it landed.
+        const bool settled = waitYielding(ctx, kSpanSettleMs);
         if (pass == 1) break;
-        if (!waitYielding(ctx, kSpanSettleMs)) return false;
+        if (!settled) return false;
         const double M = GetChannelValue(ctx, c, false);
         // Without a reading the correction below would double the target.
         if (!ctx.ErrorText.empty()) return false;
         G = G + (G - M);
     }
+    if (ctx.ErrorText.empty()) GetChannelValue(ctx, c, false);
     return true;
 }
 
