@@ -165,6 +165,15 @@ TEST(CalTempSensor, Platform5WithNoChangeStillWritesTheUnchangedWord) {
     EXPECT_EQ(rig.ramWord(128), zero);
 }
 
+TEST(CalTempSensor, TheWriteClosesThePortEvenWhenAskedToKeepItOpen) {
+    for (int platform : {5, 6}) {
+        SCOPED_TRACE(platform);
+        Rig rig(platform, 0);
+        ASSERT_TRUE(CalTemp(rig.ctx(), 21.0f, kPlatformChannel, true)) << rig.ctx().ErrorText;
+        EXPECT_FALSE(rig.sensor.isOpen());
+    }
+}
+
 TEST(CalTempSensor, Platform6ShiftsTheTemperatureTable) {
     Rig rig(6, 0);
     rig.sensor.memory().airTemperature = 21.0;
