@@ -66,9 +66,11 @@ bool fitPass(Context& ctx, uint8_t c, const ResponseModel& F, double n, double Z
     // would put the sensor's old entries back over the new ones.
     GetTableEntry(ctx, table, 0);
     if (!ctx.ErrorText.empty()) return false;
-    SetTableEntry(ctx, table, 15, kFitBias);
     double P = 0;
+    // Refused before the table is touched: a changed entry left in the image would go to
+    // the sensor with the next "Send to sensor".
     if (!exponentFor(q, F(G - kFitBias), P)) return fail(ctx, kNoCalibration);
+    SetTableEntry(ctx, table, 15, kFitBias);
     const auto points = FitCurvePoints(F, P, n, [&] { ctx.events.processEvents(); });
     for (int p = 0; p < 15; ++p) {
         SetTableEntry(ctx, table, p, static_cast<float>(Fix(points[p]) + kFitBias));

@@ -135,6 +135,20 @@ TEST(CalCO2SpanSensor, CurveFitConvergesInTwoPasses) {
     }
 }
 
+TEST(CalCO2SpanSensor, ImpossibleArithmeticLeavesTheTableAlone) {
+    Rig rig(6, 0);
+    rig.putEeWord(46, 0);  // no zero word: the detector term comes out as 0
+    rig.ee()[104] = 127;   // and no temperature term to lift it
+    rig.putEeWord(308 + 34 * 4 + 2 * 15, 5100);
+    const float entry15 = GetTableEntry(rig.ctx(), 4, 15);
+    ASSERT_EQ(entry15, 5100);
+    rig.sensor.clearRecord();
+    EXPECT_FALSE(CalCO2Span(rig.ctx(), 11, "6500", false));
+    EXPECT_EQ(rig.ctx().ErrorText, "Calibration not possible with the sensor's present readings.");
+    EXPECT_EQ(GetTableEntry(rig.ctx(), 4, 15), entry15);
+    EXPECT_EQ(rig.sensor.savesToRam(), 0);
+}
+
 TEST(CalCO2SpanSensor, UnknownChannelKindIsRefused) {
     Rig rig(6, 0);
     rig.ee()[58] = 4;  // no detector model for kind 4
