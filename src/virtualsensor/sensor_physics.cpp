@@ -144,6 +144,8 @@ void live6(SensorMemory& memory, const Surroundings& s) {
     const double n = 1 + ((ee[165] >> 1) & 1);
     const double co2 =
         co2Live(memory, s, 72, 46, 444, 30, gasModelOfKind(ee[58]), ee[104] - 127.0, tc, n);
+    // The CO variant reports carbon monoxide on channel 10, with the bias: none in room air.
+    if (ee[90] & 1) putLive(memory, 28, 5000);
     // Out 1 follows CO2 over 0..2000 ppm, Out 2 temperature over 0..50 C, in millivolts.
     const double out1 = std::clamp((co2 - 5000) / 2000, 0.0, 1.0) * 10000;
     const double out2 = std::clamp(s.temperature / 50, 0.0, 1.0) * 10000;
