@@ -60,6 +60,19 @@ TableEntries tableAt(const SensorMemory& memory, int base) {
     return entries;
 }
 
+// Platform 7 keeps signed values in its temperature table and reports signed words:
+// the table read through with its entries signed, the result stored as a word.
+double signedTableWord(const TableEntries& table, double linear) {
+    const int i = std::clamp(static_cast<int>(std::floor(linear / 4096)), 0, kTableEntries - 2);
+    const auto value = [&table](int at) {
+        return table[at] >= 32768 ? table[at] - 65536.0 : static_cast<double>(table[at]);
+    };
+    const double v =
+        std::round(value(i) + (linear - 4096.0 * i) / 4096 * (value(i + 1) - value(i)));
+    const double clamped = std::clamp(v, -32768.0, 32767.0);
+    return clamped < 0 ? clamped + 65536 : clamped;
+}
+
 double wave(int64_t nowMs, double periodSeconds) {
     return std::sin(2 * std::numbers::pi * static_cast<double>(nowMs) / 1000.0 / periodSeconds);
 }
@@ -169,7 +182,7 @@ void live61(SensorMemory& memory, const Surroundings& s) {
 void live7(SensorMemory& memory, const Surroundings& s) {
     const uint8_t* ee = memory.eeprom.data();
     const double tc = putLiveSignedWord(memory, 42, std::round(s.temperature));
-    putLive(memory, 20, InterpolateToRaw(tableAt(memory, 512), s.temperature * 100 / 400 * 4096));
+    putLive(memory, 20, signedTableWord(tableAt(memory, 512), s.temperature * 100 / 400 * 4096));
     const int nibble = ee[1003] >> 4;
     const double n = (nibble == 0 || nibble == 2) ? 2 : 1;
     const double tk = ee[881] >= 128 ? ee[881] - 256.0 : ee[881];
