@@ -196,6 +196,27 @@ TEST(CalTempSensor, Platform6ShiftsTheTemperatureTable) {
     EXPECT_EQ(rig.reading(2), 5000 + 2250);
 }
 
+TEST(CalTempSensor, Platform7ShiftsSignedTableEntriesAcrossZero) {
+    Rig rig(7, 1);
+    rig.sensor.memory().airTemperature = 22.4;
+    rig.putEeWord(512, 65536 - 90);  // entry 0: -0.90 C
+    ASSERT_EQ(rig.reading(4), 2240);
+    ASSERT_TRUE(CalTemp(rig.ctx(), 23.4f, kPlatformChannel, false)) << rig.ctx().ErrorText;
+    EXPECT_EQ(rig.eeWord(512), 10);  // -0.90 C + 1.00 C
+    EXPECT_EQ(rig.eeWord(514), 500);
+}
+
+TEST(CalTempSensor, Platform7CalibratesAcrossZero) {
+    Rig rig(7, 1);
+    rig.sensor.memory().airTemperature = -0.3;
+    ASSERT_EQ(FormatChannelValue(rig.ctx(), static_cast<float>(rig.reading(4)), 4, false, false),
+              "-0.3");
+    ASSERT_TRUE(CalTemp(rig.ctx(), 0.5f, kPlatformChannel, false)) << rig.ctx().ErrorText;
+    EXPECT_EQ(rig.eeWord(512), 80);
+    EXPECT_EQ(FormatChannelValue(rig.ctx(), static_cast<float>(rig.reading(4)), 4, false, false),
+              "0.5");
+}
+
 // --- O2 ------------------------------------------------------------------------------------
 
 TEST(CalO2SpanSensor, StoresTheReferenceOverTheCellReading) {
