@@ -141,21 +141,33 @@ bool CalTemp(Context& ctx, float TrueTemp, float Channel, bool KeepOpen) {
     GetChannelValue(ctx, c, false);
     const double measured = GetChannelValue(ctx, c, false);
     if (!ctx.ErrorText.empty()) return false;
-    const double D = wanted - measured;
+    // Platform 7 words are signed: a difference across 0 C is taken between the values.
+    const double D = platform == 7 ? SignedWord(static_cast<float>(wanted)) -
+                                         SignedWord(static_cast<float>(measured))
+                                   : wanted - measured;
 
+    // The temperature write ends the exchange whatever the caller asked: the port is
+    // closed after it on every platform.
     if (platform == 5) {
         const double Z = GetZeroWord(ctx, c);
         if (!ctx.ErrorText.empty()) return false;
-        return SetZeroWord(ctx, c, true, KeepOpen, static_cast<float>(Z + D));
+        return SetZeroWord(ctx, c, true, false, static_cast<float>(Z + D));
     }
     const int table = platform == 7 ? 0 : GetChannelTable(ctx, c);
     for (int e = 0; e < kTableEntries; ++e) {
         const double entry = GetTableEntry(ctx, table, e);
         if (!ctx.ErrorText.empty()) return false;
-        SetTableEntry(ctx, table, e, static_cast<float>(entry + D));
+        // Platform 7 keeps signed values in its tables (a point below 0 C is stored with
+        // 65536 added): shift the value, not its stored form, or a shift across zero would
+        // saturate at 65535.
+        const double shifted =
+            platform == 7
+                ? UnsignedWord(static_cast<float>(SignedWord(static_cast<float>(entry)) + D))
+                : entry + D;
+        SetTableEntry(ctx, table, e, static_cast<float>(shifted));
     }
     if (platform == 7) return SensorMemWrite(ctx, 0, 512, 34, true, false, false, true, true, true);
-    return SensorMemWrite(ctx, 32 + table, 0, 0, true, true, KeepOpen, true, true, true);
+    return SensorMemWrite(ctx, 32 + table, 0, 0, true, true, false, true, true, true);
 }
 
 bool CalO2Zero(Context& ctx) {

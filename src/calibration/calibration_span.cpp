@@ -66,9 +66,11 @@ bool fitPass(Context& ctx, uint8_t c, const ResponseModel& F, double n, double Z
     // would put the sensor's old entries back over the new ones.
     GetTableEntry(ctx, table, 0);
     if (!ctx.ErrorText.empty()) return false;
-    SetTableEntry(ctx, table, 15, kFitBias);
     double P = 0;
+    // Refused before the table is touched: a changed entry left in the image would go to
+    // the sensor with the next "Send to sensor".
     if (!exponentFor(q, F(G - kFitBias), P)) return fail(ctx, kNoCalibration);
+    SetTableEntry(ctx, table, 15, kFitBias);
     const auto points = FitCurvePoints(F, P, n, [&] { ctx.events.processEvents(); });
     for (int p = 0; p < 15; ++p) {
         SetTableEntry(ctx, table, p, static_cast<float>(Fix(points[p]) + kFitBias));
@@ -91,13 +93,17 @@ bool spanCurveFit(Context& ctx, uint8_t c, const std::string& spanGas, bool keep
     double G = ParseNumber(spanGas);
     for (int pass = 0; pass < 2; ++pass) {
         if (!fitPass(ctx, c, *model, n, Z, Tc, Tk, G, keepOpen)) return false;
+        // Every pass ends with the sensor settling and measuring through its new table; after
+        // the second the calibration is done and the reading only shows where it landed.
+        const bool settled = waitYielding(ctx, kSpanSettleMs);
         if (pass == 1) break;
-        if (!waitYielding(ctx, kSpanSettleMs)) return false;
+        if (!settled) return false;
         const double M = GetChannelValue(ctx, c, false);
         // Without a reading the correction below would double the target.
         if (!ctx.ErrorText.empty()) return false;
         G = G + (G - M);
     }
+    if (ctx.ErrorText.empty()) GetChannelValue(ctx, c, false);
     return true;
 }
 

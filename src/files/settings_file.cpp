@@ -173,6 +173,13 @@ bool loadPlatform6or61(Context& ctx, const std::string& path, int32_t listNo, ui
         ctx.EeImage[a] = merged(keptEe[a], ctx.EeImage[a], ctx.AddressMask[a]);
         if (ctx.AddressMask[a] == 0) ctx.EeRead[a] = keptEeRead[a];
     }
+    // The file's identification byte came along into RAM 65; unless its EEPROM copy was
+    // taken from the file too, the sensor keeps its own identity (a platform-61 file from
+    // a sibling product would otherwise change the CO2 factor the image is read with).
+    if (ctx.AddressMask[kEeIdByte] == 0) {
+        ctx.RamImage[kRamIdByte] = keptId;
+        ctx.RamRead[kRamIdByte] = keptIdRead;
+    }
     const auto whole = [&](int address) { return ctx.AddressMask[address] == 255; };
     const int span0At = platform == 6 ? 36 : 34;
     const int zero0At = platform == 6 ? 38 : 58;

@@ -223,10 +223,10 @@ float GetChannelValue(Context& ctx, float Channel, bool Mode) {
             address = channel <= 1 ? 236 + 2 * channel : 12 + 2 * (channel - 2);
             if (Mode) {
                 if (!image::fresh(ctx, kRam, 12, 23) || !image::fresh(ctx, kRam, 236, 4)) return 0;
-            } else if (!image::fresh(ctx, kRam, address, channel == 13 ? 1 : 2)) {
+            } else if (!image::fresh(ctx, kRam, address, 2)) {
                 return 0;
             }
-            // The error channel is a single byte.
+            // The error channel is the single byte at 34, fetched with its word.
             if (channel == 13) return image::byteAt(ctx, kRam, 34);
             return image::wordAt(ctx, kRam, address);
         case 61:

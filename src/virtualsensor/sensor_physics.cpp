@@ -60,6 +60,19 @@ TableEntries tableAt(const SensorMemory& memory, int base) {
     return entries;
 }
 
+// Platform 7 keeps signed values in its temperature table and reports signed words:
+// the table read through with its entries signed, the result stored as a word.
+double signedTableWord(const TableEntries& table, double linear) {
+    const int i = std::clamp(static_cast<int>(std::floor(linear / 4096)), 0, kTableEntries - 2);
+    const auto value = [&table](int at) {
+        return table[at] >= 32768 ? table[at] - 65536.0 : static_cast<double>(table[at]);
+    };
+    const double v =
+        std::round(value(i) + (linear - 4096.0 * i) / 4096 * (value(i + 1) - value(i)));
+    const double clamped = std::clamp(v, -32768.0, 32767.0);
+    return clamped < 0 ? clamped + 65536 : clamped;
+}
+
 double wave(int64_t nowMs, double periodSeconds) {
     return std::sin(2 * std::numbers::pi * static_cast<double>(nowMs) / 1000.0 / periodSeconds);
 }
@@ -144,6 +157,8 @@ void live6(SensorMemory& memory, const Surroundings& s) {
     const double n = 1 + ((ee[165] >> 1) & 1);
     const double co2 =
         co2Live(memory, s, 72, 46, 444, 30, gasModelOfKind(ee[58]), ee[104] - 127.0, tc, n);
+    // The CO variant reports carbon monoxide on channel 10, with the bias: none in room air.
+    if (ee[90] & 1) putLive(memory, 28, 5000);
     // Out 1 follows CO2 over 0..2000 ppm, Out 2 temperature over 0..50 C, in millivolts.
     const double out1 = std::clamp((co2 - 5000) / 2000, 0.0, 1.0) * 10000;
     const double out2 = std::clamp(s.temperature / 50, 0.0, 1.0) * 10000;
@@ -167,7 +182,7 @@ void live61(SensorMemory& memory, const Surroundings& s) {
 void live7(SensorMemory& memory, const Surroundings& s) {
     const uint8_t* ee = memory.eeprom.data();
     const double tc = putLiveSignedWord(memory, 42, std::round(s.temperature));
-    putLive(memory, 20, InterpolateToRaw(tableAt(memory, 512), s.temperature * 100 / 400 * 4096));
+    putLive(memory, 20, signedTableWord(tableAt(memory, 512), s.temperature * 100 / 400 * 4096));
     const int nibble = ee[1003] >> 4;
     const double n = (nibble == 0 || nibble == 2) ? 2 : 1;
     const double tk = ee[881] >= 128 ? ee[881] - 256.0 : ee[881];

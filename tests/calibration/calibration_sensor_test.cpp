@@ -129,10 +129,24 @@ TEST(CalCO2SpanSensor, CurveFitConvergesInTwoPasses) {
         EXPECT_GT(std::fabs(rig.reading(c.channel) - 6500), 50);
         const int64_t start = rig.t.clock.tickMs();
         ASSERT_TRUE(CalCO2Span(rig.ctx(), c.channel, "6500", false)) << rig.ctx().ErrorText;
-        EXPECT_GE(rig.t.clock.tickMs() - start, 2500);  // the sensor settles between passes
+        EXPECT_GE(rig.t.clock.tickMs() - start, 5000);  // the sensor settles after each pass
         EXPECT_FALSE(rig.sensor.isOpen());
         EXPECT_NEAR(rig.reading(c.channel), 6500, 5);
     }
+}
+
+TEST(CalCO2SpanSensor, ImpossibleArithmeticLeavesTheTableAlone) {
+    Rig rig(6, 0);
+    rig.putEeWord(46, 0);  // no zero word: the detector term comes out as 0
+    rig.ee()[104] = 127;   // and no temperature term to lift it
+    rig.putEeWord(308 + 34 * 4 + 2 * 15, 5100);
+    const float entry15 = GetTableEntry(rig.ctx(), 4, 15);
+    ASSERT_EQ(entry15, 5100);
+    rig.sensor.clearRecord();
+    EXPECT_FALSE(CalCO2Span(rig.ctx(), 11, "6500", false));
+    EXPECT_EQ(rig.ctx().ErrorText, "Calibration not possible with the sensor's present readings.");
+    EXPECT_EQ(GetTableEntry(rig.ctx(), 4, 15), entry15);
+    EXPECT_EQ(rig.sensor.savesToRam(), 0);
 }
 
 TEST(CalCO2SpanSensor, UnknownChannelKindIsRefused) {
@@ -165,12 +179,42 @@ TEST(CalTempSensor, Platform5WithNoChangeStillWritesTheUnchangedWord) {
     EXPECT_EQ(rig.ramWord(128), zero);
 }
 
+TEST(CalTempSensor, TheWriteClosesThePortEvenWhenAskedToKeepItOpen) {
+    for (int platform : {5, 6}) {
+        SCOPED_TRACE(platform);
+        Rig rig(platform, 0);
+        ASSERT_TRUE(CalTemp(rig.ctx(), 21.0f, kPlatformChannel, true)) << rig.ctx().ErrorText;
+        EXPECT_FALSE(rig.sensor.isOpen());
+    }
+}
+
 TEST(CalTempSensor, Platform6ShiftsTheTemperatureTable) {
     Rig rig(6, 0);
     rig.sensor.memory().airTemperature = 21.0;
     EXPECT_EQ(rig.reading(2), 5000 + 2100);
     ASSERT_TRUE(CalTemp(rig.ctx(), 22.5f, kPlatformChannel, false)) << rig.ctx().ErrorText;
     EXPECT_EQ(rig.reading(2), 5000 + 2250);
+}
+
+TEST(CalTempSensor, Platform7ShiftsSignedTableEntriesAcrossZero) {
+    Rig rig(7, 1);
+    rig.sensor.memory().airTemperature = 22.4;
+    rig.putEeWord(512, 65536 - 90);  // entry 0: -0.90 C
+    ASSERT_EQ(rig.reading(4), 2240);
+    ASSERT_TRUE(CalTemp(rig.ctx(), 23.4f, kPlatformChannel, false)) << rig.ctx().ErrorText;
+    EXPECT_EQ(rig.eeWord(512), 10);  // -0.90 C + 1.00 C
+    EXPECT_EQ(rig.eeWord(514), 500);
+}
+
+TEST(CalTempSensor, Platform7CalibratesAcrossZero) {
+    Rig rig(7, 1);
+    rig.sensor.memory().airTemperature = -0.3;
+    ASSERT_EQ(FormatChannelValue(rig.ctx(), static_cast<float>(rig.reading(4)), 4, false, false),
+              "-0.3");
+    ASSERT_TRUE(CalTemp(rig.ctx(), 0.5f, kPlatformChannel, false)) << rig.ctx().ErrorText;
+    EXPECT_EQ(rig.eeWord(512), 80);
+    EXPECT_EQ(FormatChannelValue(rig.ctx(), static_cast<float>(rig.reading(4)), 4, false, false),
+              "0.5");
 }
 
 // --- O2 ------------------------------------------------------------------------------------

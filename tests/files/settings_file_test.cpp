@@ -308,6 +308,33 @@ TEST_F(SettingsFileTest, Platform6LoadUsesTheStoredMaskAndRefusesOtherHardware) 
     EXPECT_EQ(t.ctx.RamImage[65], 222);
 }
 
+TEST_F(SettingsFileTest, Platform61FileFromASiblingProductKeepsTheSensorsIdentity) {
+    // Version 1 on both: bit 0 of 165 set, 173 = 1; identification bytes 214 and 215.
+    auto fillPlatform61 = [](Context& ctx, uint8_t id, int seed) {
+        for (int a = 0; a < 512; ++a) {
+            ctx.EeImage[a] = static_cast<float>((a * 5 + seed) & 0xFF);
+            ctx.EeRead[a] = true;
+        }
+        ctx.EeImage[90] = 0;
+        ctx.EeImage[164] = id;
+        ctx.EeImage[165] = 1;
+        ctx.EeImage[173] = 1;
+        ctx.RamImage[65] = id;
+        ctx.RamRead[65] = true;
+    };
+    fillPlatform61(t.ctx, 214, 1);
+    SelectAddressList(t.ctx, 12);
+    ASSERT_TRUE(SaveSettings(t.ctx, 10, file("p61.Set"), 1, false));
+    ASSERT_TRUE(SaveSettings(t.ctx, 15, file("p61.Set"), 1, true));
+    const float saved32 = t.ctx.EeImage[32];
+
+    fillPlatform61(t.ctx, 215, 9);
+    ASSERT_TRUE(LoadSettings(t.ctx, file("p61.Set"), 0)) << t.ctx.ErrorText;
+    EXPECT_EQ(t.ctx.EeImage[32], saved32);  // the settings came over
+    EXPECT_EQ(t.ctx.EeImage[164], 215);
+    EXPECT_EQ(GetIdByte(t.ctx), 215);
+}
+
 // --- Saving safely -------------------------------------------------------------------------
 
 // Runs a save in a child process whose files may not grow past limitBytes, as on a full

@@ -4,6 +4,7 @@
 
 #include "model/image_fill.h"
 #include "support/test_context.h"
+#include "support/virtual_sensor_rig.h"
 
 namespace kelvo {
 namespace {
@@ -181,6 +182,19 @@ TEST(CalibrationWords, LiveWhereThePlatformKeepsThem) {
     EXPECT_EQ(GetSpanWord(t.ctx, 11), 0);  // platform 5 only
     EXPECT_FALSE(SetSpanWord(t.ctx, 11, false, false, 1));
     EXPECT_EQ(t.ctx.ErrorText, "Unknown channel '11'.");
+}
+
+TEST(ChannelValue, Platform6ReadsEachChannelsWordAlone) {
+    test::VirtualSensorRig rig(6);
+    rig.sensor.memory().ram[34] = 0x05;  // error bits
+    rig.sensor.memory().ram[35] = 0x77;
+    GetPlatform(rig.ctx());
+    rig.sensor.clearRecord();
+    EXPECT_EQ(GetChannelValue(rig.ctx(), 13, false), 0x05);
+    ASSERT_EQ(rig.sensor.requests().size(), 1u);
+    // RAM 34 read as a word: read command 128 + 2 bytes, area 0, address 34.
+    EXPECT_EQ(rig.sensor.requests()[0][0], 130);
+    EXPECT_EQ(rig.sensor.requests()[0][1], 34);
 }
 
 }  // namespace

@@ -46,7 +46,10 @@ std::vector<Sensor> sensors() {
     for (int v = 0; v <= 5; ++v) {
         Expected temp = kTemp6;
         if (v == 2 || v == 3) temp = {3, "Temp", "C", 20, 25};  // channel 2 hidden, or 223
-        all.push_back({6, v, {temp, kRh6, kCo2_6}});
+        std::vector<Expected> channels{temp, kRh6, kCo2_6};
+        // Version 2 measures CO on channel 10; clean air has next to none.
+        if (v == 2) channels.push_back({10, "CO", "ppm", 0, 5});
+        all.push_back({6, v, channels});
     }
     all.push_back({61, 0, {temp61, co2_61, o2_61}});
     all.push_back({61, 1, {temp61, co2_61}});
