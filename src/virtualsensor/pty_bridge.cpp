@@ -14,9 +14,6 @@ bool PtyBridge::fail(const std::string& what) {
     error_ = what;
     return false;
 }
-int PtyBridge::waitForInput(struct pollfd*, size_t) {
-    return -1;
-}
 void PtyBridge::sendToClient(const Bytes&) {}
 }  // namespace kelvo::virtualsensor
 

@@ -68,8 +68,14 @@ TEST(AddressLists, PlatformFiveSettingsList) {
     TestContext t;
     SelectAddressList(t.ctx, 6);
     std::vector<int> expected;
-    for (auto [first, last] : std::vector<std::pair<int, int>>{{31, 32}, {57, 57}, {59, 62},
-             {162, 196}, {205, 208}, {212, 213}, {216, 220}, {223, 232}})
+    for (auto [first, last] : std::vector<std::pair<int, int>>{{31, 32},
+                                                               {57, 57},
+                                                               {59, 62},
+                                                               {162, 196},
+                                                               {205, 208},
+                                                               {212, 213},
+                                                               {216, 220},
+                                                               {223, 232}})
         for (int a = first; a <= last; ++a) expected.push_back(a);
     EXPECT_EQ(selected(t.ctx, 0, 1026), expected);
 }

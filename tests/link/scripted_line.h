@@ -20,6 +20,8 @@ public:
     uint8_t ackStatus = 6;
     bool answersHandshake = true;  // false: a dead line
     int ignoreHandshakes = 0;      // the next N request-to-send bytes get no answer
+    int wrongClearToSends = 0;     // the next N request-to-send bytes are answered with 21
+    bool answersFrames = true;     // false: the handshake is answered, frames never are
     int corruptChecksums = 0;      // the next N read replies carry a wrong checksum
     int refuseFrames = 0;          // the next N frames are answered with 21
     bool refuseWrites = false;     // every write frame is answered with 21
@@ -104,6 +106,11 @@ private:
                 --ignoreHandshakes;
                 return;
             }
+            if (wrongClearToSends > 0) {
+                --wrongClearToSends;
+                reply({21});
+                return;
+            }
             awaitingFrame_ = true;
             reply({223});
             return;
@@ -146,6 +153,7 @@ private:
 
     void answer(const Bytes& f) {
         const uint8_t c = f[0];
+        if (!answersFrames) return;
         if (refuseFrames > 0) {
             --refuseFrames;
             reply({21});

@@ -262,6 +262,27 @@ TEST_F(SensorMemReadLog, RetriesShowWhatWentWrong) {
               " RTS(254) CTR(223) MR(129 65 194) DC(6 33 39)\r\n");
 }
 
+TEST_F(SensorMemReadLog, AWrongClearToSendIsLoggedAndRetried) {
+    w.line.ram[65] = 33;
+    w.line.wrongClearToSends = 1;
+    ASSERT_TRUE(readRam(w.ctx, 65, 1));
+    EXPECT_EQ(log(),
+              "READ(0 65 1 False)\r\n"
+              " RTS(254) CTR(21)\r\n"
+              " RTS(254) CTR(223) MR(129 65 194) DC(6 33 39)\r\n");
+}
+
+TEST_F(SensorMemReadLog, NetworkSensorAndBlocksFollowEachOther) {
+    w.ctx.SensorAddress = 3;
+    w.line.ram[127] = 1;
+    w.line.ram[128] = 2;
+    ASSERT_TRUE(readRam(w.ctx, 127, 2));
+    EXPECT_EQ(log(),
+              "READ(0 127 2 False)\r\n"
+              " RTS(227) CTR(223) MR(129 127 0) DC(6 1 7)\r\n"
+              " RTS(227) CTR(223) MR(193 0 193) DC(6 2 8)\r\n");
+}
+
 TEST_F(SensorMemReadLog, FailedReadIsLoggedAndListReadsNameTheirList) {
     w.identify(88);
     w.ctx.ErrorText = "Avbryt";
