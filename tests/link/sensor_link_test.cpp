@@ -30,6 +30,11 @@ TEST(SensorLinkInit, ClearsTheImageAndSetsTheAddress) {
     EXPECT_EQ(w.ctx.AddressMask[100], 0);
     EXPECT_TRUE(std::all_of(w.ctx.ComBuffer.begin(), w.ctx.ComBuffer.end(),
                             [](uint8_t b) { return b == 0; }));
+    // Only the small EEPROM's range is cleared: the upper half of a large EEPROM and the
+    // mask entries beyond 511 are left for the next read to overwrite.
+    EXPECT_EQ(w.ctx.EeImage[512], 3);
+    EXPECT_TRUE(w.ctx.EeRead[1023]);
+    EXPECT_EQ(w.ctx.AddressMask[512], 255);
 }
 
 TEST(CheckPortFree, QuietLineListensTheWholeTime) {

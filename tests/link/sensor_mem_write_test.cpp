@@ -68,6 +68,18 @@ TEST(SensorMemWriteFrames, OneChangedByteSendsItsWord) {
     EXPECT_EQ(w.line.eeprom[21], 5);
 }
 
+TEST(SensorMemWriteFrames, LargeEepromSendsAChangedByteAlone) {
+    WiredContext w;
+    w.identify(32);
+    w.line.largeEeprom = true;
+    w.line.eepromLocked = false;
+    std::fill(w.ctx.EeRead.begin(), w.ctx.EeRead.begin() + 1024, true);
+    w.ctx.EeImage[301] = 5;
+    ASSERT_TRUE(SensorMemWrite(w.ctx, 30, 0, 0, true, false, false, false, false, false));
+    EXPECT_EQ(w.frames(), (std::vector<Bytes>{{9, 1, 45, 5, 60}}));
+    EXPECT_EQ(w.line.eeprom[301], 5);
+}
+
 TEST(SensorMemWriteFrames, NeverReadBytesCountAsChanged) {
     WiredContext w;
     w.identify(80);
