@@ -8,6 +8,7 @@
 #include <QRadioButton>
 
 #include "app/frm_com_set.h"
+#include "app/frm_msg.h"
 #include "app/shell_fixture.h"
 #include "app/start_up.h"
 #include "support/virtual_sensor_rig.h"
@@ -80,6 +81,20 @@ TEST_P(StartUpWindowsTest, TheFirstPollComesTwoSecondsAfterALiveStart) {
     window->activationPass();
     EXPECT_GT(rig->sensor.requests().size(), before);
     EXPECT_TRUE(rig->t.prompter.messages().empty());
+}
+
+TEST_P(StartUpWindowsTest, ExitFromTheMenuKeepsTheSettingsAndBringsTheSetupBack) {
+    StartUp& s = shell(createSensorWindows);
+    s.Main();
+    s.comSet().btnStartKelvo->click();
+    SensorWindow* window = s.SensorWindows[GetParam().window].get();
+    ASSERT_TRUE(window->isVisible());
+    window->mExit->trigger();
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_TRUE(s.comSet().isVisible());
+    EXPECT_EQ(QFile::exists(workDir.filePath("last.set")), GetParam().platform != 7);
+    EXPECT_TRUE(rig->t.prompter.messages().empty()) << rig->t.prompter.messages()[0];
+    EXPECT_FALSE(s.progress().isVisible());
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryPlatform, StartUpWindowsTest,
