@@ -236,7 +236,9 @@ void SensorWindow::activationPass() {
     }
 
     simulationAnimating_ = false;
-    if (!cbxSimulated->isChecked()) {
+    if (leaveRequested_) {
+        // The window is on its way out: no poll, nor its "No sensor detected" message.
+    } else if (!cbxSimulated->isChecked()) {
         pollMeasurements();
     } else {
         simulationAnimating_ = simulationStep();

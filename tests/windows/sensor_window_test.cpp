@@ -206,6 +206,20 @@ TEST_F(SensorWindowTest, ClosingDuringAnActionHandsOverWhenTheActionEnds) {
     EXPECT_EQ(host.restarts, 1);
 }
 
+TEST_F(SensorWindowTest, AWindowBeingLeftDoesNotPollOnItsWayOut) {
+    // A slow action the user walks away from; the sensor may be the reason it was slow.
+    window.pollFails = true;
+    window.duringRead = [&] {
+        t.clock.advance(5000);
+        window.close();
+    };
+    t.ctx.PendingAction = 1;
+    window.activationPass();
+    EXPECT_EQ(host.restarts, 1);
+    EXPECT_EQ(window.polls, 0);
+    EXPECT_TRUE(t.prompter.messages().empty());
+}
+
 TEST_F(SensorWindowTest, CodeThirteenLeavesTheLoopForRestartOrEnd) {
     t.ctx.PendingAction = 13;
     window.activationPass();
