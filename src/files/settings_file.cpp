@@ -84,8 +84,8 @@ struct RamCopy {
 };
 
 bool loadPlatform5(Context& ctx, const std::string& path, int32_t listNo) {
+    const float keptVersion = GetVersion(ctx);  // may fetch RAM 226 into the kept copy
     const RamCopy kept{ctx.RamImage, ctx.RamRead};
-    const float keptVersion = GetVersion(ctx);
     auto restore = [&] {
         ctx.RamImage = kept.values;
         ctx.RamRead = kept.read;
@@ -120,21 +120,25 @@ Platform6Identity identityOf(Context& ctx) {
     Platform6Identity id;
     for (int c = 0; c < 13; ++c)
         id.present[c] = ChannelPresent(ctx, static_cast<float>(c), false, false);
+    // GetVersion (asked by ChannelPresent) has fetched EEPROM 165; the channel kind of the
+    // CO2 channel is the byte at 58, fetched when it has not been read.
     id.bit165 = imageByte(ctx.EeImage[165]) & 1;
-    id.byte58 = imageByte(ctx.EeImage[58]);
+    id.byte58 = GetChannelKind(ctx, 11);
     return id;
 }
 
 bool loadPlatform6or61(Context& ctx, const std::string& path, int32_t listNo, uint8_t platform) {
+    // The identity questions come first: the bytes they fetch from the sensor belong in the
+    // kept copy, whose bits outside the mask the merge keeps.
+    const uint8_t idByte = GetIdByte(ctx);
+    const float version = GetVersion(ctx);
+    Platform6Identity identity;
+    if (platform == 6) identity = identityOf(ctx);
     const auto keptEe = ctx.EeImage;
     const auto keptEeRead = ctx.EeRead;
     // The type-10 block also carries the identification byte into RAM 65.
     const float keptId = ctx.RamImage[kRamIdByte];
     const bool keptIdRead = ctx.RamRead[kRamIdByte];
-    const uint8_t idByte = GetIdByte(ctx);
-    const float version = GetVersion(ctx);
-    Platform6Identity identity;
-    if (platform == 6) identity = identityOf(ctx);
     auto restore = [&] {
         ctx.EeImage = keptEe;
         ctx.EeRead = keptEeRead;

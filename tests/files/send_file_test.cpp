@@ -62,6 +62,17 @@ TEST_F(SendFileTest, Platform6FileRestoresTheSettingsItCarries) {
     EXPECT_FALSE(target.sensor.isOpen());
 }
 
+TEST_F(SendFileTest, ALoadIntoAFreshImageMergesWithTheSensorsOwnBytes) {
+    VirtualSensorRig source(6);
+    source.sensor.memory().eeprom[165] = 0x81;  // list 13 carries every bit but bit 0
+    const std::string path = savePlatform6(source);
+    // Nothing of the target has been read yet: the load's own questions fetch EEPROM 165.
+    VirtualSensorRig target(6);
+    ASSERT_EQ(target.sensor.memory().eeprom[165], 0x01);
+    ASSERT_TRUE(LoadSettings(target.ctx(), path, 0)) << target.ctx().ErrorText;
+    EXPECT_EQ(target.ctx().EeImage[165], 0x81);
+}
+
 TEST_F(SendFileTest, AFailedWriteIsAFailure) {
     VirtualSensorRig source(6);
     source.sensor.memory().eeprom[0] = 0x5A;
