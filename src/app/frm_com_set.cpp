@@ -13,6 +13,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QRegularExpressionValidator>
+#include <QScopeGuard>
 #include <QSettings>
 #include <QVBoxLayout>
 
@@ -194,10 +195,14 @@ void frmComSet::Form_Load() {
     txbComPort->setCurrentText(store.value("ComPort", "1").toString());
 
     // Every option is set or cleared as stored; the group would not let one be cleared.
+    // Selecting one drops the others, so a store naming several keeps the last of them.
     for (auto* option : optStartMode) option->setAutoExclusive(false);
     for (int i = 0; i < 3; ++i) {
-        optStartMode[i]->setChecked(store.value(QStringLiteral("StartMode%1").arg(i)).toString() ==
-                                    "True");
+        if (store.value(QStringLiteral("StartMode%1").arg(i)).toString() == "True") {
+            for (int j = 0; j < 3; ++j) optStartMode[j]->setChecked(j == i);
+        } else {
+            optStartMode[i]->setChecked(false);
+        }
     }
     for (auto* option : optStartMode) option->setAutoExclusive(true);
 
@@ -248,6 +253,10 @@ void frmComSet::Command5_Click() {
 }
 
 void frmComSet::cmdSendFile_Click() {
+    // The transfer lets events run while it waits: a second send or a start from this
+    // dialog would talk over it on the same line. The progress dialog's Cancel stays live.
+    setEnabled(false);
+    const auto enableAgain = qScopeGuard([this] { setEnabled(true); });
     ctx_.ErrorText.clear();  // a stale text would make the transfers give up at once
     if (txbFileName->text().trimmed().isEmpty()) {
         ctx_.ErrorText = "Please enter file name in the textbox.";

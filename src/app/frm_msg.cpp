@@ -86,6 +86,11 @@ void frmMsg::closeEvent(QCloseEvent* event) {
     event->ignore();
 }
 
+// Escape means Cancel too; the dialog itself would only vanish while the operation runs on.
+void frmMsg::reject() {
+    Command1_Click();
+}
+
 void frmMsg::closeProgress() {
     Timer1->stop();
     hide();

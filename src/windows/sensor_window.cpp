@@ -283,6 +283,10 @@ void SensorWindow::showEvent(QShowEvent* event) {
     host_.ShowProgress(QString());
     if (loopRunning_) return;
     loopRunning_ = true;
+    // The cancel marker a switch to live mode leaves is for the loop's first pass to drop;
+    // left standing until the first poll it would make that poll, and any transfer before
+    // it, give up.
+    if (!passRunning_ && ctx_.ErrorText == kCancelled) ctx_.ErrorText.clear();
     // The first poll comes after a full interval: the image was just read.
     lastPollMs_ = ctx_.clock.tickMs();
     scheduleNextPass();

@@ -36,6 +36,27 @@ TEST_F(ComSetPreferences, StoredSimulatedModeLoadsAsSingleSensor) {
     EXPECT_FALSE(dialog.optStartMode[2]->isChecked());
 }
 
+TEST_F(ComSetPreferences, SeveralStoredModesLeaveExactlyOneSelected) {
+    // Each "True" selects its option and drops the earlier ones, the last one wins.
+    storePreference("StartMode0", "True");
+    storePreference("StartMode1", "True");
+    storePreference("StartMode2", "False");
+    frmComSet& dialog = shell().comSet();
+    EXPECT_FALSE(dialog.optStartMode[0]->isChecked());
+    EXPECT_TRUE(dialog.optStartMode[1]->isChecked());
+    EXPECT_FALSE(dialog.optStartMode[2]->isChecked());
+}
+
+TEST_F(ComSetPreferences, NetworkAndSimulatedStoredTogetherLoadAsSingleSensorAlone) {
+    storePreference("StartMode1", "True");
+    storePreference("StartMode2", "True");
+    frmComSet& dialog = shell().comSet();
+    EXPECT_TRUE(dialog.optStartMode[0]->isChecked());
+    EXPECT_FALSE(dialog.optStartMode[1]->isChecked());
+    EXPECT_FALSE(dialog.optStartMode[2]->isChecked());
+    EXPECT_TRUE(dialog.txbID->isHidden());
+}
+
 TEST_F(ComSetPreferences, StoredValuesComeBackAndTheIdRowFollowsNetworkMode) {
     storePreference("ComPort", "virtual:6v3");
     storePreference("StartMode1", "True");

@@ -33,6 +33,16 @@ TEST_F(ProgressDialog, CancelLeavesAvbrytAndTheDialogOpen) {
     EXPECT_TRUE(tc.prompter.shown.empty());
 }
 
+TEST_F(ProgressDialog, EscapeAsksTheOperationToStopAndKeepsTheDialog) {
+    frmMsg dialog(tc.ctx);
+    dialog.ShowProgress("Reading sensor", false, nullptr, false, true, true);
+    ASSERT_TRUE(dialog.isVisible());
+    QTest::keyClick(&dialog, Qt::Key_Escape);
+    EXPECT_EQ(tc.ctx.ErrorText, "Avbryt");
+    // The operation's caller closes it, as after Cancel.
+    EXPECT_TRUE(dialog.isVisible());
+}
+
 TEST_F(ProgressDialog, TimerShowsStatusAndPercentOfVisibleLinesOnly) {
     frmMsg dialog(tc.ctx);
     dialog.ShowProgress("Sending to sensor", false, nullptr, false, false, false);

@@ -422,6 +422,30 @@ TEST_F(SendFileFromSetup, ChosenFileGoesIntoTheSensorWithoutAMessage) {
     EXPECT_EQ(context().ErrorText, "");
 }
 
+TEST_F(SendFileFromSetup, TheDialogCannotStartOrSendAgainWhileASendRuns) {
+    copyData("Platform6.sim", "mine.Set");
+    start().Main();
+    frmComSet& setup = startUp->comSet();
+    prompter().fileAnswers = {workDir.filePath("mine.Set").toStdString()};
+    setup.Command5->click();
+    bool clicked = false;
+    bool windowDuringSend = false;
+    sensorRig->t.pump.onEvents([&] {
+        if (!setup.isVisible() || clicked) return;
+        clicked = true;
+        setup.btnStartKelvo->click();
+        setup.cmdSendFile->click();
+        windowDuringSend = shown() != nullptr;
+    });
+    setup.cmdSendFile->click();
+    ASSERT_TRUE(clicked);
+    EXPECT_FALSE(windowDuringSend);
+    EXPECT_TRUE(messages().empty()) << ::testing::PrintToString(messages());
+    EXPECT_TRUE(setup.isVisible());
+    EXPECT_TRUE(setup.btnStartKelvo->isEnabled());
+    EXPECT_TRUE(setup.cmdSendFile->isEnabled());
+}
+
 TEST_F(SendFileFromSetup, PlatformFiveVersionThreeIsNotSupported) {
     useSensor(5, 3);
     copyDefinitions();

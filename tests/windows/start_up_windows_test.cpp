@@ -65,6 +65,23 @@ TEST_P(StartUpWindowsTest, OpensALiveWindowThatPollsAndHandsBack) {
     EXPECT_EQ(QFile::exists(workDir.filePath("last.set")), GetParam().platform != 7);
 }
 
+TEST_P(StartUpWindowsTest, TheFirstPollComesTwoSecondsAfterALiveStart) {
+    StartUp& s = shell(createSensorWindows);
+    s.Main();
+    s.comSet().optStartMode[0]->click();
+    s.comSet().btnStartKelvo->click();
+    SensorWindow* window = s.SensorWindows[GetParam().window].get();
+    ASSERT_TRUE(window->isVisible());
+    // Switching the window live is no news, and must not cancel what follows it.
+    EXPECT_EQ(rig->ctx().ErrorText, "");
+
+    const size_t before = rig->sensor.requests().size();
+    rig->t.clock.advance(2100);
+    window->activationPass();
+    EXPECT_GT(rig->sensor.requests().size(), before);
+    EXPECT_TRUE(rig->t.prompter.messages().empty());
+}
+
 INSTANTIATE_TEST_SUITE_P(EveryPlatform, StartUpWindowsTest,
                          ::testing::Values(Case{5, 0, StartUp::kFrm5},
                                            Case{5, 3, StartUp::kFrm5Chart},
