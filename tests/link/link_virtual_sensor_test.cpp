@@ -126,6 +126,29 @@ TEST(LinkWithVirtualSensor, TwaResetAndSaves) {
     EXPECT_EQ(rig.sensor.savesToEeprom(), 1);
 }
 
+// A reply that comes after the reply wait lands in a later attempt: before its request,
+// between request-to-send and clear-to-send, or in the settle time. Wherever it lands it
+// must be taken for neither a clear-to-send nor the data.
+TEST(LinkWithVirtualSensor, LateRepliesNeverEndUpInTheImage) {
+    for (int64_t lateMs = 200; lateMs <= 420; lateMs += 3) {
+        VirtualSensorRig rig(61, 0, LineTiming::RealTime);
+        fillPattern(rig);
+        Context& ctx = rig.ctx();
+        bool delayed = false;
+        rig.t.pump.onEvents([&] {
+            if (!delayed && rig.sensor.handshakesAnswered() == 1) {
+                delayed = true;
+                rig.sensor.answerLateBy(lateMs, 1);  // the reply to the first request
+            }
+        });
+        ASSERT_TRUE(SensorMemRead(ctx, 0, 10, 6, false, true)) << lateMs;
+        ASSERT_GE(rig.sensor.requests().size(), 2u) << lateMs;
+        ASSERT_TRUE(SensorMemRead(ctx, 0, 40, 2, false, false)) << lateMs;
+        for (int a : {10, 11, 12, 13, 14, 15, 40, 41})
+            ASSERT_EQ(ctx.RamImage[a], 255 - a) << "late by " << lateMs << " at " << a;
+    }
+}
+
 TEST(LinkWithVirtualSensor, PortCheckSeesAnotherMaster) {
     VirtualSensorRig rig(6);
     EXPECT_TRUE(CheckPortFree(rig.ctx(), 2));
