@@ -46,8 +46,12 @@ bool makeRaw(int fd) {
 
 // Sleeps until a client byte or a stop request comes, or the sensor's next byte is due,
 // to the nanosecond where the system can, so replies keep their line timing.
-int waitForInput(pollfd* fds, size_t count, const VirtualSensor& sensor, const Clock& clock) {
-    const auto next = sensor.nextArrivalNs();
+int waitForInput(pollfd* fds, size_t count, VirtualSensor& sensor, const Clock& clock) {
+    // A byte that fell due since the last look (a busy machine can hold this loop up) is
+    // no longer "on its way", so the next arrival would not wake us for it: look again at
+    // once instead of sleeping until the client writes.
+    std::optional<int64_t> next = sensor.nextArrivalNs();
+    if (sensor.bytesWaiting() > 0) next = clock.tickNs();
 #ifdef __linux__
     timespec timeout{};
     if (next) {
