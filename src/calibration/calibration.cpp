@@ -75,7 +75,7 @@ constexpr int kO2Samples = 5;
 bool zeroPlatform7(Context& ctx) {
     if (!SensorMemRead(ctx, 0, kRamPlatform7Ratio, 2, false, true)) return false;
     const double r = ramWord(ctx, kRamPlatform7Ratio);
-    if (r <= 0) return fail(ctx, kNoCalibration);
+    if (r <= 0) return failWith(ctx, kNoCalibration);
     storeEeWord(ctx, kEePlatform7Zero, Fix(kFullScale / r * kUnity));
     // The sensor powers up with its EEPROM locked and refuses a write that does not unlock
     // it first; the lock at the end closes it again.
@@ -106,7 +106,7 @@ bool CalCO2SinglePoint(Context& ctx, float Channel, bool KeepOpen, int CalType,
 
     const double R = GetRawReading(ctx, c);
     if (!ctx.ErrorText.empty()) return false;
-    if (!(R > 0)) return fail(ctx, kNoCalibration);
+    if (!(R > 0)) return failWith(ctx, kNoCalibration);
     double Z;
     if (CalType == kCalZero) {
         Z = *ZeroGasWord(R);
@@ -117,11 +117,11 @@ bool CalCO2SinglePoint(Context& ctx, float Channel, bool KeepOpen, int CalType,
         double V;
         if (platform == 5) {
             const double S = GetSpanWord(ctx, c);
-            if (!(S > 0)) return fail(ctx, kNoCalibration);
+            if (!(S > 0)) return failWith(ctx, kNoCalibration);
             V = kFullScale - ((kFullScale - E) * kUnity) / S;
         } else {
             const double n = GetCO2Factor(ctx);
-            if (!(n > 0)) return fail(ctx, kNoCalibration);
+            if (!(n > 0)) return failWith(ctx, kNoCalibration);
             V = kFullScale - (kFullScale - E) / n;
         }
         if (!ctx.ErrorText.empty()) return false;
@@ -174,7 +174,7 @@ bool CalO2Zero(Context& ctx) {
     PortRule portRule(ctx, false);
     // The zero word lies beyond the 512-byte EEPROM of platforms 5, 6 and 61: a write there
     // would reach nothing and the calibration would report a success it never had.
-    if (GetPlatform(ctx) != 7) return fail(ctx, "This sensor has no O2 zero word.");
+    if (GetPlatform(ctx) != 7) return failWith(ctx, "This sensor has no O2 zero word.");
     if (!writeO2Word(ctx, kEeO2Zero, 0)) return false;
     if (!waitYielding(ctx, kO2SettleMs)) return false;
     double sum = 0;
@@ -185,7 +185,7 @@ bool CalO2Zero(Context& ctx) {
         sum += word;
     }
     const auto word = O2ZeroWord(sum / kO2Samples);
-    if (!word) return fail(ctx, "O2 Zero calibration failed");
+    if (!word) return failWith(ctx, "O2 Zero calibration failed");
     return writeO2Word(ctx, kEeO2Zero, *word);
 }
 
@@ -193,7 +193,7 @@ bool CalO2Span(Context& ctx, float O2Reference) {
     PortRule portRule(ctx, false);
     double r = 0;
     if (!readO2Word(ctx, r)) return false;
-    if (!(r > 0)) return fail(ctx, kNoCalibration);
+    if (!(r > 0)) return failWith(ctx, kNoCalibration);
     const double E = expectedRatio(ctx, kO2Table, O2Reference);
     if (!ctx.ErrorText.empty()) return false;
     return writeO2Word(ctx, kEeO2Span, E * kUnity / r);

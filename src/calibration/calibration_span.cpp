@@ -47,7 +47,7 @@ bool spanPlatform5(Context& ctx, const std::string& spanGas) {
     const double E = expectedRatio(ctx, c, G);
     const double detector = kFullScale - Z * R / kUnity;
     const double temperature = (Tk * Tc / 32 + kUnity) / kUnity;
-    if (detector == 0 || temperature == 0) return fail(ctx, kNoCalibration);
+    if (detector == 0 || temperature == 0) return failWith(ctx, kNoCalibration);
     const double A = (kFullScale - E) * kUnity / detector;
     if (!SetSpanWord(ctx, c, true, true, static_cast<float>(A / temperature))) return false;
     // The zero reference is kept in a form that depends on the span word.
@@ -69,7 +69,7 @@ bool fitPass(Context& ctx, uint8_t c, const ResponseModel& F, double n, double Z
     double P = 0;
     // Refused before the table is touched: a changed entry left in the image would go to
     // the sensor with the next "Send to sensor".
-    if (!exponentFor(q, F(G - kFitBias), P)) return fail(ctx, kNoCalibration);
+    if (!exponentFor(q, F(G - kFitBias), P)) return failWith(ctx, kNoCalibration);
     SetTableEntry(ctx, table, 15, kFitBias);
     const auto points = FitCurvePoints(F, P, n, [&] { ctx.events.processEvents(); });
     for (int p = 0; p < 15; ++p) {
@@ -83,13 +83,13 @@ bool fitPass(Context& ctx, uint8_t c, const ResponseModel& F, double n, double Z
 
 bool spanCurveFit(Context& ctx, uint8_t c, const std::string& spanGas, bool keepOpen) {
     const auto model = ModelForChannelKind(GetChannelKind(ctx, c));
-    if (!model) return fail(ctx, "Sensor = 0, ");
+    if (!model) return failWith(ctx, "Sensor = 0, ");
     const double n = GetCO2Factor(ctx);
     const double Z = GetZeroWord(ctx, c);
     const double Tc = GetSensorTemp(ctx);
     const double Tk = GetCalTemp(ctx, c) - 127;
     if (!ctx.ErrorText.empty()) return false;
-    if (!(n > 0)) return fail(ctx, kNoCalibration);
+    if (!(n > 0)) return failWith(ctx, kNoCalibration);
     double G = ParseNumber(spanGas);
     for (int pass = 0; pass < 2; ++pass) {
         if (!fitPass(ctx, c, *model, n, Z, Tc, Tk, G, keepOpen)) return false;
@@ -130,7 +130,7 @@ bool CalCO2SpanPlatform7(Context& ctx, float SpanGas) {
     const int code = imageByte(ctx.EeImage[kEeDetectorCode]) >> 4;
     const auto detector = ModelForDetectorCode(code);
     // Codes above 3 name no detector we know; fitting with no model would wreck the table.
-    if (!detector) return fail(ctx, "Unknown CO2 detector type, can't calibrate span.");
+    if (!detector) return failWith(ctx, "Unknown CO2 detector type, can't calibrate span.");
     if (!read(kEePlatform7Zero, 2, true) || !read(kEePlatform7CalTemp, 1, true) ||
         !read(kEePlatform7Reference, 2, true) || !read(kRamPlatform7Temp, 2, false) ||
         !read(kRamPlatform7Ratio, 2, false) || !read(kEePlatform7Table, kTableBytes, true)) {
@@ -146,7 +146,7 @@ bool CalCO2SpanPlatform7(Context& ctx, float SpanGas) {
     const double Q = kFullScale - (Tk * Tc + kUnity) * (kFullScale - I) * n / kUnity;
     const double q = (n - 1 + Q / kFullScale) / n;
     double P = 0;
-    if (!exponentFor(q, detector->model(SpanGas), P)) return fail(ctx, kNoCalibration);
+    if (!exponentFor(q, detector->model(SpanGas), P)) return failWith(ctx, kNoCalibration);
     const auto points = FitCurvePoints(detector->model, P, n, [&] { ctx.events.processEvents(); });
 
     std::array<double, 17> table{};

@@ -18,10 +18,6 @@ inline constexpr const char* kNoCalibration =
 inline constexpr int kRamPlatform7Ratio = 40;  // RAM 40-41: present detector ratio
 inline constexpr int kEePlatform7Zero = 14;    // EEPROM 14-15: zero word
 
-inline bool fail(Context& ctx, const std::string& text) {
-    if (ctx.ErrorText.empty()) ctx.ErrorText = text;
-    return false;
-}
 
 // Closes the port when the procedure ends, unless the caller keeps it open.
 class PortRule {

@@ -11,8 +11,8 @@
 
 namespace kelvo {
 
-constexpr int kEeImageSize = 1027;   // EEPROM addresses 0..1026
-constexpr int kRamImageSize = 258;   // RAM addresses 0..257
+constexpr int kEeImageSize = 1027;  // EEPROM addresses 0..1026
+constexpr int kRamImageSize = 258;  // RAM addresses 0..257
 constexpr int kAddressMaskSize = 1027;
 constexpr int kComBufferSize = 551;
 constexpr float kSingleSensorAddress = 30;
@@ -46,13 +46,20 @@ struct Context {
     int16_t PendingAction = 0;
 
     // Module data kept between calls by the routines that own it.
-    ProductDefinition Definition;                 // production definition loaded last
-    std::array<uint8_t, 512> LastMaskBlock{};     // mask bytes of the last type-15 block read
+    ProductDefinition Definition;              // production definition loaded last
+    std::array<uint8_t, 512> LastMaskBlock{};  // mask bytes of the last type-15 block read
 
     SerialPort& port;
     Clock& clock;
     EventPump& events;
     Prompter& prompt;
 };
+
+// The first error wins: a routine's message is kept only when ErrorText is still empty.
+// Returns false, so a failing routine can end with `return failWith(ctx, "...");`.
+inline bool failWith(Context& ctx, const std::string& text) {
+    if (ctx.ErrorText.empty()) ctx.ErrorText = text;
+    return false;
+}
 
 }  // namespace kelvo

@@ -99,8 +99,7 @@ std::optional<std::vector<uint8_t>> readWhole(const fs::path& path) {
 
 bool forget(Context& ctx, const std::string& message) {
     ctx.Definition.loadedIdByte = 0;
-    if (ctx.ErrorText.empty()) ctx.ErrorText = message;
-    return false;
+    return failWith(ctx, message);
 }
 
 }  // namespace

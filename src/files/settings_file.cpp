@@ -22,10 +22,6 @@ constexpr int kRamBlockHigh = 128;  // ... and 128..255; 112..127 are not
 constexpr int kEeBlockBytes = 512;
 constexpr int kEeIdByte = 164;  // the identification byte's EEPROM copy
 
-void setError(Context& ctx, const std::string& text) {
-    if (ctx.ErrorText.empty()) ctx.ErrorText = text;
-}
-
 bool endsWithNoCase(std::string_view text, std::string_view tail) {
     if (text.size() < tail.size()) return false;
     return std::equal(tail.begin(), tail.end(), text.end() - tail.size(), [](char a, char b) {
@@ -95,7 +91,7 @@ bool loadPlatform5(Context& ctx, const std::string& path, int32_t listNo) {
     if (!ReadSetBlock(ctx, path, type, true, true)) return restore();
     const uint8_t fileId = imageByte(ctx.RamImage[kRamIdByte]);
     if (GetVersion(ctx) != keptVersion || PlatformOfIdByte(fileId) != 5) {
-        setError(ctx, "This setfile can't be used on this sensor");
+        failWith(ctx, "This setfile can't be used on this sensor");
         return restore();
     }
     const float zero0 = GetZeroReference(ctx, 0);
@@ -165,7 +161,7 @@ bool loadPlatform6or61(Context& ctx, const std::string& path, int32_t listNo, ui
         usable = GetVersion(ctx) == version && GetPlatform(ctx) == platform;
     }
     if (!usable) {
-        setError(ctx, "This setfile can't be used on this sensor");
+        failWith(ctx, "This setfile can't be used on this sensor");
         return restore();
     }
 
@@ -244,16 +240,16 @@ bool ReadSetBlock(Context& ctx, const std::string& Path, int& BlockType, bool Re
     std::fill(ctx.ComBuffer.begin(), ctx.ComBuffer.end(), 0);
     const FileReadResult file = ReadFileBounded(Path, kSetReaderLimit + 1);
     if (file.status == FileReadStatus::Missing) {
-        setError(ctx, "File not found " + Path);
+        failWith(ctx, "File not found " + Path);
         return false;
     }
     if (file.status == FileReadStatus::Failed) {
-        if (ReportErrors) setError(ctx, file.error);
+        if (ReportErrors) failWith(ctx, file.error);
         return false;
     }
     const SetFileParse parsed = ParseSetFile(file.bytes);
     if (!parsed.ok() || file.fileSize != file.bytes.size()) {
-        setError(ctx, "File is damaged " + Path);
+        failWith(ctx, "File is damaged " + Path);
         return false;
     }
     int wanted = BlockType;
@@ -268,7 +264,7 @@ bool ReadSetBlock(Context& ctx, const std::string& Path, int& BlockType, bool Re
         return true;
     }
     if (parsed.layout.blocks.empty()) return true;
-    setError(ctx, "Setfile error");
+    failWith(ctx, "Setfile error");
     return false;
 }
 

@@ -124,10 +124,8 @@ bool checkSensorAddress(Context& ctx) {
     const float address = ctx.SensorAddress;
     if (address >= 0 && address <= kHighestSensorAddress && std::floor(address) == address)
         return true;
-    if (ctx.ErrorText.empty())
-        ctx.ErrorText = "Sensor address " + NumberText(address) + " is out of range (0 to " +
-                        std::to_string(kHighestSensorAddress) + ")";
-    return false;
+    return failWith(ctx, "Sensor address " + NumberText(address) + " is out of range (0 to " +
+                             std::to_string(kHighestSensorAddress) + ")");
 }
 
 bool checkRange(Context& ctx, float Address, uint8_t Count, bool Eeprom, int top) {
@@ -135,11 +133,9 @@ bool checkRange(Context& ctx, float Address, uint8_t Count, bool Eeprom, int top
     const long long first = ToInteger(Address);
     const long long last = first + Count - 1;
     if (first >= 0 && last <= top) return true;
-    if (ctx.ErrorText.empty())
-        ctx.ErrorText = "Address " + std::to_string(first) + " to " + std::to_string(last) +
-                        " is outside the sensor's " + (Eeprom ? "EEPROM" : "RAM") + " (0 to " +
-                        std::to_string(top) + ")";
-    return false;
+    return failWith(ctx, "Address " + std::to_string(first) + " to " + std::to_string(last) +
+                             " is outside the sensor's " + (Eeprom ? "EEPROM" : "RAM") + " (0 to " +
+                             std::to_string(top) + ")");
 }
 
 namespace {

@@ -53,9 +53,7 @@ Outcome exchange(Context& ctx, int32_t command, const Bytes& frame) {
 
 bool runCommand(Context& ctx, int32_t command) {
     if (!isKnownCommand(command)) {
-        if (ctx.ErrorText.empty())
-            ctx.ErrorText = "Unknown sensor command " + std::to_string(command);
-        return false;
+        return failWith(ctx, "Unknown sensor command " + std::to_string(command));
     }
     if (!checkSensorAddress(ctx)) return false;
     if (command == kUnlockEeprom && platformKeepingMask(ctx) == 6 && !resetTmoCounter(ctx))

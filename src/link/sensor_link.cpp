@@ -29,19 +29,18 @@ void SensorLinkInit(Context& ctx, uint8_t SensorId) {
 }
 
 bool CheckPortFree(Context& ctx, float Seconds) {
-    auto failWith = [&ctx](const char* message) {
-        if (ctx.ErrorText.empty()) ctx.ErrorText = message;
+    auto closeAndFail = [&ctx](const char* message) {
         if (ctx.port.isOpen()) ctx.port.close();
-        return false;
+        return failWith(ctx, message);
     };
-    if (!ctx.port.open()) return failWith("This port is locked by other devise");
+    if (!ctx.port.open()) return closeAndFail("This port is locked by other devise");
     ctx.port.readAll();
     // Measured on the monotonic tick, so passing midnight neither ends nor stretches it.
     const float seconds = Seconds > 0 ? std::min(Seconds, kLongestListen) : 0.0f;
     const link::Ms listen{std::lround(seconds * 1000.0)};
     link::Stopwatch since(ctx.clock);
     if (link::waitForBytes(ctx, 1, since, listen))
-        return failWith("Central unit must be set to slave mode or be disconnected.");
+        return closeAndFail("Central unit must be set to slave mode or be disconnected.");
     ctx.port.close();
     return true;
 }

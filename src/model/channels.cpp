@@ -171,7 +171,7 @@ bool present6(Context& ctx, int channel, bool noDtemp, bool measOnly) {
 }
 
 void notSupported(Context& ctx) {
-    if (ctx.ErrorText.empty()) ctx.ErrorText = "Ej klart";
+    failWith(ctx, "Ej klart");
 }
 
 // A typed value times a power of ten lands a hair below the whole number it means

@@ -101,8 +101,7 @@ float getWord(Context& ctx, WordPlace place) {
 
 bool setWord(Context& ctx, WordPlace place, float channel, bool write, bool keepOpen, float value) {
     if (place.address < 0) {
-        if (ctx.ErrorText.empty()) ctx.ErrorText = "Unknown channel '" + NumberText(channel) + "'.";
-        return false;
+        return failWith(ctx, "Unknown channel '" + NumberText(channel) + "'.");
     }
     image::modifyWord(ctx, place.eeprom, place.address, value);
     if (!write) return true;
