@@ -8,6 +8,7 @@
 #include <system_error>
 
 #include "common/context.h"
+#include "common/text.h"
 #include "model/identification.h"
 #include "model/tables.h"
 
@@ -54,15 +55,6 @@ std::string textAt(const std::vector<uint8_t>& bytes, size_t position, size_t le
     return text.substr(first, text.find_last_not_of(' ') - first + 1);
 }
 
-bool caseInsensitiveEqual(const std::string& a, const std::string& b) {
-    if (a.size() != b.size()) return false;
-    for (size_t i = 0; i < a.size(); ++i)
-        if (std::tolower(static_cast<unsigned char>(a[i])) !=
-            std::tolower(static_cast<unsigned char>(b[i])))
-            return false;
-    return true;
-}
-
 // The file in Directory, matched without regard to case as on the systems the files
 // come from.
 std::optional<fs::path> findIn(const fs::path& directory, const std::string& name) {
@@ -71,7 +63,7 @@ std::optional<fs::path> findIn(const fs::path& directory, const std::string& nam
     if (fs::is_regular_file(exact, error)) return exact;
     for (fs::directory_iterator it(directory.empty() ? fs::path(".") : directory, error), end;
          !error && it != end; it.increment(error)) {
-        if (caseInsensitiveEqual(it->path().filename().string(), name) &&
+        if (equalsNoCase(it->path().filename().string(), name) &&
             it->is_regular_file(error))
             return directory / it->path().filename();
     }

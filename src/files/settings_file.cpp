@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "common/context.h"
+#include "common/text.h"
 #include "common/values.h"
 #include "files/settings_file_format.h"
 #include "files/settings_file_io.h"
@@ -21,14 +22,6 @@ constexpr int kRamBlockLow = 112;   // RAM 0..111 are stored ...
 constexpr int kRamBlockHigh = 128;  // ... and 128..255; 112..127 are not
 constexpr int kEeBlockBytes = 512;
 constexpr int kEeIdByte = 164;  // the identification byte's EEPROM copy
-
-bool endsWithNoCase(std::string_view text, std::string_view tail) {
-    if (text.size() < tail.size()) return false;
-    return std::equal(tail.begin(), tail.end(), text.end() - tail.size(), [](char a, char b) {
-        return std::tolower(static_cast<unsigned char>(a)) ==
-               std::tolower(static_cast<unsigned char>(b));
-    });
-}
 
 uint8_t imageByte(float value) {
     return static_cast<uint8_t>(std::clamp<long long>(ToInteger(value), 0, 255));

@@ -6,6 +6,8 @@
 #include <optional>
 #include <string_view>
 
+#include "common/text.h"
+
 namespace kelvo::qt {
 namespace {
 
@@ -22,14 +24,6 @@ std::optional<int> wholeNumber(std::string_view text) {
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
     if (error != std::errc() || end != text.data() + text.size()) return std::nullopt;
     return value;
-}
-
-bool startsWithIgnoringCase(std::string_view text, std::string_view prefix) {
-    return text.size() >= prefix.size() &&
-           std::equal(prefix.begin(), prefix.end(), text.begin(), [](char a, char b) {
-               return std::tolower(static_cast<unsigned char>(a)) ==
-                      std::tolower(static_cast<unsigned char>(b));
-           });
 }
 
 PortTarget invalid(std::string error) {
@@ -65,7 +59,7 @@ int defaultVirtualVersion(int platform) {
 PortTarget resolvePortName(const std::string& name) {
     const std::string_view text = trimmed(name);
     if (text.empty()) return invalid("No port given");
-    if (startsWithIgnoringCase(text, kVirtualPrefix))
+    if (startsWithNoCase(text, kVirtualPrefix))
         return resolveVirtual(text.substr(std::string_view(kVirtualPrefix).size()), name);
     PortTarget target;
     target.kind = PortTarget::Kind::Serial;
