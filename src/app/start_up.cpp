@@ -23,6 +23,7 @@
 #include "link/sensor_link.h"
 #include "link/sensor_mem_read.h"
 #include "model/identification.h"
+#include "model/platform_plans.h"
 #include "windows/sensor_window.h"
 
 namespace kelvo {
@@ -30,15 +31,9 @@ namespace kelvo {
 namespace {
 // How long the line must stay silent before we believe no central unit is polling it.
 constexpr float kPortCheckSeconds = 2;
-constexpr int kRamAllList = 8;  // RAM 0..255
-constexpr int kEepromSettingsList = 30;
 const char kUnknownSensor[] = "Unknown sensor type, can't connect to sensor.";
 const char kLastChoice[] = "Last";
 const char kLastSetName[] = "last.set";
-
-// The platform-7 EEPROM ranges its window needs before it can be chosen: {address, count}.
-constexpr std::pair<int, int> kPlatform7Reads[] = {
-    {16, 1}, {834, 24}, {998, 3}, {925, 8}, {393, 4}};
 
 // Leading digits of a text as a number; 0 when there are none.
 int leadingNumber(const QString& text) {
@@ -53,7 +48,10 @@ StartUp::StartUp(Context& ctx, WindowFactory factory, QObject* parent)
     : QObject(parent),
       ctx_(ctx),
       factory_(std::move(factory)),
-      endProgram_([] { QCoreApplication::quit(); }),
+      // quit() would first ask every window to close, and the progress dialog and the
+      // sensor windows refuse (their close means Cancel and "leave"): the program would
+      // stay up behind a "Please wait" box. Ending is decided by then.
+      endProgram_([] { QCoreApplication::exit(0); }),
       documentOpener_(
           [](const QString& path) { QDesktopServices::openUrl(QUrl::fromLocalFile(path)); }) {}
 
@@ -182,25 +180,10 @@ bool StartUp::readForWindowChoice(uint8_t platform, bool simulated) {
     // The definition file names platform 5's channels; a simulation needs it as well.
     if (platform == 5 && !LoadDefinition(ctx_)) return false;
     if (simulated) return true;
-    switch (platform) {
-        case 5:
-            ShowProgress("Reading sensor");
-            return SensorMemRead(ctx_, kRamAllList, 0, 0, false, false);
-        case 6:
-        case 61:
-            ShowProgress("Reading sensor");
-            return SensorMemRead(ctx_, kEepromSettingsList, 0, 0, true, false);
-        case 7:
-            for (auto [address, count] : kPlatform7Reads) {
-                ShowProgress("Reading sensor");
-                if (!SensorMemRead(ctx_, 0, static_cast<float>(address),
-                                   static_cast<uint8_t>(count), true, false))
-                    return false;
-            }
-            return true;
-        default:
-            return true;
-    }
+    const std::vector<MemorySpan> reads = WholeImageReads(platform);
+    if (reads.empty()) return true;
+    ShowProgress("Reading sensor");
+    return ReadSpans(ctx_, reads);
 }
 
 int StartUp::windowForVersion(int platform, float version) {
@@ -301,6 +284,8 @@ void StartUp::RestartOrEnd() {
         window->hide();
     }
     if (ctx_.port.isOpen()) ctx_.port.close();
+    // Exit shows "Please wait" while last.set is written; it must not outlive the window.
+    ShowProgress(QString());
     if (dontShowSetupDialog()) {
         endProgram_();
     } else {

@@ -36,6 +36,7 @@ uint8_t CO2ChannelOf(Context& ctx, float selector, uint8_t platform) {
         case 6:
             return 11;
         case 61:
+        case 7:
             return 5;
         default:
             return 0;
@@ -60,6 +61,10 @@ uint8_t TempChannelOf(Context& ctx, float selector, uint8_t platform) {
 }  // namespace calibration
 
 using namespace calibration;
+
+float PlatformCO2Channel(Context& ctx) {
+    return CO2ChannelOf(ctx, kPlatformChannel, GetPlatform(ctx));
+}
 
 namespace {
 

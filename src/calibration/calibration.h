@@ -10,6 +10,10 @@ struct Context;
 
 constexpr float kPlatformChannel = 99.0f;  // "the platform's own CO2 / temperature channel"
 
+// The channel a window's CO2 span answer is read for: 1 on platform 5, 11 on platform 6,
+// 5 on platforms 61 and 7.
+float PlatformCO2Channel(Context& ctx);
+
 enum CO2CalType { kCalZero = 0, kCalFreshAir = 1, kCalOther = 2 };
 
 bool CalCO2SinglePoint(Context& ctx, float Channel, bool KeepOpen, int CalType,

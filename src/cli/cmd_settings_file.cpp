@@ -4,44 +4,25 @@
 
 #include "cli/cli_command.h"
 #include "cli/cli_session.h"
+#include "files/platform_settings_file.h"
 #include "files/send_file.h"
 #include "files/settings_file.h"
-#include "link/address_lists.h"
-#include "link/sensor_mem_read.h"
 #include "model/identification.h"
+#include "model/platform_plans.h"
 
 namespace kelvo::cli {
 namespace {
 
 constexpr const char* kUnknownSensor = "Unknown sensor type, can't connect to sensor.";
 
-// The blocks each platform's window writes: platform 5 its RAM, platform 6 the mask of
-// its version's settings list then the EEPROM, platform 61 the EEPROM then its mask.
+// A fresh copy of the sensor's settings, saved as its window saves them.
 bool saveLikeTheWindow(Context& ctx, const std::string& path) {
     const uint8_t platform = GetPlatform(ctx);
-    if (platform == 5) {
-        return SensorMemRead(ctx, 8, 0, 0, false, false) && SaveSettings(ctx, 1, path, 255, false);
+    if (!HasSettingsFile(platform)) {
+        if (ctx.ErrorText.empty() || ctx.ErrorText == "Unknown product") ctx.ErrorText = kUnknownSensor;
+        return false;
     }
-    if (platform == 6) {
-        if (!SensorMemRead(ctx, 30, 0, 0, true, false)) return false;
-        const float version = GetVersion(ctx);
-        int32_t list = 0;
-        if (version == 0 || version == 1 || version == 3 || version == 4) list = 13;
-        if (version == 2) list = 15;
-        if (list == 0) {
-            if (ctx.ErrorText.empty()) ctx.ErrorText = "Cant save settings from this sensor";
-            return false;
-        }
-        SelectAddressList(ctx, list);
-        return SaveSettings(ctx, 15, path, 1, true) && SaveSettings(ctx, 10, path, 1, false);
-    }
-    if (platform == 61) {
-        if (!SensorMemRead(ctx, 30, 0, 0, true, false)) return false;
-        SelectAddressList(ctx, 12);
-        return SaveSettings(ctx, 10, path, 1, false) && SaveSettings(ctx, 15, path, 1, true);
-    }
-    if (ctx.ErrorText.empty() || ctx.ErrorText == "Unknown product") ctx.ErrorText = kUnknownSensor;
-    return false;
+    return ReadSpans(ctx, WholeImageReads(platform)) && SavePlatformSettings(ctx, path);
 }
 
 int saveFile(const GlobalOptions& options, const std::vector<std::string>& args) {

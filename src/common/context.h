@@ -44,6 +44,9 @@ struct Context {
     bool ComLogEnabled = false;
     std::string AppDir;  // working directory at start-up; every named file lies there
     int16_t PendingAction = 0;
+    // Data bytes the sensor has acknowledged since a caller last set it to 0, so a window
+    // can say what a send did.
+    int BytesWritten = 0;
 
     // Module data kept between calls by the routines that own it.
     ProductDefinition Definition;              // production definition loaded last

@@ -56,6 +56,10 @@ double RoundUp(float value) {
 }
 
 double ParseNumber(std::string_view text) {
+    return NumberIn(text).value_or(0);
+}
+
+std::optional<double> NumberIn(std::string_view text) {
     std::string kept;
     kept.reserve(text.size());
     for (char c : text) {
@@ -81,7 +85,7 @@ double ParseNumber(std::string_view text) {
             break;
         }
     }
-    if (!sawDigit) return 0;
+    if (!sawDigit) return std::nullopt;
     return std::strtod(number.c_str(), nullptr);
 }
 

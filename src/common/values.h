@@ -1,6 +1,7 @@
 #pragma once
 // Conversions between the bytes and words a sensor stores and the numbers people see.
 
+#include <optional>
 #include <string_view>
 
 namespace kelvo {
@@ -23,6 +24,9 @@ unsigned char LowByte(float& value);
 double RoundUp(float value);
 // Lenient text to number: "12,5 ppm" -> 12.5, "1.000,5" -> 1, "abc" -> 0.
 double ParseNumber(std::string_view text);
+// The number ParseNumber would take from the text; nothing when the text holds no digit
+// where a number could start, so "abc" is told apart from "0".
+std::optional<double> NumberIn(std::string_view text);
 
 }  // namespace kelvo
 

@@ -265,7 +265,8 @@ bool LoadSettings(Context& ctx, const std::string& Path, int32_t ListNo) {
     const uint8_t platform = GetPlatform(ctx);
     if (platform == 5) return loadPlatform5(ctx, Path, ListNo);
     if (platform == 6 || platform == 61) return loadPlatform6or61(ctx, Path, ListNo, platform);
-    return true;
+    // No block of the container holds this sensor's memory: saying "loaded" would be a lie.
+    return failWith(ctx, "This setfile can't be used on this sensor");
 }
 
 std::string SettingsFileName(const std::string& Path) {

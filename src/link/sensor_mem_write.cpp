@@ -156,6 +156,7 @@ private:
         const Bytes reply = ctx_.port.readAll();
         if (reply.empty() || !isAcknowledge(reply.front())) return Outcome::Retry;
         for (int k = 0; k < n; ++k) (ram ? ctx_.RamLast[a + k] : ctx_.EeLast[a + k]) = values[k];
+        ctx_.BytesWritten += n;
         return Outcome::Done;
     }
 

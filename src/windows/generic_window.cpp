@@ -8,8 +8,6 @@
 #include <QVBoxLayout>
 
 #include "common/context.h"
-#include "link/sensor_mem_read.h"
-#include "link/sensor_mem_write.h"
 #include "model/channels.h"
 #include "model/identification.h"
 #include "windows/channel_panel.h"
@@ -20,15 +18,6 @@ namespace kelvo {
 namespace {
 // The most channels a platform numbers (platforms 61 and 7 count 0..15).
 constexpr int kHighestChannel = 15;
-constexpr int32_t kListEepromSettings = 30;
-constexpr uint8_t kEepromWriter = 1;
-
-struct ByteRange {
-    int address;
-    int count;
-};
-// What start-up reads of a platform-7 sensor, and what the window shows of it.
-constexpr ByteRange kPlatform7Reads[] = {{16, 1}, {834, 24}, {998, 3}, {925, 8}, {393, 4}};
 }  // namespace
 
 GenericSensorWindow::GenericSensorWindow(const QString& name, Context& ctx, WindowHost& host,
@@ -106,38 +95,6 @@ bool GenericSensorWindow::ActionSensorReadM() {
     // The channel words are fetched one by one as they are shown.
     FormUpdateM();
     return ctx_.ErrorText.empty();
-}
-
-bool GenericSensorWindow::readWholeImage() {
-    switch (GetPlatform(ctx_)) {
-        case 5:
-            return SensorWindow::readWholeImage();
-        case 7:
-            for (const ByteRange& r : kPlatform7Reads) {
-                if (!SensorMemRead(ctx_, 0, static_cast<float>(r.address),
-                                   static_cast<uint8_t>(r.count), true, false)) {
-                    return false;
-                }
-            }
-            return true;
-        default:
-            return SensorMemRead(ctx_, kListEepromSettings, 0, 0, true, false);
-    }
-}
-
-bool GenericSensorWindow::writeSettings() {
-    if (GetPlatform(ctx_) == 5) return SensorWindow::writeSettings();
-    // Nothing is edited here: only bytes that differ from what was read go out.
-    return SensorMemWrite(ctx_, kListEepromSettings, 0, 0, true, true, false, true, true, false);
-}
-
-int32_t GenericSensorWindow::settingsLoadList() const {
-    // Platforms 6 and 61 take the mask stored with the file.
-    return GetPlatform(ctx_) == 5 ? SensorWindow::settingsLoadList() : 0;
-}
-
-uint8_t GenericSensorWindow::settingsWriterFlag() const {
-    return GetPlatform(ctx_) == 5 ? SensorWindow::settingsWriterFlag() : kEepromWriter;
 }
 
 }  // namespace kelvo

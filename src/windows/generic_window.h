@@ -32,10 +32,6 @@ public:
 protected:
     // The channels the window lists, in row order.
     std::vector<int> shownChannels();
-    bool readWholeImage() override;
-    bool writeSettings() override;
-    int32_t settingsLoadList() const override;
-    uint8_t settingsWriterFlag() const override;
 };
 
 }  // namespace kelvo

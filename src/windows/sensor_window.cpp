@@ -10,6 +10,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QTimer>
 
 #include "common/context.h"
@@ -225,6 +226,7 @@ void SensorWindow::activationPass() {
             host_.RestartOrEnd();
             return;
         }
+        statusBar()->clearMessage();
         executeAction(code);
         // Whatever was chosen while the action ran is dropped with it.
         ctx_.PendingAction = kActionNone;
@@ -314,6 +316,10 @@ void SensorWindow::leaveWindow() {
         return;
     }
     host_.RestartOrEnd();
+}
+
+void SensorWindow::reportSuccess(const QString& text) {
+    statusBar()->showMessage(text);
 }
 
 QMenu* SensorWindow::makePopup(const QString& name, const QString& title) {

@@ -1,63 +1,81 @@
-// The actions every sensor window runs from its activation loop. Windows whose sensor keeps
-// its settings elsewhere override the read, write and file hooks, not the actions.
+// The actions every sensor window runs from its activation loop. What a platform moves to
+// and from the sensor comes from its plans; windows override the hooks, not the actions.
 #include <QString>
 
 #include "calibration/calibration.h"
 #include "common/context.h"
 #include "common/values.h"
+#include "files/platform_settings_file.h"
 #include "files/settings_file.h"
 #include "link/sensor_command.h"
 #include "link/sensor_link.h"
-#include "link/sensor_mem_read.h"
-#include "link/sensor_mem_write.h"
 #include "model/channels.h"
 #include "model/identification.h"
+#include "model/platform_plans.h"
 #include "windows/sensor_window.h"
 #include "windows/window_host.h"
 
 namespace kelvo {
 
 namespace {
-constexpr int32_t kListWholeRam = 8;
-constexpr int32_t kListPlatform5Settings = 6;
-constexpr uint8_t kPlatform5Writer = 255;
 constexpr uint8_t kTwaIdByte = 231;
-constexpr float kCO2Channel = 1;
 const char* const kSetFilter = "(*.Set)|*.Set";
+
+// A reference value typed into a calibration prompt. An empty answer is the user's cancel
+// (no message); text without a number is refused before anything reaches the sensor, since
+// calibrating to a value nobody typed would shift the sensor's readings.
+enum class Answer { Cancelled, NotANumber, Number };
+Answer checkAnswer(Context& ctx, const std::string& answer) {
+    if (answer.empty()) return Answer::Cancelled;
+    if (NumberIn(answer)) return Answer::Number;
+    failWith(ctx, "\"" + answer + "\" is not a number. Nothing was sent to the sensor.");
+    return Answer::NotANumber;
+}
 }  // namespace
 
-bool SensorWindow::readWholeImage() {
-    return SensorMemRead(ctx_, kListWholeRam, 0, 0, false, false);
+bool SensorWindow::readWholeImage(uint8_t platform) {
+    return ReadSpans(ctx_, WholeImageReads(platform));
 }
 
 bool SensorWindow::writeSettings() {
-    return SensorMemWrite(ctx_, kListPlatform5Settings, 0, 0, false, true, false, true, true, true);
+    return RunWriteSteps(ctx_, SettingsSendSteps(GetPlatform(ctx_)));
 }
 
 int32_t SensorWindow::settingsLoadList() const {
-    return kListPlatform5Settings;
-}
-
-uint8_t SensorWindow::settingsWriterFlag() const {
-    return kPlatform5Writer;
+    // Platform 5 takes its settings list from a file; the others the mask stored with it.
+    return GetPlatform(ctx_) == 5 ? kListPlatform5Settings : 0;
 }
 
 bool SensorWindow::ActionSensorRead() {
     host_.ShowProgress(QStringLiteral("Reading from sensor"));
+    const uint8_t platform = GetPlatform(ctx_);
     // Simulated while the image is empty, so nothing polls a half-read sensor.
     SimMode(true);
     SensorLinkInit(ctx_, static_cast<uint8_t>(kSingleSensorAddress));
-    if (!readWholeImage()) return false;
+    if (!readWholeImage(platform)) return false;
     SimMode(false);
     // SimMode(false) marks its change as nothing to report; the read itself went well.
     if (ctx_.ErrorText == "Avbryt") ctx_.ErrorText.clear();
-    return FormUpdate();
+    if (!FormUpdate()) return false;
+    reportSuccess(QStringLiteral("Read from sensor %1.")
+                      .arg(QString::fromStdString(SerialText(ctx_))));
+    return true;
 }
 
 bool SensorWindow::ActionSensorWrite() {
+    const std::vector<WriteStep> steps = SettingsSendSteps(GetPlatform(ctx_));
+    if (steps.empty()) return failWith(ctx_, "Unknown sensor type, can't connect to sensor.");
+    // Bytes a cancelled read left empty are fetched before the window stores its fields
+    // over them, so the send carries the sensor's own values there, never zeros.
+    if (!ReadUnknownBytes(ctx_, SpansOf(steps))) return false;
     if (!FormRead()) return false;
     host_.ShowProgress(QStringLiteral("Sending to sensor"));
-    return writeSettings();
+    ctx_.BytesWritten = 0;
+    if (!writeSettings()) return false;
+    reportSuccess(QStringLiteral("Sent %1 bytes to sensor %2.")
+                      .arg(ctx_.BytesWritten)
+                      .arg(QString::fromStdString(SerialText(ctx_))));
+    return true;
 }
 
 bool SensorWindow::ActionSettingsLoad() {
@@ -67,6 +85,7 @@ bool SensorWindow::ActionSettingsLoad() {
     if (path->empty()) return true;
     if (!LoadSettings(ctx_, *path, settingsLoadList())) return false;
     FormUpdate();
+    reportSuccess(QStringLiteral("Settings loaded from %1.").arg(QString::fromStdString(*path)));
     return true;
 }
 
@@ -74,43 +93,66 @@ bool SensorWindow::ActionSettingsSave() {
     const auto path = ctx_.prompt.saveFile(kSetFilter);
     if (!path) return false;
     host_.ShowProgress(QStringLiteral("Saving settings"), true);
-    // The file holds the window's edits on top of what the sensor holds now.
-    if (!readWholeImage()) return false;
+    const uint8_t platform = GetPlatform(ctx_);
+    // The file holds the window's edits on top of what the sensor holds: read afresh, or,
+    // where the window saves what it holds, with nothing left unread.
+    const bool current = SaveReadsWholeImage(platform)
+                             ? readWholeImage(platform)
+                             : ReadUnknownBytes(ctx_, WholeImageReads(platform));
+    if (!current) return false;
     if (!FormRead()) return false;
     if (path->empty()) return true;
-    return SaveSettings(ctx_, 0, *path, settingsWriterFlag(), true);
+    if (!SavePlatformSettings(ctx_, *path)) return false;
+    reportSuccess(QStringLiteral("Settings saved to %1.")
+                      .arg(QString::fromStdString(SettingsFileName(*path))));
+    return true;
 }
 
 bool SensorWindow::ActionTWAReset() {
     if (GetPlatform(ctx_) != 5 || GetIdByte(ctx_) != kTwaIdByte) return true;
     host_.ShowProgress(QStringLiteral("TWA reset"));
-    return SensorCommand(ctx_, kTwaReset, false);
+    if (!SensorCommand(ctx_, kTwaReset, false)) return false;
+    reportSuccess(QStringLiteral("TWA reset."));
+    return true;
 }
 
 bool SensorWindow::ActionCalCO2Zero(int32_t calType) {
     std::string concentration;
     if (calType == kCalOther) {
         concentration = ctx_.prompt.input("Please enter CO2 concentration");
-        if (concentration.empty()) return false;
+        if (checkAnswer(ctx_, concentration) != Answer::Number) return false;
     }
     host_.ShowProgress(QStringLiteral("Calibrating CO2 zero point"));
-    return CalCO2SinglePoint(ctx_, kPlatformChannel, false, calType, concentration);
+    if (!CalCO2SinglePoint(ctx_, kPlatformChannel, false, calType, concentration)) return false;
+    reportSuccess(calType == kCalZero       ? QStringLiteral("CO2 zero calibrated.")
+                  : calType == kCalFreshAir ? QStringLiteral("CO2 calibrated in fresh air.")
+                                            : QStringLiteral("CO2 calibrated to %1.")
+                                                  .arg(QString::fromStdString(concentration)));
+    return true;
 }
 
 bool SensorWindow::ActionCalTempZero() {
     const std::string answer = ctx_.prompt.input("Please enter correct temperature");
-    if (answer.empty()) return false;
+    if (checkAnswer(ctx_, answer) != Answer::Number) return false;
     host_.ShowProgress(QStringLiteral("Calibrating temperature"));
-    return kelvo::CalTemp(ctx_, static_cast<float>(ParseNumber(answer)), 0, false);
+    // The platform's own temperature channel: on platform 5 that is channel 0, elsewhere
+    // channel 0 is no temperature at all.
+    if (!kelvo::CalTemp(ctx_, static_cast<float>(ParseNumber(answer)), kPlatformChannel, false))
+        return false;
+    reportSuccess(QStringLiteral("Temperature calibrated."));
+    return true;
 }
 
 bool SensorWindow::ActionCalCO2span() {
     if (!host_.showSpanCalNote() || !ctx_.ErrorText.empty()) return false;
     const std::string answer = ctx_.prompt.input("Please enter span gas concentration");
-    if (answer.empty()) return false;
+    if (checkAnswer(ctx_, answer) != Answer::Number) return false;
     host_.ShowProgress(QStringLiteral("Calibrating CO2 span"));
-    const float raw = ParseChannelValue(ctx_, answer, kCO2Channel, false);
-    return CalCO2Span(ctx_, kCO2Channel, NumberText(raw), false);
+    const float channel = PlatformCO2Channel(ctx_);
+    const float raw = ParseChannelValue(ctx_, answer, channel, false);
+    if (!CalCO2Span(ctx_, channel, NumberText(raw), false)) return false;
+    reportSuccess(QStringLiteral("CO2 span calibrated."));
+    return true;
 }
 
 }  // namespace kelvo

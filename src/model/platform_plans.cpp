@@ -1,0 +1,150 @@
+#include "model/platform_plans.h"
+
+#include <algorithm>
+
+#include "common/context.h"
+#include "link/address_lists.h"
+#include "link/sensor_mem_read.h"
+#include "link/sensor_mem_write.h"
+
+namespace kelvo {
+
+namespace {
+constexpr uint8_t kWholeByte = 255;
+
+MemorySpan eepromRange(int address, int count) {
+    return {true, 0, address, count};
+}
+
+// The platform-7 settings lie in ranges of its 1024-byte EEPROM: network ID, alarm rows,
+// serial text, alarm channels, display sequence.
+const std::vector<MemorySpan>& platform7Reads() {
+    static const std::vector<MemorySpan> reads{eepromRange(16, 1), eepromRange(834, 24),
+                                               eepromRange(998, 3), eepromRange(925, 8),
+                                               eepromRange(393, 4)};
+    return reads;
+}
+
+// Which bytes of a memory a span selects.
+std::vector<bool> selectedBy(Context& ctx, const MemorySpan& span, size_t size) {
+    std::vector<bool> selected(size, false);
+    if (span.count > 0) {
+        for (int a = span.address; a < span.address + span.count && a < static_cast<int>(size); ++a)
+            if (a >= 0) selected[a] = true;
+        return selected;
+    }
+    const auto kept = ctx.AddressMask;
+    std::fill(ctx.AddressMask.begin(), ctx.AddressMask.end(), 0);
+    SelectAddressList(ctx, span.list);
+    for (size_t a = 0; a < size; ++a) selected[a] = ctx.AddressMask[a] != 0;
+    ctx.AddressMask = kept;
+    return selected;
+}
+
+template <typename Image, typename Flags>
+bool readUnknown(Context& ctx, const MemorySpan& span, Image& image, Image& last, Flags& read) {
+    const std::vector<bool> selected = selectedBy(ctx, span, read.size());
+    std::vector<bool> unknown(read.size(), false);
+    bool any = false;
+    for (size_t a = 0; a < read.size(); ++a) {
+        unknown[a] = selected[a] && !read[a];
+        any = any || unknown[a];
+    }
+    if (!any) return true;
+
+    const Image keptImage = image;
+    const Image keptLast = last;
+    const Flags keptRead = read;
+    const auto keptMask = ctx.AddressMask;
+    std::fill(ctx.AddressMask.begin(), ctx.AddressMask.end(), 0);
+    for (size_t a = 0; a < unknown.size(); ++a)
+        if (unknown[a]) ctx.AddressMask[a] = kWholeByte;
+    const bool ok = SensorMemRead(ctx, 0, 0, 0, span.eeprom, false);
+    // Reads come in whole words and blocks; a known byte the block ran over keeps its value.
+    for (size_t a = 0; a < read.size(); ++a) {
+        if (keptRead[a]) {
+            image[a] = keptImage[a];
+            last[a] = keptLast[a];
+        }
+    }
+    ctx.AddressMask = keptMask;
+    return ok;
+}
+}  // namespace
+
+std::vector<MemorySpan> WholeImageReads(uint8_t platform) {
+    switch (platform) {
+        case 5:
+            return {{false, kListWholeRam, 0, 0}};
+        case 6:
+        case 61:
+            return {{true, kListWholeEeprom, 0, 0}};
+        case 7:
+            return platform7Reads();
+        default:
+            return {};
+    }
+}
+
+std::vector<WriteStep> SettingsSendSteps(uint8_t platform) {
+    switch (platform) {
+        case 5:
+            // Platform 5 keeps its settings in RAM; the sensor saves them to its EEPROM.
+            return {{{false, kListPlatform5Settings, 0, 0}, true, false, true, true, true}};
+        case 6:
+        case 61:
+            return {{{true, kListWholeEeprom, 0, 0}, true, false, true, true, false}};
+        case 7:
+            // Only what the window shows goes out, on one open port, unlocked before the
+            // first write and locked after the last; the serial text is never written.
+            return {{eepromRange(16, 1), false, true, true, false, true},
+                    {eepromRange(834, 24), false, true, false, false, true},
+                    {eepromRange(925, 8), false, true, false, false, true},
+                    {eepromRange(1023, 1), false, true, false, false, true},
+                    {eepromRange(393, 4), false, false, false, true, true}};
+        default:
+            return {};
+    }
+}
+
+bool SaveReadsWholeImage(uint8_t platform) {
+    return platform != 6;
+}
+
+std::vector<MemorySpan> SpansOf(const std::vector<WriteStep>& steps) {
+    std::vector<MemorySpan> spans;
+    for (const WriteStep& step : steps) spans.push_back(step.span);
+    return spans;
+}
+
+bool ReadSpans(Context& ctx, const std::vector<MemorySpan>& spans) {
+    // No plan means no known platform: reading nothing is no success.
+    if (spans.empty()) return failWith(ctx, "Unknown sensor type, can't connect to sensor.");
+    for (const MemorySpan& s : spans) {
+        if (!SensorMemRead(ctx, s.list, static_cast<float>(s.address),
+                           static_cast<uint8_t>(s.count), s.eeprom, false))
+            return false;
+    }
+    return true;
+}
+
+bool RunWriteSteps(Context& ctx, const std::vector<WriteStep>& steps) {
+    for (const WriteStep& w : steps) {
+        if (!SensorMemWrite(ctx, w.span.list, static_cast<float>(w.span.address),
+                            static_cast<uint8_t>(w.span.count), w.span.eeprom, w.commit,
+                            w.keepOpen, w.unlock, w.lock, w.writeAll))
+            return false;
+    }
+    return true;
+}
+
+bool ReadUnknownBytes(Context& ctx, const std::vector<MemorySpan>& spans) {
+    for (const MemorySpan& span : spans) {
+        const bool ok = span.eeprom ? readUnknown(ctx, span, ctx.EeImage, ctx.EeLast, ctx.EeRead)
+                                    : readUnknown(ctx, span, ctx.RamImage, ctx.RamLast, ctx.RamRead);
+        if (!ok) return false;
+    }
+    return true;
+}
+
+}  // namespace kelvo
