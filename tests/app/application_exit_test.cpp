@@ -1,0 +1,59 @@
+// The real program, with its own port, clock, event loop and quit: every way out of a live
+// sensor window ends it when the setup dialog is switched off, whatever dialog is open.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QFile>
+#include <QTimer>
+
+#include "app/frm_msg.h"
+#include "app/kelvo_application.h"
+#include "app/shell_fixture.h"
+#include "support/scripted_prompter.h"
+#include "windows/sensor_window.h"
+
+namespace kelvo::test {
+namespace {
+
+// Long enough for the port check and the read of a built-in sensor; reached only when the
+// program fails to end, and then the test fails instead of hanging.
+constexpr int kGiveUpMs = 60'000;
+constexpr int kGaveUp = 99;
+
+class ApplicationExit : public ShellTest, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(ApplicationExit, LeavingTheWindowEndsTheProgramWithTheSetupDialogOff) {
+    const bool viaMenu = GetParam();
+    storePreference("ComPort", "virtual:6");
+    storePreference("Dont", "1");
+    KelvoApplication app(std::make_unique<ScriptedPrompter>());
+    SensorWindow* shown = nullptr;
+    QObject::connect(&app.startUp(), &StartUp::windowShown, [&](SensorWindow* window) {
+        shown = window;
+        QTimer::singleShot(0, window, [window, viaMenu] {
+            if (viaMenu)
+                window->mExit->trigger();
+            else
+                window->close();
+        });
+    });
+    QTimer::singleShot(0, &app, [&app] { app.start(); });
+    QTimer watchdog;
+    watchdog.setSingleShot(true);
+    QObject::connect(&watchdog, &QTimer::timeout, [] { QCoreApplication::exit(kGaveUp); });
+    watchdog.start(kGiveUpMs);
+
+    EXPECT_EQ(QApplication::exec(), 0);
+    watchdog.stop();
+    ASSERT_NE(shown, nullptr) << app.context().ErrorText;
+    EXPECT_FALSE(shown->isVisible());
+    EXPECT_FALSE(app.startUp().progress().isVisible());
+    EXPECT_TRUE(QFile::exists(workDir.filePath("last.set")));
+}
+
+INSTANTIATE_TEST_SUITE_P(Ways, ApplicationExit, ::testing::Values(true, false),
+                         [](const auto& info) { return info.param ? "FileExit" : "CloseBox"; });
+
+}  // namespace
+}  // namespace kelvo::test

@@ -1,0 +1,171 @@
+// What the windows must never do to a sensor: send bytes that were never read, write past
+// what the window shows, calibrate the wrong channel, calibrate to a value nobody typed.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QCheckBox>
+#include <QStatusBar>
+
+#include "common/values.h"
+#include "link/link_frames.h"
+#include "link/sensor_command.h"
+#include "model/channels.h"
+#include "model/identification.h"
+#include "windows/window_on_sensor.h"
+
+namespace kelvo::test {
+namespace {
+
+using virtualsensor::SensorMemory;
+
+struct Written {
+    std::vector<int> addresses;  // every EEPROM byte written, in order
+    int unlocksBefore = 0;       // unlock commands before the first write
+    int locksAfter = 0;          // lock commands after the last write
+    int otherCommands = 0;
+};
+
+// Decodes the large-EEPROM write frames (8 + n, high, low, data, sum) and the lock commands
+// among what the sensor received.
+Written largeEepromWrites(const std::vector<Bytes>& requests, int protocol) {
+    const Bytes unlock = *link::commandFrame(kUnlockEeprom, protocol);
+    const Bytes lock = *link::commandFrame(kLockEeprom, protocol);
+    Written w;
+    for (const Bytes& f : requests) {
+        if (f == unlock) {
+            (w.addresses.empty() ? w.unlocksBefore : w.otherCommands) += 1;
+        } else if (f == lock) {
+            ++w.locksAfter;
+        } else if (f.size() >= 5 && f[0] >= 9 && f[0] <= 12 && f.size() == f[0] - 8u + 4u) {
+            if (w.locksAfter) ++w.otherCommands;  // a write after a lock
+            for (int k = 0; k < f[0] - 8; ++k) w.addresses.push_back(f[1] * 256 + f[2] + k);
+        }
+    }
+    return w;
+}
+
+double shownTemperature(Context& ctx, int channel) {
+    const float raw = GetChannelValue(ctx, static_cast<float>(channel), false);
+    return ParseNumber(FormatChannelValue(ctx, raw, static_cast<float>(channel), false, true));
+}
+
+TEST(SensorSafety, APlatformSevenSendWithoutEditsWritesOnlyWhatTheWindowShowsAndChangesNothing) {
+    WindowOnSensor w(7, 1);
+    const SensorMemory before = w.rig.sensor.memory();
+    w.run(kActionSensorWrite);
+    EXPECT_TRUE(w.rig.t.prompter.messages().empty()) << w.rig.t.prompter.messages()[0];
+    EXPECT_EQ(w.rig.sensor.memory().eeprom, before.eeprom);
+
+    std::vector<int> expected{16};
+    for (int a = 834; a <= 857; ++a) expected.push_back(a);
+    for (int a = 925; a <= 932; ++a) expected.push_back(a);
+    expected.push_back(1023);
+    for (int a = 393; a <= 396; ++a) expected.push_back(a);
+    const Written written = largeEepromWrites(w.rig.sensor.requests(), GetProtocol(w.ctx()));
+    EXPECT_EQ(written.addresses, expected);
+    EXPECT_EQ(written.unlocksBefore, 1);
+    EXPECT_EQ(written.locksAfter, 1);
+    EXPECT_EQ(written.otherCommands, 0);
+    EXPECT_TRUE(w.rig.sensor.eepromLocked());
+    EXPECT_EQ(w.window->statusBar()->currentMessage().toStdString(),
+              "Sent 38 bytes to sensor " + SerialText(w.ctx()) + ".");
+}
+
+struct CancelCase {
+    int platform;
+    int version;
+};
+
+class CancelledReadThenSend : public ::testing::TestWithParam<CancelCase> {};
+
+// The read is cancelled at every point along the way in turn; whatever it left behind,
+// a send afterwards carries the sensor's own values.
+TEST_P(CancelledReadThenSend, LeavesTheSensorAsItWas) {
+    WindowOnSensor w(GetParam().platform, GetParam().version);
+    const SensorMemory factory = w.rig.sensor.memory();
+    for (int events = 1; events < 400; events += 37) {
+        w.cancelAfterEvents(events);
+        w.run(kActionSensorRead);
+        w.cancelAfterEvents(0);
+        if (w.window->cbxSimulated->isChecked()) w.window->SimMode(false);
+        w.run(kActionSensorWrite);
+        EXPECT_EQ(w.rig.sensor.memory().eeprom, factory.eeprom) << "cancelled after " << events;
+        for (int a : {216, 217, 223, 224, 208, 162, 196}) {
+            EXPECT_EQ(w.rig.sensor.memory().ram[a], factory.ram[a])
+                << "RAM " << a << ", cancelled after " << events;
+        }
+    }
+    EXPECT_TRUE(w.rig.t.prompter.messages().empty()) << w.rig.t.prompter.messages()[0];
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryPlatform, CancelledReadThenSend,
+                         ::testing::Values(CancelCase{5, 0}, CancelCase{5, 3}, CancelCase{6, 0},
+                                           CancelCase{61, 0}, CancelCase{7, 2}),
+                         [](const auto& info) {
+                             return "Platform" + std::to_string(info.param.platform) + "v" +
+                                    std::to_string(info.param.version);
+                         });
+
+struct TempCase {
+    int platform;
+    int version;
+    int channel;  // the platform's temperature channel
+};
+
+class TemperatureCalibration : public ::testing::TestWithParam<TempCase> {};
+
+TEST_P(TemperatureCalibration, MovesThePlatformsTemperatureToTheReference) {
+    WindowOnSensor w(GetParam().platform, GetParam().version);
+    const double reference = shownTemperature(w.ctx(), GetParam().channel) + 4.5;
+    w.rig.t.prompter.inputAnswers = {NumberText(reference)};
+    w.run(kActionCalTemp);
+    ASSERT_TRUE(w.rig.t.prompter.messages().empty()) << w.rig.t.prompter.messages()[0];
+    EXPECT_NEAR(shownTemperature(w.ctx(), GetParam().channel), reference, 0.3);
+    EXPECT_EQ(w.window->statusBar()->currentMessage(), "Temperature calibrated.");
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryPlatform, TemperatureCalibration,
+                         ::testing::Values(TempCase{5, 0, 0}, TempCase{6, 0, 2}, TempCase{61, 0, 4},
+                                           TempCase{7, 1, 4}),
+                         [](const auto& info) {
+                             return "Platform" + std::to_string(info.param.platform);
+                         });
+
+TEST(SensorSafety, CO2SpanCalibratesThePlatformSixCO2Channel) {
+    WindowOnSensor w(6, 0);
+    w.rig.sensor.memory().gasPpm = 1500;
+    w.rig.t.prompter.inputAnswers = {"1500"};
+    w.run(kActionCalCO2Span);
+    EXPECT_TRUE(w.rig.t.prompter.messages().empty()) << w.rig.t.prompter.messages()[0];
+    EXPECT_EQ(w.window->statusBar()->currentMessage(), "CO2 span calibrated.");
+}
+
+// Every prompt that asks for a reference value: a text without a number calibrates
+// nothing and says so; an empty answer is a quiet cancel.
+TEST(SensorSafety, ACalibrationAnswerThatIsNotANumberIsRefusedAndNothingIsSent) {
+    const struct {
+        int16_t code;
+        const char* answer;
+    } cases[] = {{kActionCalTemp, "abc"},      {kActionCalTemp, "-"},
+                 {kActionCalCO2Other, "lots"}, {kActionCalCO2Span, "ppm"},
+                 {kActionCalTemp, ""},         {kActionCalCO2Other, ""}};
+    for (const auto& c : cases) {
+        WindowOnSensor w(6, 0);
+        const SensorMemory before = w.rig.sensor.memory();
+        w.rig.t.prompter.inputAnswers = {c.answer};
+        w.run(c.code);
+        const auto messages = w.rig.t.prompter.messages();
+        if (std::string(c.answer).empty()) {
+            EXPECT_TRUE(messages.empty()) << c.code;
+        } else {
+            ASSERT_EQ(messages.size(), 1u) << c.answer;
+            EXPECT_EQ(messages[0], "\"" + std::string(c.answer) +
+                                       "\" is not a number. Nothing was sent to the sensor.");
+        }
+        EXPECT_TRUE(w.rig.sensor.requests().empty()) << c.answer;
+        EXPECT_EQ(w.rig.sensor.memory().eeprom, before.eeprom) << c.answer;
+    }
+}
+
+}  // namespace
+}  // namespace kelvo::test

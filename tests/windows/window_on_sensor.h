@@ -1,0 +1,61 @@
+#pragma once
+// A sensor window opened on a virtual sensor the way start-up opens it: the whole image
+// read, the window filled and shown live, on the virtual clock.
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <vector>
+
+#include "app/start_up.h"
+#include "files/definition_file.h"
+#include "model/platform_plans.h"
+#include "support/virtual_sensor_rig.h"
+#include "windows/fake_window_host.h"
+#include "windows/sensor_window.h"
+#include "windows/sensor_windows.h"
+
+namespace kelvo::test {
+
+struct WindowOnSensor {
+    WindowOnSensor(int platform, int version) : rig(platform, version) {
+        rig.ctx().AppDir = KELVO_SOURCE_DIR "/data/";
+        windows = createSensorWindows(rig.ctx(), host);
+        const int index = StartUp::windowForVersion(platform, static_cast<float>(version));
+        window = windows.at(static_cast<size_t>(index)).get();
+        if (platform == 5) EXPECT_TRUE(LoadDefinition(rig.ctx())) << rig.ctx().ErrorText;
+        EXPECT_TRUE(ReadSpans(rig.ctx(), WholeImageReads(static_cast<uint8_t>(platform))))
+            << rig.ctx().ErrorText;
+        EXPECT_TRUE(window->FormUpdateInit() && window->FormUpdate()) << rig.ctx().ErrorText;
+        window->SimMode(false);
+        window->show();
+        rig.ctx().ErrorText.clear();
+        rig.sensor.clearRecord();
+    }
+
+    Context& ctx() { return rig.ctx(); }
+    // What the loop does when a menu item sets this code: run it now.
+    void run(int16_t code) {
+        ctx().PendingAction = code;
+        window->activationPass();
+    }
+    // The user presses Cancel once this many more events have been processed.
+    void cancelAfterEvents(int events) {
+        cancelCountdown = events;
+        if (!cancelHooked) {
+            cancelHooked = true;
+            rig.t.pump.onEvents([this] {
+                if (cancelCountdown > 0 && --cancelCountdown == 0) ctx().ErrorText = "Avbryt";
+            });
+        }
+    }
+
+    VirtualSensorRig rig;
+    FakeWindowHost host;
+    std::vector<std::unique_ptr<SensorWindow>> windows;
+    SensorWindow* window = nullptr;
+    int cancelCountdown = 0;
+    bool cancelHooked = false;
+};
+
+}  // namespace kelvo::test
