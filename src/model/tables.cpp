@@ -233,6 +233,16 @@ bool BuildTable(Context& ctx, int Table, float l, float m, float o, float tt, fl
     return true;
 }
 
+namespace {
+// The table lookup is not one-to-one at its ends, so encoding the value a stored word
+// decodes to need not give that word back. A word that already stands for the value stays
+// as it is: storing a reference again unchanged (a settings file loaded onto the sensor it
+// came from) must not move the sensor. The word is read first either way.
+bool storedAlready(Context& ctx, const RefPlace& place, float stored, float Raw) {
+    return image::ensureQuietly(ctx, place.eeprom, place.address, 2) && stored == Raw;
+}
+}  // namespace
+
 float GetZeroReference(Context& ctx, int n) {
     const uint8_t platform = GetPlatform(ctx);
     const RefPlace place = zeroReferencePlace(platform, n);
@@ -253,6 +263,7 @@ void SetZeroReference(Context& ctx, int n, float Raw) {
     const double k = referenceFactor(ctx, platform, n);
     // A sensor without a CO2 factor has no zero reference to scale; keep the stored word.
     if (k == 0 || !std::isfinite(k)) return;
+    if (storedAlready(ctx, place, GetZeroReference(ctx, n), Raw)) return;
     const double x = TableToLinear(ctx, referenceTable(ctx, platform, n), Raw);
     const double w = RoundHalfEven(kFullScale - (kFullScale - x) / k);
     image::modifyWord(ctx, place.eeprom, place.address, clampWord(w));
@@ -280,6 +291,7 @@ void SetSpanReference(Context& ctx, int n, bool Live, float Raw) {
     const double zero = GetZeroWord(ctx, GetCO2Channel(ctx, n));
     // Without a factor or a zero word the span reference cannot be expressed.
     if (k == 0 || zero == 0 || !std::isfinite(k)) return;
+    if (storedAlready(ctx, place, GetSpanReference(ctx, n, Live, false), Raw)) return;
     double x = TableToLinear(ctx, referenceTable(ctx, platform, n), Raw);
     x = kFullScale - (kFullScale - x) / k;
     image::modifyWord(ctx, place.eeprom, place.address, clampWord(RoundHalfEven(x * 2048 / zero)));
