@@ -23,7 +23,7 @@
 #include "link/sensor_link.h"
 #include "link/sensor_mem_read.h"
 #include "model/identification.h"
-#include "model/platform_plans.h"
+#include "model/platform_profile.h"
 #include "windows/sensor_window.h"
 
 namespace kelvo {
@@ -177,40 +177,21 @@ bool StartUp::chooseAndOpenWindow(bool simulated) {
 }
 
 bool StartUp::readForWindowChoice(uint8_t platform, bool simulated) {
+    const PlatformProfile* profile = FindPlatform(platform);
+    if (!profile) return true;  // no window will be chosen; that says why
     // The definition file names platform 5's channels; a simulation needs it as well.
-    if (platform == 5 && !LoadDefinition(ctx_)) return false;
+    if (profile->definitionFile && !LoadDefinition(ctx_)) return false;
     if (simulated) return true;
-    const std::vector<MemorySpan> reads = WholeImageReads(platform);
-    if (reads.empty()) return true;
     ShowProgress("Reading sensor");
-    return ReadSpans(ctx_, reads);
-}
-
-int StartUp::windowForVersion(int platform, float version) {
-    const bool whole = version >= 0 && version == static_cast<float>(static_cast<int>(version));
-    const int v = whole ? static_cast<int>(version) : -1;
-    switch (platform) {
-        case 5:
-            if (v == 0) return kFrm5;
-            return v >= 1 && v <= 3 ? kFrm5Chart : -1;
-        case 6:
-            return v >= 0 && v <= 5 ? kFrm6 : -1;
-        case 61:
-            return v >= 0 && v <= 1 ? kFrm61 : -1;
-        case 7:
-            return v >= 1 && v <= 2 ? kFrm61 : -1;
-        default:
-            return -1;
-    }
+    return ReadSpans(ctx_, profile->wholeImage);
 }
 
 SensorWindow* StartUp::chooseWindow(bool simulated) {
     const uint8_t platform = GetPlatform(ctx_);
     if (!readForWindowChoice(platform, simulated)) return nullptr;
-    const int chosen = platform ? windowForVersion(platform, GetVersion(ctx_)) : -1;
-    SensorWindow* window = chosen >= 0 && chosen < static_cast<int>(SensorWindows.size())
-                               ? SensorWindows[chosen].get()
-                               : nullptr;
+    const PlatformProfile* profile = platform ? FindProfile(platform, GetVersion(ctx_)) : nullptr;
+    const auto found = profile ? SensorWindows.find(profile->window) : SensorWindows.end();
+    SensorWindow* window = found != SensorWindows.end() ? found->second.get() : nullptr;
     if (!window) ctx_.ErrorText = kUnknownSensor;
     return window;
 }
@@ -276,7 +257,7 @@ QString StartUp::simulationFile(const QString& choice) const {
 }
 
 void StartUp::RestartOrEnd() {
-    for (auto& window : SensorWindows) {
+    for (auto& [kind, window] : SensorWindows) {
         if (!window || !window->isVisible()) continue;
         window->FormRead();
         // Written beside and renamed into place, so a failed write keeps the previous one.

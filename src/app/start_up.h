@@ -9,9 +9,11 @@
 #include <QStringList>
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <vector>
 
+#include "model/platform_profile.h"
 #include "windows/window_host.h"
 
 namespace kelvo {
@@ -27,16 +29,12 @@ class StartUp : public QObject, public WindowHost {
     Q_OBJECT
 
 public:
-    // Makes the four sensor windows, in the order frm5, frm5Chart, frm6, frm61.
+    // Makes one sensor window of each kind.
     using WindowFactory =
-        std::function<std::vector<std::unique_ptr<SensorWindow>>(Context&, WindowHost&)>;
-    enum WindowIndex { kFrm5 = 0, kFrm5Chart = 1, kFrm6 = 2, kFrm61 = 3 };
+        std::function<std::map<WindowKind, std::unique_ptr<SensorWindow>>(Context&, WindowHost&)>;
 
     StartUp(Context& ctx, WindowFactory factory, QObject* parent = nullptr);
     ~StartUp() override;
-
-    // The window (WindowIndex) for a platform and software version; -1 for none.
-    static int windowForVersion(int platform, float version);
 
     // Runs start-up: shows the setup dialog (unless the user chose to skip it) and returns;
     // the rest follows the user's choices until a sensor window is shown.
@@ -61,7 +59,7 @@ public:
     // Names offered in the setup dialog's port pick list, with what each is.
     void setPortChoices(const QStringList& names, const QStringList& descriptions = {});
 
-    std::vector<std::unique_ptr<SensorWindow>> SensorWindows;
+    std::map<WindowKind, std::unique_ptr<SensorWindow>> SensorWindows;
     SensorWindow* CurrentWindow = nullptr;
 
     frmComSet& comSet();

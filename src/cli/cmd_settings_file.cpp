@@ -8,7 +8,7 @@
 #include "files/send_file.h"
 #include "files/settings_file.h"
 #include "model/identification.h"
-#include "model/platform_plans.h"
+#include "model/platform_profile.h"
 
 namespace kelvo::cli {
 namespace {
@@ -18,7 +18,8 @@ constexpr const char* kUnknownSensor = "Unknown sensor type, can't connect to se
 // A fresh copy of the sensor's settings, saved as its window saves them.
 bool saveLikeTheWindow(Context& ctx, const std::string& path) {
     const uint8_t platform = GetPlatform(ctx);
-    if (!HasSettingsFile(platform)) {
+    const PlatformProfile* profile = FindPlatform(platform);
+    if (!profile || profile->saveBlocks.empty()) {
         if (ctx.ErrorText.empty() || ctx.ErrorText == "Unknown product") ctx.ErrorText = kUnknownSensor;
         return false;
     }

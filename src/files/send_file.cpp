@@ -4,7 +4,7 @@
 #include "files/definition_file.h"
 #include "files/settings_file.h"
 #include "model/identification.h"
-#include "model/platform_plans.h"
+#include "model/platform_profile.h"
 
 namespace kelvo {
 namespace {
@@ -26,32 +26,20 @@ bool SendSettingsFile(Context& ctx, const std::string& path,
         if (progress) progress(step);
     };
     const uint8_t platform = GetPlatform(ctx);
-    float highestVersion = -1;
-    switch (platform) {
-        case 5:
-            if (!LoadDefinition(ctx)) return false;
-            highestVersion = 2;
-            break;
-        case 6:
-            highestVersion = 5;
-            break;
-        case 61:
-            highestVersion = 1;
-            break;
-        default:
-            return unknownSensor(ctx);
-    }
+    const PlatformProfile* sensor = FindPlatform(platform);
+    if (!sensor || sensor->saveBlocks.empty()) return unknownSensor(ctx);
+    if (sensor->definitionFile && !LoadDefinition(ctx)) return false;
     report("Reading sensor");
     if (!ReadSpans(ctx, WholeImageReads(platform))) return false;
     const float version = GetVersion(ctx);
     if (!ctx.ErrorText.empty()) return false;
-    if (version < 0 || version > highestVersion) return unknownSensor(ctx);
+    const PlatformProfile* profile = FindProfile(platform, version);
+    if (!profile || !profile->sendFileAccepted) return unknownSensor(ctx);
 
-    const int32_t listNo = platform == 5 ? kListPlatform5Settings : 0;
-    if (!LoadSettings(ctx, path, listNo)) return false;
+    if (!LoadSettings(ctx, path, profile->loadList)) return false;
 
     report("Saving to sensor");
-    return RunWriteSteps(ctx, SettingsSendSteps(platform));
+    return RunWriteSteps(ctx, profile->send);
 }
 
 }  // namespace kelvo

@@ -11,7 +11,7 @@
 #include "link/sensor_link.h"
 #include "model/channels.h"
 #include "model/identification.h"
-#include "model/platform_plans.h"
+#include "model/platform_profile.h"
 #include "windows/sensor_window.h"
 #include "windows/window_host.h"
 
@@ -42,8 +42,8 @@ bool SensorWindow::writeSettings() {
 }
 
 int32_t SensorWindow::settingsLoadList() const {
-    // Platform 5 takes its settings list from a file; the others the mask stored with it.
-    return GetPlatform(ctx_) == 5 ? kListPlatform5Settings : 0;
+    const PlatformProfile* profile = FindPlatform(GetPlatform(ctx_));
+    return profile ? profile->loadList : 0;
 }
 
 bool SensorWindow::ActionSensorRead() {
@@ -96,7 +96,8 @@ bool SensorWindow::ActionSettingsSave() {
     const uint8_t platform = GetPlatform(ctx_);
     // The file holds the window's edits on top of what the sensor holds: read afresh, or,
     // where the window saves what it holds, with nothing left unread.
-    const bool current = SaveReadsWholeImage(platform)
+    const PlatformProfile* profile = FindPlatform(platform);
+    const bool current = (!profile || profile->saveReadsWholeImage)
                              ? readWholeImage(platform)
                              : ReadUnknownBytes(ctx_, WholeImageReads(platform));
     if (!current) return false;

@@ -1,17 +1,42 @@
 #include "windows/sensor_windows.h"
 
+#include <functional>
+
 #include "windows/generic_window.h"
 #include "windows/platform5/frm5.h"
 
 namespace kelvo {
 
-std::vector<std::unique_ptr<SensorWindow>> createSensorWindows(Context& ctx, WindowHost& host) {
-    std::vector<std::unique_ptr<SensorWindow>> windows;
-    windows.push_back(std::make_unique<frm5>(ctx, host));
-    for (const char* name : {"frm5Chart", "frm6", "frm61"}) {
-        windows.push_back(
-            std::make_unique<GenericSensorWindow>(QString::fromLatin1(name), ctx, host));
-    }
+namespace {
+using WindowMaker = std::function<std::unique_ptr<SensorWindow>(Context&, WindowHost&)>;
+
+template <typename Window>
+WindowMaker make() {
+    return [](Context& ctx, WindowHost& host) { return std::make_unique<Window>(ctx, host); };
+}
+
+WindowMaker standIn(const char* name) {
+    return [name](Context& ctx, WindowHost& host) {
+        return std::make_unique<GenericSensorWindow>(QString::fromLatin1(name), ctx, host);
+    };
+}
+
+// Every window kind and how its window is made; a new window registers here and nowhere
+// else. The platform profile says which kind a sensor needs.
+const std::map<WindowKind, WindowMaker>& registry() {
+    static const std::map<WindowKind, WindowMaker> makers{
+        {WindowKind::Frm5, make<frm5>()},
+        {WindowKind::Frm5Chart, standIn("frm5Chart")},
+        {WindowKind::Frm6, standIn("frm6")},
+        {WindowKind::Frm61, standIn("frm61")},
+    };
+    return makers;
+}
+}  // namespace
+
+SensorWindowSet createSensorWindows(Context& ctx, WindowHost& host) {
+    SensorWindowSet windows;
+    for (const auto& [kind, make] : registry()) windows.emplace(kind, make(ctx, host));
     return windows;
 }
 

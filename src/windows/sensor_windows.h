@@ -1,14 +1,17 @@
 #pragma once
-// The four sensor windows start-up chooses from, created once per process.
+// The sensor windows start-up chooses from, by window kind, created once per process.
 
+#include <map>
 #include <memory>
-#include <vector>
 
+#include "model/platform_profile.h"
 #include "windows/sensor_window.h"
 
 namespace kelvo {
 
-// frm5, frm5Chart, frm6, frm61, in this order; hidden until start-up shows one.
-std::vector<std::unique_ptr<SensorWindow>> createSensorWindows(Context& ctx, WindowHost& host);
+using SensorWindowSet = std::map<WindowKind, std::unique_ptr<SensorWindow>>;
+
+// One window of every kind the registry knows, hidden until start-up shows one.
+SensorWindowSet createSensorWindows(Context& ctx, WindowHost& host);
 
 }  // namespace kelvo

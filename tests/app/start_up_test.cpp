@@ -66,11 +66,15 @@ protected:
 
     StartUp& start() {
         return shell([this](Context& ctx, WindowHost& host) {
-            std::vector<std::unique_ptr<SensorWindow>> made;
-            for (const char* name : {"frm5", "frm5Chart", "frm6", "frm61"}) {
+            std::map<WindowKind, std::unique_ptr<SensorWindow>> made;
+            const std::pair<WindowKind, const char*> kinds[] = {{WindowKind::Frm5, "frm5"},
+                                                                {WindowKind::Frm5Chart, "frm5Chart"},
+                                                                {WindowKind::Frm6, "frm6"},
+                                                                {WindowKind::Frm61, "frm61"}};
+            for (auto [kind, name] : kinds) {
                 auto window = std::make_unique<RecordingWindow>(ctx, host, name);
-                windows.push_back(window.get());
-                made.push_back(std::move(window));
+                windows[kind] = window.get();
+                made.emplace(kind, std::move(window));
             }
             return made;
         });
@@ -85,7 +89,7 @@ protected:
         setup.btnStartKelvo->click();
     }
     RecordingWindow* shown() const {
-        for (auto* window : windows)
+        for (auto [kind, window] : windows)
             if (window->isVisible()) return window;
         return nullptr;
     }
@@ -102,13 +106,13 @@ protected:
     }
 
     std::unique_ptr<VirtualSensorRig> sensorRig;
-    std::vector<RecordingWindow*> windows;
+    std::map<WindowKind, RecordingWindow*> windows;
 };
 
 TEST_F(StartUpTest, SingleSensorOpensItsPlatformWindowLive) {
     mainAndStart(0);
-    ASSERT_EQ(shown(), windows[StartUp::kFrm6]) << ::testing::PrintToString(messages());
-    RecordingWindow& w = *windows[StartUp::kFrm6];
+    ASSERT_EQ(shown(), windows[WindowKind::Frm6]) << ::testing::PrintToString(messages());
+    RecordingWindow& w = *windows[WindowKind::Frm6];
     EXPECT_EQ(startUp->CurrentWindow, &w);
     EXPECT_EQ(w.inits, 1);
     EXPECT_EQ(w.updates, 1);
@@ -188,7 +192,7 @@ TEST_F(StartUpTest, NetworkSensorIsAddressedByItsId) {
 TEST_F(StartUpTest, FailingWindowInitShowsItsMessage) {
     start();
     startUp->Main();
-    windows[StartUp::kFrm6]->failInit = true;
+    windows[WindowKind::Frm6]->failInit = true;
     startUp->comSet().btnStartKelvo->click();
     EXPECT_EQ(messages(), std::vector<std::string>{"Sensor is corrupt"});
     EXPECT_EQ(shown(), nullptr);
@@ -219,9 +223,9 @@ TEST_F(StartUpTest, StoredDontGoesStraightToTheSensor) {
     start();
     QObject::connect(startUp.get(), &StartUp::setupShown, [&] { ++setups; });
     startUp->Main();
-    EXPECT_EQ(shown(), windows[StartUp::kFrm6]);
+    EXPECT_EQ(shown(), windows[WindowKind::Frm6]);
     EXPECT_EQ(setups, 0);
-    EXPECT_FALSE(windows[StartUp::kFrm6]->mComSet->isChecked());
+    EXPECT_FALSE(windows[WindowKind::Frm6]->mComSet->isChecked());
 }
 
 TEST_F(StartUpTest, StoredDontStillShowsTheDialogAfterAFailure) {
@@ -308,7 +312,7 @@ TEST_F(SimulatedStart, SimFileOpensItsWindowWithTheSensorControlsOff) {
     sim.cmbTypeOfS->setCurrentText("Platform6");
     sim.Command1->click();
     RecordingWindow* w = shown();
-    ASSERT_EQ(w, windows[StartUp::kFrm6]) << ::testing::PrintToString(messages());
+    ASSERT_EQ(w, windows[WindowKind::Frm6]) << ::testing::PrintToString(messages());
     EXPECT_EQ(w->simMode, true);
     EXPECT_EQ(w->windowTitle(), QCoreApplication::applicationName() + " Simulated mode");
     EXPECT_TRUE(w->cbxSimulated->isHidden());
@@ -342,7 +346,7 @@ TEST_F(SimulatedStart, LastFindsLastSetWhateverItsCase) {
     copyData("Platform61.sim", "Last.SET");
     mainAndStart(2);
     startUp->sim().Command1->click();
-    EXPECT_EQ(shown(), windows[StartUp::kFrm61]) << ::testing::PrintToString(messages());
+    EXPECT_EQ(shown(), windows[WindowKind::Frm61]) << ::testing::PrintToString(messages());
 }
 
 TEST_F(SimulatedStart, DamagedSimFileIsReported) {
@@ -362,14 +366,14 @@ TEST_F(WindowChoice, PlatformFiveVersionZeroOpensFrm5) {
     useSensor(5, 0);
     copyDefinitions();
     mainAndStart(0);
-    EXPECT_EQ(shown(), windows[StartUp::kFrm5]) << ::testing::PrintToString(messages());
+    EXPECT_EQ(shown(), windows[WindowKind::Frm5]) << ::testing::PrintToString(messages());
 }
 
 TEST_F(WindowChoice, PlatformFiveVersionThreeOpensTheTwaWindow) {
     useSensor(5, 3);
     copyDefinitions();
     mainAndStart(0);
-    EXPECT_EQ(shown(), windows[StartUp::kFrm5Chart]) << ::testing::PrintToString(messages());
+    EXPECT_EQ(shown(), windows[WindowKind::Frm5Chart]) << ::testing::PrintToString(messages());
 }
 
 TEST_F(WindowChoice, PlatformFiveVersionFourIsRejected) {
@@ -397,7 +401,7 @@ TEST_F(WindowChoice, PlatformSevenOpensFrm61) {
         windows.clear();
         useSensor(7, version);
         mainAndStart(0);
-        EXPECT_EQ(shown(), windows[StartUp::kFrm61])
+        EXPECT_EQ(shown(), windows[WindowKind::Frm61])
             << version << ::testing::PrintToString(messages());
     }
 }
@@ -405,7 +409,7 @@ TEST_F(WindowChoice, PlatformSevenOpensFrm61) {
 TEST_F(WindowChoice, PlatformSixVersionFiveOpensFrm6) {
     useSensor(6, 5);
     mainAndStart(0);
-    EXPECT_EQ(shown(), windows[StartUp::kFrm6]) << ::testing::PrintToString(messages());
+    EXPECT_EQ(shown(), windows[WindowKind::Frm6]) << ::testing::PrintToString(messages());
 }
 
 using SendFileFromSetup = StartUpTest;
@@ -457,20 +461,6 @@ TEST_F(SendFileFromSetup, PlatformFiveVersionThreeIsNotSupported) {
     EXPECT_EQ(messages(),
               std::vector<std::string>{"Unknown sensor type, can't connect to sensor."});
     EXPECT_FALSE(progressShown());
-}
-
-TEST(WindowTable, VersionsEachPlatformAccepts) {
-    EXPECT_EQ(StartUp::windowForVersion(5, 0), StartUp::kFrm5);
-    EXPECT_EQ(StartUp::windowForVersion(5, 3), StartUp::kFrm5Chart);
-    EXPECT_EQ(StartUp::windowForVersion(5, 4), -1);
-    EXPECT_EQ(StartUp::windowForVersion(6, 5), StartUp::kFrm6);
-    EXPECT_EQ(StartUp::windowForVersion(6, 6), -1);
-    EXPECT_EQ(StartUp::windowForVersion(61, 1), StartUp::kFrm61);
-    EXPECT_EQ(StartUp::windowForVersion(61, 2), -1);
-    EXPECT_EQ(StartUp::windowForVersion(7, 0), -1);
-    EXPECT_EQ(StartUp::windowForVersion(7, 2), StartUp::kFrm61);
-    EXPECT_EQ(StartUp::windowForVersion(6, 0.5f), -1);
-    EXPECT_EQ(StartUp::windowForVersion(0, 0), -1);
 }
 
 using ProgressCancel = StartUpTest;

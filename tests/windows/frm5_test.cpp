@@ -289,9 +289,11 @@ TEST(SensorWindows, StartUpGetsFourWindowsWithTheSharedMembers) {
     FakeWindowHost host;
     auto windows = createSensorWindows(t.ctx, host);
     ASSERT_EQ(windows.size(), 4u);
+    const WindowKind kinds[] = {WindowKind::Frm5, WindowKind::Frm5Chart, WindowKind::Frm6,
+                                WindowKind::Frm61};
     const char* names[] = {"frm5", "frm5Chart", "frm6", "frm61"};
     for (int i = 0; i < 4; ++i) {
-        SensorWindow* w = windows[i].get();
+        SensorWindow* w = windows.at(kinds[i]).get();
         EXPECT_EQ(w->objectName(), names[i]);
         EXPECT_FALSE(w->isVisible());
         for (const char* name : {"cbxSimulated", "btnReadFromSensor", "btnSendToSensor", "txbSN"}) {

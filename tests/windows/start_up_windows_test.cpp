@@ -20,7 +20,7 @@ namespace {
 struct Case {
     int platform;
     int version;
-    int window;  // index in start-up's window list
+    WindowKind window;
 };
 
 class StartUpWindowsTest : public ShellTest, public ::testing::WithParamInterface<Case> {
@@ -45,7 +45,7 @@ TEST_P(StartUpWindowsTest, OpensALiveWindowThatPollsAndHandsBack) {
     s.comSet().optStartMode[0]->click();
     s.comSet().btnStartKelvo->click();
     ASSERT_TRUE(rig->t.prompter.messages().empty()) << rig->t.prompter.messages()[0];
-    SensorWindow* window = s.SensorWindows[GetParam().window].get();
+    SensorWindow* window = s.SensorWindows.at(GetParam().window).get();
     ASSERT_EQ(s.CurrentWindow, window);
     ASSERT_TRUE(window->isVisible());
     EXPECT_FALSE(window->cbxSimulated->isChecked());
@@ -71,7 +71,7 @@ TEST_P(StartUpWindowsTest, TheFirstPollComesTwoSecondsAfterALiveStart) {
     s.Main();
     s.comSet().optStartMode[0]->click();
     s.comSet().btnStartKelvo->click();
-    SensorWindow* window = s.SensorWindows[GetParam().window].get();
+    SensorWindow* window = s.SensorWindows.at(GetParam().window).get();
     ASSERT_TRUE(window->isVisible());
     // Switching the window live is no news, and must not cancel what follows it.
     EXPECT_EQ(rig->ctx().ErrorText, "");
@@ -87,7 +87,7 @@ TEST_P(StartUpWindowsTest, ExitFromTheMenuKeepsTheSettingsAndBringsTheSetupBack)
     StartUp& s = shell(createSensorWindows);
     s.Main();
     s.comSet().btnStartKelvo->click();
-    SensorWindow* window = s.SensorWindows[GetParam().window].get();
+    SensorWindow* window = s.SensorWindows.at(GetParam().window).get();
     ASSERT_TRUE(window->isVisible());
     window->mExit->trigger();
     EXPECT_FALSE(window->isVisible());
@@ -98,10 +98,10 @@ TEST_P(StartUpWindowsTest, ExitFromTheMenuKeepsTheSettingsAndBringsTheSetupBack)
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryPlatform, StartUpWindowsTest,
-                         ::testing::Values(Case{5, 0, StartUp::kFrm5},
-                                           Case{5, 3, StartUp::kFrm5Chart},
-                                           Case{6, 0, StartUp::kFrm6}, Case{61, 0, StartUp::kFrm61},
-                                           Case{7, 1, StartUp::kFrm61}),
+                         ::testing::Values(Case{5, 0, WindowKind::Frm5},
+                                           Case{5, 3, WindowKind::Frm5Chart},
+                                           Case{6, 0, WindowKind::Frm6}, Case{61, 0, WindowKind::Frm61},
+                                           Case{7, 1, WindowKind::Frm61}),
                          [](const auto& info) {
                              return "Platform" + std::to_string(info.param.platform) + "v" +
                                     std::to_string(info.param.version);

@@ -5,11 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <memory>
-#include <vector>
 
-#include "app/start_up.h"
 #include "files/definition_file.h"
-#include "model/platform_plans.h"
+#include "model/platform_profile.h"
 #include "support/virtual_sensor_rig.h"
 #include "windows/fake_window_host.h"
 #include "windows/sensor_window.h"
@@ -21,8 +19,9 @@ struct WindowOnSensor {
     WindowOnSensor(int platform, int version) : rig(platform, version) {
         rig.ctx().AppDir = KELVO_SOURCE_DIR "/data/";
         windows = createSensorWindows(rig.ctx(), host);
-        const int index = StartUp::windowForVersion(platform, static_cast<float>(version));
-        window = windows.at(static_cast<size_t>(index)).get();
+        const PlatformProfile* profile =
+            FindProfile(static_cast<uint8_t>(platform), static_cast<float>(version));
+        window = windows.at(profile->window).get();
         if (platform == 5) EXPECT_TRUE(LoadDefinition(rig.ctx())) << rig.ctx().ErrorText;
         EXPECT_TRUE(ReadSpans(rig.ctx(), WholeImageReads(static_cast<uint8_t>(platform))))
             << rig.ctx().ErrorText;
@@ -52,7 +51,7 @@ struct WindowOnSensor {
 
     VirtualSensorRig rig;
     FakeWindowHost host;
-    std::vector<std::unique_ptr<SensorWindow>> windows;
+    SensorWindowSet windows;
     SensorWindow* window = nullptr;
     int cancelCountdown = 0;
     bool cancelHooked = false;

@@ -1,4 +1,4 @@
-#include "model/platform_plans.h"
+#include "model/platform_profile.h"
 
 #include <algorithm>
 
@@ -70,45 +70,87 @@ bool readUnknown(Context& ctx, const MemorySpan& span, Image& image, Image& last
     ctx.AddressMask = keptMask;
     return ok;
 }
+
+// Platform 5 keeps its settings in RAM and saves them to its EEPROM itself.
+const std::vector<MemorySpan> kPlatform5Reads{{false, kListWholeRam, 0, 0}};
+const std::vector<WriteStep> kPlatform5Send{
+    {{false, kListPlatform5Settings, 0, 0}, true, false, true, true, true}};
+const std::vector<SaveBlock> kPlatform5File{{1, false}};
+
+const std::vector<MemorySpan> kEepromReads{{true, kListWholeEeprom, 0, 0}};
+// Only bytes that differ from what was read go out, between unlock and lock.
+const std::vector<WriteStep> kEepromSend{
+    {{true, kListWholeEeprom, 0, 0}, true, false, true, true, false}};
+// Platform 6 writes the mask of what its file carries first, platform 61 last.
+const std::vector<SaveBlock> kPlatform6File{{15, true}, {10, false}};
+const std::vector<SaveBlock> kPlatform61File{{10, false}, {15, true}};
+
+// Only what the window shows goes out, on one open port, unlocked before the first write
+// and locked after the last; the serial text is read but never written.
+const std::vector<WriteStep> kPlatform7Send{
+    {eepromRange(16, 1), false, true, true, false, true},
+    {eepromRange(834, 24), false, true, false, false, true},
+    {eepromRange(925, 8), false, true, false, false, true},
+    {eepromRange(1023, 1), false, true, false, false, true},
+    {eepromRange(393, 4), false, false, false, true, true}};
+
+PlatformProfile platform5(int first, int last, WindowKind window, bool sendFile) {
+    return {kPlatform5, first, last, window, 512, true, kPlatform5Reads, kPlatform5Send,
+            kListPlatform5Settings, 0, kPlatform5File, 255, true, sendFile};
+}
+
+PlatformProfile platform6(int first, int last, int32_t saveList) {
+    return {kPlatform6, first, last, WindowKind::Frm6, 512, false, kEepromReads, kEepromSend, 0,
+            saveList, saveList ? kPlatform6File : std::vector<SaveBlock>{}, 1,
+            // The platform-6 window saves what it holds, edits and loaded files included.
+            false, true};
+}
+
+const std::vector<PlatformProfile>& profiles() {
+    static const std::vector<PlatformProfile> table{
+        platform5(0, 0, WindowKind::Frm5, true),
+        platform5(1, 2, WindowKind::Frm5Chart, true),
+        // The last TWA version has a settings layout "Send file to sensor" does not know.
+        platform5(3, 3, WindowKind::Frm5Chart, false),
+        platform6(0, 1, kListPlatform6Settings),
+        platform6(2, 2, kListPlatform6Version2Settings),
+        platform6(3, 4, kListPlatform6Settings),
+        platform6(5, 5, 0),
+        {kPlatform61, 0, 1, WindowKind::Frm61, 512, false, kEepromReads, kEepromSend, 0,
+         kListPlatform61Settings, kPlatform61File, 1, true, true},
+        // The settings-file container has no block for the 1024-byte EEPROM.
+        {kPlatform7, 1, 2, WindowKind::Frm61, 1024, false, platform7Reads(), kPlatform7Send, 0,
+         0, {}, 1, true, false},
+    };
+    return table;
+}
 }  // namespace
 
-std::vector<MemorySpan> WholeImageReads(uint8_t platform) {
-    switch (platform) {
-        case 5:
-            return {{false, kListWholeRam, 0, 0}};
-        case 6:
-        case 61:
-            return {{true, kListWholeEeprom, 0, 0}};
-        case 7:
-            return platform7Reads();
-        default:
-            return {};
+const PlatformProfile* FindProfile(uint8_t platform, float version) {
+    const bool whole = version >= 0 && version == static_cast<float>(static_cast<int>(version));
+    if (!whole) return nullptr;
+    const int v = static_cast<int>(version);
+    for (const PlatformProfile& p : profiles()) {
+        if (p.platform == platform && v >= p.firstVersion && v <= p.lastVersion) return &p;
     }
+    return nullptr;
+}
+
+const PlatformProfile* FindPlatform(uint8_t platform) {
+    for (const PlatformProfile& p : profiles()) {
+        if (p.platform == platform) return &p;
+    }
+    return nullptr;
+}
+
+std::vector<MemorySpan> WholeImageReads(uint8_t platform) {
+    const PlatformProfile* p = FindPlatform(platform);
+    return p ? p->wholeImage : std::vector<MemorySpan>{};
 }
 
 std::vector<WriteStep> SettingsSendSteps(uint8_t platform) {
-    switch (platform) {
-        case 5:
-            // Platform 5 keeps its settings in RAM; the sensor saves them to its EEPROM.
-            return {{{false, kListPlatform5Settings, 0, 0}, true, false, true, true, true}};
-        case 6:
-        case 61:
-            return {{{true, kListWholeEeprom, 0, 0}, true, false, true, true, false}};
-        case 7:
-            // Only what the window shows goes out, on one open port, unlocked before the
-            // first write and locked after the last; the serial text is never written.
-            return {{eepromRange(16, 1), false, true, true, false, true},
-                    {eepromRange(834, 24), false, true, false, false, true},
-                    {eepromRange(925, 8), false, true, false, false, true},
-                    {eepromRange(1023, 1), false, true, false, false, true},
-                    {eepromRange(393, 4), false, false, false, true, true}};
-        default:
-            return {};
-    }
-}
-
-bool SaveReadsWholeImage(uint8_t platform) {
-    return platform != 6;
+    const PlatformProfile* p = FindPlatform(platform);
+    return p ? p->send : std::vector<WriteStep>{};
 }
 
 std::vector<MemorySpan> SpansOf(const std::vector<WriteStep>& steps) {

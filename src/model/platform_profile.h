@@ -1,0 +1,104 @@
+#pragma once
+// What differs between sensor platforms and their software versions, in one table: the
+// window each opens, its EEPROM size, the reads that make the whole image its window shows,
+// the writes of its "Send to sensor", how its settings files are saved and loaded, and
+// which versions the program takes. Start-up, the windows, "Send file to sensor" and the
+// command line ask here; none keeps its own copy.
+
+#include <cstdint>
+#include <vector>
+
+namespace kelvo {
+
+struct Context;
+
+// The platforms, as the identification byte names them.
+enum Platform : uint8_t {
+    kPlatformUnknown = 0,
+    kPlatform5 = 5,
+    kPlatform6 = 6,
+    kPlatform61 = 61,
+    kPlatform7 = 7,
+};
+
+// The address lists the program names.
+constexpr int32_t kListPlatform5Settings = 6;         // the platform-5 settings in RAM
+constexpr int32_t kListWholeRam = 8;                  // RAM 0..255
+constexpr int32_t kListPlatform61Settings = 12;       // what a platform-61 file carries
+constexpr int32_t kListPlatform6Settings = 13;        // what a platform-6 file carries
+constexpr int32_t kListPlatform6Version2Settings = 15;
+constexpr int32_t kListWholeEeprom = 30;              // EEPROM 0..511
+constexpr int32_t kListFirstTable = 32;               // + table number: a table's 34 bytes
+
+// The sensor windows, one for each kind of settings layout.
+enum class WindowKind { Frm5, Frm5Chart, Frm6, Frm61 };
+
+// A selection of one memory: an address list, or a range when count > 0.
+struct MemorySpan {
+    bool eeprom = false;
+    int32_t list = 0;
+    int address = 0;
+    int count = 0;
+};
+
+// One write of a send, with what SensorMemWrite is asked to do around it.
+struct WriteStep {
+    MemorySpan span;
+    bool commit = false;
+    bool keepOpen = false;
+    bool unlock = false;
+    bool lock = false;
+    bool writeAll = false;
+};
+
+// One block of a settings file as a window saves it.
+struct SaveBlock {
+    int type = 0;
+    bool maskFromAddressMask = false;
+};
+
+struct PlatformProfile {
+    Platform platform = kPlatformUnknown;
+    int firstVersion = 0;  // the software versions the entry covers
+    int lastVersion = 0;
+    WindowKind window = WindowKind::Frm5;
+    int eepromBytes = 512;
+    bool definitionFile = false;  // channels and tables come from a production definition
+    std::vector<MemorySpan> wholeImage;
+    std::vector<WriteStep> send;
+    int32_t loadList = 0;  // what a load takes from a file; 0 = the mask stored with it
+    int32_t saveList = 0;  // selected before the blocks are written; 0 = none
+    std::vector<SaveBlock> saveBlocks;  // empty: the sensor's settings fit no settings file
+    uint8_t writerFlag = 1;
+    bool saveReadsWholeImage = true;  // "Save settings" reads the sensor afresh first
+    bool sendFileAccepted = false;    // "Send file to sensor" writes into it
+};
+
+// The entry for a platform and software version; nullptr for a sensor the program does
+// not take (a version that is not a whole number included).
+const PlatformProfile* FindProfile(uint8_t platform, float version);
+// What every version of a platform shares (reads, sends, memory); nullptr for none.
+const PlatformProfile* FindPlatform(uint8_t platform);
+
+// The reads that give a platform's window the whole image it shows and sends; empty for
+// a platform without a window.
+std::vector<MemorySpan> WholeImageReads(uint8_t platform);
+// The writes of the platform window's "Send to sensor", in the order they are made.
+std::vector<WriteStep> SettingsSendSteps(uint8_t platform);
+// The spans those writes cover.
+std::vector<MemorySpan> SpansOf(const std::vector<WriteStep>& steps);
+
+// Each read in turn, the port closed afterwards; false at the first that fails, and for
+// an empty plan.
+bool ReadSpans(Context& ctx, const std::vector<MemorySpan>& spans);
+// Each write in turn; a step runs only when the one before it succeeded.
+bool RunWriteSteps(Context& ctx, const std::vector<WriteStep>& steps);
+
+// A byte whose read flag is clear holds no value from the sensor or from a file (a read was
+// cancelled or failed, or the window never read it): sending it would write a value from
+// nowhere. This reads such bytes of the spans from the sensor and leaves every byte whose
+// value is known exactly as it was, even where a read block runs over it. True when
+// nothing was missing or everything missing was read.
+bool ReadUnknownBytes(Context& ctx, const std::vector<MemorySpan>& spans);
+
+}  // namespace kelvo
