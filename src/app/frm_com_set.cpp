@@ -270,7 +270,7 @@ void frmComSet::cmdSendFile_Click() {
             });
         }
     }
-    if (!ctx_.ErrorText.empty() && ctx_.ErrorText != "Avbryt") ctx_.prompt.message(ctx_.ErrorText);
+    if (hasErrorToShow(ctx_)) ctx_.prompt.message(ctx_.ErrorText);
     ctx_.ErrorText.clear();
     host_.ShowProgress(QString(), false, this);
 }

@@ -71,7 +71,7 @@ frmMsg::frmMsg(Context& ctx, QWidget* parent) : QDialog(parent), ctx_(ctx) {
 void frmMsg::Command1_Click() {
     // The running transfer checks ErrorText before each attempt and gives up; its caller
     // closes this dialog and says nothing.
-    ctx_.ErrorText = "Avbryt";
+    cancel(ctx_);
 }
 
 void frmMsg::Timer1_Timer() {

@@ -46,7 +46,7 @@ void frmSim::Command1_Click() {
 }
 
 void frmSim::Command2_Click() {
-    ctx_.ErrorText = "Avbryt";
+    cancel(ctx_);
     hide();
     emit chosen();
 }

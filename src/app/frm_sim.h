@@ -23,7 +23,7 @@ public:
     QPushButton* Command2 = nullptr;  // "Cancel"
 
 signals:
-    // The dialog was left; ErrorText holds "Avbryt" when the user cancelled.
+    // The dialog was left; ErrorText holds the cancel marker when the user cancelled.
     void chosen();
 
 protected:

@@ -57,7 +57,7 @@ void frmSpanCalNote::showEvent(QShowEvent* event) {
 
 bool frmSpanCalNote::ask() {
     if (exec() == QDialog::Accepted) return true;
-    ctx_.ErrorText = "Avbryt";
+    cancel(ctx_);
     return false;
 }
 

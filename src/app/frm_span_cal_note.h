@@ -16,7 +16,7 @@ class frmSpanCalNote : public QDialog {
 public:
     explicit frmSpanCalNote(Context& ctx, QWidget* parent = nullptr);
 
-    // Shows the note and waits for an answer; false (and "Avbryt" in ErrorText) on Cancel.
+    // Shows the note and waits for an answer; false (and the cancel marker in ErrorText) on Cancel.
     bool ask();
 
     QLabel* Label1 = nullptr;

@@ -31,7 +31,6 @@ namespace kelvo {
 namespace {
 // How long the line must stay silent before we believe no central unit is polling it.
 constexpr float kPortCheckSeconds = 2;
-const char kUnknownSensor[] = "Unknown sensor type, can't connect to sensor.";
 const char kLastChoice[] = "Last";
 const char kLastSetName[] = "last.set";
 
@@ -147,7 +146,7 @@ void StartUp::startSensor() {
 }
 
 void StartUp::continueSimulated() {
-    if (ctx_.ErrorText == "Avbryt") {
+    if (isCancelled(ctx_)) {
         errorCheck();
         return;
     }
@@ -192,7 +191,7 @@ SensorWindow* StartUp::chooseWindow(bool simulated) {
     const PlatformProfile* profile = platform ? FindProfile(platform, GetVersion(ctx_)) : nullptr;
     const auto found = profile ? SensorWindows.find(profile->window) : SensorWindows.end();
     SensorWindow* window = found != SensorWindows.end() ? found->second.get() : nullptr;
-    if (!window) ctx_.ErrorText = kUnknownSensor;
+    if (!window) ctx_.ErrorText = kUnknownSensorMessage;
     return window;
 }
 
@@ -224,7 +223,7 @@ bool StartUp::openWindow(SensorWindow& window, bool simulated) {
 void StartUp::errorCheck() {
     // A progress dialog left open by the failed step would sit over the setup dialog.
     ShowProgress(QString());
-    if (!ctx_.ErrorText.empty() && ctx_.ErrorText != "Avbryt") ctx_.prompt.message(ctx_.ErrorText);
+    if (hasErrorToShow(ctx_)) ctx_.prompt.message(ctx_.ErrorText);
     showSetup();
 }
 

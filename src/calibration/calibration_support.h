@@ -39,7 +39,7 @@ inline bool waitYielding(Context& ctx, int64_t ms) {
     const int64_t deadline = ctx.clock.tickMs() + ms;
     while (ctx.clock.tickMs() < deadline) {
         ctx.events.idle(deadline);
-        if (ctx.ErrorText == "Avbryt") return false;
+        if (isCancelled(ctx)) return false;
     }
     return true;
 }

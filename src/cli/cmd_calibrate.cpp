@@ -120,7 +120,7 @@ int calibrate(const GlobalOptions& options, const std::vector<std::string>& args
     Session session(options);
     Context& ctx = session.ctx();
     const uint8_t platform = GetPlatform(ctx);
-    if (platform == 0) return session.fail("Unknown sensor type, can't connect to sensor.");
+    if (platform == 0) return session.fail(kUnknownSensorMessage);
     const std::string value = args.size() > 1 ? args[1] : std::string();
     if (!runCalibration(ctx, args[0], value, platform)) return session.fail("Calibration failed");
 

@@ -19,7 +19,7 @@ int identify(const GlobalOptions& options, const std::vector<std::string>& args)
     Session session(options);
     Context& ctx = session.ctx();
     const uint8_t platform = GetPlatform(ctx);
-    if (platform == 0) return session.fail("Unknown sensor type, can't connect to sensor.");
+    if (platform == 0) return session.fail(kUnknownSensorMessage);
     const uint8_t protocol = GetProtocol(ctx);
     const float version = GetVersion(ctx);
     const uint8_t idByte = GetIdByte(ctx);

@@ -13,14 +13,12 @@
 namespace kelvo::cli {
 namespace {
 
-constexpr const char* kUnknownSensor = "Unknown sensor type, can't connect to sensor.";
-
 // A fresh copy of the sensor's settings, saved as its window saves them.
 bool saveLikeTheWindow(Context& ctx, const std::string& path) {
     const uint8_t platform = GetPlatform(ctx);
     const PlatformProfile* profile = FindPlatform(platform);
     if (!profile || profile->saveBlocks.empty()) {
-        if (ctx.ErrorText.empty() || ctx.ErrorText == "Unknown product") ctx.ErrorText = kUnknownSensor;
+        if (ctx.ErrorText.empty() || ctx.ErrorText == "Unknown product") ctx.ErrorText = kUnknownSensorMessage;
         return false;
     }
     return ReadSpans(ctx, WholeImageReads(platform)) && SavePlatformSettings(ctx, path);

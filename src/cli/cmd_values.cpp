@@ -64,7 +64,7 @@ int values(const GlobalOptions& options, const std::vector<std::string>& args) {
     Session session(options);
     Context& ctx = session.ctx();
     const uint8_t platform = GetPlatform(ctx);
-    if (platform == 0) return session.fail("Unknown sensor type, can't connect to sensor.");
+    if (platform == 0) return session.fail(kUnknownSensorMessage);
     const std::vector<int> channels = shownChannels(ctx, platform);
     if (!ctx.ErrorText.empty()) return session.fail();
     for (bool first = true;; first = false) {

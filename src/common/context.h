@@ -17,6 +17,13 @@ constexpr int kAddressMaskSize = 1027;
 constexpr int kComBufferSize = 551;
 constexpr float kSingleSensorAddress = 30;
 
+// What ErrorText holds when the user cancelled: it stops every running transaction and is
+// never shown.
+inline constexpr const char* kCancelMarker = "Avbryt";
+// Shared by start-up, "Send file to sensor", the windows and the command line.
+inline constexpr const char* kUnknownSensorMessage =
+    "Unknown sensor type, can't connect to sensor.";
+
 struct Context {
     Context(SerialPort& serialPort, Clock& systemClock, EventPump& eventPump, Prompter& prompter)
         : port(serialPort), clock(systemClock), events(eventPump), prompt(prompter) {}
@@ -37,7 +44,7 @@ struct Context {
     // The settings-file reader's buffer.
     std::array<uint8_t, kComBufferSize> ComBuffer{};
 
-    std::string ErrorText;   // first error wins; "Avbryt" = cancelled by the user
+    std::string ErrorText;   // first error wins; kCancelMarker = cancelled by the user
     std::string StatusText;  // step in progress, shown by the progress dialog
     uint8_t ProgressPercent = 0;
     float SensorAddress = kSingleSensorAddress;
@@ -63,6 +70,19 @@ struct Context {
 inline bool failWith(Context& ctx, const std::string& text) {
     if (ctx.ErrorText.empty()) ctx.ErrorText = text;
     return false;
+}
+
+// The user cancelled what is running.
+inline bool isCancelled(const Context& ctx) {
+    return ctx.ErrorText == kCancelMarker;
+}
+// Marks the running operation as cancelled by the user (never shown).
+inline void cancel(Context& ctx) {
+    ctx.ErrorText = kCancelMarker;
+}
+// A failure worth a message box: not empty and not the cancel marker.
+inline bool hasErrorToShow(const Context& ctx) {
+    return !ctx.ErrorText.empty() && !isCancelled(ctx);
 }
 
 }  // namespace kelvo

@@ -9,11 +9,9 @@
 namespace kelvo {
 namespace {
 
-constexpr const char* kUnknownSensor = "Unknown sensor type, can't connect to sensor.";
-
 bool unknownSensor(Context& ctx) {
     // Identification's own "Unknown product" gives way to the message this dialog shows.
-    if (ctx.ErrorText.empty() || ctx.ErrorText == "Unknown product") ctx.ErrorText = kUnknownSensor;
+    if (ctx.ErrorText.empty() || ctx.ErrorText == "Unknown product") ctx.ErrorText = kUnknownSensorMessage;
     return false;
 }
 

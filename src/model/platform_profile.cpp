@@ -161,7 +161,7 @@ std::vector<MemorySpan> SpansOf(const std::vector<WriteStep>& steps) {
 
 bool ReadSpans(Context& ctx, const std::vector<MemorySpan>& spans) {
     // No plan means no known platform: reading nothing is no success.
-    if (spans.empty()) return failWith(ctx, "Unknown sensor type, can't connect to sensor.");
+    if (spans.empty()) return failWith(ctx, kUnknownSensorMessage);
     for (const MemorySpan& s : spans) {
         if (!SensorMemRead(ctx, s.list, static_cast<float>(s.address),
                            static_cast<uint8_t>(s.count), s.eeprom, false))

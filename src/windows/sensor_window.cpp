@@ -29,7 +29,6 @@ namespace {
 constexpr int64_t kPollIntervalMs = 2000;
 // Pass rate while the trigger test animates.
 constexpr int kAnimationPassMs = 100;
-const char* const kCancelled = "Avbryt";
 
 QAction* addItem(QMenu* menu, const char* name, const QString& caption) {
     QAction* action = menu->addAction(caption);
@@ -126,7 +125,7 @@ void SensorWindow::buildMenus() {
     }
     connect(mExit, &QAction::triggered, this, [this] {
         host_.ShowProgress(QStringLiteral("Please wait"));
-        ctx_.ErrorText = kCancelled;
+        cancel(ctx_);
         leaveWindow();
     });
     connect(mComSet, &QAction::triggered, this, &SensorWindow::toggleComSet);
@@ -170,7 +169,7 @@ void SensorWindow::SimMode(bool on) {
     btnSendToSensor->setEnabled(!on);
     setWindowTitle(on ? kSimulatedCaption : kLiveCaption);
     // Leaving simulated mode is no news to report; the next pass clears the marker.
-    if (!on) ctx_.ErrorText = kCancelled;
+    if (!on) cancel(ctx_);
     wakeLoop();
 }
 
@@ -230,7 +229,7 @@ void SensorWindow::activationPass() {
         executeAction(code);
         // Whatever was chosen while the action ran is dropped with it.
         ctx_.PendingAction = kActionNone;
-        if (!ctx_.ErrorText.empty() && ctx_.ErrorText != kCancelled) {
+        if (hasErrorToShow(ctx_)) {
             ctx_.prompt.message(ctx_.ErrorText);
         }
         ctx_.ErrorText.clear();
@@ -259,7 +258,7 @@ void SensorWindow::pollMeasurements() {
     const int64_t now = ctx_.clock.tickMs();
     if (now - lastPollMs_ <= kPollIntervalMs) return;
     lastPollMs_ = now;
-    if (ctx_.ErrorText.empty() && !ActionSensorReadM() && ctx_.ErrorText != kCancelled) {
+    if (ctx_.ErrorText.empty() && !ActionSensorReadM() && !isCancelled(ctx_)) {
         ctx_.ErrorText.clear();
         ctx_.prompt.message("No sensor detected, entering simulated mode.");
         SimMode(true);
@@ -290,7 +289,7 @@ void SensorWindow::showEvent(QShowEvent* event) {
     // The cancel marker a switch to live mode leaves is for the loop's first pass to drop;
     // left standing until the first poll it would make that poll, and any transfer before
     // it, give up.
-    if (!passRunning_ && ctx_.ErrorText == kCancelled) ctx_.ErrorText.clear();
+    if (!passRunning_ && isCancelled(ctx_)) ctx_.ErrorText.clear();
     // The first poll comes after a full interval: the image was just read.
     lastPollMs_ = ctx_.clock.tickMs();
     scheduleNextPass();

@@ -55,7 +55,7 @@ bool SensorWindow::ActionSensorRead() {
     if (!readWholeImage(platform)) return false;
     SimMode(false);
     // SimMode(false) marks its change as nothing to report; the read itself went well.
-    if (ctx_.ErrorText == "Avbryt") ctx_.ErrorText.clear();
+    if (isCancelled(ctx_)) ctx_.ErrorText.clear();
     if (!FormUpdate()) return false;
     reportSuccess(QStringLiteral("Read from sensor %1.")
                       .arg(QString::fromStdString(SerialText(ctx_))));
@@ -64,7 +64,7 @@ bool SensorWindow::ActionSensorRead() {
 
 bool SensorWindow::ActionSensorWrite() {
     const std::vector<WriteStep> steps = SettingsSendSteps(GetPlatform(ctx_));
-    if (steps.empty()) return failWith(ctx_, "Unknown sensor type, can't connect to sensor.");
+    if (steps.empty()) return failWith(ctx_, kUnknownSensorMessage);
     // Bytes a cancelled read left empty are fetched before the window stores its fields
     // over them, so the send carries the sensor's own values there, never zeros.
     if (!ReadUnknownBytes(ctx_, SpansOf(steps))) return false;
