@@ -84,12 +84,12 @@ bool zeroPlatform7(Context& ctx) {
     storeEeWord(ctx, kEePlatform7Zero, Fix(kFullScale / r * kUnity));
     // The sensor powers up with its EEPROM locked and refuses a write that does not unlock
     // it first; the lock at the end closes it again.
-    return SensorMemWrite(ctx, 0, kEePlatform7Zero, 2, true, false, false, true, true, true);
+    return SensorMemWrite(ctx, calibrationWrite(eepromRange(kEePlatform7Zero, 2)));
 }
 
 bool writeO2Word(Context& ctx, int at, double value) {
     storeEeWord(ctx, at, value);
-    return SensorMemWrite(ctx, 0, at, 2, true, false, false, true, true, true);
+    return SensorMemWrite(ctx, calibrationWrite(eepromRange(at, 2)));
 }
 
 bool readO2Word(Context& ctx, double& word) {
@@ -171,8 +171,8 @@ bool CalTemp(Context& ctx, float TrueTemp, float Channel, bool KeepOpen) {
                 : entry + D;
         SetTableEntry(ctx, table, e, static_cast<float>(shifted));
     }
-    if (platform == 7) return SensorMemWrite(ctx, 0, 512, 34, true, false, false, true, true, true);
-    return SensorMemWrite(ctx, 32 + table, 0, 0, true, true, false, true, true, true);
+    if (platform == 7) return SensorMemWrite(ctx, calibrationWrite(eepromRange(kEePlatform7TempTable, 34)));
+    return SensorMemWrite(ctx, calibrationWrite(eepromList(kListFirstTable + table), true));
 }
 
 bool CalO2Zero(Context& ctx) {

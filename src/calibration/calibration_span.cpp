@@ -52,7 +52,7 @@ bool spanPlatform5(Context& ctx, const std::string& spanGas) {
     if (!SetSpanWord(ctx, c, true, true, static_cast<float>(A / temperature))) return false;
     // The zero reference is kept in a form that depends on the span word.
     SetZeroReference(ctx, 0, T0);
-    return SensorMemWrite(ctx, 0, 0, 2, false, true, false, true, true, true);
+    return SensorMemWrite(ctx, calibrationWrite(ramRange(0, 2), true));
 }
 
 bool fitPass(Context& ctx, uint8_t c, const ResponseModel& F, double n, double Z, double Tc,
@@ -78,7 +78,7 @@ bool fitPass(Context& ctx, uint8_t c, const ResponseModel& F, double n, double Z
     const double e14 = GetTableEntry(ctx, table, 14);
     const double e15 = GetTableEntry(ctx, table, 15);
     SetTableEntry(ctx, table, 16, static_cast<float>(2 * e15 - e14));
-    return SensorMemWrite(ctx, 32 + table, 0, 0, true, true, keepOpen, true, true, true);
+    return SensorMemWrite(ctx, calibrationWrite(eepromList(kListFirstTable + table), true, keepOpen));
 }
 
 bool spanCurveFit(Context& ctx, uint8_t c, const std::string& spanGas, bool keepOpen) {
@@ -156,11 +156,8 @@ bool CalCO2SpanPlatform7(Context& ctx, float SpanGas) {
     for (int p = 0; p < 17; ++p) {
         storeEeWord(ctx, kEePlatform7Table + 2 * p, UnsignedWord(static_cast<float>(table[p])));
     }
-    if (!SensorMemWrite(ctx, 0, kEePlatform7Table, kTableBytes, true, false, false, true, true,
-                        true)) {
-        return false;
-    }
-    return SensorMemWrite(ctx, 0, kEePlatform7Reference, 2, true, false, false, true, true, true);
+    return SensorMemWrite(ctx, calibrationWrite(eepromRange(kEePlatform7Table, kTableBytes))) &&
+           SensorMemWrite(ctx, calibrationWrite(eepromRange(kEePlatform7Reference, 2)));
 }
 
 }  // namespace kelvo

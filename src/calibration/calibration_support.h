@@ -6,6 +6,8 @@
 #include <string>
 
 #include "common/context.h"
+#include "link/memory_request.h"
+#include "model/platform_profile.h"
 
 namespace kelvo::calibration {
 
@@ -17,7 +19,14 @@ inline constexpr const char* kNoCalibration =
 // Platform 7 keeps its calibration words apart from the channel routines.
 inline constexpr int kRamPlatform7Ratio = 40;  // RAM 40-41: present detector ratio
 inline constexpr int kEePlatform7Zero = 14;    // EEPROM 14-15: zero word
+inline constexpr int kEePlatform7TempTable = 512;  // EEPROM 512-545: temperature table
 
+
+// A calibration's write: unlocked, locked, and sent whether or not the bytes changed, since
+// the sensor must hold exactly what was computed.
+inline WriteRequest calibrationWrite(MemorySpan span, bool commit = false, bool keepOpen = false) {
+    return {span, commit, keepOpen, true, true, true};
+}
 
 // Closes the port when the procedure ends, unless the caller keeps it open.
 class PortRule {

@@ -74,9 +74,12 @@ int writeMemory(const GlobalOptions& options, const std::vector<std::string>& ar
         else
             ctx.RamImage[a + k] = (*values)[k];
     }
-    if (!SensorMemWrite(ctx, 0, static_cast<float>(a), static_cast<uint8_t>(count), *eeprom,
-                        flag("--commit"), flag("--keep-open"), flag("--unlock"), flag("--lock"),
-                        flag("--write-all")))
+    if (!SensorMemWrite(ctx, {.span = {*eeprom, 0, a, count},
+                              .commit = flag("--commit"),
+                              .keepOpen = flag("--keep-open"),
+                              .unlock = flag("--unlock"),
+                              .lock = flag("--lock"),
+                              .writeAll = flag("--write-all")}))
         return session.fail("Can't save to sensor");
     return kExitOk;
 }

@@ -38,7 +38,8 @@ bool isKnownCommand(int32_t command) {
 bool resetTmoCounter(Context& ctx) {
     ctx.RamImage[kTmoCounterAddress] = 1;
     ctx.StatusText = "Resetting TMO counter";
-    return SensorMemWrite(ctx, 0, kTmoCounterAddress, 1, false, false, true, false, false, true);
+    return SensorMemWrite(
+        ctx, {.span = ramRange(kTmoCounterAddress, 1), .keepOpen = true, .writeAll = true});
 }
 
 Outcome exchange(Context& ctx, int32_t command, const Bytes& frame) {

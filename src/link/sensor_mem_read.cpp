@@ -173,4 +173,11 @@ bool SensorMemRead(Context& ctx, int32_t ListNo, float Address, uint8_t Count, b
     return SensorMemRead(ctx, ListNo, Address, Count, Eeprom, KeepOpen, 100, report);
 }
 
+bool SensorMemRead(Context& ctx, const ReadRequest& r) {
+    bool report = r.reportError;
+    return SensorMemRead(ctx, r.span.list, static_cast<float>(r.span.address),
+                         static_cast<uint8_t>(r.span.count), r.span.eeprom, r.keepOpen, r.maxTries,
+                         report);
+}
+
 }  // namespace kelvo

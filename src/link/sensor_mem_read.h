@@ -2,6 +2,8 @@
 
 #include <cstdint>
 
+#include "link/memory_request.h"
+
 namespace kelvo {
 
 struct Context;
@@ -14,5 +16,6 @@ bool SensorMemRead(Context& ctx, int32_t ListNo, float Address, uint8_t Count, b
 // The usual call: errors reported, 100 attempts a block.
 bool SensorMemRead(Context& ctx, int32_t ListNo, float Address, uint8_t Count, bool Eeprom,
                    bool KeepOpen);
+bool SensorMemRead(Context& ctx, const ReadRequest& request);
 
 }  // namespace kelvo

@@ -216,4 +216,10 @@ bool SensorMemWrite(Context& ctx, int32_t ListNo, float Address, uint8_t Count, 
     return ok;
 }
 
+bool SensorMemWrite(Context& ctx, const WriteRequest& r) {
+    return SensorMemWrite(ctx, r.span.list, static_cast<float>(r.span.address),
+                          static_cast<uint8_t>(r.span.count), r.span.eeprom, r.commit, r.keepOpen,
+                          r.unlock, r.lock, r.writeAll);
+}
+
 }  // namespace kelvo

@@ -105,8 +105,12 @@ bool setWord(Context& ctx, WordPlace place, float channel, bool write, bool keep
     }
     image::modifyWord(ctx, place.eeprom, place.address, value);
     if (!write) return true;
-    return SensorMemWrite(ctx, 0, static_cast<float>(place.address), 2, place.eeprom, true,
-                          keepOpen, true, true, true);
+    return SensorMemWrite(ctx, {.span = {place.eeprom, 0, place.address, 2},
+                                .commit = true,
+                                .keepOpen = keepOpen,
+                                .unlock = true,
+                                .lock = true,
+                                .writeAll = true});
 }
 
 float versionOf6And61(Context& ctx) {

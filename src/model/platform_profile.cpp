@@ -12,10 +12,6 @@ namespace kelvo {
 namespace {
 constexpr uint8_t kWholeByte = 255;
 
-MemorySpan eepromRange(int address, int count) {
-    return {true, 0, address, count};
-}
-
 // The platform-7 settings lie in ranges of its 1024-byte EEPROM: network ID, alarm rows,
 // serial text, alarm channels, display sequence.
 const std::vector<MemorySpan>& platform7Reads() {
@@ -72,22 +68,22 @@ bool readUnknown(Context& ctx, const MemorySpan& span, Image& image, Image& last
 }
 
 // Platform 5 keeps its settings in RAM and saves them to its EEPROM itself.
-const std::vector<MemorySpan> kPlatform5Reads{{false, kListWholeRam, 0, 0}};
-const std::vector<WriteStep> kPlatform5Send{
-    {{false, kListPlatform5Settings, 0, 0}, true, false, true, true, true}};
+const std::vector<MemorySpan> kPlatform5Reads{ramList(kListWholeRam)};
+const std::vector<WriteRequest> kPlatform5Send{
+    {ramList(kListPlatform5Settings), true, false, true, true, true}};
 const std::vector<SaveBlock> kPlatform5File{{1, false}};
 
-const std::vector<MemorySpan> kEepromReads{{true, kListWholeEeprom, 0, 0}};
+const std::vector<MemorySpan> kEepromReads{eepromList(kListWholeEeprom)};
 // Only bytes that differ from what was read go out, between unlock and lock.
-const std::vector<WriteStep> kEepromSend{
-    {{true, kListWholeEeprom, 0, 0}, true, false, true, true, false}};
+const std::vector<WriteRequest> kEepromSend{
+    {eepromList(kListWholeEeprom), true, false, true, true, false}};
 // Platform 6 writes the mask of what its file carries first, platform 61 last.
 const std::vector<SaveBlock> kPlatform6File{{15, true}, {10, false}};
 const std::vector<SaveBlock> kPlatform61File{{10, false}, {15, true}};
 
 // Only what the window shows goes out, on one open port, unlocked before the first write
 // and locked after the last; the serial text is read but never written.
-const std::vector<WriteStep> kPlatform7Send{
+const std::vector<WriteRequest> kPlatform7Send{
     {eepromRange(16, 1), false, true, true, false, true},
     {eepromRange(834, 24), false, true, false, false, true},
     {eepromRange(925, 8), false, true, false, false, true},
@@ -148,14 +144,14 @@ std::vector<MemorySpan> WholeImageReads(uint8_t platform) {
     return p ? p->wholeImage : std::vector<MemorySpan>{};
 }
 
-std::vector<WriteStep> SettingsSendSteps(uint8_t platform) {
+std::vector<WriteRequest> SettingsSendSteps(uint8_t platform) {
     const PlatformProfile* p = FindPlatform(platform);
-    return p ? p->send : std::vector<WriteStep>{};
+    return p ? p->send : std::vector<WriteRequest>{};
 }
 
-std::vector<MemorySpan> SpansOf(const std::vector<WriteStep>& steps) {
+std::vector<MemorySpan> SpansOf(const std::vector<WriteRequest>& steps) {
     std::vector<MemorySpan> spans;
-    for (const WriteStep& step : steps) spans.push_back(step.span);
+    for (const WriteRequest& step : steps) spans.push_back(step.span);
     return spans;
 }
 
@@ -163,19 +159,14 @@ bool ReadSpans(Context& ctx, const std::vector<MemorySpan>& spans) {
     // No plan means no known platform: reading nothing is no success.
     if (spans.empty()) return failWith(ctx, kUnknownSensorMessage);
     for (const MemorySpan& s : spans) {
-        if (!SensorMemRead(ctx, s.list, static_cast<float>(s.address),
-                           static_cast<uint8_t>(s.count), s.eeprom, false))
-            return false;
+        if (!SensorMemRead(ctx, ReadRequest{s})) return false;
     }
     return true;
 }
 
-bool RunWriteSteps(Context& ctx, const std::vector<WriteStep>& steps) {
-    for (const WriteStep& w : steps) {
-        if (!SensorMemWrite(ctx, w.span.list, static_cast<float>(w.span.address),
-                            static_cast<uint8_t>(w.span.count), w.span.eeprom, w.commit,
-                            w.keepOpen, w.unlock, w.lock, w.writeAll))
-            return false;
+bool RunWriteSteps(Context& ctx, const std::vector<WriteRequest>& steps) {
+    for (const WriteRequest& w : steps) {
+        if (!SensorMemWrite(ctx, w)) return false;
     }
     return true;
 }

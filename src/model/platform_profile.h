@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "link/memory_request.h"
+
 namespace kelvo {
 
 struct Context;
@@ -33,24 +35,6 @@ constexpr int32_t kListFirstTable = 32;               // + table number: a table
 // The sensor windows, one for each kind of settings layout.
 enum class WindowKind { Frm5, Frm5Chart, Frm6, Frm61 };
 
-// A selection of one memory: an address list, or a range when count > 0.
-struct MemorySpan {
-    bool eeprom = false;
-    int32_t list = 0;
-    int address = 0;
-    int count = 0;
-};
-
-// One write of a send, with what SensorMemWrite is asked to do around it.
-struct WriteStep {
-    MemorySpan span;
-    bool commit = false;
-    bool keepOpen = false;
-    bool unlock = false;
-    bool lock = false;
-    bool writeAll = false;
-};
-
 // One block of a settings file as a window saves it.
 struct SaveBlock {
     int type = 0;
@@ -65,7 +49,7 @@ struct PlatformProfile {
     int eepromBytes = 512;
     bool definitionFile = false;  // channels and tables come from a production definition
     std::vector<MemorySpan> wholeImage;
-    std::vector<WriteStep> send;
+    std::vector<WriteRequest> send;
     int32_t loadList = 0;  // what a load takes from a file; 0 = the mask stored with it
     int32_t saveList = 0;  // selected before the blocks are written; 0 = none
     std::vector<SaveBlock> saveBlocks;  // empty: the sensor's settings fit no settings file
@@ -84,15 +68,15 @@ const PlatformProfile* FindPlatform(uint8_t platform);
 // a platform without a window.
 std::vector<MemorySpan> WholeImageReads(uint8_t platform);
 // The writes of the platform window's "Send to sensor", in the order they are made.
-std::vector<WriteStep> SettingsSendSteps(uint8_t platform);
+std::vector<WriteRequest> SettingsSendSteps(uint8_t platform);
 // The spans those writes cover.
-std::vector<MemorySpan> SpansOf(const std::vector<WriteStep>& steps);
+std::vector<MemorySpan> SpansOf(const std::vector<WriteRequest>& steps);
 
 // Each read in turn, the port closed afterwards; false at the first that fails, and for
 // an empty plan.
 bool ReadSpans(Context& ctx, const std::vector<MemorySpan>& spans);
 // Each write in turn; a step runs only when the one before it succeeded.
-bool RunWriteSteps(Context& ctx, const std::vector<WriteStep>& steps);
+bool RunWriteSteps(Context& ctx, const std::vector<WriteRequest>& steps);
 
 // A byte whose read flag is clear holds no value from the sensor or from a file (a read was
 // cancelled or failed, or the window never read it): sending it would write a value from

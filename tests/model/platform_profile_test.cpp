@@ -41,7 +41,7 @@ TEST(PlatformProfile, EachSensorFindsItsWindowAndWhatItsFilesMayDo) {
 // is wrapped in exactly one unlock and one lock.
 TEST(PlatformProfile, SendsAreWrappedInOneUnlockAndOneLock) {
     for (uint8_t platform : {5, 6, 61, 7}) {
-        const std::vector<WriteStep> steps = SettingsSendSteps(platform);
+        const std::vector<WriteRequest> steps = SettingsSendSteps(platform);
         ASSERT_FALSE(steps.empty()) << int(platform);
         int unlocks = 0, locks = 0;
         for (size_t i = 0; i < steps.size(); ++i) {
