@@ -9,6 +9,7 @@
 #include <cstdlib>
 #include <iostream>
 
+#include "files/definition_file.h"
 #include "common/context.h"
 #include "link/sensor_link.h"
 #include "link/sensor_mem_read.h"
@@ -48,6 +49,7 @@ int main(int argc, char** argv) {
     qt::QtEventPump pump(clock, &port);
     bench::BenchPrompter prompter;
     Context ctx(port, clock, pump, prompter);
+    ctx.loadDefinition = LoadDefinition;
     BenchHost host;
 
     SensorLinkInit(ctx, 30);

@@ -61,6 +61,7 @@ int main(int argc, char** argv) {
     CountingPump pump;
     bench::BenchPrompter prompter;
     Context ctx(port, clock, pump, prompter);
+    ctx.loadDefinition = LoadDefinition;
     ctx.EeRead.fill(true);
     ctx.RamRead.fill(true);
     ctx.RamImage[65] = 231;

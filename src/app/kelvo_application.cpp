@@ -3,6 +3,7 @@
 #include "app/qt_prompter.h"
 #include "app/start_up.h"
 #include "common/context.h"
+#include "files/definition_file.h"
 #include "qt/port_list.h"
 #include "qt/qt_clock.h"
 #include "qt/qt_event_pump.h"
@@ -19,6 +20,7 @@ KelvoApplication::KelvoApplication(std::unique_ptr<Prompter> prompter)
     port_ = std::move(port);
     if (!prompter_) prompter_ = std::make_unique<QtPrompter>();
     ctx_ = std::make_unique<Context>(*port_, *clock_, *events_, *prompter_);
+    ctx_->loadDefinition = LoadDefinition;
     startUp_ = std::make_unique<StartUp>(*ctx_, createSensorWindows);
     QStringList names;
     QStringList descriptions;

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <iostream>
 
+#include "files/definition_file.h"
 #include "qt/qt_clock.h"
 #include "qt/qt_event_pump.h"
 #include "qt/selectable_port.h"
@@ -32,6 +33,7 @@ struct Session::Parts {
 
 Session::Session(const GlobalOptions& options) : parts_(std::make_unique<Parts>()) {
     Context& c = parts_->ctx;
+    c.loadDefinition = LoadDefinition;
     parts_->port.setPortName(options.port);
     c.SensorAddress = options.id < 0 ? kSingleSensorAddress : static_cast<float>(options.id);
     c.ComLogEnabled = options.log;

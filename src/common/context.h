@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "common/platform.h"
@@ -57,6 +58,10 @@ struct Context {
 
     // Module data kept between calls by the routines that own it.
     ProductDefinition Definition;              // production definition loaded last
+    // Loads the production definition of the sensor in the image into Definition. The
+    // sensor model asks it when it needs the definition of another sensor than the one
+    // loaded; whoever owns the Context hands it in (the definition files, in practice).
+    std::function<bool(Context&)> loadDefinition;
     std::array<uint8_t, 512> LastMaskBlock{};  // mask bytes of the last type-15 block read
 
     SerialPort& port;

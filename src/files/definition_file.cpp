@@ -160,10 +160,4 @@ bool LoadDefinition(Context& ctx) {
     return true;
 }
 
-bool EnsureDefinition(Context& ctx) {
-    const uint8_t idByte = GetIdByte(ctx);
-    if (ctx.Definition.loadedIdByte != 0 && ctx.Definition.loadedIdByte == idByte) return true;
-    return LoadDefinition(ctx);
-}
-
 }  // namespace kelvo

@@ -37,8 +37,6 @@ std::optional<ParsedDefinition> ParseDefinition(const std::vector<uint8_t>& byte
 
 // Loads the definition for the image's identification byte and builds tables 0..3.
 bool LoadDefinition(Context& ctx);
-// Reloads only when the image's identification byte differs from the one loaded.
-bool EnsureDefinition(Context& ctx);
 std::string DefinitionFileName(int idByte);
 
 }  // namespace kelvo

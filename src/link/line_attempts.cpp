@@ -6,7 +6,8 @@
 #include "common/values.h"
 #include "link/com_log.h"
 #include "link/link_frames.h"
-#include "model/identification.h"
+#include "common/id_byte.h"
+#include "link/sensor_mem_read.h"
 
 namespace kelvo::link {
 namespace {
@@ -139,21 +140,31 @@ bool checkRange(Context& ctx, float Address, uint8_t Count, bool Eeprom, int top
 }
 
 namespace {
-template <typename Identify>
-uint8_t keepingMask(Context& ctx, Identify identify) {
-    if (ctx.RamRead[kRamIdByte]) return identify(ctx);
-    const auto mask = ctx.AddressMask;
-    const uint8_t result = identify(ctx);
-    ctx.AddressMask = mask;
-    return result;
+// The identification byte, fetched as the sensor model fetches it (with the serial bytes
+// that follow it, port left open) when the image does not hold it yet; 0 when that fails.
+uint8_t idByteKeepingMask(Context& ctx) {
+    if (!ctx.RamRead[kRamIdByte]) {
+        const auto mask = ctx.AddressMask;
+        const bool read = SensorMemRead(ctx, ReadRequest{ramRange(kRamIdByte, 3), true});
+        ctx.AddressMask = mask;
+        if (!read) return 0;
+    }
+    return static_cast<uint8_t>(ToInteger(ctx.RamImage[kRamIdByte]) & 0xFF);
 }
 }  // namespace
 
 uint8_t platformKeepingMask(Context& ctx) {
-    return keepingMask(ctx, GetPlatform);
+    const uint8_t platform = PlatformOfIdByte(idByteKeepingMask(ctx));
+    if (platform == 0) failWith(ctx, "Unknown product");
+    return platform;
 }
 uint8_t protocolKeepingMask(Context& ctx) {
-    return keepingMask(ctx, GetProtocol);
+    const uint8_t protocol = ProtocolOfIdByte(idByteKeepingMask(ctx));
+    if (protocol == 0) {
+        failWith(ctx, "Unknown product");
+        failWith(ctx, "Unkown protokol");
+    }
+    return protocol;
 }
 
 bool ensureOpen(Context& ctx) {

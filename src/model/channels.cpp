@@ -5,7 +5,7 @@
 
 #include "common/context.h"
 #include "common/values.h"
-#include "files/definition_file.h"
+#include "model/definition_access.h"
 #include "model/identification.h"
 #include "model/image_access.h"
 

@@ -5,17 +5,15 @@
 #include <cstdint>
 #include <string>
 
+#include "common/id_byte.h"
+
 namespace kelvo {
 
 struct Context;
 
-constexpr int kRamIdByte = 65;
-
 uint8_t GetIdByte(Context& ctx);    // 0 when its read fails
 uint8_t GetPlatform(Context& ctx);  // 5, 6, 61, 7, or 0 with "Unknown product"
 uint8_t GetProtocol(Context& ctx);  // 1, 2, or 0 with "Unkown protokol"
-// The platform the identification byte names, without touching the sensor or ErrorText.
-uint8_t PlatformOfIdByte(uint8_t idByte);
 
 float GetVersion(Context& ctx);
 float GetSerialNumber(Context& ctx);

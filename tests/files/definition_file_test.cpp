@@ -1,4 +1,5 @@
 #include "files/definition_file.h"
+#include "model/definition_access.h"
 
 #include <gtest/gtest.h>
 

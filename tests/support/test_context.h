@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "common/context.h"
+#include "files/definition_file.h"
 #include "support/scripted_prompter.h"
 #include "support/silent_port.h"
 #include "support/virtual_clock.h"
@@ -15,6 +16,8 @@ struct TestContext {
     explicit TestContext(SerialPort* serialPort = nullptr)
         : port(serialPort ? serialPort : &silent), pump(clock), ctx(*port, clock, pump, prompter) {
         pump.setPort(port);
+        // As the program does: the definition files of the working folder.
+        ctx.loadDefinition = LoadDefinition;
     }
 
     SilentPort silent;
