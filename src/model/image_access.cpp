@@ -27,9 +27,10 @@ bool anyClear(const Context& ctx, bool eeprom, int from, int count) {
 bool readKeepingSelection(Context& ctx, bool eeprom, int from, int count, bool report) {
     if (!inImage(eeprom, from) || count <= 0) return false;
     const auto selection = ctx.AddressMask;
-    // The port stays open: the model's reads come in runs and the caller closes it.
+    // The port is left as it was found: open inside a caller's run of transactions, closed
+    // between user actions so that another program may use it.
     const bool ok = SensorMemRead(ctx, 0, static_cast<float>(from), static_cast<uint8_t>(count),
-                                  eeprom, true, 100, report);
+                                  eeprom, ctx.port.isOpen(), 100, report);
     ctx.AddressMask = selection;
     return ok;
 }
@@ -42,7 +43,7 @@ bool fresh(Context& ctx, bool eeprom, int from, int count) {
 
 bool readList(Context& ctx, int32_t listNo, bool eeprom) {
     const auto selection = ctx.AddressMask;
-    const bool ok = SensorMemRead(ctx, listNo, 0, 0, eeprom, true);
+    const bool ok = SensorMemRead(ctx, listNo, 0, 0, eeprom, ctx.port.isOpen());
     ctx.AddressMask = selection;
     return ok;
 }

@@ -234,6 +234,7 @@ void SensorWindow::activationPass() {
         }
         ctx_.ErrorText.clear();
         host_.ShowProgress(QString());
+        releasePort();
     }
 
     simulationAnimating_ = false;
@@ -258,12 +259,21 @@ void SensorWindow::pollMeasurements() {
     const int64_t now = ctx_.clock.tickMs();
     if (now - lastPollMs_ <= kPollIntervalMs) return;
     lastPollMs_ = now;
-    if (ctx_.ErrorText.empty() && !ActionSensorReadM() && !isCancelled(ctx_)) {
+    const bool ran = ctx_.ErrorText.empty();
+    const bool polled = ran && ActionSensorReadM();
+    releasePort();
+    if (ran && !polled && !isCancelled(ctx_)) {
         ctx_.ErrorText.clear();
         ctx_.prompt.message("No sensor detected, entering simulated mode.");
         SimMode(true);
     }
     ctx_.ErrorText.clear();
+}
+
+void SensorWindow::releasePort() {
+    // Between user actions the port is free for other programs; the next transaction
+    // opens it again.
+    if (ctx_.port.isOpen()) ctx_.port.close();
 }
 
 void SensorWindow::scheduleNextPass() {

@@ -147,6 +147,7 @@ private:
     void buildMenus();
     void requestAction(int16_t code, bool pleaseWait);
     void pollMeasurements();
+    void releasePort();
     void scheduleNextPass();
     void toggleComSet();
     void openHelp();

@@ -1,0 +1,60 @@
+// A shown window between user actions: the port is free for other programs, and a close
+// request that arrives while the window talks to the sensor still leaves the window.
+#include <gtest/gtest.h>
+
+#include "windows/window_on_sensor.h"
+
+namespace kelvo::test {
+namespace {
+
+struct Kind {
+    int platform;
+    int version;
+};
+
+class WindowBetweenActions : public ::testing::TestWithParam<Kind> {};
+
+TEST_P(WindowBetweenActions, ThePortIsClosedAfterEveryPollAndAction) {
+    WindowOnSensor w(GetParam().platform, GetParam().version);
+    for (int poll = 0; poll < 3; ++poll) {
+        const int opens = w.rig.sensor.opens();
+        w.rig.t.clock.advance(2100);
+        w.window->activationPass();
+        EXPECT_GT(w.rig.sensor.opens(), opens) << "poll " << poll << " read nothing";
+        EXPECT_FALSE(w.rig.sensor.isOpen()) << "after poll " << poll;
+    }
+    for (int16_t code : {kActionSensorRead, kActionSensorWrite, kActionTWAReset}) {
+        w.run(code);
+        EXPECT_FALSE(w.rig.sensor.isOpen()) << "after action " << code;
+    }
+    EXPECT_TRUE(w.rig.t.prompter.messages().empty()) << w.rig.t.prompter.messages()[0];
+}
+
+TEST_P(WindowBetweenActions, ACloseRequestDuringAPollLeavesTheWindowWhenThePollEnds) {
+    WindowOnSensor w(GetParam().platform, GetParam().version);
+    bool closeSent = false;
+    w.rig.t.pump.onEvents([&] {
+        // The user closes the window while the poll waits for the sensor's answer.
+        if (!closeSent && w.rig.sensor.isOpen()) {
+            closeSent = true;
+            w.window->close();
+        }
+    });
+    w.rig.t.clock.advance(2100);
+    w.window->activationPass();
+    ASSERT_TRUE(closeSent);
+    EXPECT_EQ(w.host.restarts, 1);
+    EXPECT_FALSE(w.rig.sensor.isOpen());
+    EXPECT_TRUE(w.rig.t.prompter.messages().empty()) << w.rig.t.prompter.messages()[0];
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryWindowKind, WindowBetweenActions,
+                         ::testing::Values(Kind{5, 0}, Kind{5, 1}, Kind{6, 0}, Kind{61, 0},
+                                           Kind{7, 1}),
+                         [](const auto& info) {
+                             return "Platform" + std::to_string(info.param.platform) + "v" +
+                                    std::to_string(info.param.version);
+                         });
+
+}  // namespace
+}  // namespace kelvo::test
