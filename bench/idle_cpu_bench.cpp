@@ -9,8 +9,9 @@
 #include <cstdlib>
 #include <iostream>
 
-#include "files/definition_file.h"
+#include "bench_support.h"
 #include "common/context.h"
+#include "files/definition_file.h"
 #include "link/sensor_link.h"
 #include "link/sensor_mem_read.h"
 #include "qt/qt_clock.h"
@@ -18,8 +19,6 @@
 #include "qt/selectable_port.h"
 #include "windows/platform5/frm5.h"
 #include "windows/window_host.h"
-
-#include "bench_support.h"
 
 namespace {
 

@@ -31,12 +31,12 @@ uint8_t CO2ChannelOf(Context& ctx, float selector, uint8_t platform) {
     (void)ctx;
     if (selector != kPlatformChannel) return static_cast<uint8_t>(selector);
     switch (platform) {
-        case 5:
+        case kPlatform5:
             return 1;
-        case 6:
+        case kPlatform6:
             return 11;
-        case 61:
-        case 7:
+        case kPlatform61:
+        case kPlatform7:
             return 5;
         default:
             return 0;
@@ -46,12 +46,12 @@ uint8_t CO2ChannelOf(Context& ctx, float selector, uint8_t platform) {
 uint8_t TempChannelOf(Context& ctx, float selector, uint8_t platform) {
     if (selector != kPlatformChannel) return 0;
     switch (platform) {
-        case 5:
+        case kPlatform5:
             return 0;
-        case 6:
+        case kPlatform6:
             return GetIdByte(ctx) == 223 ? 3 : 2;
-        case 61:
-        case 7:
+        case kPlatform61:
+        case kPlatform7:
             return 4;
         default:
             return 0;
@@ -105,8 +105,8 @@ bool CalCO2SinglePoint(Context& ctx, float Channel, bool KeepOpen, int CalType,
                        const std::string& Concentration) {
     PortRule portRule(ctx, KeepOpen);
     const uint8_t platform = GetPlatform(ctx);
-    if (platform == 7) return zeroPlatform7(ctx);
-    if (platform != 5 && platform != 6 && platform != 61) return false;
+    if (platform == kPlatform7) return zeroPlatform7(ctx);
+    if (platform != kPlatform5 && platform != kPlatform6 && platform != kPlatform61) return false;
     const uint8_t c = CO2ChannelOf(ctx, Channel, platform);
 
     const double R = GetRawReading(ctx, c);
@@ -120,7 +120,7 @@ bool CalCO2SinglePoint(Context& ctx, float Channel, bool KeepOpen, int CalType,
                                                  : ParseChannelValue(ctx, Concentration, c, false);
         const double E = expectedRatio(ctx, GetChannelTable(ctx, c), x);
         double V;
-        if (platform == 5) {
+        if (platform == kPlatform5) {
             const double S = GetSpanWord(ctx, c);
             if (!(S > 0)) return failWith(ctx, kNoCalibration);
             V = kFullScale - ((kFullScale - E) * kUnity) / S;
@@ -140,25 +140,27 @@ bool CalCO2SinglePoint(Context& ctx, float Channel, bool KeepOpen, int CalType,
 bool CalTemp(Context& ctx, float TrueTemp, float Channel, bool KeepOpen) {
     PortRule portRule(ctx, KeepOpen);
     const uint8_t platform = GetPlatform(ctx);
-    if (platform != 5 && platform != 6 && platform != 61 && platform != 7) return false;
+    if (platform != kPlatform5 && platform != kPlatform6 && platform != kPlatform61 &&
+        platform != kPlatform7)
+        return false;
     const uint8_t c = TempChannelOf(ctx, Channel, platform);
     const double wanted = ParseChannelValue(ctx, NumberText(TrueTemp), c, false);
     GetChannelValue(ctx, c, false);
     const double measured = GetChannelValue(ctx, c, false);
     if (!ctx.ErrorText.empty()) return false;
     // Platform 7 words are signed: a difference across 0 C is taken between the values.
-    const double D = platform == 7 ? SignedWord(static_cast<float>(wanted)) -
-                                         SignedWord(static_cast<float>(measured))
-                                   : wanted - measured;
+    const double D = platform == kPlatform7 ? SignedWord(static_cast<float>(wanted)) -
+                                                  SignedWord(static_cast<float>(measured))
+                                            : wanted - measured;
 
     // The temperature write ends the exchange whatever the caller asked: the port is
     // closed after it on every platform.
-    if (platform == 5) {
+    if (platform == kPlatform5) {
         const double Z = GetZeroWord(ctx, c);
         if (!ctx.ErrorText.empty()) return false;
         return SetZeroWord(ctx, c, true, false, static_cast<float>(Z + D));
     }
-    const int table = platform == 7 ? 0 : GetChannelTable(ctx, c);
+    const int table = platform == kPlatform7 ? 0 : GetChannelTable(ctx, c);
     for (int e = 0; e < kTableEntries; ++e) {
         const double entry = GetTableEntry(ctx, table, e);
         if (!ctx.ErrorText.empty()) return false;
@@ -166,12 +168,13 @@ bool CalTemp(Context& ctx, float TrueTemp, float Channel, bool KeepOpen) {
         // 65536 added): shift the value, not its stored form, or a shift across zero would
         // saturate at 65535.
         const double shifted =
-            platform == 7
+            platform == kPlatform7
                 ? UnsignedWord(static_cast<float>(SignedWord(static_cast<float>(entry)) + D))
                 : entry + D;
         SetTableEntry(ctx, table, e, static_cast<float>(shifted));
     }
-    if (platform == 7) return SensorMemWrite(ctx, calibrationWrite(eepromRange(kEePlatform7TempTable, 34)));
+    if (platform == kPlatform7)
+        return SensorMemWrite(ctx, calibrationWrite(eepromRange(kEePlatform7TempTable, 34)));
     return SensorMemWrite(ctx, calibrationWrite(eepromList(kListFirstTable + table), true));
 }
 
@@ -179,7 +182,7 @@ bool CalO2Zero(Context& ctx) {
     PortRule portRule(ctx, false);
     // The zero word lies beyond the 512-byte EEPROM of platforms 5, 6 and 61: a write there
     // would reach nothing and the calibration would report a success it never had.
-    if (GetPlatform(ctx) != 7) return failWith(ctx, "This sensor has no O2 zero word.");
+    if (GetPlatform(ctx) != kPlatform7) return failWith(ctx, "This sensor has no O2 zero word.");
     if (!writeO2Word(ctx, kEeO2Zero, 0)) return false;
     if (!waitYielding(ctx, kO2SettleMs)) return false;
     double sum = 0;

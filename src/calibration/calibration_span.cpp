@@ -78,7 +78,8 @@ bool fitPass(Context& ctx, uint8_t c, const ResponseModel& F, double n, double Z
     const double e14 = GetTableEntry(ctx, table, 14);
     const double e15 = GetTableEntry(ctx, table, 15);
     SetTableEntry(ctx, table, 16, static_cast<float>(2 * e15 - e14));
-    return SensorMemWrite(ctx, calibrationWrite(eepromList(kListFirstTable + table), true, keepOpen));
+    return SensorMemWrite(ctx,
+                          calibrationWrite(eepromList(kListFirstTable + table), true, keepOpen));
 }
 
 bool spanCurveFit(Context& ctx, uint8_t c, const std::string& spanGas, bool keepOpen) {
@@ -112,11 +113,12 @@ bool spanCurveFit(Context& ctx, uint8_t c, const std::string& spanGas, bool keep
 bool CalCO2Span(Context& ctx, float Channel, const std::string& SpanGas, bool KeepOpen) {
     PortRule portRule(ctx, KeepOpen);
     const uint8_t platform = GetPlatform(ctx);
-    if (platform == 5) return spanPlatform5(ctx, SpanGas);
-    if (platform == 6 || platform == 61) {
+    if (platform == kPlatform5) return spanPlatform5(ctx, SpanGas);
+    if (platform == kPlatform6 || platform == kPlatform61) {
         return spanCurveFit(ctx, CO2ChannelOf(ctx, Channel, platform), SpanGas, KeepOpen);
     }
-    if (platform == 7) return CalCO2SpanPlatform7(ctx, static_cast<float>(ParseNumber(SpanGas)));
+    if (platform == kPlatform7)
+        return CalCO2SpanPlatform7(ctx, static_cast<float>(ParseNumber(SpanGas)));
     return false;
 }
 

@@ -21,7 +21,6 @@ inline constexpr int kRamPlatform7Ratio = 40;  // RAM 40-41: present detector ra
 inline constexpr int kEePlatform7Zero = 14;    // EEPROM 14-15: zero word
 inline constexpr int kEePlatform7TempTable = 512;  // EEPROM 512-545: temperature table
 
-
 // A calibration's write: unlocked, locked, and sent whether or not the bytes changed, since
 // the sensor must hold exactly what was computed.
 inline WriteRequest calibrationWrite(MemorySpan span, bool commit = false, bool keepOpen = false) {

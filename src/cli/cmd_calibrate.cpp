@@ -40,9 +40,9 @@ const std::map<std::string, Kind>& kinds() {
 
 uint8_t co2Channel(uint8_t platform) {
     switch (platform) {
-        case 5:
+        case kPlatform5:
             return 1;
-        case 6:
+        case kPlatform6:
             return 11;
         default:
             return 5;
@@ -59,13 +59,13 @@ std::vector<WordSpot> tableSpots(int base, int table) {
 std::vector<WordSpot> spotsOf(Context& ctx, const std::string& kind, uint8_t platform) {
     const bool co2SinglePoint = kind.rfind("co2-", 0) == 0 && kind != "co2-span";
     if (co2SinglePoint) {
-        if (platform == 5) return {{false, 130}};
-        if (platform == 7) return {{true, 14}};
+        if (platform == kPlatform5) return {{false, 130}};
+        if (platform == kPlatform7) return {{true, 14}};
         return {{true, 46}};
     }
     if (kind == "co2-span") {
-        if (platform == 5) return {{false, 138}, {false, 216}};
-        if (platform == 7) {
+        if (platform == kPlatform5) return {{false, 138}, {false, 216}};
+        if (platform == kPlatform7) {
             auto spots = tableSpots(580, 0);
             spots.push_back({true, 976});
             return spots;
@@ -73,9 +73,9 @@ std::vector<WordSpot> spotsOf(Context& ctx, const std::string& kind, uint8_t pla
         return tableSpots(308, GetChannelTable(ctx, co2Channel(platform)));
     }
     if (kind == "temp") {
-        if (platform == 5) return {{false, 128}};
-        if (platform == 7) return tableSpots(512, 0);
-        const uint8_t c = platform == 6 ? (GetIdByte(ctx) == 223 ? 3 : 2) : 4;
+        if (platform == kPlatform5) return {{false, 128}};
+        if (platform == kPlatform7) return tableSpots(512, 0);
+        const uint8_t c = platform == kPlatform6 ? (GetIdByte(ctx) == 223 ? 3 : 2) : 4;
         return tableSpots(308, GetChannelTable(ctx, c));
     }
     if (kind == "o2-zero") return {{true, 760}};
@@ -94,13 +94,13 @@ bool runCalibration(Context& ctx, const std::string& kind, const std::string& va
     if (kind == "co2-span") {
         const uint8_t c = co2Channel(platform);
         const float raw = ParseChannelValue(ctx, value, c, false);
-        if (platform == 7) return CalCO2SpanPlatform7(ctx, raw);
+        if (platform == kPlatform7) return CalCO2SpanPlatform7(ctx, raw);
         return CalCO2Span(ctx, c, NumberText(raw), false);
     }
     if (kind == "temp") {
         return CalTemp(ctx, static_cast<float>(ParseNumber(value)), kPlatformChannel, false);
     }
-    if (platform != 61 && platform != 7) {
+    if (platform != kPlatform61 && platform != kPlatform7) {
         ctx.ErrorText = "This sensor has no O2 calibration.";
         return false;
     }

@@ -24,11 +24,11 @@ constexpr int64_t kWatchPeriodMs = 2000;
 std::vector<int> shownChannels(Context& ctx, uint8_t platform) {
     std::vector<int> channels;
     switch (platform) {
-        case 5:
+        case kPlatform5:
             for (int c = 0; c <= 3; ++c)
                 if (ChannelPresent(ctx, static_cast<float>(c), false, false)) channels.push_back(c);
             break;
-        case 6:
+        case kPlatform6:
             for (int c = 0; c <= 13; ++c)
                 if (ChannelPresent(ctx, static_cast<float>(c), false, false)) channels.push_back(c);
             break;

@@ -73,7 +73,7 @@ std::optional<Options> parse(const GlobalOptions& global, const std::vector<std:
 int serveVirtualSensor(const GlobalOptions& global, const std::vector<std::string>& args) {
     const std::optional<Options> options = parse(global, args);
     if (!options) return kExitUsage;
-    const int version = options->version.value_or(options->platform == 7 ? 1 : 0);
+    const int version = options->version.value_or(options->platform == kPlatform7 ? 1 : 0);
     auto memory = virtualsensor::FactoryImage(options->platform, version);
     if (!memory) {
         std::cerr << "kelvo-cli: there is no virtual sensor of platform " << options->platform

@@ -11,7 +11,8 @@ namespace {
 
 bool unknownSensor(Context& ctx) {
     // Identification's own "Unknown product" gives way to the message this dialog shows.
-    if (ctx.ErrorText.empty() || ctx.ErrorText == "Unknown product") ctx.ErrorText = kUnknownSensorMessage;
+    if (ctx.ErrorText.empty() || ctx.ErrorText == "Unknown product")
+        ctx.ErrorText = kUnknownSensorMessage;
     return false;
 }
 

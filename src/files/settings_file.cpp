@@ -83,7 +83,7 @@ bool loadPlatform5(Context& ctx, const std::string& path, int32_t listNo) {
     int type = kSetBlockRam;
     if (!ReadSetBlock(ctx, path, type, true, true)) return restore();
     const uint8_t fileId = imageByte(ctx.RamImage[kRamIdByte]);
-    if (GetVersion(ctx) != keptVersion || PlatformOfIdByte(fileId) != 5) {
+    if (GetVersion(ctx) != keptVersion || PlatformOfIdByte(fileId) != kPlatform5) {
         failWith(ctx, "This setfile can't be used on this sensor");
         return restore();
     }
@@ -122,7 +122,7 @@ bool loadPlatform6or61(Context& ctx, const std::string& path, int32_t listNo, ui
     const uint8_t idByte = GetIdByte(ctx);
     const float version = GetVersion(ctx);
     Platform6Identity identity;
-    if (platform == 6) identity = identityOf(ctx);
+    if (platform == kPlatform6) identity = identityOf(ctx);
     const auto keptEe = ctx.EeImage;
     const auto keptEeRead = ctx.EeRead;
     // The type-10 block also carries the identification byte into RAM 65.
@@ -146,7 +146,7 @@ bool loadPlatform6or61(Context& ctx, const std::string& path, int32_t listNo, ui
     if (!ReadSetBlock(ctx, path, type, true, true)) return restore();
 
     bool usable;
-    if (platform == 6) {
+    if (platform == kPlatform6) {
         const Platform6Identity loaded = identityOf(ctx);
         usable = GetIdByte(ctx) == idByte && loaded.present == identity.present &&
                  loaded.bit165 == identity.bit165 && loaded.byte58 == identity.byte58;
@@ -174,10 +174,10 @@ bool loadPlatform6or61(Context& ctx, const std::string& path, int32_t listNo, ui
         ctx.RamRead[kRamIdByte] = keptIdRead;
     }
     const auto whole = [&](int address) { return ctx.AddressMask[address] == 255; };
-    const int span0At = platform == 6 ? 36 : 34;
-    const int zero0At = platform == 6 ? 38 : 58;
-    const int span1At = platform == 6 ? 41 : 36;
-    const int zero1At = platform == 6 ? 43 : 60;
+    const int span0At = platform == kPlatform6 ? 36 : 34;
+    const int zero0At = platform == kPlatform6 ? 38 : 58;
+    const int span1At = platform == kPlatform6 ? 41 : 36;
+    const int zero1At = platform == kPlatform6 ? 43 : 60;
     if (whole(span0At)) SetSpanReference(ctx, 0, true, span0);
     if (whole(zero0At)) SetZeroReference(ctx, 0, zero0);
     if (whole(span1At)) SetSpanReference(ctx, 1, true, span1);
@@ -263,8 +263,9 @@ bool ReadSetBlock(Context& ctx, const std::string& Path, int& BlockType, bool Re
 
 bool LoadSettings(Context& ctx, const std::string& Path, int32_t ListNo) {
     const uint8_t platform = GetPlatform(ctx);
-    if (platform == 5) return loadPlatform5(ctx, Path, ListNo);
-    if (platform == 6 || platform == 61) return loadPlatform6or61(ctx, Path, ListNo, platform);
+    if (platform == kPlatform5) return loadPlatform5(ctx, Path, ListNo);
+    if (platform == kPlatform6 || platform == kPlatform61)
+        return loadPlatform6or61(ctx, Path, ListNo, platform);
     // No block of the container holds this sensor's memory: saying "loaded" would be a lie.
     return failWith(ctx, "This setfile can't be used on this sensor");
 }
@@ -282,8 +283,8 @@ bool SaveSettings(Context& ctx, int BlockType, const std::string& Path, uint8_t 
     int type = BlockType;
     if (type == 0) {
         const uint8_t platform = GetPlatform(ctx);
-        if (platform == 5) type = kSetBlockRam;
-        if (platform == 6 || platform == 61) type = kSetBlockEeprom;
+        if (platform == kPlatform5) type = kSetBlockRam;
+        if (platform == kPlatform6 || platform == kPlatform61) type = kSetBlockEeprom;
     }
     if (!SetBlockLength(static_cast<uint16_t>(type))) return fail("");
 

@@ -3,10 +3,10 @@
 #include <cmath>
 
 #include "common/context.h"
+#include "common/id_byte.h"
 #include "common/values.h"
 #include "link/com_log.h"
 #include "link/link_frames.h"
-#include "common/id_byte.h"
 #include "link/sensor_mem_read.h"
 
 namespace kelvo::link {

@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "common/context.h"
+#include "common/id_byte.h"
 #include "link/line_attempts.h"
 #include "link/link_frames.h"
 #include "link/sensor_mem_write.h"
@@ -57,7 +58,7 @@ bool runCommand(Context& ctx, int32_t command) {
         return failWith(ctx, "Unknown sensor command " + std::to_string(command));
     }
     if (!checkSensorAddress(ctx)) return false;
-    if (command == kUnlockEeprom && platformKeepingMask(ctx) == 6 && !resetTmoCounter(ctx))
+    if (command == kUnlockEeprom && platformKeepingMask(ctx) == kPlatform6 && !resetTmoCounter(ctx))
         return false;
     // Known before the line is claimed: an unidentified sensor keeps identification's
     // message, and a command the dialect lacks fails at once instead of after every attempt.

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "common/context.h"
+#include "common/id_byte.h"
 #include "common/values.h"
 #include "link/address_lists.h"
 #include "link/com_log.h"
@@ -152,9 +153,9 @@ bool SensorMemRead(Context& ctx, int32_t ListNo, float Address, uint8_t Count, b
                    bool KeepOpen, uint8_t MaxTries, bool& ReportError) {
     std::optional<ComLog> log;
     if (ctx.ComLogEnabled) log.emplace(ListNo, Address, Count, Eeprom);
-    const Memory memory = !Eeprom                         ? Memory::Ram
-                          : platformKeepingMask(ctx) == 7 ? Memory::LargeEeprom
-                                                          : Memory::SmallEeprom;
+    const Memory memory = !Eeprom                                  ? Memory::Ram
+                          : platformKeepingMask(ctx) == kPlatform7 ? Memory::LargeEeprom
+                                                                   : Memory::SmallEeprom;
     ctx.StatusText = "Reading from sensor";
     ctx.events.processEvents();
     const bool ok =

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "common/context.h"
+#include "common/id_byte.h"
 #include "common/values.h"
 #include "link/address_lists.h"
 #include "link/line_attempts.h"
@@ -73,7 +74,7 @@ private:
                 map_[a] = (a >= first && a < first + r_.count) ? kWholeByte : 0;
         }
         if (!r_.eeprom) return true;
-        if (platform_ == 5) {
+        if (platform_ == kPlatform5) {
             // Platform-5 settings go through RAM and the save-to-EEPROM command.
             ctx_.prompt.message("Kan inte skriva till infPlatform 5 EEPROM");
             return false;
@@ -203,9 +204,9 @@ void relock(Context& ctx) {
 bool SensorMemWrite(Context& ctx, int32_t ListNo, float Address, uint8_t Count, bool Eeprom,
                     bool Commit, bool KeepOpen, bool Unlock, bool Lock, bool WriteAll) {
     const uint8_t platform = Eeprom ? platformKeepingMask(ctx) : 0;
-    const Memory memory = !Eeprom         ? Memory::Ram
-                          : platform == 7 ? Memory::LargeEeprom
-                                          : Memory::SmallEeprom;
+    const Memory memory = !Eeprom                  ? Memory::Ram
+                          : platform == kPlatform7 ? Memory::LargeEeprom
+                                                   : Memory::SmallEeprom;
     WriteTransaction write(ctx, {ListNo, Address, Count, Eeprom, Commit, Unlock, Lock, WriteAll},
                            memory, platform);
     const bool ok = write.run();

@@ -28,12 +28,12 @@ int descriptor(Context& ctx, int channel) {
     int first = 0;
     int count = 0;
     switch (GetPlatform(ctx)) {
-        case 6:
-        case 61:
+        case kPlatform6:
+        case kPlatform61:
             first = 218;
             count = 13;
             break;
-        case 7:
+        case kPlatform7:
             first = 792;
             count = 16;
             break;
@@ -134,13 +134,13 @@ std::string platform61Or7Name(int platform, int channel) {
         case 5:
             return "CO2";
         case 6:
-            if (platform == 7) return "O2";
+            if (platform == kPlatform7) return "O2";
             break;
         case 14:
-            if (platform == 61) return "Old 0";
+            if (platform == kPlatform61) return "Old 0";
             break;
         case 15:
-            if (platform == 61) return "Dtemp";
+            if (platform == kPlatform61) return "Dtemp";
             break;
     }
     return numberedName(channel);
@@ -198,14 +198,14 @@ std::string format5(Context& ctx, double v, int channel, bool noBias) {
             break;
         case 4:
             break;
-        case 5:
+        case kPlatform5:
             v = RoundHalfEven(v / 10) / 100;
             break;
-        case 6:
+        case kPlatform6:
         case 8:
             v = v / 10;
             break;
-        case 7:
+        case kPlatform7:
         case 9:
             v = v / 100;
             break;
@@ -223,7 +223,7 @@ float parse5(Context& ctx, double x, int channel, bool noBias) {
     switch (platform5UnitCode(ctx, channel)) {
         case 0:
         case 1:
-        case 7:
+        case kPlatform7:
         case 9:
             x *= 100;
             break;
@@ -233,11 +233,11 @@ float parse5(Context& ctx, double x, int channel, bool noBias) {
             break;
         case 4:
             break;
-        case 5:
+        case kPlatform5:
         case 15:
             x *= 1000;
             break;
-        case 6:
+        case kPlatform6:
         case 8:
             x *= 10;
             break;
@@ -254,16 +254,16 @@ float parse5(Context& ctx, double x, int channel, bool noBias) {
 std::string ChannelName(Context& ctx, float Channel, bool Relays) {
     const int channel = image::channelIndex(Channel);
     const uint8_t platform = GetPlatform(ctx);
-    if (platform == 5) {
+    if (platform == kPlatform5) {
         if (!EnsureDefinition(ctx)) return "";
         return definedChannel5(ctx, channel) ? ctx.Definition.channelName[channel] : "OFF";
     }
     if (channel < 0) return platform == 0 ? "" : "Ch " + NumberText(Channel);
     switch (platform) {
-        case 6:
+        case kPlatform6:
             return platform6Name(ctx, channel, Relays);
-        case 61:
-        case 7:
+        case kPlatform61:
+        case kPlatform7:
             return platform61Or7Name(platform, channel);
         default:
             return "";
@@ -273,11 +273,11 @@ std::string ChannelName(Context& ctx, float Channel, bool Relays) {
 bool ChannelPresent(Context& ctx, float Channel, bool NoDtemp, bool MeasOnly) {
     const int channel = image::channelIndex(Channel);
     switch (GetPlatform(ctx)) {
-        case 5:
+        case kPlatform5:
             return EnsureDefinition(ctx) && definedChannel5(ctx, channel);
-        case 6:
+        case kPlatform6:
             return present6(ctx, channel, NoDtemp, MeasOnly);
-        case 61:
+        case kPlatform61:
             notSupported(ctx);
             return false;
         default:
@@ -289,15 +289,15 @@ float GetDecimals(Context& ctx, float Channel) {
     static constexpr std::array<float, 4> kDecimals = {1, 1000, 100, 10};
     const int channel = image::channelIndex(Channel);
     switch (GetPlatform(ctx)) {
-        case 6:
-        case 61:
+        case kPlatform6:
+        case kPlatform61:
             if (channel > 12) return 1;
             [[fallthrough]];
-        case 7: {
+        case kPlatform7: {
             const int d = descriptor(ctx, channel);
             return d < 0 ? 0 : kDecimals[d & 3];
         }
-        case 5:
+        case kPlatform5:
             notSupported(ctx);
             return 0;
         default:
@@ -309,20 +309,20 @@ uint8_t GetScale(Context& ctx, float Channel) {
     const int channel = image::channelIndex(Channel);
     const uint8_t platform = GetPlatform(ctx);
     switch (platform) {
-        case 6:
-        case 61:
+        case kPlatform6:
+        case kPlatform61:
             if (channel > 12) return 1;
             [[fallthrough]];
-        case 7: {
+        case kPlatform7: {
             const int d = descriptor(ctx, channel);
             if (d < 0) return 0;
             static constexpr std::array<uint8_t, 4> kScale = {1, 10, 100, 163};
             const int code = (d >> 5) & 3;
             // Platform 7 keeps its third scale a power of two.
-            if (platform == 7 && code == 2) return 16;
+            if (platform == kPlatform7 && code == 2) return 16;
             return kScale[code];
         }
-        case 5:
+        case kPlatform5:
             notSupported(ctx);
             return 0;
         default:
@@ -333,10 +333,10 @@ uint8_t GetScale(Context& ctx, float Channel) {
 uint8_t GetOffsetFlag(Context& ctx, float Channel) {
     const int channel = image::channelIndex(Channel);
     switch (GetPlatform(ctx)) {
-        case 5:
+        case kPlatform5:
             return 1;
-        case 6:
-        case 61: {
+        case kPlatform6:
+        case kPlatform61: {
             if (channel < 0 || channel > 12) return 0;
             const int d = descriptor(ctx, channel);
             return d < 0 ? 0 : static_cast<uint8_t>((d >> 7) & 1);
@@ -349,13 +349,13 @@ uint8_t GetOffsetFlag(Context& ctx, float Channel) {
 std::string GetUnitText(Context& ctx, float Channel) {
     const int channel = image::channelIndex(Channel);
     switch (GetPlatform(ctx)) {
-        case 5:
+        case kPlatform5:
             return channel > 3 ? "" : platform5UnitText(platform5UnitCode(ctx, channel));
-        case 6:
-        case 61:
+        case kPlatform6:
+        case kPlatform61:
             if (channel == 13) return "";
             [[fallthrough]];
-        case 7: {
+        case kPlatform7: {
             const int d = descriptor(ctx, channel);
             return d < 0 ? "" : kUnitTexts[(d >> 2) & 7];
         }
@@ -368,9 +368,9 @@ std::string FormatChannelValue(Context& ctx, float Value, float Channel, bool No
                                bool KeepFraction) {
     const uint8_t platform = GetPlatform(ctx);
     double v = Value;
-    if (platform == 5) return format5(ctx, v, image::channelIndex(Channel), NoBias);
-    if (platform != 6 && platform != 61 && platform != 7) return "";
-    if (platform == 7) {
+    if (platform == kPlatform5) return format5(ctx, v, image::channelIndex(Channel), NoBias);
+    if (platform != kPlatform6 && platform != kPlatform61 && platform != kPlatform7) return "";
+    if (platform == kPlatform7) {
         v = SignedWord(Value);
     } else if (!NoBias) {
         v -= kBias * GetOffsetFlag(ctx, Channel);
@@ -394,16 +394,16 @@ float ParseChannelValue(Context& ctx, const std::string& Text, float Channel, bo
     double x = ParseNumber(Text);
     const uint8_t platform = GetPlatform(ctx);
     const int channel = image::channelIndex(Channel);
-    if (platform == 5) return parse5(ctx, x, channel, NoBias);
-    if (platform != 6 && platform != 61 && platform != 7) return 0;
-    if (platform != 7 && channel == 13) {
+    if (platform == kPlatform5) return parse5(ctx, x, channel, NoBias);
+    if (platform != kPlatform6 && platform != kPlatform61 && platform != kPlatform7) return 0;
+    if (platform != kPlatform7 && channel == 13) {
         float whole = static_cast<float>(x);
         return LowByte(whole);
     }
     if (GetUnitText(ctx, Channel) == "F") x = (x - 32) / 1.8;
     x *= GetDecimals(ctx, Channel);
     x = truncateTyped(x * GetScale(ctx, Channel));
-    if (platform == 7) return static_cast<float>(UnsignedWord(static_cast<float>(x)));
+    if (platform == kPlatform7) return static_cast<float>(UnsignedWord(static_cast<float>(x)));
     if (!NoBias) x += kBias * GetOffsetFlag(ctx, Channel);
     return static_cast<float>(x);
 }

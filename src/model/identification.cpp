@@ -49,14 +49,14 @@ struct WordPlace {
 
 WordPlace zeroWordPlace(Context& ctx, int channel) {
     switch (GetPlatform(ctx)) {
-        case 5:
+        case kPlatform5:
             if (channel >= 0 && channel <= 4) return {kRam, 128 + 2 * channel};
             break;
-        case 6:
+        case kPlatform6:
             if (channel == 11) return {kEeprom, 46};
             if (channel == 12) return {kEeprom, 48};
             break;
-        case 61:
+        case kPlatform61:
             if (channel == 5) return {kEeprom, 46};
             break;
         default:
@@ -66,7 +66,8 @@ WordPlace zeroWordPlace(Context& ctx, int channel) {
 }
 
 WordPlace spanWordPlace(Context& ctx, int channel) {
-    if (GetPlatform(ctx) == 5 && channel >= 0 && channel <= 4) return {kRam, 136 + 2 * channel};
+    if (GetPlatform(ctx) == kPlatform5 && channel >= 0 && channel <= 4)
+        return {kRam, 136 + 2 * channel};
     return {};
 }
 
@@ -107,13 +108,13 @@ float versionOf6And61(Context& ctx) {
 
 float GetVersion(Context& ctx) {
     switch (GetPlatform(ctx)) {
-        case 5:
+        case kPlatform5:
             image::ensure(ctx, kRam, 226, 1);
             return image::byteAt(ctx, kRam, 226);
-        case 6:
-        case 61:
+        case kPlatform6:
+        case kPlatform61:
             return versionOf6And61(ctx);
-        case 7:
+        case kPlatform7:
             if (!image::ensure(ctx, kEeprom, 1023, 1)) return 0;
             return image::byteAt(ctx, kEeprom, 1023);
         default:
@@ -123,14 +124,14 @@ float GetVersion(Context& ctx) {
 
 float GetSerialNumber(Context& ctx) {
     switch (GetPlatform(ctx)) {
-        case 5:
+        case kPlatform5:
             image::ensureQuietly(ctx, kRam, 66, 2);
             return image::wordAt(ctx, kRam, 66);
-        case 6:
-        case 61:
+        case kPlatform6:
+        case kPlatform61:
             image::ensureQuietly(ctx, kEeprom, 170, 2);
             return image::wordAt(ctx, kEeprom, 170);
-        case 7:
+        case kPlatform7:
             // The one quantity stored low byte first.
             image::ensureQuietly(ctx, kEeprom, 998, 3);
             return image::byteAt(ctx, kEeprom, 1000) * 65536.0f +
@@ -150,11 +151,11 @@ std::string SerialText(Context& ctx) {
 
 uint8_t GetCO2Channel(Context& ctx, int n) {
     switch (GetPlatform(ctx)) {
-        case 5:
+        case kPlatform5:
             return n == 0 ? 1 : n == 1 ? 2 : 0;
-        case 6:
+        case kPlatform6:
             return n == 0 ? 11 : n == 1 ? 12 : 0;
-        case 61:
+        case kPlatform61:
             return n == 0 ? 5 : 0;
         default:
             return 0;
@@ -163,19 +164,19 @@ uint8_t GetCO2Channel(Context& ctx, int n) {
 
 float GetCO2Factor(Context& ctx) {
     switch (GetPlatform(ctx)) {
-        case 5:
+        case kPlatform5:
             return 1;
-        case 6:
+        case kPlatform6:
             if (!image::ensure(ctx, kEeprom, 164, 2)) return 0;
             return 1 + static_cast<float>((image::bitsAt(ctx, kEeprom, 165) >> 1) & 1);
-        case 61: {
+        case kPlatform61: {
             if (GetIdByte(ctx) != 215) return 0;
             const float version = GetVersion(ctx);
             if (version == 0) return 1;
             if (version == 1) return 2;
             return 0;
         }
-        case 7:
+        case kPlatform7:
             if (!image::ensure(ctx, kEeprom, 762, 2)) return 0;
             return image::wordAt(ctx, kEeprom, 762) == 2048 ? 1 : 2;
         default:
@@ -187,7 +188,7 @@ float GetChannelValue(Context& ctx, float Channel, bool Mode) {
     const int channel = image::channelIndex(Channel);
     int address = -1;
     switch (GetPlatform(ctx)) {
-        case 5:
+        case kPlatform5:
             if (channel < 0 || channel > 3) return 0;
             address = 20 + 2 * channel;
             if (Mode) {
@@ -198,7 +199,7 @@ float GetChannelValue(Context& ctx, float Channel, bool Mode) {
                 return 0;
             }
             return image::wordAt(ctx, kRam, address);
-        case 6:
+        case kPlatform6:
             if (channel < 0 || channel > 13) return 0;
             address = channel <= 1 ? 236 + 2 * channel : 12 + 2 * (channel - 2);
             if (Mode) {
@@ -209,8 +210,8 @@ float GetChannelValue(Context& ctx, float Channel, bool Mode) {
             // The error channel is the single byte at 34, fetched with its word.
             if (channel == 13) return image::byteAt(ctx, kRam, 34);
             return image::wordAt(ctx, kRam, address);
-        case 61:
-        case 7:
+        case kPlatform61:
+        case kPlatform7:
             if (channel < 0 || channel > 15) return 0;
             address = 12 + 2 * channel;
             if (!image::fresh(ctx, kRam, address, 2)) return 0;
@@ -224,14 +225,14 @@ float GetRawReading(Context& ctx, float Channel) {
     const int channel = image::channelIndex(Channel);
     int address = -1;
     switch (GetPlatform(ctx)) {
-        case 5:
+        case kPlatform5:
             if (channel >= 0 && channel <= 4) address = 68 + 2 * channel;
             break;
-        case 6:
+        case kPlatform6:
             if (channel == 11) address = 72;
             if (channel == 12) address = 74;
             break;
-        case 61: {
+        case kPlatform61: {
             const float version = GetVersion(ctx);
             if (channel == 5 && (version == 0 || version == 1)) address = 40;
             break;
@@ -265,14 +266,14 @@ float GetCalTemp(Context& ctx, float Channel) {
     const int channel = image::channelIndex(Channel);
     WordPlace place;
     switch (GetPlatform(ctx)) {
-        case 5:
+        case kPlatform5:
             place = {kRam, 202};
             break;
-        case 6:
+        case kPlatform6:
             if (channel == 11) place = {kEeprom, 104};
             if (channel == 12) place = {kEeprom, 105};
             break;
-        case 61:
+        case kPlatform61:
             if (channel == 5) place = {kEeprom, 83};
             break;
         default:
@@ -284,13 +285,13 @@ float GetCalTemp(Context& ctx, float Channel) {
 
 float GetSensorTemp(Context& ctx) {
     switch (GetPlatform(ctx)) {
-        case 5:
+        case kPlatform5:
             if (!image::fresh(ctx, kRam, 234, 1)) return 0;
             return image::byteAt(ctx, kRam, 234) - 127;
-        case 6:
+        case kPlatform6:
             if (!image::fresh(ctx, kRam, 254, 1)) return 0;
             return image::byteAt(ctx, kRam, 254) - 127;
-        case 61:
+        case kPlatform61:
             if (!image::fresh(ctx, kRam, 42, 2)) return 0;
             return static_cast<float>(SignedWord(image::wordAt(ctx, kRam, 42)));
         default:
@@ -300,7 +301,7 @@ float GetSensorTemp(Context& ctx) {
 
 uint8_t GetChannelKind(Context& ctx, float Channel) {
     switch (GetPlatform(ctx)) {
-        case 6: {
+        case kPlatform6: {
             int address = -1;
             switch (image::channelIndex(Channel)) {
                 case 2:
@@ -309,10 +310,10 @@ uint8_t GetChannelKind(Context& ctx, float Channel) {
                 case 3:
                     address = 54;
                     break;
-                case 6:
+                case kPlatform6:
                     address = 55;
                     break;
-                case 7:
+                case kPlatform7:
                     address = 56;
                     break;
                 case 8:
@@ -334,7 +335,7 @@ uint8_t GetChannelKind(Context& ctx, float Channel) {
             if (!image::ensure(ctx, kEeprom, address, 2)) return 0;
             return static_cast<uint8_t>(image::bitsAt(ctx, kEeprom, address));
         }
-        case 61: {
+        case kPlatform61: {
             const float version = GetVersion(ctx);
             if (version == 0) return 2;
             if (version == 1) return 9;
@@ -348,15 +349,15 @@ uint8_t GetChannelKind(Context& ctx, float Channel) {
 uint8_t GetChannelTable(Context& ctx, float Channel) {
     const int channel = image::channelIndex(Channel);
     switch (GetPlatform(ctx)) {
-        case 5:
+        case kPlatform5:
             return channel < 0 ? 0 : static_cast<uint8_t>(channel);
-        case 6:
+        case kPlatform6:
             switch (channel) {
                 case 4:
-                case 5:
+                case kPlatform5:
                     return 1;
-                case 6:
-                case 7:
+                case kPlatform6:
+                case kPlatform7:
                     return 2;
                 case 8:
                     return 3;
@@ -367,7 +368,7 @@ uint8_t GetChannelTable(Context& ctx, float Channel) {
                 default:
                     return 0;
             }
-        case 61:
+        case kPlatform61:
             return channel == 5 ? 4 : 0;
         default:
             return 0;

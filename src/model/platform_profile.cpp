@@ -91,8 +91,20 @@ const std::vector<WriteRequest> kPlatform7Send{
     {eepromRange(393, 4), false, false, false, true, true}};
 
 PlatformProfile platform5(int first, int last, WindowKind window, bool sendFile) {
-    return {kPlatform5, first, last, window, 512, true, kPlatform5Reads, kPlatform5Send,
-            kListPlatform5Settings, 0, kPlatform5File, 255, true, sendFile};
+    return {kPlatform5,
+            first,
+            last,
+            window,
+            512,
+            true,
+            kPlatform5Reads,
+            kPlatform5Send,
+            kListPlatform5Settings,
+            0,
+            kPlatform5File,
+            255,
+            true,
+            sendFile};
 }
 
 PlatformProfile platform6(int first, int last, int32_t saveList) {
@@ -115,8 +127,20 @@ const std::vector<PlatformProfile>& profiles() {
         {kPlatform61, 0, 1, WindowKind::Frm61, 512, false, kEepromReads, kEepromSend, 0,
          kListPlatform61Settings, kPlatform61File, 1, true, true},
         // The settings-file container has no block for the 1024-byte EEPROM.
-        {kPlatform7, 1, 2, WindowKind::Frm61, 1024, false, platform7Reads(), kPlatform7Send, 0,
-         0, {}, 1, true, false},
+        {kPlatform7,
+         1,
+         2,
+         WindowKind::Frm61,
+         1024,
+         false,
+         platform7Reads(),
+         kPlatform7Send,
+         0,
+         0,
+         {},
+         1,
+         true,
+         false},
     };
     return table;
 }
@@ -173,8 +197,9 @@ bool RunWriteSteps(Context& ctx, const std::vector<WriteRequest>& steps) {
 
 bool ReadUnknownBytes(Context& ctx, const std::vector<MemorySpan>& spans) {
     for (const MemorySpan& span : spans) {
-        const bool ok = span.eeprom ? readUnknown(ctx, span, ctx.EeImage, ctx.EeLast, ctx.EeRead)
-                                    : readUnknown(ctx, span, ctx.RamImage, ctx.RamLast, ctx.RamRead);
+        const bool ok = span.eeprom
+                            ? readUnknown(ctx, span, ctx.EeImage, ctx.EeLast, ctx.EeRead)
+                            : readUnknown(ctx, span, ctx.RamImage, ctx.RamLast, ctx.RamRead);
         if (!ok) return false;
     }
     return true;

@@ -8,29 +8,21 @@
 #include <cstdint>
 #include <vector>
 
+#include "common/id_byte.h"
 #include "link/memory_request.h"
 
 namespace kelvo {
 
 struct Context;
 
-// The platforms, as the identification byte names them.
-enum Platform : uint8_t {
-    kPlatformUnknown = 0,
-    kPlatform5 = 5,
-    kPlatform6 = 6,
-    kPlatform61 = 61,
-    kPlatform7 = 7,
-};
-
 // The address lists the program names.
-constexpr int32_t kListPlatform5Settings = 6;         // the platform-5 settings in RAM
-constexpr int32_t kListWholeRam = 8;                  // RAM 0..255
-constexpr int32_t kListPlatform61Settings = 12;       // what a platform-61 file carries
-constexpr int32_t kListPlatform6Settings = 13;        // what a platform-6 file carries
+constexpr int32_t kListPlatform5Settings = 6;    // the platform-5 settings in RAM
+constexpr int32_t kListWholeRam = 8;             // RAM 0..255
+constexpr int32_t kListPlatform61Settings = 12;  // what a platform-61 file carries
+constexpr int32_t kListPlatform6Settings = 13;   // what a platform-6 file carries
 constexpr int32_t kListPlatform6Version2Settings = 15;
-constexpr int32_t kListWholeEeprom = 30;              // EEPROM 0..511
-constexpr int32_t kListFirstTable = 32;               // + table number: a table's 34 bytes
+constexpr int32_t kListWholeEeprom = 30;  // EEPROM 0..511
+constexpr int32_t kListFirstTable = 32;   // + table number: a table's 34 bytes
 
 // The sensor windows, one for each kind of settings layout.
 enum class WindowKind { Frm5, Frm5Chart, Frm6, Frm61 };

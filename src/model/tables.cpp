@@ -22,14 +22,14 @@ int tableBase(uint8_t platform, int table) {
     int base = -1;
     int top = 511;
     switch (platform) {
-        case 5:
+        case kPlatform5:
             base = 34 * table;
             break;
-        case 6:
-        case 61:
+        case kPlatform6:
+        case kPlatform61:
             base = 308 + 34 * table;
             break;
-        case 7:
+        case kPlatform7:
             base = 512 + 34 * table;
             top = 1023;
             break;
@@ -50,12 +50,12 @@ TableEntries readTable(Context& ctx, int table) {
 // the distance of a reference from full scale.
 int referenceTable(Context& ctx, uint8_t platform, int n) {
     switch (platform) {
-        case 5:
+        case kPlatform5:
             return n + 1;
-        case 6:
-        case 61:
+        case kPlatform6:
+        case kPlatform61:
             return GetChannelTable(ctx, GetCO2Channel(ctx, n));
-        case 7:
+        case kPlatform7:
             return 5;
         default:
             return -1;
@@ -63,7 +63,7 @@ int referenceTable(Context& ctx, uint8_t platform, int n) {
 }
 
 double referenceFactor(Context& ctx, uint8_t platform, int n) {
-    if (platform == 5) return GetSpanWord(ctx, static_cast<float>(n + 1)) / 2048.0;
+    if (platform == kPlatform5) return GetSpanWord(ctx, static_cast<float>(n + 1)) / 2048.0;
     return GetCO2Factor(ctx);
 }
 
@@ -75,13 +75,13 @@ struct RefPlace {
 RefPlace zeroReferencePlace(uint8_t platform, int n) {
     if (n < 0) return {};
     switch (platform) {
-        case 5:
+        case kPlatform5:
             return n <= 1 ? RefPlace{kRam, 216 + 7 * n} : RefPlace{};
-        case 6:
+        case kPlatform6:
             return n <= 1 ? RefPlace{kEeprom, 38 + 5 * n} : RefPlace{};
-        case 61:
+        case kPlatform61:
             return n <= 1 ? RefPlace{kEeprom, 58 + 2 * n} : RefPlace{};
-        case 7:
+        case kPlatform7:
             return n <= 24 ? RefPlace{kEeprom, 976 + 2 * n} : RefPlace{};
         default:
             return {};
@@ -91,11 +91,11 @@ RefPlace zeroReferencePlace(uint8_t platform, int n) {
 RefPlace spanReferencePlace(uint8_t platform, int n, bool live) {
     if (n < 0 || n > 1) return {};
     switch (platform) {
-        case 5:
+        case kPlatform5:
             return {kRam, 214 + 7 * n};
-        case 6:
+        case kPlatform6:
             return live ? RefPlace{kRam, 212 + 5 * n} : RefPlace{kEeprom, 36 + 5 * n};
-        case 61:
+        case kPlatform61:
             return live ? RefPlace{kRam, 210 + 2 * n} : RefPlace{kEeprom, 34 + 2 * n};
         default:
             return {};
@@ -186,11 +186,11 @@ float GetTableEntry(Context& ctx, int Table, int Entry) {
     const int base = tableBase(platform, Table);
     if (base < 0 || Entry < 0 || Entry >= kTableEntries) return 0;
     const int address = base + 2 * Entry;
-    if (platform == 5) {
+    if (platform == kPlatform5) {
         // Platform 5 keeps no table of its own: it is built from the definition file.
         EnsureDefinition(ctx);
     } else if (!ctx.EeRead[address] || !ctx.EeRead[address + 1]) {
-        if (platform == 7)
+        if (platform == kPlatform7)
             image::fresh(ctx, kEeprom, base, 2 * kTableEntries);
         else
             image::readList(ctx, 32 + Table, kEeprom);
@@ -205,8 +205,8 @@ void SetTableEntry(Context& ctx, int Table, int Entry, float Value) {
     const int address = base + 2 * Entry;
     // Fetch the table before changing it, as GetTableEntry would: a fetch made after the
     // change would overwrite it with the sensor's old entries.
-    if (platform != 5 && (!ctx.EeRead[address] || !ctx.EeRead[address + 1])) {
-        if (platform == 7)
+    if (platform != kPlatform5 && (!ctx.EeRead[address] || !ctx.EeRead[address + 1])) {
+        if (platform == kPlatform7)
             image::ensureQuietly(ctx, kEeprom, base, 2 * kTableEntries);
         else
             image::readList(ctx, 32 + Table, kEeprom);
@@ -228,7 +228,7 @@ bool BuildTable(Context& ctx, int Table, float l, float m, float o, float tt, fl
         BuildTableEntries(l, m, o, tt, u, g, [&ctx] { ctx.events.processEvents(); });
     if (!entries) return false;
     const uint8_t platform = GetPlatform(ctx);
-    if (platform == 5 || platform == 6 || platform == 61)
+    if (platform == kPlatform5 || platform == kPlatform6 || platform == kPlatform61)
         for (int i = 0; i < kTableEntries; ++i) SetTableEntry(ctx, Table, i, (*entries)[i]);
     return true;
 }
@@ -257,7 +257,7 @@ void SetZeroReference(Context& ctx, int n, float Raw) {
     const uint8_t platform = GetPlatform(ctx);
     const RefPlace place = zeroReferencePlace(platform, n);
     if (place.address < 0) return;
-    if (platform == 5 &&
+    if (platform == kPlatform5 &&
         (GetSpanWord(ctx, static_cast<float>(n + 1)) == 0 || !ctx.ErrorText.empty()))
         return;
     const double k = referenceFactor(ctx, platform, n);

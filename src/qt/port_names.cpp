@@ -6,6 +6,7 @@
 #include <optional>
 #include <string_view>
 
+#include "common/id_byte.h"
 #include "common/text.h"
 
 namespace kelvo::qt {
@@ -35,7 +36,9 @@ PortTarget invalid(std::string error) {
 PortTarget resolveVirtual(std::string_view spec, const std::string& name) {
     const auto v = spec.find_first_of("vV");
     const auto platform = wholeNumber(spec.substr(0, v));
-    if (!platform || (*platform != 5 && *platform != 6 && *platform != 61 && *platform != 7))
+    const bool known = platform && (*platform == kPlatform5 || *platform == kPlatform6 ||
+                                    *platform == kPlatform61 || *platform == kPlatform7);
+    if (!known)
         return invalid("Unknown virtual sensor '" + name + "': the platform is 5, 6, 61 or 7");
     PortTarget target;
     target.kind = PortTarget::Kind::Virtual;
@@ -53,7 +56,7 @@ PortTarget resolveVirtual(std::string_view spec, const std::string& name) {
 }  // namespace
 
 int defaultVirtualVersion(int platform) {
-    return platform == 7 ? 1 : 0;
+    return platform == kPlatform7 ? 1 : 0;
 }
 
 PortTarget resolvePortName(const std::string& name) {

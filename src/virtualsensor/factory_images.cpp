@@ -265,10 +265,10 @@ SensorMemory platform7(int version) {
 
 std::optional<SensorMemory> FactoryImage(int platform, int version) {
     std::optional<SensorMemory> memory;
-    if (platform == 5 && version >= 0 && version <= 3) memory = platform5(version);
-    if (platform == 6 && version >= 0 && version <= 5) memory = platform6(version);
-    if (platform == 61 && (version == 0 || version == 1)) memory = platform61(version);
-    if (platform == 7 && (version == 1 || version == 2)) memory = platform7(version);
+    if (platform == kPlatform5 && version >= 0 && version <= 3) memory = platform5(version);
+    if (platform == kPlatform6 && version >= 0 && version <= 5) memory = platform6(version);
+    if (platform == kPlatform61 && (version == 0 || version == 1)) memory = platform61(version);
+    if (platform == kPlatform7 && (version == 1 || version == 2)) memory = platform7(version);
     if (memory) UpdateLiveValues(*memory, 0);
     return memory;
 }

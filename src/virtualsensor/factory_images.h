@@ -7,6 +7,8 @@
 #include <optional>
 #include <vector>
 
+#include "common/id_byte.h"
+
 namespace kelvo::virtualsensor {
 
 struct SensorMemory {

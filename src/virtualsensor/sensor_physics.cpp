@@ -269,19 +269,19 @@ Surroundings surroundingsAt(const SensorMemory& memory, int64_t nowMs) {
 
 void UpdateLiveValues(SensorMemory& memory, int64_t nowMs) {
     const Surroundings s = surroundingsAt(memory, nowMs);
-    const size_t needed = memory.platform == 7 ? 1024 : 512;
+    const size_t needed = memory.platform == kPlatform7 ? 1024 : 512;
     if (memory.eeprom.size() < needed) return;
     switch (memory.platform) {
-        case 5:
+        case kPlatform5:
             live5(memory, s);
             break;
-        case 6:
+        case kPlatform6:
             live6(memory, s);
             break;
-        case 61:
+        case kPlatform61:
             live61(memory, s);
             break;
-        case 7:
+        case kPlatform7:
             live7(memory, s);
             break;
         default:

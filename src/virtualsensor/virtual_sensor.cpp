@@ -46,9 +46,9 @@ int64_t VirtualSensor::nowNs() const {
 
 int VirtualSensor::protocol() const {
     switch (memory_.platform) {
-        case 5:
+        case kPlatform5:
             return ((memory_.ram[kIdByteAddress] >> 3) & 3) != 0 ? 1 : 2;
-        case 6:
+        case kPlatform6:
             return 1;
         default:
             return 2;
@@ -426,7 +426,7 @@ void VirtualSensor::handleCommand(Command command, int64_t atNs) {
 // Platforms 6, 61 and 7 work from their EEPROM settings directly, so for them both saves
 // are acknowledged without moving bytes; platform 5 copies its persistent RAM.
 void VirtualSensor::persist(bool toEeprom) {
-    if (memory_.platform != 5) return;
+    if (memory_.platform != kPlatform5) return;
     for (const Span& span : kPlatform5PersistentRam) {
         for (int a = span.first; a <= span.last; ++a) {
             if (toEeprom)

@@ -109,7 +109,7 @@ private:
     };
 
     int64_t nowNs() const;
-    bool largeEeprom() const { return memory_.platform == 7; }
+    bool largeEeprom() const { return memory_.platform == kPlatform7; }
     bool isOurRequestToSend(uint8_t byte) const;
     Command commandOf(uint8_t code) const;
     size_t frameLength(uint8_t first) const;

@@ -50,8 +50,8 @@ GenericSensorWindow::GenericSensorWindow(const QString& name, Context& ctx, Wind
 
 std::vector<int> GenericSensorWindow::shownChannels() {
     switch (GetPlatform(ctx_)) {
-        case 61:
-        case 7:
+        case kPlatform61:
+        case kPlatform7:
             // Temperature, CO2 and O2: the model has no presence rule for these platforms.
             return {4, 5, 6};
         default: {

@@ -57,8 +57,8 @@ bool SensorWindow::ActionSensorRead() {
     // SimMode(false) marks its change as nothing to report; the read itself went well.
     if (isCancelled(ctx_)) ctx_.ErrorText.clear();
     if (!FormUpdate()) return false;
-    reportSuccess(QStringLiteral("Read from sensor %1.")
-                      .arg(QString::fromStdString(SerialText(ctx_))));
+    reportSuccess(
+        QStringLiteral("Read from sensor %1.").arg(QString::fromStdString(SerialText(ctx_))));
     return true;
 }
 
@@ -110,7 +110,7 @@ bool SensorWindow::ActionSettingsSave() {
 }
 
 bool SensorWindow::ActionTWAReset() {
-    if (GetPlatform(ctx_) != 5 || GetIdByte(ctx_) != kTwaIdByte) return true;
+    if (GetPlatform(ctx_) != kPlatform5 || GetIdByte(ctx_) != kTwaIdByte) return true;
     host_.ShowProgress(QStringLiteral("TWA reset"));
     if (!SensorCommand(ctx_, kTwaReset, false)) return false;
     reportSuccess(QStringLiteral("TWA reset."));
@@ -125,10 +125,11 @@ bool SensorWindow::ActionCalCO2Zero(int32_t calType) {
     }
     host_.ShowProgress(QStringLiteral("Calibrating CO2 zero point"));
     if (!CalCO2SinglePoint(ctx_, kPlatformChannel, false, calType, concentration)) return false;
-    reportSuccess(calType == kCalZero       ? QStringLiteral("CO2 zero calibrated.")
-                  : calType == kCalFreshAir ? QStringLiteral("CO2 calibrated in fresh air.")
-                                            : QStringLiteral("CO2 calibrated to %1.")
-                                                  .arg(QString::fromStdString(concentration)));
+    reportSuccess(
+        calType == kCalZero ? QStringLiteral("CO2 zero calibrated.")
+        : calType == kCalFreshAir
+            ? QStringLiteral("CO2 calibrated in fresh air.")
+            : QStringLiteral("CO2 calibrated to %1.").arg(QString::fromStdString(concentration)));
     return true;
 }
 

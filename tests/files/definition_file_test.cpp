@@ -1,5 +1,4 @@
 #include "files/definition_file.h"
-#include "model/definition_access.h"
 
 #include <gtest/gtest.h>
 
@@ -9,6 +8,7 @@
 #include <random>
 
 #include "model/channels.h"
+#include "model/definition_access.h"
 #include "model/identification.h"
 #include "model/image_fill.h"
 #include "model/tables.h"

@@ -1,9 +1,9 @@
 // The one table of what differs between platforms and versions.
+#include "model/platform_profile.h"
+
 #include <gtest/gtest.h>
 
 #include <optional>
-
-#include "model/platform_profile.h"
 
 namespace kelvo {
 namespace {

@@ -34,16 +34,28 @@ struct Kind {
 };
 
 // RAM the platform-5 sensor keeps in its EEPROM: its settings and calibration words.
-constexpr std::pair<int, int> kPlatform5Settings[] = {{31, 39},   {57, 57},   {59, 64},
-                                                      {128, 145}, {162, 196}, {202, 210},
-                                                      {212, 229}, {231, 233}};
+constexpr std::pair<int, int> kPlatform5Settings[] = {
+    {31, 39}, {57, 57}, {59, 64}, {128, 145}, {162, 196}, {202, 210}, {212, 229}, {231, 233}};
 
-enum class Step { Read, Send, Save, Load, Simulated, Poll, CalTemp, CalZero, CalFreshAir,
-                  CalOther, CalSpan, Count };
+enum class Step {
+    Read,
+    Send,
+    Save,
+    Load,
+    Simulated,
+    Poll,
+    CalTemp,
+    CalZero,
+    CalFreshAir,
+    CalOther,
+    CalSpan,
+    Count
+};
 
 class Afternoon {
 public:
-    Afternoon(Kind kind, uint32_t seed) : kind_(kind), w_(kind.platform, kind.version), random_(seed) {
+    Afternoon(Kind kind, uint32_t seed)
+        : kind_(kind), w_(kind.platform, kind.version), random_(seed) {
         factory_ = w_.rig.sensor.memory();
     }
 
@@ -89,7 +101,8 @@ private:
                 if (!w_.window->mSendtosensor->isEnabled()) return "send (disabled)";
                 return act(kActionSensorWrite, "send");
             case Step::Save: {
-                const std::string path = dir_.filePath(QString("s%1.Set").arg(saved_.size())).toStdString();
+                const std::string path =
+                    dir_.filePath(QString("s%1.Set").arg(saved_.size())).toStdString();
                 w_.rig.t.prompter.fileAnswers = {path};
                 const std::string text = act(kActionSettingsSave, "save");
                 if (w_.window->statusBar()->currentMessage().startsWith("Settings saved"))
@@ -98,7 +111,8 @@ private:
             }
             case Step::Load:
                 if (saved_.empty()) return "load (nothing saved)";
-                w_.rig.t.prompter.fileAnswers = {saved_[static_cast<size_t>(pick(static_cast<int>(saved_.size())))]};
+                w_.rig.t.prompter.fileAnswers = {
+                    saved_[static_cast<size_t>(pick(static_cast<int>(saved_.size())))]};
                 return act(kActionSettingsLoad, "load");
             case Step::Simulated:
                 w_.window->SimMode(live());
@@ -122,8 +136,9 @@ private:
         switch (step) {
             case Step::CalTemp: {
                 const int c = platform == 5 ? 0 : platform == 6 ? 2 : 4;
-                const double now = ParseNumber(FormatChannelValue(
-                    ctx(), GetChannelValue(ctx(), static_cast<float>(c), false), static_cast<float>(c), false, true));
+                const double now = ParseNumber(
+                    FormatChannelValue(ctx(), GetChannelValue(ctx(), static_cast<float>(c), false),
+                                       static_cast<float>(c), false, true));
                 w_.rig.t.prompter.inputAnswers = {NumberText(now + (pick(21) - 10) / 10.0)};
                 text = act(kActionCalTemp, "calibrate temperature");
                 bytes = tableBytes(c, platform == 7 ? std::pair{512, 34} : std::pair{128, 2});
@@ -136,8 +151,8 @@ private:
                 sensor.gasPpm = step == Step::CalZero ? 0 : other ? 800 : 400;
                 if (other) w_.rig.t.prompter.inputAnswers = {"800"};
                 const int16_t code = step == Step::CalZero ? kActionCalCO2Zero
-                                     : other             ? kActionCalCO2Other
-                                                         : kActionCalCO2Background;
+                                     : other               ? kActionCalCO2Other
+                                                           : kActionCalCO2Background;
                 text = act(code, "calibrate CO2 single point");
                 if (platform == 5) bytes = {{false, 130}, {false, 131}, {true, 130}, {true, 131}};
                 if (platform == 6 || platform == 61) bytes = {{true, 46}, {true, 47}};
@@ -151,7 +166,8 @@ private:
                 if (platform == 5) {
                     // The span word, and the zero references stored anew from it, which the
                     // next send carries.
-                    for (int a : {138, 139, 216, 217, 223, 224}) bytes.insert({false, a}), bytes.insert({true, a});
+                    for (int a : {138, 139, 216, 217, 223, 224})
+                        bytes.insert({false, a}), bytes.insert({true, a});
                 } else if (platform == 7) {
                     for (int a = 580; a <= 613; ++a) bytes.insert({true, a});
                     bytes.insert({true, 976});

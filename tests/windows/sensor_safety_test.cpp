@@ -146,9 +146,8 @@ TEST(SensorSafety, ACalibrationAnswerThatIsNotANumberIsRefusedAndNothingIsSent) 
     const struct {
         int16_t code;
         const char* answer;
-    } cases[] = {{kActionCalTemp, "abc"},      {kActionCalTemp, "-"},
-                 {kActionCalCO2Other, "lots"}, {kActionCalCO2Span, "ppm"},
-                 {kActionCalTemp, ""},         {kActionCalCO2Other, ""}};
+    } cases[] = {{kActionCalTemp, "abc"},    {kActionCalTemp, "-"}, {kActionCalCO2Other, "lots"},
+                 {kActionCalCO2Span, "ppm"}, {kActionCalTemp, ""},  {kActionCalCO2Other, ""}};
     for (const auto& c : cases) {
         WindowOnSensor w(6, 0);
         const SensorMemory before = w.rig.sensor.memory();

@@ -100,7 +100,8 @@ TEST_P(StartUpWindowsTest, ExitFromTheMenuKeepsTheSettingsAndBringsTheSetupBack)
 INSTANTIATE_TEST_SUITE_P(EveryPlatform, StartUpWindowsTest,
                          ::testing::Values(Case{5, 0, WindowKind::Frm5},
                                            Case{5, 3, WindowKind::Frm5Chart},
-                                           Case{6, 0, WindowKind::Frm6}, Case{61, 0, WindowKind::Frm61},
+                                           Case{6, 0, WindowKind::Frm6},
+                                           Case{61, 0, WindowKind::Frm61},
                                            Case{7, 1, WindowKind::Frm61}),
                          [](const auto& info) {
                              return "Platform" + std::to_string(info.param.platform) + "v" +

@@ -22,7 +22,9 @@ struct WindowOnSensor {
         const PlatformProfile* profile =
             FindProfile(static_cast<uint8_t>(platform), static_cast<float>(version));
         window = windows.at(profile->window).get();
-        if (platform == 5) EXPECT_TRUE(LoadDefinition(rig.ctx())) << rig.ctx().ErrorText;
+        if (platform == kPlatform5) {
+            EXPECT_TRUE(LoadDefinition(rig.ctx())) << rig.ctx().ErrorText;
+        }
         EXPECT_TRUE(ReadSpans(rig.ctx(), WholeImageReads(static_cast<uint8_t>(platform))))
             << rig.ctx().ErrorText;
         EXPECT_TRUE(window->FormUpdateInit() && window->FormUpdate()) << rig.ctx().ErrorText;
