@@ -17,11 +17,7 @@ namespace {
 bool saveLikeTheWindow(Context& ctx, const std::string& path) {
     const uint8_t platform = GetPlatform(ctx);
     const PlatformProfile* profile = FindPlatform(platform);
-    if (!profile || profile->saveBlocks.empty()) {
-        if (ctx.ErrorText.empty() || ctx.ErrorText == "Unknown product")
-            ctx.ErrorText = kUnknownSensorMessage;
-        return false;
-    }
+    if (!profile || profile->saveBlocks.empty()) return FailUnknownSensor(ctx);
     return ReadSpans(ctx, WholeImageReads(platform)) && SavePlatformSettings(ctx, path);
 }
 

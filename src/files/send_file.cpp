@@ -7,17 +7,6 @@
 #include "model/platform_profile.h"
 
 namespace kelvo {
-namespace {
-
-bool unknownSensor(Context& ctx) {
-    // Identification's own "Unknown product" gives way to the message this dialog shows.
-    if (ctx.ErrorText.empty() || ctx.ErrorText == "Unknown product")
-        ctx.ErrorText = kUnknownSensorMessage;
-    return false;
-}
-
-}  // namespace
-
 bool SendSettingsFile(Context& ctx, const std::string& path,
                       const std::function<void(const std::string&)>& progress) {
     auto report = [&](const std::string& step) {
@@ -26,14 +15,14 @@ bool SendSettingsFile(Context& ctx, const std::string& path,
     };
     const uint8_t platform = GetPlatform(ctx);
     const PlatformProfile* sensor = FindPlatform(platform);
-    if (!sensor || sensor->saveBlocks.empty()) return unknownSensor(ctx);
+    if (!sensor || sensor->saveBlocks.empty()) return FailUnknownSensor(ctx);
     if (sensor->definitionFile && !LoadDefinition(ctx)) return false;
     report("Reading sensor");
     if (!ReadSpans(ctx, WholeImageReads(platform))) return false;
     const float version = GetVersion(ctx);
     if (!ctx.ErrorText.empty()) return false;
     const PlatformProfile* profile = FindProfile(platform, version);
-    if (!profile || !profile->sendFileAccepted) return unknownSensor(ctx);
+    if (!profile || !profile->sendFileAccepted) return FailUnknownSensor(ctx);
 
     if (!LoadSettings(ctx, path, profile->loadList)) return false;
 

@@ -164,7 +164,7 @@ bool SensorMemRead(Context& ctx, int32_t ListNo, float Address, uint8_t Count, b
     if (log) log->appendTo(ctx);
     ctx.StatusText = "";
     if (!KeepOpen) ctx.port.close();
-    if (!ok && ReportError && ctx.ErrorText.empty()) ctx.ErrorText = "Can't read from sensor";
+    if (!ok && ReportError) failWith(ctx, "Can't read from sensor");
     return ok;
 }
 

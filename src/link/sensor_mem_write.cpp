@@ -213,7 +213,7 @@ bool SensorMemWrite(Context& ctx, int32_t ListNo, float Address, uint8_t Count, 
     if (!ok && write.leftUnlocked()) relock(ctx);
     ctx.StatusText = "";
     if (!KeepOpen) ctx.port.close();
-    if (!ok && ctx.ErrorText.empty()) ctx.ErrorText = kWriteFailed;
+    if (!ok) failWith(ctx, kWriteFailed);
     return ok;
 }
 

@@ -20,8 +20,13 @@ uint8_t GetIdByte(Context& ctx) {
 
 uint8_t GetPlatform(Context& ctx) {
     const uint8_t platform = PlatformOfIdByte(GetIdByte(ctx));
-    if (platform == 0 && ctx.ErrorText.empty()) ctx.ErrorText = "Unknown product";
+    if (platform == kPlatformUnknown) failWith(ctx, "Unknown product");
     return platform;
+}
+
+bool FailUnknownSensor(Context& ctx) {
+    if (ctx.ErrorText == "Unknown product") ctx.ErrorText.clear();
+    return failWith(ctx, kUnknownSensorMessage);
 }
 
 uint8_t GetProtocol(Context& ctx) {

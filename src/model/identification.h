@@ -13,7 +13,10 @@ struct Context;
 
 uint8_t GetIdByte(Context& ctx);    // 0 when its read fails
 uint8_t GetPlatform(Context& ctx);  // 5, 6, 61, 7, or 0 with "Unknown product"
-uint8_t GetProtocol(Context& ctx);  // 1, 2, or 0 with "Unkown protokol"
+uint8_t GetProtocol(Context& ctx);
+// Says the sensor is of no type the program takes; identification's own "Unknown product"
+// gives way to that message. Returns false.
+bool FailUnknownSensor(Context& ctx);  // 1, 2, or 0 with "Unkown protokol"
 
 float GetVersion(Context& ctx);
 float GetSerialNumber(Context& ctx);
