@@ -6,7 +6,7 @@
 #include <functional>
 #include <vector>
 
-#include "windows/platform5/function_shapes.h"
+#include "settings/function_shapes.h"
 #include "windows/sensor_window.h"
 
 class QCheckBox;

@@ -13,7 +13,7 @@
 #include "model/identification.h"
 #include "windows/channel_panel.h"
 #include "windows/platform5/frm5.h"
-#include "windows/platform5/frm5_codecs.h"
+#include "settings/platform5_codecs.h"
 #include "windows/platform5/shape_picture.h"
 
 namespace kelvo {
