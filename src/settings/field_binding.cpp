@@ -90,6 +90,19 @@ FieldCodec bitsCodec() {
             }};
 }
 
+FieldCodec pickListCodec(std::function<std::string(int)> caption, int count) {
+    return {[caption, count](uint32_t bits) {
+                return bits < uint32_t(count) ? caption(int(bits)) : std::string();
+            },
+            [caption, count](const std::string& shown) -> std::optional<uint32_t> {
+                std::optional<uint32_t> chosen;
+                for (int k = 0; k < count; ++k) {
+                    if (caption(k) == shown) chosen = uint32_t(k);
+                }
+                return chosen;
+            }};
+}
+
 FieldBinding::FieldBinding(FieldPlace place, FieldCodec codec)
     : place_(std::move(place)), codec_(std::move(codec)) {}
 

@@ -56,6 +56,9 @@ struct FieldCodec {
 FieldCodec flagCodec();
 // The bits as a whole number, for controls whose state is a number of their own.
 FieldCodec bitsCodec();
+// A pick list: value k shows caption(k) (k < count), a caption stores its value. A text
+// that is no caption stores nothing; of two alike captions the later one is stored.
+FieldCodec pickListCodec(std::function<std::string(int)> caption, int count);
 
 class FieldBinding {
 public:
