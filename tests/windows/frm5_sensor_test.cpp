@@ -12,7 +12,7 @@
 #include "windows/channel_panel.h"
 #include "windows/fake_window_host.h"
 #include "windows/platform5/frm5.h"
-#include "windows/platform5/frm5_codecs.h"
+#include "settings/platform5_codecs.h"
 
 namespace kelvo::test {
 namespace {

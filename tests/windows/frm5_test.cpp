@@ -13,8 +13,11 @@
 #include <QRadioButton>
 #include <QTest>
 #include <QTimer>
+#include <array>
 #include <cmath>
 #include <random>
+#include <string>
+#include <vector>
 
 #include "support/test_context.h"
 #include "windows/channel_panel.h"
@@ -228,6 +231,97 @@ TEST_F(Frm5Test, TheTriggerSignPicturesFlipTheLevelText) {
     QTest::mouseClick(window.pctDigTPsign, Qt::LeftButton);
     EXPECT_EQ(window.txbDigTlevel->text(), "-50");
     EXPECT_EQ(ram(188), 0);  // the image takes the sign only when the window is read
+}
+
+// Every RAM byte the window maps: display mode, shift, output ranges, functions, outputs,
+// trigger, the unit bytes, the shift channel and the network ID.
+std::vector<int> mappedAddresses() {
+    std::vector<int> addresses = {31, 32, 57};
+    for (int a = 162; a <= 196; ++a) addresses.push_back(a);
+    for (int a = 205; a <= 208; ++a) addresses.push_back(a);
+    return addresses;
+}
+
+std::string changes(const std::array<float, kRamImageSize>& before,
+                    const std::array<float, kRamImageSize>& after) {
+    std::string text;
+    for (int a = 0; a < kRamImageSize; ++a) {
+        if (before[a] != after[a]) {
+            text += " " + std::to_string(a) + ": " + std::to_string(int(before[a])) + " -> " +
+                    std::to_string(int(after[a]));
+        }
+    }
+    return text;
+}
+
+// What a user might do to the window before leaving it, a quarter of the controls at a time.
+void editAtRandom(frm5& w, std::mt19937& random) {
+    auto sometimes = [&] { return random() % 4 == 0; };
+    auto any = [&](int n) { return int(random() % unsigned(n)); };
+    std::vector<QLineEdit*> texts = {w.txbID, w.txbShiftBamount, w.txbDigTtime, w.txbDigTlevel};
+    for (int j = 0; j < frm5::kOutputs; ++j) {
+        texts.insert(texts.end(), {w.txbOutBaseLine[j], w.txbOutIntTime[j]});
+        const std::array options = {w.optOut5V[j], w.optOut5mA[j], w.optOut5Digital[j]};
+        if (sometimes()) options[any(3)]->setChecked(true);
+        if (sometimes()) w.cbxDigTout[j]->toggle();
+    }
+    for (int i = 0; i < frm5::kFunctions; ++i) {
+        texts.insert(texts.end(), {w.txbFa[i], w.txbFb[i]});
+        if (sometimes()) w.lblFchannel[i]->setText(w.mCHannel[any(frm5::kChannels)]->text());
+        if (sometimes()) w.cbxFout1[i]->toggle();
+        if (sometimes()) w.cbxFout2[i]->toggle();
+        if (sometimes()) w.FunkTypeUpdate(float(i), true, true, true);
+    }
+    for (QLineEdit* field : texts) {
+        if (sometimes()) field->setText(QString::number((any(40001) - 20000) / 4.0));
+    }
+    if (sometimes()) w.lblDisplayMode->setText(w.mDisplayMode[any(frm5::kDisplayModes)]->text());
+    if (sometimes()) w.lblShiftb->setText(w.mCHannel[any(frm5::kChannels)]->text());
+    if (sometimes()) w.lblDigTunit->setText((any(2) ? w.mTimeUnitMin : w.mTimeUnitSec)->text());
+}
+
+// Opening and leaving the window (FormUpdate, FormRead) leaves every byte as it was, even
+// where the text shown is rounded (a trigger level of 96/127 shows as 75 %, which typed
+// would store 95). After edits, leaving again stores what leaving once did, and the bits
+// no control owns stay as they were.
+TEST_F(Frm5Test, LookingNeverChangesTheSensorAndLeavingTwiceStoresWhatLeavingOnceDid) {
+    std::mt19937 random(5);
+    for (int round = 0; round < 60; ++round) {
+        for (int a : mappedAddresses()) ram(a) = float(random() % 256);
+        const auto image = t.ctx.RamImage;
+        window.FormUpdateInit();
+        window.FormUpdate();
+        window.FormRead();
+        ASSERT_EQ(changes(image, t.ctx.RamImage), "") << "round " << round;
+
+        editAtRandom(window, random);
+        window.FormRead();
+        window.FormUpdate();
+        const auto once = t.ctx.RamImage;
+        window.FormRead();
+        window.FormUpdate();
+        ASSERT_EQ(changes(once, t.ctx.RamImage), "") << "round " << round;
+        for (auto [address, unowned] :
+             {std::pair{57, ~6}, {189, 128}, {193, 128}, {205, 255}, {206, 255}}) {
+            EXPECT_EQ(int(ram(address)) & unowned, int(image[address]) & unowned)
+                << "round " << round << " address " << address;
+        }
+    }
+}
+
+TEST_F(Frm5Test, AnEditedFieldIsStoredThroughItsCodecBesideTheBitsItDoesNotOwn) {
+    ram(187) = 128 + 5;  // 1.25 Min
+    ram(188) = 96;       // shown as 75 %
+    window.FormUpdate();
+    ASSERT_EQ(window.txbDigTlevel->text(), "75");
+    type(window.txbDigTtime, "2");
+    EXPECT_EQ(ram(187), 128 + 8);  // the quarters typed, the unit kept
+    EXPECT_EQ(ram(188), 96);
+    type(window.txbDigTlevel, "-75");
+    EXPECT_EQ(ram(188), 128 + 95);
+    type(window.txbOutIntTime[0], "1000");  // held at a power of two
+    EXPECT_EQ(ram(192), 8);
+    EXPECT_EQ(window.txbOutIntTime[0]->text(), "512");
 }
 
 // Clicks the label and picks the item from the pop-up it opens.

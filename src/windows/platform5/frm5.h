@@ -3,10 +3,9 @@
 // outputs and the digital trigger, mapped to the sensor's RAM.
 
 #include <array>
-#include <functional>
-#include <vector>
 
-#include "windows/platform5/function_shapes.h"
+#include "settings/field_binding.h"
+#include "settings/function_shapes.h"
 #include "windows/sensor_window.h"
 
 class QCheckBox;
@@ -127,9 +126,17 @@ private:
     FunctionKind functionKind(int i) const;
     void pickFunctionChannel(int i);
     void flipTriggerSign(bool toNegative);
-    void updateFunctions();
-    void readFunctions();
     void buildFieldTable();
+    void buildShiftFields();
+    void buildOutputFields(int j);
+    void buildFunctionFields(int i);
+    void buildTriggerFields();
+    void showFunctionUnits();
+    // An editable text field in the table.
+    FieldTable::Id bindText(QLineEdit* field, FieldPlace place, FieldCodec codec,
+                            FieldCheck check = {});
+    // The function and shift channels' pick list: channels 0 to 3 by their captions.
+    FieldCodec channelCodec() const;
     void clickLabel(QLabel* label);
     void pickShiftChannel();
     void pickTempUnit();
@@ -138,16 +145,14 @@ private:
     uint16_t ramWord(int address) const;
     void setRam(int address, int value);
     QString channelCaption(int channel) const;
-    void storeShiftChannel();
 
-    // Text fields whose text is one image quantity: shown by FormUpdate, stored by
-    // FormRead in table order.
-    struct BoundField {
-        QLineEdit* field;
-        std::function<QString()> show;
-        std::function<void(const QString&)> store;
-    };
-    std::vector<BoundField> fields_;
+    // The settings controls and where they live: shown by FormUpdate, stored by FormRead.
+    FieldTable fields_;
+    // Fields the window stores on its own or whose edits other rules ask about.
+    FieldTable::Id shiftChannelField_ = 0;
+    std::array<FieldTable::Id, kFunctions> functionChannelField_{};
+    std::array<FieldTable::Id, kOutputs> outputOptionField_{};
+    std::array<FieldTable::Id, kOutputs> baseLineField_{};
 
     double simulatedOutput(int j);
     // The digital-trigger test: times in seconds on the monotonic clock.

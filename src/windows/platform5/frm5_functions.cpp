@@ -12,6 +12,7 @@
 #include "common/context.h"
 #include "common/values.h"
 #include "model/channels.h"
+#include "windows/field_controls.h"
 #include "windows/platform5/frm5.h"
 #include "windows/platform5/shape_picture.h"
 
@@ -22,7 +23,9 @@ constexpr int kFunctionChannel = 162;  // + 5i
 constexpr int kParameterA = 163;       // + 5i, word, bit 7 of the high byte: negative sign
 constexpr int kParameterB = 165;       // + 5i, word, bit 7 of the high byte: positive slope
 constexpr int kOutputConfig = 189;     // + 4j, bit i: function i drives output j
-constexpr int kMeasuredChannels = 4;
+constexpr uint8_t kFlagBit = 128;
+constexpr uint32_t kSignBits = 0x8000;  // the shape's bits as the table reads them
+constexpr uint32_t kSlopeBits = 0x0080;
 
 QString indexed(const char* name, int k) {
     return QStringLiteral("%1_%2").arg(name).arg(k);
@@ -53,7 +56,6 @@ QWidget* frm5::buildFunctionPanel(int i) {
     lblFbUnit[i] = make(new QLabel(), "lblFbUnit");
     cbxFout1[i] = make(new QCheckBox(QStringLiteral("Out 1")), "cbxFout1");
     cbxFout2[i] = make(new QCheckBox(QStringLiteral("Out 2")), "cbxFout2");
-    for (QLineEdit* field : {txbFa[i], txbFb[i]}) makeEditable(field);
     for (QCheckBox* box : {cbxFout1[i], cbxFout2[i]}) {
         // Routing may change the function's kind, and with it its picture.
         connect(box, &QCheckBox::clicked, this, [this] {
@@ -130,51 +132,54 @@ void frm5::FunkTypeUpdate(float index, bool nextPicture, bool posSign, bool posS
     for (int k = 0; k < kFunctionShapes; ++k) functionShape[i][k]->setVisible(k == chosen);
 }
 
-void frm5::updateFunctions() {
-    for (int i = 0; i < kFunctions; ++i) {
-        const int base = 5 * i;
-        const int channel = ram(kFunctionChannel + base);
-        lblFchannel[i]->setText(channelCaption(channel));
-        const float a = (ram(kParameterA + base) & 127) * 256 + ram(kParameterA + base + 1);
-        const float b = (ram(kParameterB + base) & 127) * 256 + ram(kParameterB + base + 1);
-        txbFa[i]->setText(
-            QString::fromStdString(FormatChannelValue(ctx_, a, float(channel), false, false)));
-        txbFb[i]->setText(
-            QString::fromStdString(FormatChannelValue(ctx_, b, float(channel), false, false)));
-        const QString unit = QString::fromStdString(GetUnitText(ctx_, float(channel)));
-        lblFaUnit[i]->setText(unit);
-        lblFbUnit[i]->setText(unit);
-        cbxFout1[i]->setChecked(ram(kOutputConfig) & (1 << i));
-        cbxFout2[i]->setChecked(ram(kOutputConfig + 4) & (1 << i));
-        FunkTypeUpdate(float(i), false, !(ram(kParameterA + base) & 128),
-                       ram(kParameterB + base) & 128);
+void frm5::buildFunctionFields(int i) {
+    const int base = 5 * i;
+    const int channelAddr = kFunctionChannel + base;
+    functionChannelField_[i] =
+        fields_.add(textControl(lblFchannel[i]), ramByte(channelAddr), channelCodec());
+    // A and B are raw values of the function's channel, 15 bits beside the flag bit.
+    for (auto [field, address] : {std::pair{txbFa[i], kParameterA}, {txbFb[i], kParameterB}}) {
+        bindText(
+            field, kelvo::ramWord(address + base, 127),
+            {[this, channelAddr](uint32_t raw) {
+                 return FormatChannelValue(ctx_, float(raw), float(ram(channelAddr)), false, false);
+             },
+             [this, channelAddr](const std::string& t) -> std::optional<uint32_t> {
+                 return parameterWord(ParseChannelValue(ctx_, t, float(ram(channelAddr)), false));
+             }});
     }
+    fields_.add(checkControl(cbxFout1[i]), ramByte(kOutputConfig, uint8_t(1 << i)), flagCodec());
+    fields_.add(checkControl(cbxFout2[i]), ramByte(kOutputConfig + 4, uint8_t(1 << i)),
+                flagCodec());
+    // The pictures show the sign flag of A and the slope flag of B; which picture stands for
+    // them depends on the routing above, so they come after it.
+    fields_.add({pctFunction[i]->objectName().toStdString(),
+                 [this, i] {
+                     const uint32_t sign = FunkTypeRead(float(i), false, true) ? kSignBits : 0;
+                     const uint32_t slope = FunkTypeRead(float(i), true, false) ? kSlopeBits : 0;
+                     return std::to_string(sign | slope);
+                 },
+                 [this, i](const std::string& shown) {
+                     const uint32_t bits = uint32_t(std::stoul(shown));
+                     FunkTypeUpdate(float(i), false, !(bits & kSignBits), bits & kSlopeBits);
+                 }},
+                {Memory::Ram, {{kParameterA + base, kFlagBit}, {kParameterB + base, kFlagBit}}},
+                bitsCodec());
 }
 
-void frm5::readFunctions() {
+void frm5::showFunctionUnits() {
     for (int i = 0; i < kFunctions; ++i) {
-        const int base = 5 * i;
-        for (int c = 0; c < kMeasuredChannels; ++c) {
-            if (lblFchannel[i]->text() == mCHannel[c]->text()) setRam(kFunctionChannel + base, c);
-        }
-        const float channel = ram(kFunctionChannel + base);
-        const std::string aText = txbFa[i]->text().toStdString();
-        const std::string bText = txbFb[i]->text().toStdString();
-        const uint16_t a = parameterWord(ParseChannelValue(ctx_, aText, channel, false));
-        const uint16_t b = parameterWord(ParseChannelValue(ctx_, bText, channel, false));
-        setRam(kParameterA + base, (a >> 8) | FunkTypeRead(float(i), false, true) * 128);
-        setRam(kParameterA + base + 1, a & 255);
-        setRam(kParameterB + base, (b >> 8) | FunkTypeRead(float(i), true, false) * 128);
-        setRam(kParameterB + base + 1, b & 255);
+        const QString unit =
+            QString::fromStdString(GetUnitText(ctx_, float(ram(kFunctionChannel + 5 * i))));
+        lblFaUnit[i]->setText(unit);
+        lblFbUnit[i]->setText(unit);
     }
 }
 
 void frm5::pickFunctionChannel(int i) {
     FormRead();
     popUp(lblFchannel[i], mChannels);
-    for (int c = 0; c < kMeasuredChannels; ++c) {
-        if (lblFchannel[i]->text() == mCHannel[c]->text()) setRam(kFunctionChannel + 5 * i, c);
-    }
+    fields_.store(ctx_, functionChannelField_[i]);
     FormUpdate();
 }
 

@@ -11,9 +11,10 @@
 #include "link/sensor_mem_read.h"
 #include "model/channels.h"
 #include "model/identification.h"
+#include "settings/platform5_codecs.h"
 #include "windows/channel_panel.h"
+#include "windows/field_controls.h"
 #include "windows/platform5/frm5.h"
-#include "windows/platform5/frm5_codecs.h"
 #include "windows/platform5/shape_picture.h"
 
 namespace kelvo {
@@ -39,8 +40,16 @@ constexpr int kMeasuredChannels = 4;
 constexpr int kHighestNetworkId = 29;
 constexpr int kCelsiusByte = 16;     // unit code 1, channel 0
 constexpr int kFahrenheitByte = 32;  // unit code 2, channel 0
-constexpr int kDigitalBit = 64;
-constexpr int kTriggerBit = 32;
+constexpr uint8_t kDigitalBit = 64;
+constexpr uint8_t kTriggerBit = 32;
+constexpr uint8_t kMinutesBit = 128;
+constexpr uint8_t kQuarterBits = 127;
+constexpr uint8_t kShiftStepBits = 31;
+constexpr uint8_t kShiftChannelBits = 224;
+constexpr uint16_t kZeroBaseLine = 32768;
+
+// The options of an output, in the order its choice control counts them.
+enum OutputOption { kOption0To100, kOption20To100, kOptionDigital };
 
 std::string text(const QLineEdit* field) {
     return field->text().toStdString();
@@ -48,11 +57,18 @@ std::string text(const QLineEdit* field) {
 double number(const QLineEdit* field) {
     return ParseNumber(text(field));
 }
+
+// A byte shown as a number, stored from the number typed.
+FieldCodec numberCodec(std::string (*show)(uint8_t), uint8_t (*fromNumber)(double)) {
+    return {[show](uint32_t bits) { return show(static_cast<uint8_t>(bits)); },
+            [fromNumber](const std::string& t) -> std::optional<uint32_t> {
+                return fromNumber(ParseNumber(t));
+            }};
+}
 }  // namespace
 
 uint8_t frm5::ram(int address) const {
-    const float value = ctx_.RamImage[address];
-    return static_cast<uint8_t>(std::clamp(value, 0.0f, 255.0f));
+    return static_cast<uint8_t>(readField(ctx_, ramByte(address)));
 }
 
 uint16_t frm5::ramWord(int address) const {
@@ -67,73 +83,111 @@ QString frm5::channelCaption(int channel) const {
     return channel >= 0 && channel < kChannels ? mCHannel[channel]->text() : QString();
 }
 
+FieldCodec frm5::channelCodec() const {
+    return pickListCodec([this](int c) { return mCHannel[c]->text().toStdString(); },
+                         kMeasuredChannels);
+}
+
+FieldTable::Id frm5::bindText(QLineEdit* field, FieldPlace place, FieldCodec codec,
+                              FieldCheck check) {
+    makeEditable(field, std::move(check));
+    return fields_.add(textControl(field), std::move(place), std::move(codec));
+}
+
 void frm5::buildFieldTable() {
-    makeEditable(txbID, [](QLineEdit* field) {
-        const double id = std::clamp(ParseNumber(text(field)), 0.0, double(kHighestNetworkId));
-        field->setText(QString::fromStdString(NumberText(id)));
-        return false;  // the ID is stored when the window is read, not now
-    });
-    fields_.push_back({txbID, [this] { return QString::number(ram(kNetworkId)); },
-                       [this](const QString& t) {
-                           setRam(
-                               kNetworkId,
-                               static_cast<int>(ToInteger(std::clamp(
-                                   ParseNumber(t.toStdString()), 0.0, double(kHighestNetworkId)))));
-                       }});
-    makeEditable(txbShiftBamount);
-    fields_.push_back(
-        {txbShiftBamount,
-         [this] {
-             const int c = ram(kShiftChannel) & 15;
-             return QString::fromStdString(
-                 FormatChannelValue(ctx_, float(p5::shiftAmount(ram(kShiftAddr))), c, true, false));
-         },
-         [this](const QString& t) {
-             const int c = ram(kShiftChannel) & 15;
-             setRam(kShiftAddr,
-                    p5::shiftByte(c, ParseChannelValue(ctx_, t.toStdString(), float(c), true)));
-         }});
-    for (int j = 0; j < kOutputs; ++j) {
-        makeEditable(txbOutBaseLine[j]);
-        fields_.push_back(
-            {txbOutBaseLine[j],
-             [this, j] {
-                 return QString::fromStdString(p5::baseLineText(ramWord(kBaseLine + 4 * j)));
-             },
-             [this, j](const QString& t) {
-                 // A digital output has no base line: it rests at 0 %.
-                 const uint16_t word = optOut5Digital[j]->isChecked()
-                                           ? 32768
-                                           : p5::baseLineWord(ParseNumber(t.toStdString()));
-                 setRam(kBaseLine + 4 * j, word >> 8);
-                 setRam(kBaseLine + 4 * j + 1, word & 255);
-             }});
-        makeEditable(txbOutIntTime[j], [](QLineEdit* field) {
-            if (number(field) < 2) field->setText(QStringLiteral("2"));
-            return true;
+    bindText(
+        txbID, ramByte(kNetworkId),
+        numberCodec([](uint8_t id) { return std::to_string(id); },
+                    [](double id) {
+                        return uint8_t(ToInteger(std::clamp(id, 0.0, double(kHighestNetworkId))));
+                    }),
+        [](QLineEdit* field) {
+            const double id = std::clamp(number(field), 0.0, double(kHighestNetworkId));
+            field->setText(QString::fromStdString(NumberText(id)));
+            return false;  // the ID is stored when the window is read, not now
         });
-        fields_.push_back(
-            {txbOutIntTime[j],
-             [this, j] { return QString::fromStdString(p5::intTimeText(ram(kIntTime + 4 * j))); },
-             [this, j](const QString& t) {
-                 setRam(kIntTime + 4 * j, p5::intTimeByte(ParseNumber(t.toStdString())));
-             }});
+    fields_.add(textControl(lblDisplayMode), ramByte(kDisplayModeAddr),
+                pickListCodec([this](int i) { return mDisplayMode[i]->text().toStdString(); },
+                              kDisplayModes));
+    buildShiftFields();
+    for (int j = 0; j < kOutputs; ++j) buildOutputFields(j);
+    for (int i = 0; i < kFunctions; ++i) buildFunctionFields(i);
+    buildTriggerFields();
+}
+
+void frm5::buildShiftFields() {
+    // The shift channel is kept twice: with its unit code at 207 and in the top bits of the
+    // shift byte. Picking a channel writes both; the step is the amount field's alone.
+    shiftChannelField_ = fields_.add(
+        textControl(lblShiftb),
+        {Memory::Ram, {{kShiftChannel, 0xFF}, {kShiftAddr, kShiftChannelBits}}},
+        {[this](uint32_t bits) { return channelCaption(int(bits >> 8) & 15).toStdString(); },
+         [this, pick = channelCodec().store](const std::string& shown) -> std::optional<uint32_t> {
+             const std::optional<uint32_t> c = pick(shown);
+             if (!c) return std::nullopt;
+             const int unitByte = std::clamp(ctx_.Definition.unitCode[*c] * 16 + int(*c), 0, 255);
+             return uint32_t(unitByte) << 8 | (*c & 7) << 5;
+         }});
+    bindText(txbShiftBamount, ramByte(kShiftAddr, kShiftStepBits),
+             {[this](uint32_t step) {
+                  const int c = ram(kShiftChannel) & 15;
+                  const float amount = float(p5::shiftAmount(uint8_t(step)));
+                  return FormatChannelValue(ctx_, amount, float(c), true, false);
+              },
+              [this](const std::string& t) -> std::optional<uint32_t> {
+                  const int c = ram(kShiftChannel) & 15;
+                  return p5::shiftByte(c, ParseChannelValue(ctx_, t, float(c), true));
+              }});
+}
+
+void frm5::buildOutputFields(int j) {
+    // The option lives in two bytes: the 20-100 % bit of 57 and the digital bit of the
+    // output's configuration. A digital output is stored with its range bit clear.
+    const uint8_t rangeBit = uint8_t(2 << j);
+    outputOptionField_[j] = fields_.add(
+        choiceControl(pctOut5[j]->objectName(), {optOut5V[j], optOut5mA[j], optOut5Digital[j]}),
+        {Memory::Ram, {{kOutputRanges, rangeBit}, {kOutputConfig + 4 * j, kDigitalBit}}},
+        {[](uint32_t bits) {
+             const int option = (bits & kDigitalBit) ? kOptionDigital
+                                : (bits >> 8)        ? kOption20To100
+                                                     : kOption0To100;
+             return std::to_string(option);
+         },
+         [](const std::string& option) -> std::optional<uint32_t> {
+             if (option == std::to_string(kOptionDigital)) return kDigitalBit;
+             if (option == std::to_string(kOption20To100)) return 0xFF00;
+             if (option == std::to_string(kOption0To100)) return 0;
+             return std::nullopt;
+         }});
+    baseLineField_[j] = bindText(txbOutBaseLine[j], kelvo::ramWord(kBaseLine + 4 * j),
+                                 {[](uint32_t word) { return p5::baseLineText(uint16_t(word)); },
+                                  [](const std::string& t) -> std::optional<uint32_t> {
+                                      return p5::baseLineWord(ParseNumber(t));
+                                  }});
+    bindText(txbOutIntTime[j], ramByte(kIntTime + 4 * j),
+             numberCodec(p5::intTimeText, p5::intTimeByte), [](QLineEdit* field) {
+                 if (number(field) < 2) field->setText(QStringLiteral("2"));
+                 return true;
+             });
+}
+
+void frm5::buildTriggerFields() {
+    for (int j = 0; j < kOutputs; ++j) {
+        fields_.add(checkControl(cbxDigTout[j]), ramByte(kOutputConfig + 4 * j, kTriggerBit),
+                    flagCodec());
     }
-    makeEditable(txbDigTtime);
-    fields_.push_back(
-        {txbDigTtime,
-         [this] { return QString::fromStdString(p5::triggerTimeText(ram(kTriggerTime))); },
-         [this](const QString& t) {
-             setRam(kTriggerTime, p5::triggerTimeByte(ParseNumber(t.toStdString()),
-                                                      lblDigTunit->text() == mTimeUnitMin->text()));
-         }});
-    makeEditable(txbDigTlevel);
-    fields_.push_back(
-        {txbDigTlevel,
-         [this] { return QString::fromStdString(p5::triggerLevelText(ram(kTriggerLevel))); },
-         [this](const QString& t) {
-             setRam(kTriggerLevel, p5::triggerLevelByte(ParseNumber(t.toStdString())));
-         }});
+    bindText(
+        txbDigTtime, ramByte(kTriggerTime, kQuarterBits),
+        numberCodec(p5::triggerTimeText, [](double t) { return p5::triggerTimeByte(t, false); }));
+    fields_.add(textControl(lblDigTunit), ramByte(kTriggerTime, kMinutesBit),
+                {[this](uint32_t minutes) {
+                     return (minutes ? mTimeUnitMin : mTimeUnitSec)->text().toStdString();
+                 },
+                 [this](const std::string& unit) -> std::optional<uint32_t> {
+                     return unit == mTimeUnitMin->text().toStdString() ? kMinutesBit : 0;
+                 }});
+    bindText(txbDigTlevel, ramByte(kTriggerLevel),
+             numberCodec(p5::triggerLevelText, p5::triggerLevelByte));
 }
 
 bool frm5::FormUpdateInit() {
@@ -154,18 +208,13 @@ bool frm5::FormUpdate() {
     for (int c = 0; c < 3; ++c) {
         pctChannels->lblCH_Type[c]->setText(QString::fromStdString(GetUnitText(ctx_, float(c))));
     }
-    const int mode = ram(kDisplayModeAddr);
-    lblDisplayMode->setText(mode < kDisplayModes ? mDisplayMode[mode]->text() : QString());
-    const int shiftChannel = ram(kShiftChannel) & 15;
-    lblShiftb->setText(channelCaption(shiftChannel));
-    lblShiftb_Type->setText(QString::fromStdString(GetUnitText(ctx_, float(shiftChannel))));
+    fields_.show(ctx_);
 
-    for (const BoundField& f : fields_) f.field->setText(f.show());
-
+    // What the table's fields imply for the rest of the window.
+    lblShiftb_Type->setText(
+        QString::fromStdString(GetUnitText(ctx_, float(ram(kShiftChannel) & 15))));
     for (int j = 0; j < kOutputs; ++j) {
         const bool digital = ram(kOutputConfig + 4 * j) & kDigitalBit;
-        const bool range20 = ram(kOutputRanges) & (2 << j);
-        (digital ? optOut5Digital[j] : range20 ? optOut5mA[j] : optOut5V[j])->setChecked(true);
         for (QWidget* w :
              {static_cast<QWidget*>(txbOutBaseLine[j]), static_cast<QWidget*>(txbOutIntTime[j]),
               static_cast<QWidget*>(lblOutBaseLine[j]),
@@ -174,12 +223,7 @@ bool frm5::FormUpdate() {
             w->setVisible(!digital);
         }
     }
-
-    updateFunctions();
-
-    cbxDigTout[0]->setChecked(ram(kOutputConfig) & kTriggerBit);
-    cbxDigTout[1]->setChecked(ram(kOutputConfig + 4) & kTriggerBit);
-    lblDigTunit->setText((ram(kTriggerTime) & 128) ? mTimeUnitMin->text() : mTimeUnitSec->text());
+    showFunctionUnits();
     const bool negative = ram(kTriggerLevel) & 128;
     pctDigTPsign->setVisible(!negative);
     pctDigTNsign->setVisible(negative);
@@ -187,41 +231,17 @@ bool frm5::FormUpdate() {
     return true;
 }
 
-void frm5::storeShiftChannel() {
-    for (int c = 0; c < kMeasuredChannels; ++c) {
-        if (lblShiftb->text() == mCHannel[c]->text()) {
-            setRam(kShiftChannel, ctx_.Definition.unitCode[c] * 16 + c);
-        }
-    }
-}
-
 bool frm5::FormRead() {
-    // The label-driven settings first: the shift amount below depends on its channel.
-    for (int i = 0; i < kDisplayModes; ++i) {
-        if (lblDisplayMode->text() == mDisplayMode[i]->text()) {
-            setRam(kDisplayModeAddr, i);
-            break;
-        }
-    }
-    storeShiftChannel();
-    readFunctions();
-
-    int ranges = ram(kOutputRanges);
+    fields_.store(ctx_);
+    // A digital output has no base line: when it is made digital, or its hidden base line
+    // is changed, it rests at 0 %.
     for (int j = 0; j < kOutputs; ++j) {
-        const int bit = 2 << j;
-        ranges = optOut5mA[j]->isChecked() ? (ranges | bit) : (ranges & ~bit);
-        int config = ram(kOutputConfig + 4 * j);
-        config = optOut5Digital[j]->isChecked() ? (config | kDigitalBit) : (config & ~kDigitalBit);
-        config = cbxDigTout[j]->isChecked() ? (config | kTriggerBit) : (config & ~kTriggerBit);
-        for (int i = 0; i < kFunctions; ++i) {
-            const bool drives = (j == 0 ? cbxFout1[i] : cbxFout2[i])->isChecked();
-            config = drives ? (config | (1 << i)) : (config & ~(1 << i));
+        const bool changed =
+            fields_.edited(outputOptionField_[j]) || fields_.edited(baseLineField_[j]);
+        if (optOut5Digital[j]->isChecked() && changed) {
+            writeField(ctx_, kelvo::ramWord(kBaseLine + 4 * j), kZeroBaseLine);
         }
-        setRam(kOutputConfig + 4 * j, config);
     }
-    setRam(kOutputRanges, ranges);
-
-    for (const BoundField& f : fields_) f.store(f.field->text());
     return true;
 }
 
@@ -252,7 +272,7 @@ bool frm5::ActionSensorReadM() {
 void frm5::pickShiftChannel() {
     FormRead();
     popUp(lblShiftb, mChannels);
-    storeShiftChannel();
+    fields_.store(ctx_, shiftChannelField_);
     FormUpdate();
 }
 

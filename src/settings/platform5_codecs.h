@@ -1,6 +1,6 @@
 #pragma once
-// How the platform-5 window turns the bytes of its settings into the numbers it shows and
-// back. Pure functions: the window applies them, tests check them without widgets.
+// How the bytes of platform-5 settings read as the numbers people see and type, and back.
+// Pure functions: the window's fields apply them, tools and tests use them without widgets.
 
 #include <cstdint>
 #include <string>

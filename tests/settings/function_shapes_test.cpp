@@ -1,5 +1,5 @@
 // Output-function shapes: clicking cycles within the kind, and each shape stands for its bits.
-#include "windows/platform5/function_shapes.h"
+#include "settings/function_shapes.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "windows/platform5/frm5_codecs.h"
+#include "settings/platform5_codecs.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,4 +1,4 @@
-#include "windows/platform5/function_shapes.h"
+#include "settings/function_shapes.h"
 
 namespace kelvo {
 

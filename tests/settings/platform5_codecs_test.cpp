@@ -1,6 +1,6 @@
 // The platform-5 encodings at their edges: what a typed value becomes in the sensor and
 // what the window shows of it again.
-#include "windows/platform5/frm5_codecs.h"
+#include "settings/platform5_codecs.h"
 
 #include <gtest/gtest.h>
 

@@ -1,0 +1,105 @@
+// Fields bound to shared bytes: what nobody edited goes back bit for bit as it was shown,
+// whatever its codec would make of the text; an edit goes through the codec into the
+// field's own bits only.
+#include "settings/field_binding.h"
+
+#include <gtest/gtest.h>
+
+#include <array>
+#include <random>
+
+#include "common/context.h"
+#include "support/test_context.h"
+
+namespace kelvo::test {
+namespace {
+
+// A codec that loses: thirds are shown, so 7 shows as 2 and 2 stores as 6.
+FieldCodec thirds() {
+    return {[](uint32_t bits) { return std::to_string(bits / 3); },
+            [](const std::string& text) -> std::optional<uint32_t> {
+                if (text.empty()) return std::nullopt;  // nothing storable
+                return uint32_t(std::stoul(text) * 3);
+            }};
+}
+
+// The codec's bits as readField lays them out: each byte masked to the field's bits.
+uint32_t masked(const FieldPlace& place, uint32_t value) {
+    uint32_t bits = 0;
+    const size_t n = place.bytes.size();
+    for (size_t k = 0; k < n; ++k) {
+        bits = (bits << 8) | ((value >> (8 * (n - 1 - k))) & place.bytes[k].mask);
+    }
+    return bits;
+}
+
+float& at(Context& ctx, Memory memory, int address) {
+    return memory == Memory::Eeprom ? ctx.EeImage[address] : ctx.RamImage[address];
+}
+
+TEST(FieldBinding, UneditedFieldsKeepTheirBitsAndEditsReachOnlyTheirOwn) {
+    std::mt19937 random(20240611);
+    auto chance = [&](int percent) { return int(random() % 100) < percent; };
+    constexpr std::array<int, 3> kBytes = {10, 11, 12};
+    for (int round = 0; round < 400; ++round) {
+        TestContext t;
+        Context& ctx = t.ctx;
+        const Memory memory = chance(50) ? Memory::Ram : Memory::Eeprom;
+        for (int a : kBytes) at(ctx, memory, a) = float(random() % 256);
+        // Byte 10 is split at random between a flag, a byte field and a word's high byte;
+        // some of its bits belong to nobody.
+        const uint8_t flagBit = uint8_t(1 << (random() % 8));
+        const uint8_t rest = uint8_t(~flagBit);
+        const uint8_t byteMask = uint8_t(random() & rest);
+        const uint8_t highMask = uint8_t(random() & rest & ~byteMask);
+        const std::vector<FieldPlace> places = {
+            {memory, {{10, flagBit}}},
+            {memory, {{10, byteMask}}},
+            {memory, {{10, highMask}, {11, 0xFF}}},
+            {memory, {{12, 0xFF}}},
+        };
+        std::array<std::string, 4> controls;
+        FieldTable table;
+        for (size_t f = 0; f < places.size(); ++f) {
+            table.add({"field", [&controls, f] { return controls[f]; },
+                       [&controls, f](const std::string& text) { controls[f] = text; }},
+                      places[f], f == 0 ? flagCodec() : thirds());
+        }
+        table.show(ctx);
+        const std::array<std::string, 4> shownTexts = controls;
+        std::array<uint32_t, 4> shown{};
+        for (size_t f = 0; f < places.size(); ++f) shown[f] = readField(ctx, places[f]);
+        // Something else may write the bytes before they are stored back.
+        if (chance(30)) at(ctx, memory, 10) = float(random() % 256);
+        const uint8_t nobodys = uint8_t(~(flagBit | byteMask | highMask));
+        const int othersBefore = int(at(ctx, memory, 10)) & nobodys;
+        std::array<uint32_t, 4> before{};
+        for (size_t f = 0; f < places.size(); ++f) before[f] = readField(ctx, places[f]);
+        for (size_t f = 0; f < places.size(); ++f) {
+            if (!chance(40)) continue;
+            controls[f] = f == 0       ? (controls[f] == "1" ? "0" : "1")
+                          : chance(10) ? std::string()
+                                       : std::to_string(random() % 30000);
+        }
+
+        table.store(ctx);
+        for (size_t f = 0; f < places.size(); ++f) {
+            const bool edited = controls[f] != shownTexts[f];
+            EXPECT_EQ(table.edited(f), edited);
+            uint32_t expected = shown[f];
+            if (edited && f == 0) {
+                expected = masked(places[f], controls[f] == "1" ? ~0u : 0u);
+            } else if (edited) {
+                // A text that stores nothing leaves what the image holds now.
+                expected = controls[f].empty()
+                               ? before[f]
+                               : masked(places[f], uint32_t(std::stoul(controls[f]) * 3));
+            }
+            EXPECT_EQ(readField(ctx, places[f]), expected) << "round " << round << " field " << f;
+        }
+        EXPECT_EQ(int(at(ctx, memory, 10)) & nobodys, othersBefore) << "round " << round;
+    }
+}
+
+}  // namespace
+}  // namespace kelvo::test
