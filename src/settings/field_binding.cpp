@@ -117,7 +117,8 @@ bool FieldBinding::edited(const std::string& text) const {
 }
 
 void FieldBinding::store(Context& ctx, const std::string& text) const {
-    if (!edited(text)) {
+    const bool keep = !codec_.inRange || codec_.inRange(shownBits_);
+    if (!edited(text) && keep) {
         writeField(ctx, place_, shownBits_);
     } else if (const std::optional<uint32_t> bits = codec_.store(text)) {
         writeField(ctx, place_, *bits);

@@ -50,6 +50,10 @@ struct FieldCodec {
     // dropped. Nothing when the text names nothing storable: the image then keeps what it
     // holds.
     std::function<std::optional<uint32_t>(const std::string& text)> store;
+    // Whether bits the sensor holds lie in the range the field allows: a field shown from
+    // bits outside it is brought into range through store even when nobody edited it.
+    // Empty: every value is in range.
+    std::function<bool(uint32_t bits)> inRange = {};
 };
 
 // A check box's bits: "1" sets them all, anything else clears them.

@@ -95,12 +95,14 @@ FieldTable::Id frm5::bindText(QLineEdit* field, FieldPlace place, FieldCodec cod
 }
 
 void frm5::buildFieldTable() {
-    bindText(
-        txbID, ramByte(kNetworkId),
+    FieldCodec networkId =
         numberCodec([](uint8_t id) { return std::to_string(id); },
                     [](double id) {
                         return uint8_t(ToInteger(std::clamp(id, 0.0, double(kHighestNetworkId))));
-                    }),
+                    });
+    networkId.inRange = [](uint32_t id) { return id <= kHighestNetworkId; };
+    bindText(
+        txbID, ramByte(kNetworkId), std::move(networkId),
         [](QLineEdit* field) {
             const double id = std::clamp(number(field), 0.0, double(kHighestNetworkId));
             field->setText(QString::fromStdString(NumberText(id)));
