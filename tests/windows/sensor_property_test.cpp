@@ -28,11 +28,6 @@
 namespace kelvo::test {
 namespace {
 
-struct Kind {
-    int platform;
-    int version;
-};
-
 // RAM the platform-5 sensor keeps in its EEPROM: its settings and calibration words.
 constexpr std::pair<int, int> kPlatform5Settings[] = {
     {31, 39}, {57, 57}, {59, 64}, {128, 145}, {162, 196}, {202, 210}, {212, 229}, {231, 233}};
@@ -54,7 +49,7 @@ enum class Step {
 
 class Afternoon {
 public:
-    Afternoon(Kind kind, uint32_t seed)
+    Afternoon(SensorKind kind, uint32_t seed)
         : kind_(kind), w_(kind.platform, kind.version), random_(seed) {
         factory_ = w_.rig.sensor.memory();
     }
@@ -226,7 +221,7 @@ private:
         return fault;
     }
 
-    Kind kind_;
+    SensorKind kind_;
     WindowOnSensor w_;
     std::mt19937 random_;
     virtualsensor::SensorMemory factory_;
@@ -246,7 +241,7 @@ double soakSeconds() {
     return seconds ? std::strtod(seconds, nullptr) : 0;
 }
 
-class SensorProperty : public ::testing::TestWithParam<Kind> {};
+class SensorProperty : public ::testing::TestWithParam<SensorKind> {};
 
 TEST_P(SensorProperty, NoActionChangesABytItWasNotMeantTo) {
     constexpr int kStepsPerSequence = 40;
@@ -269,12 +264,9 @@ TEST_P(SensorProperty, NoActionChangesABytItWasNotMeantTo) {
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryWindowKind, SensorProperty,
-                         ::testing::Values(Kind{5, 0}, Kind{5, 2}, Kind{6, 0}, Kind{6, 3},
-                                           Kind{61, 0}, Kind{7, 1}),
-                         [](const auto& info) {
-                             return "Platform" + std::to_string(info.param.platform) + "v" +
-                                    std::to_string(info.param.version);
-                         });
+                         ::testing::Values(SensorKind{5, 0}, SensorKind{5, 2}, SensorKind{6, 0}, SensorKind{6, 3},
+                                           SensorKind{61, 0}, SensorKind{7, 1}),
+                         kindName);
 
 }  // namespace
 }  // namespace kelvo::test

@@ -71,12 +71,7 @@ TEST(SensorSafety, APlatformSevenSendWithoutEditsWritesOnlyWhatTheWindowShowsAnd
               "Sent 38 bytes to sensor " + SerialText(w.ctx()) + ".");
 }
 
-struct CancelCase {
-    int platform;
-    int version;
-};
-
-class CancelledReadThenSend : public ::testing::TestWithParam<CancelCase> {};
+class CancelledReadThenSend : public ::testing::TestWithParam<SensorKind> {};
 
 // The read is cancelled at every point along the way in turn; whatever it left behind,
 // a send afterwards carries the sensor's own values.
@@ -99,12 +94,9 @@ TEST_P(CancelledReadThenSend, LeavesTheSensorAsItWas) {
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryPlatform, CancelledReadThenSend,
-                         ::testing::Values(CancelCase{5, 0}, CancelCase{5, 3}, CancelCase{6, 0},
-                                           CancelCase{61, 0}, CancelCase{7, 2}),
-                         [](const auto& info) {
-                             return "Platform" + std::to_string(info.param.platform) + "v" +
-                                    std::to_string(info.param.version);
-                         });
+                         ::testing::Values(SensorKind{5, 0}, SensorKind{5, 3}, SensorKind{6, 0},
+                                           SensorKind{61, 0}, SensorKind{7, 2}),
+                         kindName);
 
 struct TempCase {
     int platform;

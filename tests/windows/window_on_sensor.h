@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <memory>
+#include <string>
 
 #include "files/definition_file.h"
 #include "model/platform_profile.h"
@@ -14,6 +15,16 @@
 #include "windows/sensor_windows.h"
 
 namespace kelvo::test {
+
+// A platform and software version, and its name in a parameterised test.
+struct SensorKind {
+    int platform;
+    int version;
+};
+inline std::string kindName(const ::testing::TestParamInfo<SensorKind>& info) {
+    return "Platform" + std::to_string(info.param.platform) + "v" +
+           std::to_string(info.param.version);
+}
 
 struct WindowOnSensor {
     WindowOnSensor(int platform, int version) : rig(platform, version) {

@@ -7,12 +7,7 @@
 namespace kelvo::test {
 namespace {
 
-struct Kind {
-    int platform;
-    int version;
-};
-
-class WindowBetweenActions : public ::testing::TestWithParam<Kind> {};
+class WindowBetweenActions : public ::testing::TestWithParam<SensorKind> {};
 
 TEST_P(WindowBetweenActions, ThePortIsClosedAfterEveryPollAndAction) {
     WindowOnSensor w(GetParam().platform, GetParam().version);
@@ -49,12 +44,9 @@ TEST_P(WindowBetweenActions, ACloseRequestDuringAPollLeavesTheWindowWhenThePollE
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryWindowKind, WindowBetweenActions,
-                         ::testing::Values(Kind{5, 0}, Kind{5, 1}, Kind{6, 0}, Kind{61, 0},
-                                           Kind{7, 1}),
-                         [](const auto& info) {
-                             return "Platform" + std::to_string(info.param.platform) + "v" +
-                                    std::to_string(info.param.version);
-                         });
+                         ::testing::Values(SensorKind{5, 0}, SensorKind{5, 1}, SensorKind{6, 0}, SensorKind{61, 0},
+                                           SensorKind{7, 1}),
+                         kindName);
 
 }  // namespace
 }  // namespace kelvo::test
