@@ -91,27 +91,32 @@ const std::vector<WriteRequest> kPlatform7Send{
     {eepromRange(393, 4), false, false, false, true, true}};
 
 PlatformProfile platform5(int first, int last, WindowKind window, bool sendFile) {
-    return {kPlatform5,
-            first,
-            last,
-            window,
-            512,
-            true,
-            kPlatform5Reads,
-            kPlatform5Send,
-            kListPlatform5Settings,
-            0,
-            kPlatform5File,
-            255,
-            true,
-            sendFile};
+    return {.platform = kPlatform5,
+            .firstVersion = first,
+            .lastVersion = last,
+            .window = window,
+            .definitionFile = true,
+            .wholeImage = kPlatform5Reads,
+            .send = kPlatform5Send,
+            .loadList = kListPlatform5Settings,
+            .saveBlocks = kPlatform5File,
+            .writerFlag = 255,
+            .sendFileAccepted = sendFile};
 }
 
 PlatformProfile platform6(int first, int last, int32_t saveList) {
-    return {kPlatform6, first, last, WindowKind::Frm6, 512, false, kEepromReads, kEepromSend, 0,
-            saveList, saveList ? kPlatform6File : std::vector<SaveBlock>{}, 1,
+    return {.platform = kPlatform6,
+            .firstVersion = first,
+            .lastVersion = last,
+            .window = WindowKind::Frm6,
+            .wholeImage = kEepromReads,
+            .send = kEepromSend,
+            .saveList = saveList,
+            // A version without a settings list has no settings file.
+            .saveBlocks = saveList ? kPlatform6File : std::vector<SaveBlock>{},
             // The platform-6 window saves what it holds, edits and loaded files included.
-            false, true};
+            .saveReadsWholeImage = false,
+            .sendFileAccepted = true};
 }
 
 const std::vector<PlatformProfile>& profiles() {
@@ -124,23 +129,24 @@ const std::vector<PlatformProfile>& profiles() {
         platform6(2, 2, kListPlatform6Version2Settings),
         platform6(3, 4, kListPlatform6Settings),
         platform6(5, 5, 0),
-        {kPlatform61, 0, 1, WindowKind::Frm61, 512, false, kEepromReads, kEepromSend, 0,
-         kListPlatform61Settings, kPlatform61File, 1, true, true},
+        {.platform = kPlatform61,
+         .firstVersion = 0,
+         .lastVersion = 1,
+         .window = WindowKind::Frm61,
+         .wholeImage = kEepromReads,
+         .send = kEepromSend,
+         .saveList = kListPlatform61Settings,
+         .saveBlocks = kPlatform61File,
+         .sendFileAccepted = true},
         // The settings-file container has no block for the 1024-byte EEPROM.
-        {kPlatform7,
-         1,
-         2,
-         WindowKind::Frm61,
-         1024,
-         false,
-         platform7Reads(),
-         kPlatform7Send,
-         0,
-         0,
-         {},
-         1,
-         true,
-         false},
+        {.platform = kPlatform7,
+         .firstVersion = 1,
+         .lastVersion = 2,
+         .window = WindowKind::Frm61,
+         .eepromBytes = 1024,
+         .wholeImage = platform7Reads(),
+         .send = kPlatform7Send,
+         .co2ReferenceCalibrations = false},
     };
     return table;
 }

@@ -40,14 +40,17 @@ struct PlatformProfile {
     WindowKind window = WindowKind::Frm5;
     int eepromBytes = 512;
     bool definitionFile = false;  // channels and tables come from a production definition
-    std::vector<MemorySpan> wholeImage;
-    std::vector<WriteRequest> send;
+    std::vector<MemorySpan> wholeImage{};
+    std::vector<WriteRequest> send{};
     int32_t loadList = 0;  // what a load takes from a file; 0 = the mask stored with it
     int32_t saveList = 0;  // selected before the blocks are written; 0 = none
-    std::vector<SaveBlock> saveBlocks;  // empty: the sensor's settings fit no settings file
+    std::vector<SaveBlock> saveBlocks{};  // empty: the sensor's settings fit no settings file
     uint8_t writerFlag = 1;
     bool saveReadsWholeImage = true;  // "Save settings" reads the sensor afresh first
     bool sendFileAccepted = false;    // "Send file to sensor" writes into it
+    // CO2 single-point calibrations against fresh air or another known gas. Platform 7 has
+    // only its zero: either of those would zero it in whatever gas it sits in.
+    bool co2ReferenceCalibrations = true;
 };
 
 // The entry for a platform and software version; nullptr for a sensor the program does

@@ -10,6 +10,7 @@
 #include "common/context.h"
 #include "model/channels.h"
 #include "model/identification.h"
+#include "model/platform_profile.h"
 #include "windows/channel_panel.h"
 #include "windows/edit_field.h"
 
@@ -65,6 +66,10 @@ std::vector<int> GenericSensorWindow::shownChannels() {
 }
 
 bool GenericSensorWindow::FormUpdateInit() {
+    const PlatformProfile* profile = FindPlatform(GetPlatform(ctx_));
+    const bool references = !profile || profile->co2ReferenceCalibrations;
+    mCalCO2Background->setVisible(references);
+    mCalCO2Other->setVisible(references);
     int k = 0;
     for (int c : shownChannels()) {
         if (k < channels->rowCount()) channels->setRowChannel(k++, c, ctx_);

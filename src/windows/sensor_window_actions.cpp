@@ -118,6 +118,12 @@ bool SensorWindow::ActionTWAReset() {
 }
 
 bool SensorWindow::ActionCalCO2Zero(int32_t calType) {
+    // A sensor without reference calibrations (platform 7) is never zeroed by one; the
+    // window's image knows which sensor it shows.
+    if (calType != kCalZero && ctx_.RamRead[kRamIdByte]) {
+        const PlatformProfile* profile = FindPlatform(PlatformOfIdByte(GetIdByte(ctx_)));
+        if (profile && !profile->co2ReferenceCalibrations) return true;
+    }
     std::string concentration;
     if (calType == kCalOther) {
         concentration = ctx_.prompt.input("Please enter CO2 concentration");

@@ -8,6 +8,7 @@
 // that much time has passed (scripts/soak).
 #include <gtest/gtest.h>
 
+#include <QAction>
 #include <QCheckBox>
 #include <QMenu>
 #include <QStatusBar>
@@ -143,6 +144,10 @@ private:
             case Step::CalFreshAir:
             case Step::CalOther: {
                 const bool other = step == Step::CalOther;
+                const QAction* item = step == Step::CalZero ? w_.window->mCalCO2Zero
+                                      : other               ? w_.window->mCalCO2Other
+                                                            : w_.window->mCalCO2Background;
+                if (!item->isVisible()) return "calibrate CO2 single point (not offered)";
                 sensor.gasPpm = step == Step::CalZero ? 0 : other ? 800 : 400;
                 if (other) w_.rig.t.prompter.inputAnswers = {"800"};
                 const int16_t code = step == Step::CalZero ? kActionCalCO2Zero

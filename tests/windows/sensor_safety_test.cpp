@@ -123,6 +123,21 @@ INSTANTIATE_TEST_SUITE_P(EveryPlatform, TemperatureCalibration,
                              return "Platform" + std::to_string(info.param.platform);
                          });
 
+// Platform 7 has one single-point calibration, its zero: "Fresh air" and "Other" are not
+// offered, and the codes do nothing if they come anyway.
+TEST(SensorSafety, APlatformSevenSensorIsNeverZeroedByAFreshAirOrOtherCalibration) {
+    WindowOnSensor w(7, 1);
+    EXPECT_FALSE(w.window->mCalCO2Background->isVisible());
+    EXPECT_FALSE(w.window->mCalCO2Other->isVisible());
+    EXPECT_TRUE(w.window->mCalCO2Zero->isVisible());
+    const SensorMemory before = w.rig.sensor.memory();
+    w.rig.t.prompter.inputAnswers = {"400"};
+    w.run(kActionCalCO2Background);
+    w.run(kActionCalCO2Other);
+    EXPECT_EQ(w.rig.sensor.memory().eeprom, before.eeprom);
+    EXPECT_TRUE(w.rig.t.prompter.messages().empty());
+}
+
 TEST(SensorSafety, CO2SpanCalibratesThePlatformSixCO2Channel) {
     WindowOnSensor w(6, 0);
     w.rig.sensor.memory().gasPpm = 1500;
