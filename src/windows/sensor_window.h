@@ -108,8 +108,6 @@ protected:
     // Reads everything the window shows from the sensor of that platform (port closed
     // afterwards). The platform is asked before a read clears the image.
     virtual bool readWholeImage(uint8_t platform);
-    // Sends the window's settings to the sensor.
-    virtual bool writeSettings();
     // The address list a settings-file load takes from the file.
     virtual int32_t settingsLoadList() const;
     // Says in the status bar what an action did to the sensor or its files, so the

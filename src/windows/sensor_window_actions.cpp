@@ -37,10 +37,6 @@ bool SensorWindow::readWholeImage(uint8_t platform) {
     return ReadSpans(ctx_, WholeImageReads(platform));
 }
 
-bool SensorWindow::writeSettings() {
-    return RunWriteSteps(ctx_, SettingsSendSteps(GetPlatform(ctx_)));
-}
-
 int32_t SensorWindow::settingsLoadList() const {
     const PlatformProfile* profile = FindPlatform(GetPlatform(ctx_));
     return profile ? profile->loadList : 0;
@@ -71,7 +67,7 @@ bool SensorWindow::ActionSensorWrite() {
     if (!FormRead()) return false;
     host_.ShowProgress(QStringLiteral("Sending to sensor"));
     ctx_.BytesWritten = 0;
-    if (!writeSettings()) return false;
+    if (!RunWriteSteps(ctx_, steps)) return false;
     reportSuccess(QStringLiteral("Sent %1 bytes to sensor %2.")
                       .arg(ctx_.BytesWritten)
                       .arg(QString::fromStdString(SerialText(ctx_))));
