@@ -12,15 +12,6 @@ namespace kelvo {
 namespace {
 constexpr uint8_t kWholeByte = 255;
 
-// The platform-7 settings lie in ranges of its 1024-byte EEPROM: network ID, alarm rows,
-// serial text, alarm channels, display sequence.
-const std::vector<MemorySpan>& platform7Reads() {
-    static const std::vector<MemorySpan> reads{eepromRange(16, 1), eepromRange(834, 24),
-                                               eepromRange(998, 3), eepromRange(925, 8),
-                                               eepromRange(393, 4)};
-    return reads;
-}
-
 // Which bytes of a memory a span selects.
 std::vector<bool> selectedBy(Context& ctx, const MemorySpan& span, size_t size) {
     std::vector<bool> selected(size, false);
@@ -81,6 +72,11 @@ const std::vector<WriteRequest> kEepromSend{
 const std::vector<SaveBlock> kPlatform6File{{15, true}, {10, false}};
 const std::vector<SaveBlock> kPlatform61File{{10, false}, {15, true}};
 
+// The platform-7 settings lie in ranges of its 1024-byte EEPROM: network ID, alarm rows,
+// serial text, alarm channels, display sequence.
+const std::vector<MemorySpan> kPlatform7Reads{eepromRange(16, 1), eepromRange(834, 24),
+                                              eepromRange(998, 3), eepromRange(925, 8),
+                                              eepromRange(393, 4)};
 // Only what the window shows goes out, on one open port, unlocked before the first write
 // and locked after the last; the serial text is read but never written.
 const std::vector<WriteRequest> kPlatform7Send{
@@ -144,7 +140,7 @@ const std::vector<PlatformProfile>& profiles() {
          .lastVersion = 2,
          .window = WindowKind::Frm61,
          .eepromBytes = 1024,
-         .wholeImage = platform7Reads(),
+         .wholeImage = kPlatform7Reads,
          .send = kPlatform7Send,
          .co2ReferenceCalibrations = false},
     };

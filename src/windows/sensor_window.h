@@ -105,11 +105,6 @@ protected:
     // Runs one action code; a code that is not this window's is ignored (the loop clears
     // it). Windows with codes of their own extend it.
     virtual void executeAction(int16_t code);
-    // Reads everything the window shows from the sensor of that platform (port closed
-    // afterwards). The platform is asked before a read clears the image.
-    virtual bool readWholeImage(uint8_t platform);
-    // The address list a settings-file load takes from the file.
-    virtual int32_t settingsLoadList() const;
     // Says in the status bar what an action did to the sensor or its files, so the
     // technician knows it worked; the next action clears it.
     void reportSuccess(const QString& text);

@@ -1,5 +1,5 @@
 // The actions every sensor window runs from its activation loop. What a platform moves to
-// and from the sensor comes from its plans; windows override the hooks, not the actions.
+// and from the sensor comes from its profile.
 #include <QString>
 
 #include "calibration/calibration.h"
@@ -33,22 +33,13 @@ Answer checkAnswer(Context& ctx, const std::string& answer) {
 }
 }  // namespace
 
-bool SensorWindow::readWholeImage(uint8_t platform) {
-    return ReadSpans(ctx_, WholeImageReads(platform));
-}
-
-int32_t SensorWindow::settingsLoadList() const {
-    const PlatformProfile* profile = FindPlatform(GetPlatform(ctx_));
-    return profile ? profile->loadList : 0;
-}
-
 bool SensorWindow::ActionSensorRead() {
     host_.ShowProgress(QStringLiteral("Reading from sensor"));
     const uint8_t platform = GetPlatform(ctx_);
     // Simulated while the image is empty, so nothing polls a half-read sensor.
     SimMode(true);
     SensorLinkInit(ctx_, static_cast<uint8_t>(kSingleSensorAddress));
-    if (!readWholeImage(platform)) return false;
+    if (!ReadSpans(ctx_, WholeImageReads(platform))) return false;
     SimMode(false);
     // SimMode(false) marks its change as nothing to report; the read itself went well.
     if (isCancelled(ctx_)) ctx_.ErrorText.clear();
@@ -79,7 +70,8 @@ bool SensorWindow::ActionSettingsLoad() {
     if (!path) return false;
     host_.ShowProgress(QStringLiteral("Loading settings"), true);
     if (path->empty()) return true;
-    if (!LoadSettings(ctx_, *path, settingsLoadList())) return false;
+    const PlatformProfile* profile = FindPlatform(GetPlatform(ctx_));
+    if (!LoadSettings(ctx_, *path, profile ? profile->loadList : 0)) return false;
     FormUpdate();
     reportSuccess(QStringLiteral("Settings loaded from %1.").arg(QString::fromStdString(*path)));
     return true;
@@ -94,7 +86,7 @@ bool SensorWindow::ActionSettingsSave() {
     // where the window saves what it holds, with nothing left unread.
     const PlatformProfile* profile = FindPlatform(platform);
     const bool current = (!profile || profile->saveReadsWholeImage)
-                             ? readWholeImage(platform)
+                             ? ReadSpans(ctx_, WholeImageReads(platform))
                              : ReadUnknownBytes(ctx_, WholeImageReads(platform));
     if (!current) return false;
     if (!FormRead()) return false;
