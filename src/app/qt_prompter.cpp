@@ -5,6 +5,7 @@
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QRegularExpression>
 #include <QStringList>
 
 namespace kelvo {
@@ -19,7 +20,14 @@ QString qtFileFilter(const std::string& filter) {
                 if (!patterns.contains(variant)) patterns << variant;
             }
         }
-        entries << QStringLiteral("%1 (%2)").arg(parts[i].trimmed(), patterns.join(u' '));
+        // A description that already ends in its patterns, as "(*.Set)" does, gets the
+        // offered list in their place rather than a second list beside them.
+        QString description = parts[i].trimmed();
+        static const QRegularExpression ownPatterns(QStringLiteral("\\([^()]*\\)$"));
+        description.remove(ownPatterns);
+        description = description.trimmed();
+        const QString list = QStringLiteral("(%1)").arg(patterns.join(u' '));
+        entries << (description.isEmpty() ? list : description + u' ' + list);
     }
     if (entries.isEmpty() && !filter.empty()) entries << QString::fromStdString(filter);
     return entries.join(QStringLiteral(";;"));

@@ -152,7 +152,8 @@ TEST_F(SpanCalNote, NextGoesOn) {
 }
 
 TEST(FileFilter, SettingsFilterOffersEveryCaseOfTheExtension) {
-    EXPECT_EQ(qtFileFilter("(*.Set)|*.Set"), "(*.Set) (*.Set *.set *.SET)");
+    EXPECT_EQ(qtFileFilter("(*.Set)|*.Set"), "(*.Set *.set *.SET)");
+    EXPECT_EQ(qtFileFilter("Settings (*.Set)|*.Set"), "Settings (*.Set *.set *.SET)");
     EXPECT_EQ(qtFileFilter("Text|*.txt|All|*.*"), "Text (*.txt *.TXT);;All (*.*)");
 }
 
