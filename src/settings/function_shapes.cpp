@@ -58,6 +58,14 @@ int shapeSlopeBit(int shape) {
     return shape >= 0 && shape < kFunctionShapes ? kBits[shape].slope : 0;
 }
 
+double shapeContribution(int shape, double ratio) {
+    if (shape < 0 || shape >= kFunctionShapes) return 0;
+    // A negative sign moves the output down: its share runs between -100 and 0.
+    const double rising = kBits[shape].sign ? ratio - 100 : ratio;
+    const double falling = kBits[shape].sign ? -ratio : 100 - ratio;
+    return kBits[shape].slope ? rising : falling;
+}
+
 FunctionKind kindOfShape(int shape) {
     if (shape >= 8) return FunctionKind::UnsignedAnalog;
     if (shape >= 4) return FunctionKind::SignedAnalog;

@@ -21,5 +21,10 @@ int functionShapeFor(FunctionKind kind, bool positiveSign, bool positiveSlope);
 int shapeSignBit(int shape);
 int shapeSlopeBit(int shape);
 FunctionKind kindOfShape(int shape);
+// What a function of this shape adds to its output, in percent, for its channel value at
+// ratio percent of the way from A to B (0..100). The simulation adds it up and the shape's
+// picture draws it, so the picture always shows what the output will do. A shape that is
+// none adds nothing.
+double shapeContribution(int shape, double ratio);
 
 }  // namespace kelvo

@@ -61,6 +61,13 @@ void ChannelPanel::setRowChannel(int k, int channel, Context& ctx) {
     lblCH_Type[k]->setText(QString::fromStdString(GetUnitText(ctx, channel)));
 }
 
+void ChannelPanel::showSimulated(bool on) {
+    for (int k = 0; k < rows_; ++k) {
+        txbCHact[k]->setReadOnly(!on);
+        setTextColour(txbCHact[k], on ? QColor(255, 255, 0) : QColor(0, 255, 0));
+    }
+}
+
 void ChannelPanel::showRaw(int k, float raw, Context& ctx) {
     if (k < 0 || k >= rows_ || channel_[k] < 0) return;
     txbCHact[k]->setText(

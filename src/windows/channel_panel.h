@@ -29,6 +29,8 @@ public:
     bool rowShown(int k) const { return channel_[k] >= 0; }
     // The measured value of row k from a raw word, formatted by the model.
     void showRaw(int k, float raw, Context& ctx);
+    // In simulated mode the values are typed in, in yellow; live they are measured, in green.
+    void showSimulated(bool on);
 
     std::array<QFrame*, kMaxRows> pctChannel{};
     std::array<QLabel*, kMaxRows> lblCH_Name{};

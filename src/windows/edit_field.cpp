@@ -2,8 +2,10 @@
 
 #include <QEvent>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QTimer>
+#include <algorithm>
 
 namespace kelvo {
 
@@ -79,6 +81,29 @@ bool EditFieldBehaviour::eventFilter(QObject* watched, QEvent* event) {
             break;
     }
     return QObject::eventFilter(watched, event);
+}
+
+}  // namespace kelvo
+
+namespace kelvo {
+
+void styleDisplayLabel(QLabel* label, const QColor& text) {
+    label->setAutoFillBackground(true);
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::Window, kDisplayBackground);
+    palette.setColor(QPalette::WindowText, text);
+    label->setPalette(palette);
+}
+
+void fitWidthToText(QLineEdit* field, int minWidth) {
+    const auto fit = [field, minWidth](const QString& text) {
+        // The frame and the text margins take a few pixels on each side.
+        constexpr int kPadding = 14;
+        const int needed = field->fontMetrics().horizontalAdvance(text) + kPadding;
+        field->setFixedWidth(std::max(minWidth, needed));
+    };
+    fit(field->text());
+    QObject::connect(field, &QLineEdit::textChanged, field, fit);
 }
 
 }  // namespace kelvo

@@ -6,6 +6,7 @@
 #include <QObject>
 #include <functional>
 
+class QLabel;
 class QLineEdit;
 
 namespace kelvo {
@@ -37,5 +38,17 @@ private:
     std::function<void()> commit_;
     bool editing_ = false;
 };
+
+}  // namespace kelvo
+
+namespace kelvo {
+
+// A field that keeps a compact width of at least minWidth but grows with its text, so a
+// long value (a huge integration time) is shown whole instead of clipped.
+void fitWidthToText(QLineEdit* field, int minWidth);
+
+// A value label on the display background with text of the given colour; yellow marks a
+// label the user may change.
+void styleDisplayLabel(QLabel* label, const QColor& text);
 
 }  // namespace kelvo

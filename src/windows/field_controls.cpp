@@ -37,4 +37,8 @@ FieldControl choiceControl(const QString& name, std::vector<QAbstractButton*> op
             }};
 }
 
+bool shownEditable(const QLabel* label) {
+    return label->palette().color(QPalette::WindowText) == QColor(255, 255, 0);
+}
+
 }  // namespace kelvo

@@ -22,4 +22,8 @@ FieldControl checkControl(QAbstractButton* box);
 // that of the frame that holds them.
 FieldControl choiceControl(const QString& name, std::vector<QAbstractButton*> options);
 
+// Whether a pick-list label is drawn as one the user may change (yellow text): only such a
+// label opens its pick list when clicked.
+bool shownEditable(const QLabel* label);
+
 }  // namespace kelvo

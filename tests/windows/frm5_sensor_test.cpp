@@ -8,11 +8,13 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "model/channels.h"
+#include "model/platform_profile.h"
+#include "settings/platform5_codecs.h"
 #include "support/virtual_sensor_rig.h"
 #include "windows/channel_panel.h"
 #include "windows/fake_window_host.h"
 #include "windows/platform5/frm5.h"
-#include "settings/platform5_codecs.h"
 
 namespace kelvo::test {
 namespace {
@@ -50,6 +52,18 @@ TEST_F(Frm5SensorTest, PollsTheMeasuredValuesQuietly) {
               p5::outputLevelText(static_cast<uint16_t>(ram[197] * 256 + ram[198])));
     EXPECT_FALSE(window.pctChannels->txbCHact[1]->text().isEmpty());
     EXPECT_FALSE(rig.sensor.requests().empty());
+}
+
+TEST_F(Frm5SensorTest, OpeningShowsTheMeasuredValuesTheImageHoldsWithoutAsking) {
+    ASSERT_TRUE(ReadSpans(rig.ctx(), WholeImageReads(kPlatform5)));
+    rig.sensor.clearRecord();
+    ASSERT_TRUE(window.FormUpdateInit());
+    EXPECT_TRUE(rig.sensor.requests().empty());
+    const auto& ram = rig.ctx().RamImage;
+    EXPECT_EQ(window.pctChannels->txbCHact[1]->text().toStdString(),
+              FormatChannelValue(rig.ctx(), ram[22] * 256 + ram[23], 1, false, false));
+    EXPECT_EQ(window.txbOutOut[0]->text().toStdString(),
+              p5::outputLevelText(static_cast<uint16_t>(ram[197] * 256 + ram[198])));
 }
 
 TEST_F(Frm5SensorTest, ASensorThatStopsAnsweringSendsTheWindowIntoSimulatedMode) {

@@ -7,10 +7,12 @@
 #include <QPushButton>
 #include <QRadioButton>
 
+#include "settings/function_shapes.h"
 #include "support/test_context.h"
 #include "windows/channel_panel.h"
 #include "windows/fake_window_host.h"
 #include "windows/platform5/frm5.h"
+#include "windows/platform5/shape_picture.h"
 
 namespace kelvo::test {
 namespace {
@@ -104,6 +106,45 @@ TEST_F(Frm5SimulationTest, EditingAFieldRecomputesTheOutputs) {
     window.FormRead();
     window.FormUpdate();
     EXPECT_EQ(window.txbOutOut[0]->text(), "25");
+}
+
+// What a picture shows a function adding to its output at A (left) and at B (right), in
+// percent of the drawing's height above its zero line.
+std::pair<double, double> drawnLevels(const ShapePicture* picture) {
+    const QPolygonF line = picture->shapeLine();
+    const double zero = picture->zeroLineY();
+    const double height = picture->height() - 8.0;  // the drawing's margins
+    return {(zero - line.first().y()) / height * 100, (zero - line.last().y()) / height * 100};
+}
+
+// A technician reads what the output will do off the picture: for every shape the levels
+// it draws at A and at B are those the simulation adds to the output there. A negative
+// sign pulls the output down from a base line of 100 %.
+TEST_F(Frm5SimulationTest, EveryPictureDrawsWhatTheSimulatedOutputDoes) {
+    co2Function();
+    for (int shape = 4; shape <= 7; ++shape) {
+        const bool positiveSign = shapeSignBit(shape) == 0;
+        window.FunkTypeUpdate(0, false, positiveSign, shapeSlopeBit(shape) == 1);
+        const QString name = QStringLiteral("%1_0").arg(kShapePictureNames[shape]);
+        const auto* picture = window.findChild<ShapePicture*>(name);
+        ASSERT_FALSE(picture->isHidden()) << name.toStdString();
+        const double base = positiveSign ? 0 : 100;
+        window.txbOutBaseLine[0]->setText(QString::number(base));
+        window.pctChannels->txbCHact[1]->setText("10");  // below A
+        const double atA = out(0).toDouble() - base;
+        window.pctChannels->txbCHact[1]->setText("5000");  // beyond B
+        const double atB = out(0).toDouble() - base;
+        EXPECT_EQ(drawnLevels(picture), std::pair(atA, atB)) << name.toStdString();
+        // The digital picture of the same sign and slope steps between the same levels.
+        const int digital =
+            functionShapeFor(FunctionKind::Digital, positiveSign, shapeSlopeBit(shape) == 1);
+        const auto* step = window.findChild<ShapePicture*>(
+            QStringLiteral("%1_0").arg(kShapePictureNames[digital]));
+        EXPECT_EQ(drawnLevels(step), std::pair(atA, atB)) << kShapePictureNames[digital];
+    }
+    // The trigger's negative sign is drawn pulling down, as a negative level does.
+    EXPECT_LT(drawnLevels(window.pctDigTNsign).second, 0);
+    EXPECT_GT(drawnLevels(window.pctDigTPsign).second, 0);
 }
 
 }  // namespace

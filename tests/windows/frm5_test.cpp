@@ -15,12 +15,16 @@
 #include <QTimer>
 #include <array>
 #include <cmath>
+#include <functional>
 #include <random>
 #include <string>
 #include <vector>
 
+#include "files/definition_file.h"
+#include "model/channels.h"
 #include "support/test_context.h"
 #include "windows/channel_panel.h"
+#include "windows/edit_field.h"
 #include "windows/fake_window_host.h"
 #include "windows/platform5/shape_picture.h"
 #include "windows/sensor_windows.h"
@@ -281,9 +285,9 @@ void editAtRandom(frm5& w, std::mt19937& random) {
 }
 
 // Opening and leaving the window (FormUpdate, FormRead) leaves every byte that holds a value
-// its field allows as it was, even where the text shown is rounded (a trigger level of 96/127 shows as 75 %, which typed
-// would store 95). After edits, leaving again stores what leaving once did, and the bits
-// no control owns stay as they were.
+// its field allows as it was, even where the text shown is rounded (a trigger level of 96/127 shows
+// as 75 %, which typed would store 95). After edits, leaving again stores what leaving once did,
+// and the bits no control owns stay as they were.
 TEST_F(Frm5Test, LookingNeverChangesTheSensorAndLeavingTwiceStoresWhatLeavingOnceDid) {
     std::mt19937 random(5);
     for (int round = 0; round < 60; ++round) {
@@ -378,6 +382,94 @@ TEST_F(Frm5Test, PickListsWriteTheirChoiceIntoTheImage) {
 
     pick(window.lblFchannel[4], window.mChannels, window.mCHannel[2]);
     EXPECT_EQ(ram(162 + 5 * 4), 2);
+}
+
+// Start-up gives up on a sensor the window cannot show, with the model's own reason when
+// it gave one.
+TEST_F(Frm5Test, ASensorTheWindowCannotShowIsReportedCorrupt) {
+    const struct {
+        const char* name;
+        int idByte;
+        std::function<bool(Context&)> loader;
+        bool shown;
+        std::string message;
+    } cases[] = {
+        {"definition found", 231, LoadDefinition, true, ""},
+        {"definition missing, no reason", 231, [](Context&) { return false; }, false,
+         "Sensor is corrupt"},
+        {"definition missing, with its reason", 231,
+         [](Context& ctx) { return failWith(ctx, "No DEF231.PDT"); }, false, "No DEF231.PDT"},
+        {"a platform-6 image", 222, LoadDefinition, false, "Sensor is corrupt"},
+    };
+    for (const auto& c : cases) {
+        t.ctx.ErrorText.clear();
+        t.ctx.Definition.loadedIdByte = 0;
+        t.ctx.loadDefinition = c.loader;
+        ram(65) = float(c.idByte);
+        EXPECT_EQ(window.FormUpdateInit(), c.shown) << c.name;
+        EXPECT_EQ(t.ctx.ErrorText, c.message) << c.name;
+    }
+}
+
+// The shift step has five bits beside the channel's three: amounts beyond either end are
+// held at the end instead of wrapping into the channel bits.
+TEST_F(Frm5Test, AShiftAmountBeyondEitherEndIsHeldAtThatEnd) {
+    window.FormUpdateInit();
+    ram(207) = 16 * t.ctx.Definition.unitCode[1] + 1;
+    const struct {
+        const char* typed;
+        int step;
+    } cases[] = {{"-99999", 0}, {"-3751", 0}, {"0", 15}, {"99999", 31}};
+    for (const auto& c : cases) {
+        ram(32) = 32 * 1 + 15;
+        window.FormUpdate();
+        type(window.txbShiftBamount, c.typed);
+        EXPECT_EQ(int(ram(32)), 32 * 1 + c.step) << c.typed;
+        EXPECT_EQ(window.txbShiftBamount->text().toStdString(),
+                  FormatChannelValue(t.ctx, float(c.step * 250 - 3750), 1, true, false))
+            << c.typed;
+    }
+}
+
+TEST_F(Frm5Test, TheTemperatureUnitIsAPickListOnlyWhileShownEditable) {
+    window.FormUpdateInit();
+    window.FormUpdate();
+    QLabel* unit = window.pctChannels->lblCH_Type[0];
+    styleDisplayLabel(unit, Qt::white);
+    pick(unit, window.mTempUnit, window.mTempUnitFarenheit);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(ram(205), 0);
+    styleDisplayLabel(unit, QColor(255, 255, 0));
+    pick(unit, window.mTempUnit, window.mTempUnitFarenheit);
+    EXPECT_EQ(ram(205), 32);
+}
+
+// Where a control sits in the window.
+QPoint placeOf(const QWidget* w) {
+    return w->mapTo(w->window(), QPoint(0, 0));
+}
+
+TEST_F(Frm5Test, TheLayoutHoldsStillAndShowsWholeValues) {
+    ram(192) = 255;  // an integration time of 2^256 s
+    window.FormUpdateInit();
+    window.FormUpdate();
+    window.show();
+    QCoreApplication::processEvents();
+    const QPoint level = placeOf(window.txbDigTlevel);
+    const QPoint time = placeOf(window.txbDigTtime);
+    QTest::mouseClick(window.pctDigTPsign, Qt::LeftButton);
+    QCoreApplication::processEvents();
+    ASSERT_FALSE(window.pctDigTNsign->isHidden());
+    EXPECT_EQ(placeOf(window.txbDigTlevel), level);
+    EXPECT_EQ(placeOf(window.txbDigTtime), time);
+
+    // The general panel's values start at one x.
+    EXPECT_EQ(placeOf(window.txbID).x(), placeOf(window.lblDisplayMode).x());
+    EXPECT_EQ(placeOf(window.txbID).x(), placeOf(window.lblShiftb).x());
+
+    QLineEdit* intTime = window.txbOutIntTime[0];
+    EXPECT_GT(intTime->text().size(), 10);
+    EXPECT_GE(intTime->width(), intTime->fontMetrics().horizontalAdvance(intTime->text()));
 }
 
 TEST(SensorWindows, StartUpGetsFourWindowsWithTheSharedMembers) {

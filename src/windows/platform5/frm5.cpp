@@ -10,10 +10,12 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStackedLayout>
 #include <QVBoxLayout>
 
 #include "common/context.h"
 #include "common/values.h"
+#include "settings/function_shapes.h"
 #include "windows/channel_panel.h"
 #include "windows/edit_field.h"
 #include "windows/platform5/shape_picture.h"
@@ -31,27 +33,21 @@ W* named(W* widget, const QString& name) {
     return widget;
 }
 
+// The trigger's sign pictures: the digital shapes of a positive and of a negative level.
+constexpr int kRisingTriggerShape = 0;   // positive sign, positive slope
+constexpr int kFallingTriggerShape = 3;  // negative sign, negative slope
+
+constexpr int kFieldWidth = 80;
+
 const QColor kYellow(255, 255, 0);
 const QColor kGreen(0, 255, 0);
 const QColor kWhite(255, 255, 255);
 
-void setLabelColour(QLabel* label, const QColor& colour) {
-    QPalette palette = label->palette();
-    palette.setColor(QPalette::WindowText, colour);
-    label->setPalette(palette);
-}
-
-// Unit labels sit on the dark display background like the fields.
-void styleDisplayLabel(QLabel* label, const QColor& text) {
-    label->setAutoFillBackground(true);
-    QPalette palette = label->palette();
-    palette.setColor(QPalette::Window, QColor(84, 108, 141));
-    label->setPalette(palette);
-    setLabelColour(label, text);
-}
 }  // namespace
 
-frm5::frm5(Context& ctx, WindowHost& host, QWidget* parent) : SensorWindow(ctx, host, parent) {
+frm5::frm5(Context& ctx, WindowHost& host, QWidget* parent)
+    : Platform5Window(ctx, host, {QStringLiteral("Display"), QStringLiteral("Shift button"), {}},
+                      parent) {
     setObjectName(QStringLiteral("frm5"));
     buildPopups();
 
@@ -85,70 +81,25 @@ frm5::frm5(Context& ctx, WindowHost& host, QWidget* parent) : SensorWindow(ctx, 
         pctChannels->lblCH_Type[c]->installEventFilter(this);
     }
     buildFieldTable();
-    // Values are short: fields and value labels keep a compact width.
-    for (QLineEdit* field : findChildren<QLineEdit*>())
-        field->setMaximumWidth(field == txbSN ? 120 : 80);
-    for (QLabel* label : {lblDisplayMode, lblShiftb, lblShiftb_Type, lblDigTunit}) {
-        label->setMaximumWidth(label == lblDisplayMode ? 120 : 60);
+    // Values are short: fields keep a compact width, and grow for a long value rather than
+    // show part of it.
+    for (QLineEdit* field : findChildren<QLineEdit*>()) {
+        if (!pctGeneral->isAncestorOf(field)) fitWidthToText(field, kFieldWidth);
     }
+    for (QLabel* label : {lblShiftb_Type, lblDigTunit}) label->setMaximumWidth(60);
     setWindowTitle(QStringLiteral("Kelvo 3.09"));
 }
 
 void frm5::buildPopups() {
-    mTempUnit = makePopup(QStringLiteral("mTempUnit"), QStringLiteral("TempUnit"));
-    mTempUnitCelsius = addPopupItem(mTempUnit, QStringLiteral("mTempUnitCelsius"),
-                                    QStringLiteral("Celsius"), QStringLiteral("C"));
-    mTempUnitFarenheit = addPopupItem(mTempUnit, QStringLiteral("mTempUnitFarenheit"),
-                                      QStringLiteral("Farenheit"), QStringLiteral("F"));
-    mChannels = makePopup(QStringLiteral("mChannels"), QStringLiteral("Channels"));
-    for (int c = 0; c < kChannels; ++c) {
-        mCHannel[c] =
-            addPopupItem(mChannels, indexed("mCHannel", c), QStringLiteral("CH%1").arg(c));
-    }
-    mDisplayModes = makePopup(QStringLiteral("mDisplayModes"), QStringLiteral("DisplayModes"));
-    const char* const modes[kDisplayModes] = {"Off", "TEMP", "CO2", "TEMP + CO2", "AN1 + AN2 + ID"};
-    for (int i = 0; i < kDisplayModes; ++i) {
-        mDisplayMode[i] =
-            addPopupItem(mDisplayModes, indexed("mDisplayMode", i), QString::fromLatin1(modes[i]));
-    }
-    // "Off" is shown when the sensor holds it but cannot be chosen.
-    mDisplayMode[0]->setVisible(false);
     mTimeUnits = makePopup(QStringLiteral("mTimeUnits"), QStringLiteral("TimeUnits"));
     mTimeUnitMin = addPopupItem(mTimeUnits, QStringLiteral("mTimeUnitMin"), QStringLiteral("Min"));
     mTimeUnitSec = addPopupItem(mTimeUnits, QStringLiteral("mTimeUnitSec"), QStringLiteral("Sec"));
 }
 
 QWidget* frm5::buildGeneralPanel() {
-    pctGeneral = named(new QFrame(this), QStringLiteral("pctGeneral"));
-    pctGeneral->setFrameShape(QFrame::StyledPanel);
-    auto* grid = new QGridLayout(pctGeneral);
-    txbSN = named(new QLineEdit(pctGeneral), QStringLiteral("txbSN"));
-    txbSN->setReadOnly(true);
-    setDisplayColours(txbSN);
-    txbID = named(new QLineEdit(pctGeneral), QStringLiteral("txbID"));
-    grid->addWidget(new QLabel(QStringLiteral("S/N"), pctGeneral), 0, 0);
-    grid->addWidget(txbSN, 0, 1, 1, 2);
-    grid->addWidget(new QLabel(QStringLiteral("ID"), pctGeneral), 1, 0);
-    grid->addWidget(txbID, 1, 1);
-
-    pctDisplay5 = named(new QFrame(pctGeneral), QStringLiteral("pctDisplay5"));
-    auto* display = new QGridLayout(pctDisplay5);
-    display->setContentsMargins(0, 0, 0, 0);
-    lblDisplayMode = named(new QLabel(pctDisplay5), QStringLiteral("lblDisplayMode"));
-    lblShiftb = named(new QLabel(pctDisplay5), QStringLiteral("lblShiftb"));
-    txbShiftBamount = named(new QLineEdit(pctDisplay5), QStringLiteral("txbShiftBamount"));
-    lblShiftb_Type = named(new QLabel(pctDisplay5), QStringLiteral("lblShiftb_Type"));
-    display->addWidget(new QLabel(QStringLiteral("Display"), pctDisplay5), 0, 0);
-    display->addWidget(lblDisplayMode, 0, 1, 1, 2);
-    display->addWidget(new QLabel(QStringLiteral("Shift button"), pctDisplay5), 1, 0);
-    display->addWidget(lblShiftb, 1, 1);
-    display->addWidget(txbShiftBamount, 1, 2);
-    display->addWidget(lblShiftb_Type, 1, 3);
-    grid->addWidget(pctDisplay5, 2, 0, 1, 3);
-    for (QLabel* label : {lblDisplayMode, lblShiftb}) {
-        styleDisplayLabel(label, kYellow);
-        label->installEventFilter(this);
-    }
+    general_.alignColumns();
+    styleDisplayLabel(lblShiftb, kYellow);
+    lblShiftb->installEventFilter(this);
     return pctGeneral;
 }
 
@@ -216,16 +167,23 @@ QWidget* frm5::buildTriggerPanel() {
     lblDigTunit = named(new QLabel(QStringLiteral("sec"), pctDT), QStringLiteral("lblDigTunit"));
     styleDisplayLabel(lblDigTunit, kYellow);
     lblDigTunit->installEventFilter(this);
-    // A rising step for a positive level, a falling one for a negative level.
-    pctDigTPsign = named(new ShapePicture(true, true, true, pctDT), QStringLiteral("pctDigTPsign"));
+    // A positive level lifts the outputs it drives, a negative one pulls them down: drawn as
+    // the digital shapes that do so. Both share one spot, so that flipping the sign moves
+    // nothing beside them.
+    auto* signs = new QWidget(pctDT);
+    auto* signStack = new QStackedLayout(signs);
+    signStack->setStackingMode(QStackedLayout::StackAll);
+    pctDigTPsign =
+        named(new ShapePicture(kRisingTriggerShape, signs), QStringLiteral("pctDigTPsign"));
     pctDigTNsign =
-        named(new ShapePicture(true, false, false, pctDT), QStringLiteral("pctDigTNsign"));
+        named(new ShapePicture(kFallingTriggerShape, signs), QStringLiteral("pctDigTNsign"));
+    signStack->addWidget(pctDigTPsign);
+    signStack->addWidget(pctDigTNsign);
     connect(pctDigTPsign, &ShapePicture::clicked, this, [this] { flipTriggerSign(true); });
     connect(pctDigTNsign, &ShapePicture::clicked, this, [this] { flipTriggerSign(false); });
     grid->addWidget(new QLabel(QStringLiteral("DT"), pctDT), 0, 0);
     grid->addWidget(btnDigTrig, 0, 1);
-    grid->addWidget(pctDigTPsign, 0, 2);
-    grid->addWidget(pctDigTNsign, 0, 3);
+    grid->addWidget(signs, 0, 2, 1, 2);
     grid->addWidget(new QLabel(QStringLiteral("Level"), pctDT), 1, 0);
     grid->addWidget(txbDigTlevel, 1, 1);
     grid->addWidget(new QLabel(QStringLiteral("%"), pctDT), 1, 2);
@@ -249,11 +207,7 @@ QWidget* frm5::buildTriggerPanel() {
 void frm5::SimMode(bool on) {
     SensorWindow::SimMode(on);
     btnDigTrig->setVisible(on);
-    for (int c = 0; c < kChannels; ++c) {
-        QLineEdit* value = pctChannels->txbCHact[c];
-        value->setReadOnly(!on);
-        setTextColour(value, on ? kYellow : kGreen);
-    }
+    pctChannels->showSimulated(on);
 }
 
 bool frm5::eventFilter(QObject* watched, QEvent* event) {
@@ -273,8 +227,10 @@ void frm5::clickLabel(QLabel* label) {
         popUp(lblDigTunit, mTimeUnits);
     } else if (label == lblShiftb) {
         pickShiftChannel();
-    } else if (label == pctChannels->lblCH_Type[0]) {
-        pickTempUnit();
+    } else if (pctChannels->isAncestorOf(label)) {
+        for (int c = 0; c < kChannels; ++c) {
+            if (label == pctChannels->lblCH_Type[c]) pickTempUnit(c);
+        }
     } else {
         for (int i = 0; i < kFunctions; ++i) {
             if (label == lblFchannel[i]) pickFunctionChannel(i);

@@ -6,7 +6,7 @@
 
 #include "settings/field_binding.h"
 #include "settings/function_shapes.h"
-#include "windows/sensor_window.h"
+#include "windows/platform5/platform5_window.h"
 
 class QCheckBox;
 class QFrame;
@@ -20,13 +20,11 @@ namespace kelvo {
 class ChannelPanel;
 class ShapePicture;
 
-class frm5 : public SensorWindow {
+class frm5 : public Platform5Window {
     Q_OBJECT
 
 public:
-    static constexpr int kChannels = 5;
     static constexpr int kOutputs = 2;
-    static constexpr int kDisplayModes = 5;
     static constexpr int kTriggerOutputs = 4;
     static constexpr int kFunctions = 5;
 
@@ -49,27 +47,10 @@ public:
     // Shows the next shape of the function's kind (nextPicture), or the one for the flags.
     void FunkTypeUpdate(float index, bool nextPicture, bool posSign, bool posSlope);
 
-    // Hidden pop-up pick lists.
-    QMenu* mTempUnit = nullptr;
-    QAction* mTempUnitCelsius = nullptr;
-    QAction* mTempUnitFarenheit = nullptr;
-    QMenu* mChannels = nullptr;
-    std::array<QAction*, kChannels> mCHannel{};
-    QMenu* mDisplayModes = nullptr;
-    std::array<QAction*, kDisplayModes> mDisplayMode{};
+    // Hidden pop-up pick list of the trigger's time unit.
     QMenu* mTimeUnits = nullptr;
     QAction* mTimeUnitMin = nullptr;
     QAction* mTimeUnitSec = nullptr;
-
-    // General panel.
-    QFrame* pctGeneral = nullptr;
-    QFrame* pctDisplay5 = nullptr;
-    QLineEdit* txbSN = nullptr;
-    QLineEdit* txbID = nullptr;
-    QLabel* lblDisplayMode = nullptr;
-    QLabel* lblShiftb = nullptr;
-    QLineEdit* txbShiftBamount = nullptr;
-    QLabel* lblShiftb_Type = nullptr;
 
     // Channel panel (pctChannels with its rows).
     ChannelPanel* pctChannels = nullptr;
@@ -139,10 +120,8 @@ private:
     FieldCodec channelCodec() const;
     void clickLabel(QLabel* label);
     void pickShiftChannel();
-    void pickTempUnit();
-    // The image byte at a RAM address, as the whole number it holds.
-    uint8_t ram(int address) const;
-    uint16_t ramWord(int address) const;
+    // The temperature-unit pick list of channel c's unit label.
+    void pickTempUnit(int c);
     void setRam(int address, int value);
     QString channelCaption(int channel) const;
 

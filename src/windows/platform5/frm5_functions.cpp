@@ -14,6 +14,7 @@
 #include "model/channels.h"
 #include "windows/field_controls.h"
 #include "windows/platform5/frm5.h"
+#include "windows/platform5/platform5_fields.h"
 #include "windows/platform5/shape_picture.h"
 
 namespace kelvo {
@@ -29,11 +30,6 @@ constexpr uint32_t kSlopeBits = 0x0080;
 
 QString indexed(const char* name, int k) {
     return QStringLiteral("%1_%2").arg(name).arg(k);
-}
-
-// A parameter as the sensor keeps it: a whole number of 15 bits beside the flag bit.
-uint16_t parameterWord(float raw) {
-    return static_cast<uint16_t>(std::clamp<long long>(ToInteger(raw), 0, 0x7FFF));
 }
 }  // namespace
 
@@ -69,11 +65,7 @@ QWidget* frm5::buildFunctionPanel(int i) {
     auto* stack = new QStackedLayout(shapes);
     stack->setStackingMode(QStackedLayout::StackAll);
     for (int k = 0; k < kFunctionShapes; ++k) {
-        const FunctionKind kind = kindOfShape(k);
-        const bool digital = kind == FunctionKind::Digital;
-        const bool positiveSign = shapeSignBit(k) == 0;
-        const bool positiveSlope = shapeSlopeBit(k) == 1;
-        auto* picture = new ShapePicture(digital, positiveSign, positiveSlope, shapes);
+        auto* picture = new ShapePicture(k, shapes);
         picture->setObjectName(indexed(kShapePictureNames[k], i));
         picture->setVisible(false);
         stack->addWidget(picture);

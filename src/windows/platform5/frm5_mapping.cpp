@@ -10,11 +10,13 @@
 #include "common/values.h"
 #include "link/sensor_mem_read.h"
 #include "model/channels.h"
+#include "model/definition_access.h"
 #include "model/identification.h"
 #include "settings/platform5_codecs.h"
 #include "windows/channel_panel.h"
 #include "windows/field_controls.h"
 #include "windows/platform5/frm5.h"
+#include "windows/platform5/platform5_fields.h"
 #include "windows/platform5/shape_picture.h"
 
 namespace kelvo {
@@ -23,7 +25,6 @@ namespace {
 // RAM addresses of the platform-5 settings and measurements.
 constexpr int kStatus = 14;
 constexpr int kChannelValues = 20;
-constexpr int kDisplayModeAddr = 31;
 constexpr int kShiftAddr = 32;
 constexpr int kOutputRanges = 57;
 constexpr int kTriggerTime = 187;
@@ -34,12 +35,8 @@ constexpr int kIntTime = 192;       // + 4j
 constexpr int kOutputLevels = 197;
 constexpr int kTempUnit = 205;
 constexpr int kShiftChannel = 207;
-constexpr int kNetworkId = 208;
 
 constexpr int kMeasuredChannels = 4;
-constexpr int kHighestNetworkId = 29;
-constexpr int kCelsiusByte = 16;     // unit code 1, channel 0
-constexpr int kFahrenheitByte = 32;  // unit code 2, channel 0
 constexpr uint8_t kDigitalBit = 64;
 constexpr uint8_t kTriggerBit = 32;
 constexpr uint8_t kMinutesBit = 128;
@@ -67,14 +64,6 @@ FieldCodec numberCodec(std::string (*show)(uint8_t), uint8_t (*fromNumber)(doubl
 }
 }  // namespace
 
-uint8_t frm5::ram(int address) const {
-    return static_cast<uint8_t>(readField(ctx_, ramByte(address)));
-}
-
-uint16_t frm5::ramWord(int address) const {
-    return static_cast<uint16_t>(ram(address) * 256 + ram(address + 1));
-}
-
 void frm5::setRam(int address, int value) {
     ctx_.RamImage[address] = static_cast<float>(std::clamp(value, 0, 255));
 }
@@ -95,22 +84,9 @@ FieldTable::Id frm5::bindText(QLineEdit* field, FieldPlace place, FieldCodec cod
 }
 
 void frm5::buildFieldTable() {
-    FieldCodec networkId =
-        numberCodec([](uint8_t id) { return std::to_string(id); },
-                    [](double id) {
-                        return uint8_t(ToInteger(std::clamp(id, 0.0, double(kHighestNetworkId))));
-                    });
-    networkId.inRange = [](uint32_t id) { return id <= kHighestNetworkId; };
-    bindText(
-        txbID, ramByte(kNetworkId), std::move(networkId),
-        [](QLineEdit* field) {
-            const double id = std::clamp(number(field), 0.0, double(kHighestNetworkId));
-            field->setText(QString::fromStdString(NumberText(id)));
-            return false;  // the ID is stored when the window is read, not now
-        });
-    fields_.add(textControl(lblDisplayMode), ramByte(kDisplayModeAddr),
-                pickListCodec([this](int i) { return mDisplayMode[i]->text().toStdString(); },
-                              kDisplayModes));
+    bindText(txbID, ramByte(p5ram::kNetworkId), networkIdCodec(), checkNetworkId);
+    fields_.add(textControl(lblDisplayMode), ramByte(p5ram::kDisplayMode),
+                displayModeCodec(mDisplayMode));
     buildShiftFields();
     for (int j = 0; j < kOutputs; ++j) buildOutputFields(j);
     for (int i = 0; i < kFunctions; ++i) buildFunctionFields(i);
@@ -193,7 +169,11 @@ void frm5::buildTriggerFields() {
 }
 
 bool frm5::FormUpdateInit() {
-    const bool clean = ctx_.ErrorText.empty();
+    // The channels are named by the sensor's production definition; a sensor whose image is
+    // no platform-5 image, or whose definition cannot be had, cannot be shown. A reason the
+    // model gave stays the one the user sees.
+    if (GetPlatform(ctx_) != kPlatform5 || !EnsureDefinition(ctx_))
+        return failWith(ctx_, kCorruptSensorMessage);
     for (int c = 0; c < kChannels; ++c) {
         const bool present = ChannelPresent(ctx_, float(c), false, false);
         mCHannel[c]->setText(QString::fromStdString(ChannelName(ctx_, float(c), false)));
@@ -201,8 +181,11 @@ bool frm5::FormUpdateInit() {
         pctChannels->setRowChannel(c, present ? c : -1, ctx_);
     }
     cbxSimulated->setVisible(true);
-    // A model routine that failed on the way has left its reason.
-    return !(clean && !ctx_.ErrorText.empty());
+    // The image was read whole a moment ago: its measured values are shown now rather than
+    // after the first poll.
+    if (ramKnown(ctx_, kChannelValues, 2 * kMeasuredChannels) && ramKnown(ctx_, kOutputLevels, 4))
+        FormUpdateM();
+    return true;
 }
 
 bool frm5::FormUpdate() {
@@ -278,12 +261,14 @@ void frm5::pickShiftChannel() {
     FormUpdate();
 }
 
-void frm5::pickTempUnit() {
+void frm5::pickTempUnit(int c) {
+    QLabel* unit = pctChannels->lblCH_Type[c];
+    // Only a unit shown as changeable is a pick list, and only on a platform-5 sensor.
+    if (!shownEditable(unit) || GetPlatform(ctx_) != kPlatform5) return;
     FormRead();
-    QLabel* unit = pctChannels->lblCH_Type[0];
     popUp(unit, mTempUnit);
-    if (unit->text() == QLatin1String("F")) setRam(kTempUnit, kFahrenheitByte);
-    if (unit->text() == QLatin1String("C")) setRam(kTempUnit, kCelsiusByte);
+    if (c == 0 && unit->text() == QLatin1String("F")) setRam(kTempUnit, kFahrenheitByte);
+    if (c == 0 && unit->text() == QLatin1String("C")) setRam(kTempUnit, kCelsiusByte);
     FormUpdate();
 }
 

@@ -9,6 +9,7 @@
 
 #include "common/context.h"
 #include "common/values.h"
+#include "settings/function_shapes.h"
 #include "windows/channel_panel.h"
 #include "windows/platform5/frm5.h"
 #include "windows/platform5/shape_picture.h"
@@ -25,25 +26,6 @@ double limit(double value, double low, double high) {
     return std::clamp(value, low, high);
 }
 
-// A function's share of the output for a value already held between A and B.
-double contribution(int shape, double ratio) {
-    switch (shape) {
-        case 0:  // positive sign, positive slope
-        case 7:
-            return ratio;
-        case 1:  // positive sign, negative slope
-        case 6:
-            return 100 - ratio;
-        case 3:  // negative sign, negative slope
-        case 4:
-            return -ratio;
-        case 2:  // negative sign, positive slope
-        case 5:
-            return ratio - 100;
-        default:
-            return 0;
-    }
-}
 }  // namespace
 
 double frm5::simulatedOutput(int j) {
@@ -65,7 +47,7 @@ double frm5::simulatedOutput(int j) {
         v = std::max(std::min(v, b), a);
         // A function with A equal to B has no span to scale over: it adds nothing.
         const double ratio = b != a ? (v - a) / (b - a) * 100 : 0;
-        out = limit(out + contribution(visibleShape(i), ratio), -100, 100);
+        out = limit(out + shapeContribution(visibleShape(i), ratio), -100, 100);
     }
     const bool testRunning = pctDigTPsign->progress() >= 0 || pctDigTNsign->progress() >= 0;
     if ((j == 0 ? cbxDigTout[0] : cbxDigTout[1])->isChecked() && testRunning) {
