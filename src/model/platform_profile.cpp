@@ -63,6 +63,15 @@ const std::vector<MemorySpan> kPlatform5Reads{ramList(kListWholeRam)};
 const std::vector<WriteRequest> kPlatform5Send{
     {ramList(kListPlatform5Settings), true, false, true, true, true}};
 const std::vector<SaveBlock> kPlatform5File{{1, false}};
+// The TWA-alarm versions send only what their window shows, on one open port: display mode,
+// temperature unit, the second unit byte with the network ID, byte 230 as it was read, then
+// the alarm rows and their relays, which the sensor then saves to its EEPROM.
+const std::vector<WriteRequest> kPlatform5AlarmSend{
+    {ramRange(31, 1), false, true, false, false, true},
+    {ramRange(205, 1), false, true, false, false, true},
+    {ramRange(207, 2), false, true, false, false, true},
+    {ramRange(230, 1), false, true, false, false, true},
+    {ramRange(162, 28), true, false, false, false, true}};
 
 const std::vector<MemorySpan> kEepromReads{eepromList(kListWholeEeprom)};
 // Only bytes that differ from what was read go out, between unlock and lock.
@@ -94,6 +103,8 @@ PlatformProfile platform5(int first, int last, WindowKind window, bool sendFile)
             .definitionFile = true,
             .wholeImage = kPlatform5Reads,
             .send = kPlatform5Send,
+            .windowSend =
+                window == WindowKind::Frm5Chart ? kPlatform5AlarmSend : std::vector<WriteRequest>{},
             .loadList = kListPlatform5Settings,
             .saveBlocks = kPlatform5File,
             .writerFlag = 255,
@@ -173,6 +184,12 @@ std::vector<MemorySpan> WholeImageReads(uint8_t platform) {
 std::vector<WriteRequest> SettingsSendSteps(uint8_t platform) {
     const PlatformProfile* p = FindPlatform(platform);
     return p ? p->send : std::vector<WriteRequest>{};
+}
+
+std::vector<WriteRequest> SettingsSendSteps(uint8_t platform, float version) {
+    const PlatformProfile* p = FindProfile(platform, version);
+    if (!p) return SettingsSendSteps(platform);
+    return p->windowSend.empty() ? p->send : p->windowSend;
 }
 
 std::vector<MemorySpan> SpansOf(const std::vector<WriteRequest>& steps) {

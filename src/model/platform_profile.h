@@ -42,6 +42,9 @@ struct PlatformProfile {
     bool definitionFile = false;  // channels and tables come from a production definition
     std::vector<MemorySpan> wholeImage{};
     std::vector<WriteRequest> send{};
+    // The window's "Send to sensor" where it sends less than a settings file does (the TWA
+    // window sends only what it shows); empty: the window sends `send`.
+    std::vector<WriteRequest> windowSend{};
     int32_t loadList = 0;  // what a load takes from a file; 0 = the mask stored with it
     int32_t saveList = 0;  // selected before the blocks are written; 0 = none
     std::vector<SaveBlock> saveBlocks{};  // empty: the sensor's settings fit no settings file
@@ -64,6 +67,9 @@ const PlatformProfile* FindPlatform(uint8_t platform);
 std::vector<MemorySpan> WholeImageReads(uint8_t platform);
 // The writes of the platform window's "Send to sensor", in the order they are made.
 std::vector<WriteRequest> SettingsSendSteps(uint8_t platform);
+// Those of the version's own window, which may send less than a settings file (the
+// platform-5 TWA-alarm versions); a version the program does not know gets the platform's.
+std::vector<WriteRequest> SettingsSendSteps(uint8_t platform, float version);
 // The spans those writes cover.
 std::vector<MemorySpan> SpansOf(const std::vector<WriteRequest>& steps);
 

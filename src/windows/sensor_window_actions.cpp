@@ -50,7 +50,7 @@ bool SensorWindow::ActionSensorRead() {
 }
 
 bool SensorWindow::ActionSensorWrite() {
-    const std::vector<WriteRequest> steps = SettingsSendSteps(GetPlatform(ctx_));
+    const std::vector<WriteRequest> steps = SettingsSendSteps(GetPlatform(ctx_), GetVersion(ctx_));
     if (steps.empty()) return failWith(ctx_, kUnknownSensorMessage);
     // Bytes a cancelled read left empty are fetched before the window stores its fields
     // over them, so the send carries the sensor's own values there, never zeros.

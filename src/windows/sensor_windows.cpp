@@ -4,6 +4,7 @@
 
 #include "windows/generic_window.h"
 #include "windows/platform5/frm5.h"
+#include "windows/platform5/frm5chart.h"
 
 namespace kelvo {
 
@@ -26,7 +27,7 @@ WindowMaker standIn(const char* name) {
 const std::map<WindowKind, WindowMaker>& registry() {
     static const std::map<WindowKind, WindowMaker> makers{
         {WindowKind::Frm5, make<frm5>()},
-        {WindowKind::Frm5Chart, standIn("frm5Chart")},
+        {WindowKind::Frm5Chart, make<frm5Chart>()},
         {WindowKind::Frm6, standIn("frm6")},
         {WindowKind::Frm61, standIn("frm61")},
     };
