@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -27,7 +28,11 @@ inline std::string kindName(const ::testing::TestParamInfo<SensorKind>& info) {
 }
 
 struct WindowOnSensor {
-    WindowOnSensor(int platform, int version) : rig(platform, version) {
+    // prepare: what the sensor holds beyond its factory image, set before anything is read.
+    WindowOnSensor(int platform, int version,
+                   const std::function<void(virtualsensor::SensorMemory&)>& prepare = {})
+        : rig(platform, version) {
+        if (prepare) prepare(rig.sensor.memory());
         rig.ctx().AppDir = KELVO_SOURCE_DIR "/data/";
         windows = createSensorWindows(rig.ctx(), host);
         const PlatformProfile* profile =
