@@ -172,6 +172,7 @@ bool frm5::FormUpdateInit() {
     // The channels are named by the sensor's production definition; a sensor whose image is
     // no platform-5 image, or whose definition cannot be had, cannot be shown. A reason the
     // model gave stays the one the user sees.
+    const bool clean = ctx_.ErrorText.empty();
     if (GetPlatform(ctx_) != kPlatform5 || !EnsureDefinition(ctx_))
         return failWith(ctx_, kCorruptSensorMessage);
     for (int c = 0; c < kChannels; ++c) {
@@ -181,6 +182,8 @@ bool frm5::FormUpdateInit() {
         pctChannels->setRowChannel(c, present ? c : -1, ctx_);
     }
     cbxSimulated->setVisible(true);
+    // A model routine that failed on the way has left its reason.
+    if (clean && !ctx_.ErrorText.empty()) return false;
     // The image was read whole a moment ago: its measured values are shown now rather than
     // after the first poll.
     if (ramKnown(ctx_, kChannelValues, 2 * kMeasuredChannels) && ramKnown(ctx_, kOutputLevels, 4))
