@@ -77,9 +77,8 @@ std::optional<FunctionLimits> limitsOf6v3(const SixV3Values& v) {
     f.FHigh[6] = v[kI] / c * 100;
     f.FLow[6] = (v[kI] - 100) / c * 100;
     // The relay's offset: function 1 at K, less the offset, sits at function 6's high limit.
-    f.offset6v3 = halvingSearch(0, 100, f.FHigh[6], false, 0, [&](double offset) {
-        return GetFunkResult(f, 1, v[kK]) - offset;
-    });
+    f.offset6v3 = halvingSearch(0, 100, f.FHigh[6], false, 0,
+                                [&](double offset) { return GetFunkResult(f, 1, v[kK]) - offset; });
     return f;
 }
 
@@ -99,9 +98,8 @@ SixV3Values sixV3ValuesOf(const FunctionLimits& f) {
     v[kE] = halvingSearch(0, 9999, kFullOutput, true, 0, [&](double x) {
         return GetFunkResult(f, 5, x) + GetFunkResult(f, 2, x);
     });
-    v[kK] = halvingSearch(0, 9999, f.FHigh[6], true, 0, [&](double x) {
-        return GetFunkResult(f, 1, x) - f.offset6v3;
-    });
+    v[kK] = halvingSearch(0, 9999, f.FHigh[6], true, 0,
+                          [&](double x) { return GetFunkResult(f, 1, x) - f.offset6v3; });
     for (double& x : v) x = RoundHalfEven(x);
     return v;
 }

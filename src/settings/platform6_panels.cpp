@@ -87,6 +87,8 @@ VavDefaults vavDefaults(uint8_t product) {
     put(1, out1 ? kRegulator7200Out1 : kRegulator5000);
     put(2, kRegulator5000);
     put(3, kRegulator5800);
+    // One record to a line, as the sensor lays them out.
+    // clang-format off
     d.records = {
         8, 60,  125, 191, 172,                // function 0: channel 10, A 15485, B 16300 rising
         0, 19,  136, 147, 136,                // function 1: channel 2, 5000..5000
@@ -99,6 +101,7 @@ VavDefaults vavDefaults(uint8_t product) {
         uint8_t(out1 ? 16 : 0), 128, uint8_t(out1 ? 0 : 128),  // Out 2
         65, 192, 0,                           // Out 3
         8,  128, 0};                          // Out 4
+    // clang-format on
     return d;
 }
 
@@ -160,7 +163,7 @@ VavTexts showVav(Context& ctx) {
     t[kSetPCO2] = setPointText(ctx, kSetPointCO2, kChannelCO2);
     t[kIntTimeVav] = intTimeText(uint8_t(byteAt(ctx, vavIntTimeAddress(out2))));
     t[kIntTimeOther] = intTimeText(uint8_t(byteAt(ctx, vavIntTimeAddress(!out2))));
-    t[kSlopePositive] = (byteAt(ctx, kFunction4BHigh) & kFlagBit) ? "1" : "0";
+    t[kSlopePositive] = std::string(1, (byteAt(ctx, kFunction4BHigh) & kFlagBit) ? '1' : '0');
     return t;
 }
 
@@ -229,8 +232,8 @@ FunctionLimits loadFunctionLimits(Context& ctx) {
         const int record = kFunctionRecords + 5 * i;
         const float channel = float(byteAt(ctx, record) + 2);
         const auto limit = [&](int address) {
-            return number(FormatChannelValue(ctx, float(parameterAt(ctx, address)), channel,
-                                             false, true));
+            return number(
+                FormatChannelValue(ctx, float(parameterAt(ctx, address)), channel, false, true));
         };
         f.FLow[i + 1] = limit(record + 1);
         f.FHigh[i + 1] = limit(record + 3);

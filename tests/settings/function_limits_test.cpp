@@ -25,11 +25,11 @@ TEST(FunctionLimits, GetFunkResultAtAndBeyondItsLimits) {
         int n;
         double x;
         double expected;
-    } cases[] = {{1, -1000, -100}, {1, 0, 0},      {1, 1000, 100},  {1, 5000, 100},
-                 {1, -1e9, -100},  {1, 500, 50},   {4, 200, 0},     {4, -1e6, 0},
-                 {4, 400, 50},     {4, 600, 100},  {4, 1e6, 100},   {0, 1, 0},
-                 {7, 1, 0},        {2, 5, 0},  // equal limits: no span, 0
-                 {-3, 1, 0}};
+    } cases[] = {
+        {1, -1000, -100}, {1, 0, 0},   {1, 1000, 100}, {1, 5000, 100}, {1, -1e9, -100},
+        {1, 500, 50},     {4, 200, 0}, {4, -1e6, 0},   {4, 400, 50},   {4, 600, 100},
+        {4, 1e6, 100},    {0, 1, 0},   {7, 1, 0},      {2, 5, 0},  // equal limits: no span, 0
+        {-3, 1, 0}};
     for (const auto& c : cases)
         EXPECT_DOUBLE_EQ(GetFunkResult(f, c.n, c.x), c.expected) << c.n << " at " << c.x;
     FunctionLimits broken = f;
@@ -39,8 +39,7 @@ TEST(FunctionLimits, GetFunkResultAtAndBeyondItsLimits) {
 
 TEST(FunctionLimits, HalvingSearchesFindTheirTargetAndAlwaysEnd) {
     EXPECT_NEAR(halvingSearch(0, 9999, 100, true, 0, [](double x) { return x / 2; }), 200, 1e-6);
-    EXPECT_NEAR(halvingSearch(100, 50, 10, false, 0, [](double x) { return 1000 / x; }), 100,
-                1e-6);
+    EXPECT_NEAR(halvingSearch(100, 50, 10, false, 0, [](double x) { return 1000 / x; }), 100, 1e-6);
     // A target the value never reaches: the search still ends.
     const double end = halvingSearch(0, 9999, 500, true, 0, [](double) { return 0.0; });
     EXPECT_TRUE(std::isfinite(end));

@@ -14,17 +14,24 @@ TEST(Frm6Codecs, BaseLinesAreStoredRoundedUpAndShownRoundedDown) {
         double typed;
         int stored;
         const char* shown;
-    } cases[] = {{50, 160, "50"},   {52, 162, "53"},   {49, 160, "50"},  {0, 128, "0"},
-                 {-200, 0, "-200"}, {198, 255, "198"}, {-250, 0, "-200"},
+    } cases[] = {{50, 160, "50"},
+                 {52, 162, "53"},
+                 {49, 160, "50"},
+                 {0, 128, "0"},
+                 {-200, 0, "-200"},
+                 {198, 255, "198"},
+                 {-250, 0, "-200"},
                  // Above what a byte holds: the largest base line, never a wrap to -200.
-                 {198.5, 255, "198"}, {200, 255, "198"}, {1e9, 255, "198"}, {NAN, 128, "0"}};
+                 {198.5, 255, "198"},
+                 {200, 255, "198"},
+                 {1e9, 255, "198"},
+                 {NAN, 128, "0"}};
     for (const auto& c : cases) {
         EXPECT_EQ(baseLineByte(c.typed), c.stored) << c.typed;
         EXPECT_EQ(baseLineText(baseLineByte(c.typed)), c.shown) << c.typed;
     }
     // What is shown is stored as it was: a second round changes nothing.
-    for (int b = 0; b < 256; ++b)
-        EXPECT_EQ(baseLineByte(baseLinePercent(uint8_t(b))), b) << b;
+    for (int b = 0; b < 256; ++b) EXPECT_EQ(baseLineByte(baseLinePercent(uint8_t(b))), b) << b;
 }
 
 TEST(Frm6Codecs, IntegrationTimesAreCodesOfPowersOfTwo) {
@@ -32,8 +39,8 @@ TEST(Frm6Codecs, IntegrationTimesAreCodesOfPowersOfTwo) {
         double typed;
         int code;
         const char* shown;
-    } cases[] = {{2, 0, "2"},   {8, 2, "8"},  {256, 7, "256"}, {1, 0, "2"},    {3, 1, "4"},
-                 {0, 0, "2"},   {-5, 0, "2"}, {NAN, 0, "2"},   {512, 7, "256"}, {1e12, 7, "256"}};
+    } cases[] = {{2, 0, "2"}, {8, 2, "8"},  {256, 7, "256"}, {1, 0, "2"},     {3, 1, "4"},
+                 {0, 0, "2"}, {-5, 0, "2"}, {NAN, 0, "2"},   {512, 7, "256"}, {1e12, 7, "256"}};
     for (const auto& c : cases) {
         EXPECT_EQ(intTimeCode(c.typed), c.code) << c.typed;
         EXPECT_EQ(intTimeText(intTimeCode(c.typed)), c.shown) << c.typed;

@@ -82,7 +82,7 @@ TEST(Frm6Vav, StepButtonsMoveByOneShownStep) {
         double from;
         bool up;
         double to;
-    } cases[] = {{50, true, 51}, {51, true, 53}, {50, false, 48}, {100, true, 100},
+    } cases[] = {{50, true, 51}, {51, true, 53},  {50, false, 48}, {100, true, 100},
                  {0, false, 0},  {99, true, 100}, {1, false, 0}};
     for (const auto& c : cases) EXPECT_EQ(vavStep(c.from, c.up), c.to) << c.from << c.up;
 }

@@ -47,7 +47,7 @@ TEST(Frm6Simulation, OutputsFollowFunctionsBaseLineAndInvert) {
     } cases[] = {{"800", "0", false, "0"},     // halfway adds nothing
                  {"1200", "0", false, "100"},  // at B: +100
                  {"300", "100", false, "0"},   // below A: -100
-                 {"800", "50", false, "50"},   {"1000", "0", false, "50"},
+                 {"800", "50", false, "50"},  {"1000", "0", false, "50"},
                  {"400", "-50", false, "0"},   // below 0 the output rests at 0
                  {"400", "-50", true, "100"},  // -150 held at -100, inverted
                  {"800", "-50", true, "50"}};
@@ -84,7 +84,8 @@ TEST(Frm6Simulation, ADigitalOutputHoldsUntilTheSumReachesAnEnd) {
         const char* baseLine;
         const char* out;
     } steps[] = {{"40", "0"}, {"99", "0"}, {"100", "100"}, {"40", "100"}, {"0", "0"}};
-    for (const auto& step : steps) EXPECT_EQ(s.out1("800", step.baseLine), step.out) << step.baseLine;
+    for (const auto& step : steps)
+        EXPECT_EQ(s.out1("800", step.baseLine), step.out) << step.baseLine;
 }
 
 TEST(Frm6Simulation, TheDigitalOutputAddsOnlyWhileActive) {

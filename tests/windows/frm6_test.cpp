@@ -70,7 +70,7 @@ struct PanelSet {
 
 TEST(Frm6Window, EachVersionCodeOpensItsPanelSet) {
     const std::vector<const char*> standard = {"pctFunction_0", "pctFunction_5", "pctOut_0",
-                                               "pctOut_2", "pctD", "pctDT"};
+                                               "pctOut_2",      "pctD",          "pctDT"};
     const std::vector<const char*> applications = {"pctSetpV1", "pctOutV1VAV", "pctOutV1",
                                                    "pctSecCont", "pct6v3Settings"};
     auto with = [](std::vector<const char*> a, std::vector<const char*> b) {
@@ -79,7 +79,8 @@ TEST(Frm6Window, EachVersionCodeOpensItsPanelSet) {
     };
     const PanelSet sets[] = {
         {0, with(standard, {"pctOut_3", "cbxFout4_0"}), applications},
-        {1, {"pctSetpV1", "pctOutV1VAV", "pctOutV1"},
+        {1,
+         {"pctSetpV1", "pctOutV1VAV", "pctOutV1"},
          with(standard, {"pctOut_3", "pctSecCont", "pct6v3Settings"})},
         {2, standard, with(applications, {"pctOut_3", "cbxFout4_0", "cbxDigout4", "cbxDigTout4"})},
         {3, {"pct6v3Settings"}, with(standard, {"pctSetpV1", "pctSecCont"})},
@@ -112,16 +113,22 @@ TEST(Frm6Window, StandardFieldsStoreWhatTheSensorWillKeepAndShowItBack) {
         int stored;
         const char* shown;
     } cases[] = {
-        {"txbOutBaseLine_0", "50", 139, 255, 160, "50"},  {"txbOutBaseLine_0", "52", 139, 255, 162, "53"},
-        {"txbOutBaseLine_0", "49", 139, 255, 160, "50"},  {"txbOutBaseLine_0", "0", 139, 255, 128, "0"},
+        {"txbOutBaseLine_0", "50", 139, 255, 160, "50"},
+        {"txbOutBaseLine_0", "52", 139, 255, 162, "53"},
+        {"txbOutBaseLine_0", "49", 139, 255, 160, "50"},
+        {"txbOutBaseLine_0", "0", 139, 255, 128, "0"},
         {"txbOutBaseLine_0", "-200", 139, 255, 0, "-200"},
         {"txbOutBaseLine_0", "198", 139, 255, 255, "198"},
         {"txbOutBaseLine_0", "-250", 139, 255, 0, "-200"},
         {"txbOutBaseLine_1", "199", 142, 255, 255, "198"},
-        {"txbOutIntTime_0", "2", 140, 7, 0, "2"},         {"txbOutIntTime_0", "8", 140, 7, 2, "8"},
-        {"txbOutIntTime_0", "256", 140, 7, 7, "256"},     {"txbOutIntTime_0", "1", 140, 7, 0, "2"},
-        {"txbOutIntTime_0", "3", 140, 7, 1, "4"},         {"txbDigTlevel", "-50", 136, 255, 192, "-50"},
-        {"txbDigLevel", "25", 96, 255, 32, "25"},         {"txbDigTtime", "128", 137, 127, 0, "0"},
+        {"txbOutIntTime_0", "2", 140, 7, 0, "2"},
+        {"txbOutIntTime_0", "8", 140, 7, 2, "8"},
+        {"txbOutIntTime_0", "256", 140, 7, 7, "256"},
+        {"txbOutIntTime_0", "1", 140, 7, 0, "2"},
+        {"txbOutIntTime_0", "3", 140, 7, 1, "4"},
+        {"txbDigTlevel", "-50", 136, 255, 192, "-50"},
+        {"txbDigLevel", "25", 96, 255, 32, "25"},
+        {"txbDigTtime", "128", 137, 127, 0, "0"},
         {"txbID", "45", 32, 255, 29, "29"},
     };
     for (const auto& c : cases) {
@@ -289,22 +296,20 @@ TEST_P(Frm6RoundTrip, ShowsTheSameValuesAfterReadingBack) {
     w.run(kActionSensorRead);
     ASSERT_TRUE(w.rig.t.prompter.messages().empty()) << w.rig.t.prompter.messages()[0];
     EXPECT_EQ(w.settingsShown(), edited);
-    EXPECT_NE(w.rig.sensor.memory().eeprom, virtualsensor::FactoryImage(6, GetParam().version)->eeprom);
+    EXPECT_NE(w.rig.sensor.memory().eeprom,
+              virtualsensor::FactoryImage(6, GetParam().version)->eeprom);
 }
 
-INSTANTIATE_TEST_SUITE_P(Versions, Frm6RoundTrip,
-                         ::testing::Values(RoundTrip{0, "txbOutBaseLine_2", "52"},
-                                           RoundTrip{0, "txbFb_0", "1500"},
-                                           RoundTrip{1, "txbSetPV1CO2", "800"},
-                                           RoundTrip{1, "txbOutV1IntTimeVAV", "0"},
-                                           RoundTrip{2, "txbDigTlevel", "-30"},
-                                           RoundTrip{3, "txb6v3C", "2000"},
-                                           RoundTrip{4, "txbV4MinVent", "30"},
-                                           RoundTrip{4, "txbV4PrangeVentCO2", "300"}),
-                         [](const auto& info) {
-                             return "Version" + std::to_string(info.param.version) + "_" +
-                                    std::to_string(info.index);
-                         });
+INSTANTIATE_TEST_SUITE_P(
+    Versions, Frm6RoundTrip,
+    ::testing::Values(RoundTrip{0, "txbOutBaseLine_2", "52"}, RoundTrip{0, "txbFb_0", "1500"},
+                      RoundTrip{1, "txbSetPV1CO2", "800"}, RoundTrip{1, "txbOutV1IntTimeVAV", "0"},
+                      RoundTrip{2, "txbDigTlevel", "-30"}, RoundTrip{3, "txb6v3C", "2000"},
+                      RoundTrip{4, "txbV4MinVent", "30"},
+                      RoundTrip{4, "txbV4PrangeVentCO2", "300"}),
+    [](const auto& info) {
+        return "Version" + std::to_string(info.param.version) + "_" + std::to_string(info.index);
+    });
 
 // Opening the window and leaving it, or sending without edits, writes back exactly what
 // was read, whatever the settings bytes hold.
@@ -339,9 +344,11 @@ TEST(Frm6Safety, OpenAndLeaveKeepsRandomSettingsBytes) {
 
 TEST(Frm6SixV3, PairsAgreeAfterEveryEditAndCZeroIsRefused) {
     Frm6OnSensor w(3);
-    const std::pair<const char*, const char*> edits[] = {
-        {"txb6v3C", "3000"}, {"txb6v3A2", "400"}, {"txb6v3D1", "300"}, {"txb6v3G2", "40"},
-        {"txb6v3B", "900"}};
+    const std::pair<const char*, const char*> edits[] = {{"txb6v3C", "3000"},
+                                                         {"txb6v3A2", "400"},
+                                                         {"txb6v3D1", "300"},
+                                                         {"txb6v3G2", "40"},
+                                                         {"txb6v3B", "900"}};
     for (const auto& [field, typed] : edits) {
         w.type(field, typed);
         EXPECT_EQ(w.text("txb6v3A1"), w.text("txb6v3A2")) << field;

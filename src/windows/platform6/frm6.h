@@ -196,8 +196,8 @@ private:
     void buildFunctionFields(int i);
     void buildLevelFields();
     void buildPanelGroups();
-    FieldTable::Id bindText(FieldTable& table, QLineEdit* field, FieldPlace place,
-                            FieldCodec codec, FieldCheck check = {});
+    FieldTable::Id bindText(FieldTable& table, QLineEdit* field, FieldPlace place, FieldCodec codec,
+                            FieldCheck check = {});
     void showPanels();
     void showOutputCaptions();
     void clickLabel(QLabel* label);

@@ -6,8 +6,8 @@
 #include <cmath>
 
 #include "common/values.h"
-#include "windows/platform5/shape_picture.h"
 #include "settings/platform6_panels.h"
+#include "windows/platform5/shape_picture.h"
 #include "windows/platform6/frm6.h"
 
 namespace kelvo {

@@ -55,10 +55,9 @@ double number(const QLineEdit* field) {
 }
 
 FieldCodec byteCodec(std::string (*show)(uint8_t), std::function<uint8_t(double)> store) {
-    return {[show](uint32_t bits) { return show(uint8_t(bits)); },
-            [store](const std::string& t) -> std::optional<uint32_t> {
-                return store(ParseNumber(t));
-            }};
+    return {
+        [show](uint32_t bits) { return show(uint8_t(bits)); },
+        [store](const std::string& t) -> std::optional<uint32_t> { return store(ParseNumber(t)); }};
 }
 
 FieldControl groupControl(QLineEdit* field) {
@@ -82,9 +81,10 @@ FieldTable::Id frm6::bindText(FieldTable& table, QLineEdit* field, FieldPlace pl
 
 void frm6::buildFieldTables() {
     FieldCodec networkId =
-        byteCodec([](uint8_t id) { return std::to_string(id); }, [](double id) {
-            return uint8_t(ToInteger(std::clamp(id, 0.0, double(kHighestNetworkId))));
-        });
+        byteCodec([](uint8_t id) { return std::to_string(id); },
+                  [](double id) {
+                      return uint8_t(ToInteger(std::clamp(id, 0.0, double(kHighestNetworkId))));
+                  });
     networkId.inRange = [](uint32_t id) { return id <= kHighestNetworkId; };
     bindText(common_, txbID, eepromByte(kNetworkId), std::move(networkId), [](QLineEdit* field) {
         const double id = std::clamp(number(field), 0.0, double(kHighestNetworkId));
@@ -119,21 +119,22 @@ void frm6::buildOutputFields(int j) {
     const int first = kOutputFirst + 3 * j;
     const int second = kOutputSecond + 3 * j;
     // TMO (second byte) wins over digital (first byte) when the sensor holds both.
-    standard_.add(
-        choiceControl(pctOut6[j]->objectName(), {optOut6Analog[j], optOut6Digital[j], optOut6TMO[j]}),
-        {Memory::Eeprom, {{first, kDigitalBit}, {second, kDigitalBit}}},
-        {[](uint32_t bits) {
-             const int option = (bits & kDigitalBit)        ? kOptionTMO
-                                : (bits & (kDigitalBit << 8)) ? kOptionDigital
-                                                              : kOptionAnalog;
-             return std::to_string(option);
-         },
-         [](const std::string& option) -> std::optional<uint32_t> {
-             if (option == std::to_string(kOptionDigital)) return uint32_t(kDigitalBit) << 8;
-             if (option == std::to_string(kOptionTMO)) return kDigitalBit;
-             if (option == std::to_string(kOptionAnalog)) return 0;
-             return std::nullopt;
-         }});
+    standard_.add(choiceControl(pctOut6[j]->objectName(),
+                                {optOut6Analog[j], optOut6Digital[j], optOut6TMO[j]}),
+                  {Memory::Eeprom, {{first, kDigitalBit}, {second, kDigitalBit}}},
+                  {[](uint32_t bits) {
+                       const int option = (bits & kDigitalBit)          ? kOptionTMO
+                                          : (bits & (kDigitalBit << 8)) ? kOptionDigital
+                                                                        : kOptionAnalog;
+                       return std::to_string(option);
+                   },
+                   [](const std::string& option) -> std::optional<uint32_t> {
+                       if (option == std::to_string(kOptionDigital))
+                           return uint32_t(kDigitalBit) << 8;
+                       if (option == std::to_string(kOptionTMO)) return kDigitalBit;
+                       if (option == std::to_string(kOptionAnalog)) return 0;
+                       return std::nullopt;
+                   }});
     standard_.add(checkControl(cbxOut6Invert[j]), eepromByte(second, kInvertBit), flagCodec());
     bindText(standard_, txbOutIntTime[j], eepromByte(second, kIntTimeBits),
              byteCodec(p6::intTimeText, p6::intTimeCode), [](QLineEdit* field) {
@@ -154,10 +155,10 @@ void frm6::buildOutputFields(int j) {
 void frm6::buildFunctionFields(int i) {
     const int base = 5 * i;
     const int channelAddr = kFunctionChannel + base;
-    functionChannelField_[i] = standard_.add(
-        textControl(lblFchannel[i]), eepromByte(channelAddr),
-        pickListCodec([this](int k) { return mFchannel[k]->text().toStdString(); },
-                      kFunctionChannelItems));
+    functionChannelField_[i] =
+        standard_.add(textControl(lblFchannel[i]), eepromByte(channelAddr),
+                      pickListCodec([this](int k) { return mFchannel[k]->text().toStdString(); },
+                                    kFunctionChannelItems));
     // A and B are raw values of the function's channel, 15 bits beside the flag bit.
     for (auto [field, address] : {std::pair{txbFa[i], kParameterA}, {txbFb[i], kParameterB}}) {
         bindText(standard_, field, eepromWord(address + base, 127),
@@ -179,25 +180,27 @@ void frm6::buildFunctionFields(int i) {
     // The shape shows the sign flag of A and the slope flag of B; which picture stands for
     // them depends on the routing above. The full-range shapes show no sign: while the
     // picture shown is still the one chosen for the bits, the bits are what it holds.
-    standard_.add({pctFunction[i]->objectName().toStdString(),
-                   [this, i] {
-                       if (visibleShape(i) == shownShape_[i].first) return shownShape_[i].second;
-                       const uint32_t sign = FunkTypeRead(float(i), false, true) ? kSignBits : 0;
-                       const uint32_t slope = FunkTypeRead(float(i), true, false) ? kSlopeBits : 0;
-                       return std::to_string(sign | slope);
-                   },
-                   [this, i](const std::string& shown) {
-                       const uint32_t bits = uint32_t(std::stoul(shown));
-                       FunkTypeUpdate(float(i), false, !(bits & kSignBits), bits & kSlopeBits);
-                       shownShape_[i] = {visibleShape(i), shown};
-                   }},
-                  {Memory::Eeprom, {{kParameterA + base, kFlagBit}, {kParameterB + base, kFlagBit}}},
-                  bitsCodec());
+    standard_.add(
+        {pctFunction[i]->objectName().toStdString(),
+         [this, i] {
+             if (visibleShape(i) == shownShape_[i].first) return shownShape_[i].second;
+             const uint32_t sign = FunkTypeRead(float(i), false, true) ? kSignBits : 0;
+             const uint32_t slope = FunkTypeRead(float(i), true, false) ? kSlopeBits : 0;
+             return std::to_string(sign | slope);
+         },
+         [this, i](const std::string& shown) {
+             const uint32_t bits = uint32_t(std::stoul(shown));
+             FunkTypeUpdate(float(i), false, !(bits & kSignBits), bits & kSlopeBits);
+             shownShape_[i] = {visibleShape(i), shown};
+         }},
+        {Memory::Eeprom, {{kParameterA + base, kFlagBit}, {kParameterB + base, kFlagBit}}},
+        bitsCodec());
 }
 
 void frm6::buildLevelFields() {
-    bindText(standard_, txbDigTtime, eepromByte(kTriggerTime, 127),
-             byteCodec(p6::triggerTimeText, [](double t) { return p6::triggerTimeByte(t, false); }));
+    bindText(
+        standard_, txbDigTtime, eepromByte(kTriggerTime, 127),
+        byteCodec(p6::triggerTimeText, [](double t) { return p6::triggerTimeByte(t, false); }));
     standard_.add(textControl(lblDigTunit), eepromByte(kTriggerTime, kFlagBit),
                   {[this](uint32_t minutes) {
                        return (minutes ? mTimeUnitMin : mTimeUnitSec)->text().toStdString();
@@ -356,8 +359,8 @@ bool frm6::FormUpdate() {
     }
     standard_.show(ctx_);
     for (int i = 0; i < kFunctions; ++i) {
-        const QString unit = QString::fromStdString(
-            GetUnitText(ctx_, float(eeprom(kFunctionChannel + 5 * i) + 2)));
+        const QString unit =
+            QString::fromStdString(GetUnitText(ctx_, float(eeprom(kFunctionChannel + 5 * i) + 2)));
         lblFaUnit[i]->setText(unit);
         lblFbUnit[i]->setText(unit);
     }

@@ -100,15 +100,14 @@ QWidget* frm6::buildOutputPanel(int j) {
     QFrame* p = pctOut[j] = panel(this, indexed("pctOut", j));
     auto* grid = new QGridLayout(p);
     grid->setVerticalSpacing(2);
-    lblOutName[j] = named(new QLabel(QStringLiteral("Out %1").arg(j + 1), p),
-                          indexed("lblOutName", j));
+    lblOutName[j] =
+        named(new QLabel(QStringLiteral("Out %1").arg(j + 1), p), indexed("lblOutName", j));
     pctOut6[j] = named(new QFrame(p), indexed("pctOut6", j));
     auto* options = new QHBoxLayout(pctOut6[j]);
     options->setContentsMargins(0, 0, 0, 0);
-    optOut6Analog[j] = named(new QRadioButton(j < 2 ? QStringLiteral("Analog")
-                                                    : QStringLiteral("Normal"),
-                                              pctOut6[j]),
-                             indexed("optOut6Analog", j));
+    optOut6Analog[j] = named(
+        new QRadioButton(j < 2 ? QStringLiteral("Analog") : QStringLiteral("Normal"), pctOut6[j]),
+        indexed("optOut6Analog", j));
     optOut6Digital[j] = named(new QRadioButton(QStringLiteral("Digital"), pctOut6[j]),
                               indexed("optOut6Digital", j));
     optOut6TMO[j] =
@@ -150,7 +149,8 @@ QWidget* frm6::buildDigitalPanel() {
     auto* grid = new QGridLayout(p);
     grid->setVerticalSpacing(2);
     lblDigName = named(caption("Digital output", p), QStringLiteral("lblDigName"));
-    cbxDigActive = named(new QCheckBox(QStringLiteral("Active"), p), QStringLiteral("cbxDigActive"));
+    cbxDigActive =
+        named(new QCheckBox(QStringLiteral("Active"), p), QStringLiteral("cbxDigActive"));
     cbxDigActive->setVisible(false);
     connect(cbxDigActive, &QCheckBox::clicked, this, [this] {
         FormRead();
@@ -256,10 +256,14 @@ QWidget* frm6::buildVavPanels() {
     Command2 = button("Command2", "-");
     Command6 = button("Command6", "+");
     Command5 = button("Command5", "-");
-    connect(Command1, &QPushButton::clicked, this, [this] { stepVav(txbUseMin, true, kActionVAVMin); });
-    connect(Command2, &QPushButton::clicked, this, [this] { stepVav(txbUseMin, false, kActionVAVMin); });
-    connect(Command6, &QPushButton::clicked, this, [this] { stepVav(txbUseMax, true, kActionVAVMax); });
-    connect(Command5, &QPushButton::clicked, this, [this] { stepVav(txbUseMax, false, kActionVAVMax); });
+    connect(Command1, &QPushButton::clicked, this,
+            [this] { stepVav(txbUseMin, true, kActionVAVMin); });
+    connect(Command2, &QPushButton::clicked, this,
+            [this] { stepVav(txbUseMin, false, kActionVAVMin); });
+    connect(Command6, &QPushButton::clicked, this,
+            [this] { stepVav(txbUseMax, true, kActionVAVMax); });
+    connect(Command5, &QPushButton::clicked, this,
+            [this] { stepVav(txbUseMax, false, kActionVAVMax); });
     // Marks the field whose value the sensor now runs as a test position.
     linÄndra = named(new QFrame(v), QStringLiteral("linÄndra"));
     linÄndra->setFrameShape(QFrame::VLine);
@@ -344,7 +348,8 @@ QWidget* frm6::buildSixV3Panel() {
     grid->setVerticalSpacing(2);
     const char* const names[kSixV3Fields] = {"A1", "B", "C", "D1", "E", "F", "G1", "I", "K"};
     for (int k = 0; k < kSixV3Fields; ++k)
-        txb6v3[k] = named(new QLineEdit(p), QStringLiteral("txb6v3%1").arg(QLatin1String(names[k])));
+        txb6v3[k] =
+            named(new QLineEdit(p), QStringLiteral("txb6v3%1").arg(QLatin1String(names[k])));
     txb6v3A2 = named(new QLineEdit(p), QStringLiteral("txb6v3A2"));
     txb6v3D2 = named(new QLineEdit(p), QStringLiteral("txb6v3D2"));
     txb6v3G2 = named(new QLineEdit(p), QStringLiteral("txb6v3G2"));
