@@ -7,6 +7,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -177,6 +178,8 @@ TEST(Frm6Window, OnProduct223TheControlsNamedOut1EditTheSecondOutput) {
     w.type(w.f->txbOutBaseLine[1], "50");
     EXPECT_EQ(w.ee(142), 160);
     EXPECT_EQ(w.f->lblOutName[2]->text(), "Out 3");
+    w.f->centralWidget()->layout()->activate();
+    EXPECT_LT(w.f->pctOut[1]->x(), w.f->pctOut[0]->x());  // "Out 1" is read first
 }
 
 TEST(Frm6Window, ShapeGroupsFollowTheOutputsDigitalModeAndFourClicksCycleBack) {

@@ -50,10 +50,10 @@ frm6::frm6(Context& ctx, WindowHost& host, QWidget* parent) : SensorWindow(ctx, 
     for (int i = 0; i < kFunctions; ++i) functions->addWidget(buildFunctionPanel(i));
     functions->addStretch();
     page->addLayout(functions);
-    auto* outputs = new QHBoxLayout();
-    for (int j = 0; j < kOutputs; ++j) outputs->addWidget(buildOutputPanel(j));
-    outputs->addStretch();
-    page->addLayout(outputs);
+    outputRow_ = new QHBoxLayout();
+    for (int j = 0; j < kOutputs; ++j) outputRow_->addWidget(buildOutputPanel(j));
+    outputRow_->addStretch();
+    page->addLayout(outputRow_);
 
     auto* applications = new QHBoxLayout();
     applications->addWidget(buildVavPanels());

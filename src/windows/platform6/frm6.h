@@ -13,6 +13,7 @@
 
 class QCheckBox;
 class QFrame;
+class QHBoxLayout;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -215,6 +216,7 @@ private:
 
     int version_ = 0;
     uint8_t product_ = 0;
+    QHBoxLayout* outputRow_ = nullptr;
     FunctionLimits limits_;
     // Fields every version shows (ID, display sequence), and those of the standard set.
     FieldTable common_;

@@ -1,6 +1,7 @@
 // Where the platform-6 settings live in the sensor's EEPROM, which control shows them, and
 // which panels each version code shows.
 #include <QAction>
+#include <QBoxLayout>
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -334,6 +335,10 @@ void frm6::showOutputCaptions() {
         cbxDigout[j]->setText(name);
         cbxDigTout[j]->setText(name);
     }
+    // Read left to right, the panel captioned "Out 1" comes first.
+    for (int j : {0, 1}) outputRow_->removeWidget(pctOut[j]);
+    outputRow_->insertWidget(0, pctOut[swapped ? 1 : 0]);
+    outputRow_->insertWidget(1, pctOut[swapped ? 0 : 1]);
 }
 
 bool frm6::FormUpdate() {
