@@ -1,6 +1,8 @@
 // How much CPU a sensor window takes while it sits idle and polls a virtual sensor that
 // answers in real line time, as the program does all day on a technician's bench.
 // Prints the CPU time used as a percentage of one core.
+//   idle_cpu_bench [seconds] [port]       (default: 30 virtual:5; virtual:6v3 and so on for
+//                                          the other windows)
 
 #include <QApplication>
 #include <QCheckBox>
@@ -14,10 +16,12 @@
 #include "files/definition_file.h"
 #include "link/sensor_link.h"
 #include "link/sensor_mem_read.h"
+#include "model/identification.h"
+#include "model/platform_profile.h"
 #include "qt/qt_clock.h"
 #include "qt/qt_event_pump.h"
 #include "qt/selectable_port.h"
-#include "windows/platform5/frm5.h"
+#include "windows/sensor_windows.h"
 #include "windows/window_host.h"
 
 namespace {
@@ -41,10 +45,11 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     const int seconds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 30;
+    const QString portName = argc > 2 ? QString::fromLocal8Bit(argv[2]) : QStringLiteral("virtual:5");
 
     qt::QtClock clock;
     qt::SelectablePort port(clock);
-    port.setPortName("virtual:5");
+    port.setPortName(portName.toStdString());
     qt::QtEventPump pump(clock, &port);
     bench::BenchPrompter prompter;
     Context ctx(port, clock, pump, prompter);
@@ -52,11 +57,15 @@ int main(int argc, char** argv) {
     BenchHost host;
 
     SensorLinkInit(ctx, 30);
-    if (!SensorMemRead(ctx, 8, 0, 0, false, false)) {
+    // As start-up does: the identification, then the whole image the sensor's window shows.
+    const uint8_t platform = GetPlatform(ctx);
+    const PlatformProfile* profile = FindProfile(platform, GetVersion(ctx));
+    if (!profile || !ReadSpans(ctx, WholeImageReads(platform))) {
         std::cerr << "the virtual sensor did not answer: " << ctx.ErrorText << "\n";
         return 1;
     }
-    frm5 window(ctx, host);
+    SensorWindowSet windows = createSensorWindows(ctx, host);
+    SensorWindow& window = *windows.at(profile->window);
     window.FormUpdateInit();
     window.FormUpdate();
     window.SimMode(false);
@@ -72,9 +81,9 @@ int main(int argc, char** argv) {
     const double cpu = bench::cpuSeconds() - cpuStart;
 
     std::printf(
-        "idle sensor window, virtual:5 at line speed, %.1f s: CPU %.2f %% of one core "
+        "idle %s, %s at line speed, %.1f s: CPU %.2f %% of one core "
         "(%.3f s), %d message(s), simulated mode %s\n",
-        wall, 100.0 * cpu / wall, cpu, prompter.messages,
+        qPrintable(window.objectName()), qPrintable(portName), wall, 100.0 * cpu / wall, cpu, prompter.messages,
         window.cbxSimulated->isChecked() ? "on" : "off");
     return 0;
 }

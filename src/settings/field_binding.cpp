@@ -148,4 +148,32 @@ bool FieldTable::edited(Id field) const {
     return f.binding.edited(f.control.text());
 }
 
+FieldGroup::FieldGroup(std::vector<FieldControl> controls, std::function<Texts(Context&)> show,
+                       std::function<void(Context&, const Texts&)> store)
+    : controls_(std::move(controls)), show_(std::move(show)), store_(std::move(store)) {}
+
+void FieldGroup::show(Context& ctx) {
+    const Texts texts = show_(ctx);
+    for (size_t k = 0; k < controls_.size() && k < texts.size(); ++k) controls_[k].show(texts[k]);
+    // What the controls hold now: a control may show a text its own way.
+    Texts shown;
+    for (const FieldControl& c : controls_) shown.push_back(c.text());
+    shown_ = std::move(shown);
+}
+
+bool FieldGroup::edited() const {
+    if (!shown_) return true;
+    for (size_t k = 0; k < controls_.size(); ++k) {
+        if (controls_[k].text() != (*shown_)[k]) return true;
+    }
+    return false;
+}
+
+void FieldGroup::store(Context& ctx, bool evenUnedited) const {
+    if (!evenUnedited && !edited()) return;
+    Texts texts;
+    for (const FieldControl& c : controls_) texts.push_back(c.text());
+    store_(ctx, texts);
+}
+
 }  // namespace kelvo

@@ -115,4 +115,27 @@ private:
     std::vector<Field> fields_;
 };
 
+// Controls whose bytes are worked out from all of them together (a panel of application
+// settings rather than of single fields): shown together, and stored only when one of them
+// was edited, so a panel nobody touched leaves every byte it covers as it was.
+class FieldGroup {
+public:
+    using Texts = std::vector<std::string>;
+    // show gives one text per control, in control order; store gets them back.
+    FieldGroup(std::vector<FieldControl> controls, std::function<Texts(Context&)> show,
+               std::function<void(Context&, const Texts&)> store);
+
+    void show(Context& ctx);
+    // evenUnedited: the bytes no longer hold what the group showed (something else wrote
+    // them), so the group's values go back even though nobody edited them.
+    void store(Context& ctx, bool evenUnedited = false) const;
+    bool edited() const;
+
+private:
+    std::vector<FieldControl> controls_;
+    std::function<Texts(Context&)> show_;
+    std::function<void(Context&, const Texts&)> store_;
+    std::optional<Texts> shown_;
+};
+
 }  // namespace kelvo

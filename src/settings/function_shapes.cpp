@@ -5,7 +5,7 @@ namespace kelvo {
 const std::array<const char*, kFunctionShapes> kShapePictureNames = {
     "pctFDigPsignPslope", "pctFDigPsignNslope", "pctFDigNsignPslope", "pctFDigNsignNslope",
     "pctFNsignNslope",    "pctFNsignPslope",    "pctFPsignNslope",    "pctFPsignPslope",
-    "pctFPslope",         "pctFNslope"};
+    "pctFPslope",         "pctFNslope",         "pctFDigPslope",      "pctFDigNslope"};
 
 namespace {
 struct ShapeBits {
@@ -13,7 +13,7 @@ struct ShapeBits {
     int slope;
 };
 constexpr std::array<ShapeBits, kFunctionShapes> kBits = {
-    {{0, 1}, {0, 0}, {1, 1}, {1, 0}, {1, 0}, {1, 1}, {0, 0}, {0, 1}, {0, 1}, {0, 0}}};
+    {{0, 1}, {0, 0}, {1, 1}, {1, 0}, {1, 0}, {1, 1}, {0, 0}, {0, 1}, {0, 1}, {0, 0}, {0, 1}, {0, 0}}};
 
 struct KindRange {
     int first;
@@ -27,6 +27,8 @@ KindRange rangeOf(FunctionKind kind) {
             return {4, 7};
         case FunctionKind::UnsignedAnalog:
             return {8, 9};
+        case FunctionKind::UnsignedDigital:
+            return {10, 11};
     }
     return {0, 3};
 }
@@ -46,6 +48,8 @@ int functionShapeFor(FunctionKind kind, bool positiveSign, bool positiveSlope) {
             return positiveSign ? (positiveSlope ? 7 : 6) : (positiveSlope ? 5 : 4);
         case FunctionKind::UnsignedAnalog:
             return positiveSlope ? 8 : 9;
+        case FunctionKind::UnsignedDigital:
+            return positiveSlope ? 10 : 11;
     }
     return 0;
 }
@@ -58,18 +62,19 @@ int shapeSlopeBit(int shape) {
     return shape >= 0 && shape < kFunctionShapes ? kBits[shape].slope : 0;
 }
 
-double shapeContribution(int shape, double ratio) {
-    if (shape < 0 || shape >= kFunctionShapes) return 0;
-    // A negative sign moves the output down: its share runs between -100 and 0.
-    const double rising = kBits[shape].sign ? ratio - 100 : ratio;
-    const double falling = kBits[shape].sign ? -ratio : 100 - ratio;
-    return kBits[shape].slope ? rising : falling;
-}
-
 FunctionKind kindOfShape(int shape) {
+    if (shape >= 10) return FunctionKind::UnsignedDigital;
     if (shape >= 8) return FunctionKind::UnsignedAnalog;
     if (shape >= 4) return FunctionKind::SignedAnalog;
     return FunctionKind::Digital;
+}
+
+double shapeContribution(int shape, double x) {
+    if (shape < 0 || shape >= kFunctionShapes) return 0;
+    if (shape >= 8) return kBits[shape].slope ? 200 * x - 100 : 100 - 200 * x;
+    // Half-range shapes: the slope picks the rising or falling ramp, the sign its half.
+    const double ramp = kBits[shape].slope ? 100 * x : 100 - 100 * x;
+    return kBits[shape].sign ? ramp - 100 : ramp;
 }
 
 }  // namespace kelvo

@@ -1,14 +1,17 @@
 #pragma once
-// The shapes an output function can take: ten pictures, one visible per function, each
-// standing for a sign and a slope on a digital, signed or unsigned analogue output.
+// The shapes an output function can take: twelve pictures, one visible per function, each
+// standing for a sign and a slope on a digital or analogue output, over half the output's
+// range (a sign and a slope) or over all of it (a slope only).
 
 #include <array>
 
 namespace kelvo {
 
-enum class FunctionKind { Digital, SignedAnalog, UnsignedAnalog };
+// Digital and SignedAnalog span half the range (0..100 or -100..0), UnsignedAnalog and
+// UnsignedDigital all of it (-100..100).
+enum class FunctionKind { Digital, SignedAnalog, UnsignedAnalog, UnsignedDigital };
 
-constexpr int kFunctionShapes = 10;
+constexpr int kFunctionShapes = 12;
 
 // The pictures' names, in shape order.
 extern const std::array<const char*, kFunctionShapes> kShapePictureNames;
@@ -21,10 +24,9 @@ int functionShapeFor(FunctionKind kind, bool positiveSign, bool positiveSlope);
 int shapeSignBit(int shape);
 int shapeSlopeBit(int shape);
 FunctionKind kindOfShape(int shape);
-// What a function of this shape adds to its output, in percent, for its channel value at
-// ratio percent of the way from A to B (0..100). The simulation adds it up and the shape's
-// picture draws it, so the picture always shows what the output will do. A shape that is
-// none adds nothing.
-double shapeContribution(int shape, double ratio);
+// What a function of this shape adds to an output, in percent, for its input's place x
+// between A (0) and B (1). The simulations add it up and the shape's picture draws it, so
+// the picture always shows what the output will do. A shape that is none adds nothing.
+double shapeContribution(int shape, double x);
 
 }  // namespace kelvo

@@ -5,6 +5,7 @@
 #include "windows/generic_window.h"
 #include "windows/platform5/frm5.h"
 #include "windows/platform5/frm5chart.h"
+#include "windows/platform6/frm6.h"
 
 namespace kelvo {
 
@@ -28,7 +29,7 @@ const std::map<WindowKind, WindowMaker>& registry() {
     static const std::map<WindowKind, WindowMaker> makers{
         {WindowKind::Frm5, make<frm5>()},
         {WindowKind::Frm5Chart, make<frm5Chart>()},
-        {WindowKind::Frm6, standIn("frm6")},
+        {WindowKind::Frm6, make<frm6>()},
         {WindowKind::Frm61, standIn("frm61")},
     };
     return makers;

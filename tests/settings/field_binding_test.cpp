@@ -103,3 +103,41 @@ TEST(FieldBinding, UneditedFieldsKeepTheirBitsAndEditsReachOnlyTheirOwn) {
 
 }  // namespace
 }  // namespace kelvo::test
+
+namespace kelvo::test {
+namespace {
+
+// A panel whose bytes are worked out together: nothing is stored until one of its controls
+// holds another text than it was shown, or the caller says the bytes must go back.
+TEST(FieldGroup, StoresOnlyWhenOneOfItsControlsWasEdited) {
+    TestContext t;
+    std::array<std::string, 2> held{};
+    std::vector<FieldControl> controls;
+    for (size_t k = 0; k < held.size(); ++k) {
+        controls.push_back({"c" + std::to_string(k), [&held, k] { return held[k]; },
+                            [&held, k](const std::string& s) { held[k] = s; }});
+    }
+    int stores = 0;
+    FieldGroup group(
+        controls, [](Context&) { return FieldGroup::Texts{"a", "b"}; },
+        [&stores](Context&, const FieldGroup::Texts& texts) {
+            ++stores;
+            EXPECT_EQ(texts.size(), 2u);
+        });
+    EXPECT_TRUE(group.edited());  // never shown: whatever it holds counts as edited
+    group.show(t.ctx);
+    EXPECT_EQ(held[1], "b");
+    const struct {
+        const char* second;
+        bool evenUnedited;
+        int stores;
+    } steps[] = {{"b", false, 0}, {"b", true, 1}, {"c", false, 2}, {"b", false, 2}};
+    for (const auto& step : steps) {
+        held[1] = step.second;
+        group.store(t.ctx, step.evenUnedited);
+        EXPECT_EQ(stores, step.stores) << step.second << step.evenUnedited;
+    }
+}
+
+}  // namespace
+}  // namespace kelvo::test

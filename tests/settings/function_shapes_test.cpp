@@ -44,5 +44,32 @@ TEST(FunctionShapes, EachShapeStandsForTheBitsThatChoseIt) {
     EXPECT_EQ(shapeSlopeBit(-1), 0);
 }
 
+// Each shape's contribution at A, halfway and B: half-range shapes from 0 or to -100,
+// full-range shapes from -100 to 100; the kind of each full-range digital shape toggles.
+TEST(FunctionShapes, EachShapeAddsItsRampBetweenAAndB) {
+    const struct {
+        const char* picture;
+        double atA, halfway, atB;
+    } cases[] = {{"pctFDigPsignPslope", 0, 50, 100},  {"pctFDigPsignNslope", 100, 50, 0},
+                 {"pctFDigNsignPslope", -100, -50, 0}, {"pctFDigNsignNslope", 0, -50, -100},
+                 {"pctFNsignNslope", 0, -50, -100},    {"pctFNsignPslope", -100, -50, 0},
+                 {"pctFPsignNslope", 100, 50, 0},      {"pctFPsignPslope", 0, 50, 100},
+                 {"pctFPslope", -100, 0, 100},         {"pctFNslope", 100, 0, -100},
+                 {"pctFDigPslope", -100, 0, 100},      {"pctFDigNslope", 100, 0, -100}};
+    for (int shape = 0; shape < kFunctionShapes; ++shape) {
+        const auto& c = cases[shape];
+        EXPECT_STREQ(kShapePictureNames[shape], c.picture);
+        EXPECT_DOUBLE_EQ(shapeContribution(shape, 0), c.atA) << c.picture;
+        EXPECT_DOUBLE_EQ(shapeContribution(shape, 0.5), c.halfway) << c.picture;
+        EXPECT_DOUBLE_EQ(shapeContribution(shape, 1), c.atB) << c.picture;
+    }
+    EXPECT_EQ(shapeContribution(-1, 1), 0);
+    EXPECT_EQ(nextFunctionShape(10, FunctionKind::UnsignedDigital), 11);
+    EXPECT_EQ(nextFunctionShape(11, FunctionKind::UnsignedDigital), 10);
+    EXPECT_EQ(nextFunctionShape(8, FunctionKind::UnsignedDigital), 10);
+    EXPECT_EQ(functionShapeFor(FunctionKind::UnsignedDigital, true, false), 11);
+    EXPECT_EQ(kindOfShape(10), FunctionKind::UnsignedDigital);
+}
+
 }  // namespace
 }  // namespace kelvo

@@ -95,7 +95,8 @@ TEST_P(CancelledReadThenSend, LeavesTheSensorAsItWas) {
 
 INSTANTIATE_TEST_SUITE_P(EveryPlatform, CancelledReadThenSend,
                          ::testing::Values(SensorKind{5, 0}, SensorKind{5, 3}, SensorKind{6, 0},
-                                           SensorKind{61, 0}, SensorKind{7, 2}),
+                                           SensorKind{6, 1}, SensorKind{6, 3}, SensorKind{61, 0},
+                                           SensorKind{7, 2}),
                          kindName);
 
 struct TempCase {

@@ -46,8 +46,8 @@ double frm5::simulatedOutput(int j) {
         const double b = number(txbFb[i]);
         v = std::max(std::min(v, b), a);
         // A function with A equal to B has no span to scale over: it adds nothing.
-        const double ratio = b != a ? (v - a) / (b - a) * 100 : 0;
-        out = limit(out + shapeContribution(visibleShape(i), ratio), -100, 100);
+        const double x = b != a ? (v - a) / (b - a) : 0;
+        out = limit(out + shapeContribution(visibleShape(i), x), -100, 100);
     }
     const bool testRunning = pctDigTPsign->progress() >= 0 || pctDigTNsign->progress() >= 0;
     if ((j == 0 ? cbxDigTout[0] : cbxDigTout[1])->isChecked() && testRunning) {

@@ -33,7 +33,7 @@ double ShapePicture::yOf(double level) const {
     // The drawing spans the shares the function can add, with the zero line at one edge:
     // a share that pulls the output down lies below it.
     const double atA = shapeContribution(shape_, 0);
-    const double atB = shapeContribution(shape_, 100);
+    const double atB = shapeContribution(shape_, 1);
     const double low = std::min({0.0, atA, atB});
     const double high = std::max({0.0, atA, atB});
     const QRectF area = drawingArea();
@@ -48,7 +48,7 @@ double ShapePicture::zeroLineY() const {
 QPolygonF ShapePicture::shapeLine() const {
     const QRectF area = drawingArea();
     const double atA = yOf(shapeContribution(shape_, 0));
-    const double atB = yOf(shapeContribution(shape_, 100));
+    const double atB = yOf(shapeContribution(shape_, 1));
     const double aX = area.left() + area.width() * kAAt;
     const double bX = area.left() + area.width() * kBAt;
     QPolygonF line;
