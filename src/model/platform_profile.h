@@ -42,6 +42,9 @@ struct PlatformProfile {
     bool definitionFile = false;  // channels and tables come from a production definition
     std::vector<MemorySpan> wholeImage{};
     std::vector<WriteRequest> send{};
+    // The measured values a live window polls, in order, on one open port; empty where the
+    // window reads its channels itself.
+    std::vector<ReadRequest> measurements{};
     int32_t loadList = 0;  // what a load takes from a file; 0 = the mask stored with it
     int32_t saveList = 0;  // selected before the blocks are written; 0 = none
     std::vector<SaveBlock> saveBlocks{};  // empty: the sensor's settings fit no settings file
@@ -64,12 +67,17 @@ const PlatformProfile* FindPlatform(uint8_t platform);
 std::vector<MemorySpan> WholeImageReads(uint8_t platform);
 // The writes of the platform window's "Send to sensor", in the order they are made.
 std::vector<WriteRequest> SettingsSendSteps(uint8_t platform);
+// The reads of the platform window's measurement poll, in the order they are made.
+std::vector<ReadRequest> MeasurementReads(uint8_t platform);
 // The spans those writes cover.
 std::vector<MemorySpan> SpansOf(const std::vector<WriteRequest>& steps);
 
 // Each read in turn, the port closed afterwards; false at the first that fails, and for
 // an empty plan.
 bool ReadSpans(Context& ctx, const std::vector<MemorySpan>& spans);
+// Each read in turn, as the requests say; false at the first that fails, and for an empty
+// plan.
+bool RunReads(Context& ctx, const std::vector<ReadRequest>& reads);
 // Each write in turn; a step runs only when the one before it succeeded.
 bool RunWriteSteps(Context& ctx, const std::vector<WriteRequest>& steps);
 
