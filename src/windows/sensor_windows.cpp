@@ -4,6 +4,7 @@
 
 #include "windows/generic_window.h"
 #include "windows/platform5/frm5.h"
+#include "windows/platform61/frm61.h"
 
 namespace kelvo {
 
@@ -28,7 +29,7 @@ const std::map<WindowKind, WindowMaker>& registry() {
         {WindowKind::Frm5, make<frm5>()},
         {WindowKind::Frm5Chart, standIn("frm5Chart")},
         {WindowKind::Frm6, standIn("frm6")},
-        {WindowKind::Frm61, standIn("frm61")},
+        {WindowKind::Frm61, make<frm61>()},
     };
     return makers;
 }
