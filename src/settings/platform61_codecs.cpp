@@ -8,7 +8,7 @@
 namespace kelvo::p61 {
 
 namespace {
-constexpr uint32_t kSlopeBit = 0x800000;        // bit 7 of the first of the three bytes
+constexpr uint32_t kSlopeBit = 0x800000;  // bit 7 of the first of the three bytes
 constexpr uint32_t kBelowBits = kSlopeBit | 0x3FFF;
 constexpr int kNibbleBits = 15;
 
@@ -66,7 +66,8 @@ FieldCodec channelWordCodec(Context& ctx, std::function<int()> channel) {
 }
 
 FieldPlace slopePlace(int rowAddress) {
-    return {Memory::Eeprom, {{rowAddress + 2, 0x80}, {rowAddress + 4, 0xFF}, {rowAddress + 5, 0xFF}}};
+    return {Memory::Eeprom,
+            {{rowAddress + 2, 0x80}, {rowAddress + 4, 0xFF}, {rowAddress + 5, 0xFF}}};
 }
 
 FieldCodec slopeCodec() {

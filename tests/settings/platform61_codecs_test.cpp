@@ -32,8 +32,8 @@ TEST(Platform61Alarms, AValueEqualToItsLevelRaisesNoAlarm) {
 }
 
 TEST(Platform61Alarms, EvenRowsDriveThePreAlarmAndOddRowsTheMainAlarm) {
-    const std::vector<AlarmRow> quiet{{"500", "1000", ">"}, {"500", "5000", ">"},
-                                      {"20.9", "19", "<"}, {"20.9", "18", "<"}};
+    const std::vector<AlarmRow> quiet{
+        {"500", "1000", ">"}, {"500", "5000", ">"}, {"20.9", "19", "<"}, {"20.9", "18", "<"}};
     const auto alarms = [&](int row, std::optional<std::string> value) {
         std::vector<AlarmRow> rows = quiet;
         rows[size_t(row)].value = std::move(value);

@@ -146,9 +146,9 @@ TEST(Frm61, TypedValuesRaiseTheAlarmsPastTheirLevelsAndNotAtThem) {
         const char* statuses61;  // rows 0..3, "." OK, "A" ALARM
         const char* statuses7;   // pre, main
     } cases[] = {
-        {1, "1000", "....", ".."}, {1, "1001", "A...", "A."},  {1, "5000", "A...", "A."},
-        {1, "5001", "AA..", "AA"}, {1, "20", "....", ".."},    {2, "19", "....", ".."},
-        {2, "18.99", "..A.", "A."}, {2, "18", "..A.", "A."}, {2, "17.5", "..AA", "AA"},
+        {1, "1000", "....", ".."},  {1, "1001", "A...", "A."}, {1, "5000", "A...", "A."},
+        {1, "5001", "AA..", "AA"},  {1, "20", "....", ".."},   {2, "19", "....", ".."},
+        {2, "18.99", "..A.", "A."}, {2, "18", "..A.", "A."},   {2, "17.5", "..AA", "AA"},
         {2, "20.9", "....", ".."},
     };
     for (const SensorKind kind : {SensorKind{61, 0}, SensorKind{61, 1}, SensorKind{7, 1}}) {
@@ -167,7 +167,8 @@ TEST(Frm61, TypedValuesRaiseTheAlarmsPastTheirLevelsAndNotAtThem) {
             if (!o2) continue;
             std::string shown;
             if (kind.platform == 61) {
-                for (QLineEdit* s : window.txbAlarm061Status) shown += s->text() == "OK" ? "." : "A";
+                for (QLineEdit* s : window.txbAlarm061Status)
+                    shown += s->text() == "OK" ? "." : "A";
             } else {
                 for (QLineEdit* s : {window.txbAlarm7StatusPre, window.txbAlarm7StatusMain})
                     shown += s->text() == "OK" ? "." : "A";

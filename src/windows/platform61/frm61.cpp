@@ -54,8 +54,8 @@ QLineEdit* statusField(QLineEdit* field) {
     return field;
 }
 
-const char* const kAlarm61Captions[frm61::kAlarmRows] = {"CO2 PRE ALARM:", "CO2 MAIN ALARM:",
-                                                          "O2 PRE ALARM:", "O2 MAIN ALARM:"};
+const char* const kAlarm61Captions[frm61::kAlarmRows] = {
+    "CO2 PRE ALARM:", "CO2 MAIN ALARM:", "O2 PRE ALARM:", "O2 MAIN ALARM:"};
 // The levels the panel is drawn with until a sensor's own are shown.
 const char* const kAlarm61DesignLevels[frm61::kAlarmRows] = {"1.5", "3", "19", "18"};
 }  // namespace
@@ -213,12 +213,12 @@ QWidget* frm61::buildAlarm61Panel() {
     for (int r = 0; r < kAlarmRows; ++r) {
         const int row = 1 + 2 * r;
         grid->addWidget(new QLabel(QString::fromLatin1(kAlarm61Captions[r]), pctAlarm061), row, 0);
-        txbAlarm061Level[r] = named(new QLineEdit(QString::fromLatin1(kAlarm61DesignLevels[r]),
-                                                  pctAlarm061),
-                                    indexed("txbAlarm061Level", r));
+        txbAlarm061Level[r] =
+            named(new QLineEdit(QString::fromLatin1(kAlarm61DesignLevels[r]), pctAlarm061),
+                  indexed("txbAlarm061Level", r));
         txbAlarm061Level[r]->setMaximumWidth(70);
-        lblAlarm061Unit[r] = named(new QLabel(QStringLiteral("%"), pctAlarm061),
-                                   indexed("lblAlarm061Unit", r));
+        lblAlarm061Unit[r] =
+            named(new QLabel(QStringLiteral("%"), pctAlarm061), indexed("lblAlarm061Unit", r));
         txbAlarm061Status[r] =
             named(statusField(new QLineEdit(pctAlarm061)), indexed("txbAlarm061Status", r));
         cbxOC3[r] = named(new QCheckBox(pctAlarm061), indexed("cbxOC3", r));
@@ -231,10 +231,10 @@ QWidget* frm61::buildAlarm61Panel() {
     }
     // Between each pair of rows, how the rows combine on each output.
     for (int i = 0; i < kLogicLabels; ++i) {
-        lblAlarm061Logic1[i] = named(new QLabel(QStringLiteral("OR"), pctAlarm061),
-                                     indexed("lblAlarm061Logic1", i));
-        lblAlarm061Logic2[i] = named(new QLabel(QStringLiteral("OR"), pctAlarm061),
-                                     indexed("lblAlarm061Logic2", i));
+        lblAlarm061Logic1[i] =
+            named(new QLabel(QStringLiteral("OR"), pctAlarm061), indexed("lblAlarm061Logic1", i));
+        lblAlarm061Logic2[i] =
+            named(new QLabel(QStringLiteral("OR"), pctAlarm061), indexed("lblAlarm061Logic2", i));
         grid->addWidget(lblAlarm061Logic1[i], 2 + 2 * i, 5);
         grid->addWidget(lblAlarm061Logic2[i], 2 + 2 * i, 7);
         lblAlarm061Logic1[i]->installEventFilter(this);
@@ -247,10 +247,14 @@ QWidget* frm61::buildAlarm7Panel() {
     pctAlarm07 = named(new QFrame(this), QStringLiteral("pctAlarm07"));
     pctAlarm07->setFrameShape(QFrame::StyledPanel);
     auto* grid = new QGridLayout(pctAlarm07);
-    const char* const columns[] = {"Channel", "Level", "", "Slope", "Status"};
+    const char* const columns[] = {"", "Channel", "Level", "", "Slope"};
     for (int c = 0; c < 5; ++c)
         grid->addWidget(new QLabel(QString::fromLatin1(columns[c]), pctAlarm07), 0, c);
     for (int r = 0; r < kAlarmRows; ++r) {
+        // Which output the row drives: the rows come in pre/main pairs.
+        grid->addWidget(
+            new QLabel(r % 2 == 0 ? QStringLiteral("Pre") : QStringLiteral("Main"), pctAlarm07),
+            1 + r, 0);
         lblAlarm7Channel[r] =
             named(displayLabel(new QLabel(pctAlarm07)), indexed("lblAlarm7Channel", r));
         lblAlarm7Level[r] = named(new QLineEdit(pctAlarm07), indexed("lblAlarm7Level", r));
@@ -261,15 +265,16 @@ QWidget* frm61::buildAlarm7Panel() {
         lblAlarm7Slope[r]->setAlignment(Qt::AlignCenter);
         for (QLabel* label : {lblAlarm7Channel[r], lblAlarm7Slope[r]})
             label->installEventFilter(this);
-        grid->addWidget(lblAlarm7Channel[r], 1 + r, 0);
-        grid->addWidget(lblAlarm7Level[r], 1 + r, 1);
-        grid->addWidget(lblAlarm7Unit[r], 1 + r, 2);
-        grid->addWidget(lblAlarm7Slope[r], 1 + r, 3);
+        grid->addWidget(lblAlarm7Channel[r], 1 + r, 1);
+        grid->addWidget(lblAlarm7Level[r], 1 + r, 2);
+        grid->addWidget(lblAlarm7Unit[r], 1 + r, 3);
+        grid->addWidget(lblAlarm7Slope[r], 1 + r, 4);
     }
     txbAlarm7StatusPre =
         named(statusField(new QLineEdit(pctAlarm07)), QStringLiteral("txbAlarm7StatusPre"));
     txbAlarm7StatusMain =
         named(statusField(new QLineEdit(pctAlarm07)), QStringLiteral("txbAlarm7StatusMain"));
+    grid->addWidget(new QLabel(QStringLiteral("Status"), pctAlarm07), 5, 2);
     const struct {
         QLineEdit* field;
         const char* alarm;
@@ -277,11 +282,11 @@ QWidget* frm61::buildAlarm7Panel() {
     } outputs[] = {{txbAlarm7StatusPre, "Pre alarm", "Open collector output 3"},
                    {txbAlarm7StatusMain, "Main alarm", "Open collector output 4"}};
     for (int k = 0; k < 2; ++k) {
-        const int row = 1 + 2 * k;
-        grid->addWidget(outputs[k].field, row, 4);
-        grid->addWidget(new QLabel(QString::fromLatin1(outputs[k].alarm), pctAlarm07), row, 5);
-        grid->addWidget(new QLabel(QString::fromLatin1(outputs[k].output), pctAlarm07), row + 1,
-                        4, 1, 2);
+        grid->addWidget(new QLabel(QString::fromLatin1(outputs[k].alarm), pctAlarm07), 6 + k, 0, 1,
+                        2);
+        grid->addWidget(outputs[k].field, 6 + k, 2);
+        grid->addWidget(new QLabel(QString::fromLatin1(outputs[k].output), pctAlarm07), 6 + k, 3, 1,
+                        3);
     }
     pctAlarm07->setVisible(false);
     return pctAlarm07;

@@ -1,9 +1,9 @@
 // What the platform-61 and platform-7 sensors measure, their status and alarms, the
 // simulation of those from typed values, and the O2 calibrations.
 #include <QCheckBox>
-#include <algorithm>
 #include <QLabel>
 #include <QLineEdit>
+#include <algorithm>
 
 #include "calibration/calibration.h"
 #include "common/context.h"
@@ -21,7 +21,7 @@
 namespace kelvo {
 
 namespace {
-constexpr int kFirstChannel = 4;  // row k of the channel panel shows channel 4 + k
+constexpr int kFirstChannel = 4;   // row k of the channel panel shows channel 4 + k
 constexpr int kChannelWords = 20;  // RAM: the word of channel 4 + k at 20 + 2k
 constexpr int kStatusByte = 67;
 constexpr int kO2Channel = 6;
@@ -99,9 +99,9 @@ void frm61::showAlarmStatus() {
         std::vector<p61::AlarmRow> rows;
         for (int r = 0; r < kAlarmRows; ++r) {
             // The row as it stands on screen, its channel as the pick list names it.
-            const auto channel = pickListCodec([this](int n) { return channelCaption(n); },
-                                               kChannelItems)
-                                     .store(lblAlarm7Channel[r]->text().toStdString());
+            const auto channel =
+                pickListCodec([this](int n) { return channelCaption(n); }, kChannelItems)
+                    .store(lblAlarm7Channel[r]->text().toStdString());
             const QLineEdit* value = channel ? valueOf(int(*channel)) : nullptr;
             rows.push_back({value ? std::optional(text(value)) : std::nullopt,
                             text(lblAlarm7Level[r]), lblAlarm7Slope[r]->text().toStdString()});
