@@ -301,6 +301,18 @@ INSTANTIATE_TEST_SUITE_P(EveryVersion, Frm61OnSensor,
                                            SensorKind{7, 2}),
                          kindName);
 
+// Before a sensor has been shown, the fields hold only what the window was drawn with
+// (levels 1.5, 3, 19, 18, an empty ID): leaving the window then stores none of it.
+TEST(Frm61, AWindowThatShowedNoSensorStoresNothing) {
+    WindowOnSensor w(61, 0);
+    frm61 fresh(w.ctx(), w.host);
+    const auto image = w.ctx().EeImage;
+    fresh.FormRead();
+    fresh.FormUpdateInit();
+    fresh.FormRead();
+    EXPECT_EQ(w.ctx().EeImage, image);
+}
+
 // A level typed below what the sensor measures shows the alarm at once, live.
 TEST(Frm61, ALevelTypedBelowTheLiveValueShowsTheAlarm) {
     WindowOnSensor w61(61, 0);
