@@ -145,14 +145,5 @@ TEST(Platform61Fields, ASlopeShownBelowKeepsItsWordUntilItIsChanged) {
     EXPECT_EQ(t.ctx.EeImage[838] * 256 + t.ctx.EeImage[839], 0);
 }
 
-TEST(Platform61Fields, TheNetworkIdIsHeldWithinZeroToTwentyNine) {
-    const FieldCodec id = networkIdCodec();
-    EXPECT_EQ(id.store("35"), 29u);
-    EXPECT_EQ(id.store("-4"), 0u);
-    EXPECT_EQ(id.store("12"), 12u);
-    EXPECT_TRUE(id.inRange(29));
-    EXPECT_FALSE(id.inRange(30));
-}
-
 }  // namespace
 }  // namespace kelvo::p61
