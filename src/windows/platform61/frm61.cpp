@@ -353,7 +353,11 @@ void frm61::showRow(int k, const QString& name, const QString& unit) {
 }
 
 void frm61::offerChannels(const std::vector<int>& channels, bool modelNames) {
-    for (int n = 0; n < kChannelItems; ++n) mCHannel[n]->setVisible(false);
+    // A sensor shown before may have renamed other items: each starts from its design caption.
+    for (int n = 0; n < kChannelItems; ++n) {
+        mCHannel[n]->setVisible(false);
+        mCHannel[n]->setText(QStringLiteral("CH%1").arg(n));
+    }
     const char* const names[] = {"Temp", "CO2", "O2"};
     for (int n : channels) {
         mCHannel[n]->setVisible(true);
