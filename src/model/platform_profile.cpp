@@ -95,6 +95,14 @@ const std::vector<WriteRequest> kPlatform7Send{
     {eepromRange(1023, 1), false, true, false, false, true},
     {eepromRange(393, 4), false, false, false, true, true}};
 
+// The poll: the channel words (temperature, CO2, O2 from RAM 20) and the status byte;
+// platform 61 adds its detector words, platform 7 its alarm byte. The port is let go after
+// the last read.
+const std::vector<ReadRequest> kPlatform61Poll{
+    {ramRange(20, 6), true}, {ramRange(40, 4), true}, {ramRange(67, 1), false}};
+const std::vector<ReadRequest> kPlatform7Poll{
+    {ramRange(20, 6), true}, {ramRange(67, 1), true}, {ramRange(210, 1), false}};
+
 PlatformProfile platform5(int first, int last, WindowKind window, bool sendFile) {
     return {.platform = kPlatform5,
             .firstVersion = first,
@@ -142,6 +150,7 @@ const std::vector<PlatformProfile>& profiles() {
          .window = WindowKind::Frm61,
          .wholeImage = kEepromReads,
          .send = kEepromSend,
+         .measurements = kPlatform61Poll,
          .saveList = kListPlatform61Settings,
          .saveBlocks = kPlatform61File,
          .sendFileAccepted = true},
@@ -153,6 +162,7 @@ const std::vector<PlatformProfile>& profiles() {
          .eepromBytes = 1024,
          .wholeImage = kPlatform7Reads,
          .send = kPlatform7Send,
+         .measurements = kPlatform7Poll,
          .co2ReferenceCalibrations = false},
     };
     return table;
@@ -192,6 +202,11 @@ std::vector<WriteRequest> SettingsSendSteps(uint8_t platform, float version) {
     return p->windowSend.empty() ? p->send : p->windowSend;
 }
 
+std::vector<ReadRequest> MeasurementReads(uint8_t platform) {
+    const PlatformProfile* p = FindPlatform(platform);
+    return p ? p->measurements : std::vector<ReadRequest>{};
+}
+
 std::vector<MemorySpan> SpansOf(const std::vector<WriteRequest>& steps) {
     std::vector<MemorySpan> spans;
     for (const WriteRequest& step : steps) spans.push_back(step.span);
@@ -203,6 +218,14 @@ bool ReadSpans(Context& ctx, const std::vector<MemorySpan>& spans) {
     if (spans.empty()) return failWith(ctx, kUnknownSensorMessage);
     for (const MemorySpan& s : spans) {
         if (!SensorMemRead(ctx, ReadRequest{s})) return false;
+    }
+    return true;
+}
+
+bool RunReads(Context& ctx, const std::vector<ReadRequest>& reads) {
+    if (reads.empty()) return failWith(ctx, kUnknownSensorMessage);
+    for (const ReadRequest& r : reads) {
+        if (!SensorMemRead(ctx, r)) return false;
     }
     return true;
 }

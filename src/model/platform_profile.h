@@ -45,6 +45,9 @@ struct PlatformProfile {
     // The window's "Send to sensor" where it sends less than a settings file does (the TWA
     // window sends only what it shows); empty: the window sends `send`.
     std::vector<WriteRequest> windowSend{};
+    // The measured values a live window polls, in order, on one open port; empty where the
+    // window reads its channels itself.
+    std::vector<ReadRequest> measurements{};
     int32_t loadList = 0;  // what a load takes from a file; 0 = the mask stored with it
     int32_t saveList = 0;  // selected before the blocks are written; 0 = none
     std::vector<SaveBlock> saveBlocks{};  // empty: the sensor's settings fit no settings file
@@ -70,12 +73,17 @@ std::vector<WriteRequest> SettingsSendSteps(uint8_t platform);
 // Those of the version's own window, which may send less than a settings file (the
 // platform-5 TWA-alarm versions); a version the program does not know gets the platform's.
 std::vector<WriteRequest> SettingsSendSteps(uint8_t platform, float version);
+// The reads of the platform window's measurement poll, in the order they are made.
+std::vector<ReadRequest> MeasurementReads(uint8_t platform);
 // The spans those writes cover.
 std::vector<MemorySpan> SpansOf(const std::vector<WriteRequest>& steps);
 
 // Each read in turn, the port closed afterwards; false at the first that fails, and for
 // an empty plan.
 bool ReadSpans(Context& ctx, const std::vector<MemorySpan>& spans);
+// Each read in turn, as the requests say; false at the first that fails, and for an empty
+// plan.
+bool RunReads(Context& ctx, const std::vector<ReadRequest>& reads);
 // Each write in turn; a step runs only when the one before it succeeded.
 bool RunWriteSteps(Context& ctx, const std::vector<WriteRequest>& steps);
 

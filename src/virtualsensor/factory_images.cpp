@@ -221,6 +221,13 @@ SensorMemory platform61(int version) {
     ee[218 + 5] = descriptor(true, 0, kUnitPpm, kDecimals1);
     if (version == 0) ee[218 + 6] = descriptor(true, 0, kUnitPercent, kDecimals100);
     ee[50] = 0x45;  // display: CO2, then temperature
+    if (version == 0) {
+        // Alarm levels: CO2 pre and main at 1000 and 5000 ppm, O2 pre and main at 19 and 18 %.
+        putWord(ee, 76, 5000 + 1000);
+        putWord(ee, 78, 5000 + 5000);
+        putWord(ee, 80, 5000 + 1900);
+        putWord(ee, 84, 5000 + 1800);
+    }
     putTable(ee, 308, linearTable(1000, 800));
     const int n = version == 1 ? 2 : 1;
     co2Calibration(m, 4, 46, 58, 34, 210, gasModelOfKind(version == 1 ? 9 : 2), n);
@@ -258,6 +265,23 @@ SensorMemory platform7(int version) {
     putTable(ee, 648, linearTable(0, 250));
     putWord(ee, 760, 3990);
     putWord(ee, 0, 2090.0 / 250 * 4096 / (20.9 * 400 + 10) * 2048);
+    // Alarm rows (level word, slope bit, slope word) on CO2 above 1000 and 5000 ppm and O2
+    // below 19 and 18 %; the display shows CO2, temperature, O2, CO2.
+    const struct {
+        int channel;
+        int level;
+        bool below;
+    } alarms[] = {{5, 1000, false}, {5, 5000, false}, {6, 1900, true}, {6, 1800, true}};
+    for (int r = 0; r < 4; ++r) {
+        putWord(ee, 834 + 6 * r, alarms[r].level);
+        if (alarms[r].below) {
+            ee[836 + 6 * r] = 0x80;
+            putWord(ee, 838 + 6 * r, 0x3FFF);
+        }
+        ee[925 + 2 * r] = static_cast<uint8_t>(alarms[r].channel);
+    }
+    const uint8_t display[] = {5, 4, 6, 5};
+    for (int d = 0; d < 4; ++d) ee[393 + d] = display[d];
     return m;
 }
 

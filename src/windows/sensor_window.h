@@ -33,6 +33,8 @@ enum PendingActionCode : int16_t {
     kActionCalCO2Background = 7,
     kActionCalCO2Other = 8,
     kActionCalCO2Span = 9,
+    kActionCalO2Zero = 10,
+    kActionCalO2Span = 11,
     kActionTWAReset = 12,
     kActionLeaveWindow = 13,
 };
@@ -114,6 +116,14 @@ protected:
 
     // Asks for a loop pass soon (a simulation step was started).
     void wakeLoop();
+    // What a menu handler does: "Please wait" if asked, then the code for the loop.
+    void requestAction(int16_t code, bool pleaseWait);
+
+    // A reference value typed into a calibration prompt. An empty answer is the user's
+    // cancel (no message); text without a number is refused with a message before anything
+    // reaches the sensor, since calibrating to a value nobody typed would shift its readings.
+    enum class Answer { Cancelled, NotANumber, Number };
+    Answer checkAnswer(const std::string& answer);
 
     // A hidden pop-up pick list; its items write their caption into the pop-up target.
     QMenu* makePopup(const QString& name, const QString& title);
@@ -138,7 +148,6 @@ protected:
 
 private:
     void buildMenus();
-    void requestAction(int16_t code, bool pleaseWait);
     void pollMeasurements();
     void releasePort();
     void scheduleNextPass();

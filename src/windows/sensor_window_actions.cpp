@@ -20,18 +20,14 @@ namespace kelvo {
 namespace {
 constexpr uint8_t kTwaIdByte = 231;
 const char* const kSetFilter = "(*.Set)|*.Set";
+}  // namespace
 
-// A reference value typed into a calibration prompt. An empty answer is the user's cancel
-// (no message); text without a number is refused before anything reaches the sensor, since
-// calibrating to a value nobody typed would shift the sensor's readings.
-enum class Answer { Cancelled, NotANumber, Number };
-Answer checkAnswer(Context& ctx, const std::string& answer) {
+SensorWindow::Answer SensorWindow::checkAnswer(const std::string& answer) {
     if (answer.empty()) return Answer::Cancelled;
     if (NumberIn(answer)) return Answer::Number;
-    failWith(ctx, "\"" + answer + "\" is not a number. Nothing was sent to the sensor.");
+    failWith(ctx_, "\"" + answer + "\" is not a number. Nothing was sent to the sensor.");
     return Answer::NotANumber;
 }
-}  // namespace
 
 bool SensorWindow::ActionSensorRead() {
     host_.ShowProgress(QStringLiteral("Reading from sensor"));
@@ -115,7 +111,7 @@ bool SensorWindow::ActionCalCO2Zero(int32_t calType) {
     std::string concentration;
     if (calType == kCalOther) {
         concentration = ctx_.prompt.input("Please enter CO2 concentration");
-        if (checkAnswer(ctx_, concentration) != Answer::Number) return false;
+        if (checkAnswer(concentration) != Answer::Number) return false;
     }
     host_.ShowProgress(QStringLiteral("Calibrating CO2 zero point"));
     if (!CalCO2SinglePoint(ctx_, kPlatformChannel, false, calType, concentration)) return false;
@@ -129,7 +125,7 @@ bool SensorWindow::ActionCalCO2Zero(int32_t calType) {
 
 bool SensorWindow::ActionCalTempZero() {
     const std::string answer = ctx_.prompt.input("Please enter correct temperature");
-    if (checkAnswer(ctx_, answer) != Answer::Number) return false;
+    if (checkAnswer(answer) != Answer::Number) return false;
     host_.ShowProgress(QStringLiteral("Calibrating temperature"));
     // The platform's own temperature channel: on platform 5 that is channel 0, elsewhere
     // channel 0 is no temperature at all.
@@ -142,7 +138,7 @@ bool SensorWindow::ActionCalTempZero() {
 bool SensorWindow::ActionCalCO2span() {
     if (!host_.showSpanCalNote() || !ctx_.ErrorText.empty()) return false;
     const std::string answer = ctx_.prompt.input("Please enter span gas concentration");
-    if (checkAnswer(ctx_, answer) != Answer::Number) return false;
+    if (checkAnswer(answer) != Answer::Number) return false;
     host_.ShowProgress(QStringLiteral("Calibrating CO2 span"));
     const float channel = PlatformCO2Channel(ctx_);
     const float raw = ParseChannelValue(ctx_, answer, channel, false);

@@ -2,10 +2,10 @@
 
 #include <functional>
 
-#include "windows/generic_window.h"
 #include "windows/platform5/frm5.h"
 #include "windows/platform5/frm5chart.h"
 #include "windows/platform6/frm6.h"
+#include "windows/platform61/frm61.h"
 
 namespace kelvo {
 
@@ -17,12 +17,6 @@ WindowMaker make() {
     return [](Context& ctx, WindowHost& host) { return std::make_unique<Window>(ctx, host); };
 }
 
-WindowMaker standIn(const char* name) {
-    return [name](Context& ctx, WindowHost& host) {
-        return std::make_unique<GenericSensorWindow>(QString::fromLatin1(name), ctx, host);
-    };
-}
-
 // Every window kind and how its window is made; a new window registers here and nowhere
 // else. The platform profile says which kind a sensor needs.
 const std::map<WindowKind, WindowMaker>& registry() {
@@ -30,7 +24,7 @@ const std::map<WindowKind, WindowMaker>& registry() {
         {WindowKind::Frm5, make<frm5>()},
         {WindowKind::Frm5Chart, make<frm5Chart>()},
         {WindowKind::Frm6, make<frm6>()},
-        {WindowKind::Frm61, standIn("frm61")},
+        {WindowKind::Frm61, make<frm61>()},
     };
     return makers;
 }

@@ -56,5 +56,19 @@ TEST(PlatformProfile, SendsAreWrappedInOneUnlockAndOneLock) {
     }
 }
 
+// A measurement poll reads the channel words first and keeps the port only between its
+// own reads.
+TEST(PlatformProfile, PollsReadTheChannelWordsAndLetThePortGoAfterTheLastRead) {
+    for (uint8_t platform : {61, 7}) {
+        const std::vector<ReadRequest> reads = MeasurementReads(platform);
+        ASSERT_FALSE(reads.empty()) << int(platform);
+        EXPECT_FALSE(reads.front().span.eeprom);
+        EXPECT_EQ(reads.front().span.address, 20);
+        EXPECT_EQ(reads.front().span.count, 6);
+        for (size_t i = 0; i < reads.size(); ++i)
+            EXPECT_EQ(reads[i].keepOpen, i + 1 < reads.size()) << int(platform) << " read " << i;
+    }
+}
+
 }  // namespace
 }  // namespace kelvo

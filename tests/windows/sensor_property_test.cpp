@@ -271,7 +271,8 @@ TEST_P(SensorProperty, NoActionChangesABytItWasNotMeantTo) {
 INSTANTIATE_TEST_SUITE_P(EveryWindowKind, SensorProperty,
                          ::testing::Values(SensorKind{5, 0}, SensorKind{5, 2}, SensorKind{6, 0},
                                            SensorKind{6, 1}, SensorKind{6, 3}, SensorKind{6, 4},
-                                           SensorKind{61, 0}, SensorKind{7, 1}),
+                                           SensorKind{61, 0}, SensorKind{61, 1}, SensorKind{7, 1},
+                                           SensorKind{7, 2}),
                          kindName);
 
 // A platform-5 sensor may hold any bytes at all in its settings: opening its window and

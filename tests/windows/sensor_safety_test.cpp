@@ -49,8 +49,10 @@ double shownTemperature(Context& ctx, int channel) {
     return ParseNumber(FormatChannelValue(ctx, raw, static_cast<float>(channel), false, true));
 }
 
-TEST(SensorSafety, APlatformSevenSendWithoutEditsWritesOnlyWhatTheWindowShowsAndChangesNothing) {
-    WindowOnSensor w(7, 1);
+class PlatformSevenSend : public ::testing::TestWithParam<SensorKind> {};
+
+TEST_P(PlatformSevenSend, WithoutEditsWritesOnlyWhatTheWindowShowsInOrderAndChangesNothing) {
+    WindowOnSensor w(GetParam().platform, GetParam().version);
     const SensorMemory before = w.rig.sensor.memory();
     w.run(kActionSensorWrite);
     EXPECT_TRUE(w.rig.t.prompter.messages().empty()) << w.rig.t.prompter.messages()[0];
@@ -70,6 +72,9 @@ TEST(SensorSafety, APlatformSevenSendWithoutEditsWritesOnlyWhatTheWindowShowsAnd
     EXPECT_EQ(w.window->statusBar()->currentMessage().toStdString(),
               "Sent 38 bytes to sensor " + SerialText(w.ctx()) + ".");
 }
+
+INSTANTIATE_TEST_SUITE_P(EveryVersion, PlatformSevenSend,
+                         ::testing::Values(SensorKind{7, 1}, SensorKind{7, 2}), kindName);
 
 class CancelledReadThenSend : public ::testing::TestWithParam<SensorKind> {};
 

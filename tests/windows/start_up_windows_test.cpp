@@ -102,7 +102,9 @@ INSTANTIATE_TEST_SUITE_P(EveryPlatform, StartUpWindowsTest,
                                            Case{5, 3, WindowKind::Frm5Chart},
                                            Case{6, 0, WindowKind::Frm6},
                                            Case{61, 0, WindowKind::Frm61},
-                                           Case{7, 1, WindowKind::Frm61}),
+                                           Case{61, 1, WindowKind::Frm61},
+                                           Case{7, 1, WindowKind::Frm61},
+                                           Case{7, 2, WindowKind::Frm61}),
                          [](const auto& info) {
                              return "Platform" + std::to_string(info.param.platform) + "v" +
                                     std::to_string(info.param.version);
