@@ -3,7 +3,9 @@
 // current value and its unit, and the "Simulated" box below the rows.
 
 #include <QFrame>
+#include <QString>
 #include <array>
+#include <vector>
 
 class QCheckBox;
 class QLabel;
@@ -12,6 +14,14 @@ class QLineEdit;
 namespace kelvo {
 
 struct Context;
+
+// A channel row as the technician sees it.
+struct ShownChannel {
+    int channel = -1;
+    QString name;
+    QString value;
+    QString unit;
+};
 
 class ChannelPanel : public QFrame {
     Q_OBJECT
@@ -29,6 +39,8 @@ public:
     bool rowShown(int k) const { return channel_[k] >= 0; }
     // The measured value of row k from a raw word, formatted by the model.
     void showRaw(int k, float raw, Context& ctx);
+    // The rows now shown, in order, with the texts on screen.
+    std::vector<ShownChannel> shownChannels() const;
 
     std::array<QFrame*, kMaxRows> pctChannel{};
     std::array<QLabel*, kMaxRows> lblCH_Name{};
