@@ -12,6 +12,7 @@
 #include <iostream>
 
 #include "bench_support.h"
+#include "bench_window_host.h"
 #include "common/context.h"
 #include "files/definition_file.h"
 #include "link/sensor_link.h"
@@ -22,24 +23,9 @@
 #include "qt/qt_event_pump.h"
 #include "qt/selectable_port.h"
 #include "windows/sensor_windows.h"
-#include "windows/window_host.h"
-
-namespace {
 
 using namespace kelvo;
-
-// The shell's part, reduced to what a window asks of it while idle.
-class BenchHost : public WindowHost {
-public:
-    void RestartOrEnd() override {}
-    bool dontShowSetupDialog() const override { return false; }
-    void setDontShowSetupDialog(bool) override {}
-    void ShowProgress(const QString&, bool, QWidget*, bool, bool, bool) override {}
-    bool showSpanCalNote() override { return false; }
-    void openDocument(const QString&) override {}
-};
-
-}  // namespace
+using bench::BenchHost;
 
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");

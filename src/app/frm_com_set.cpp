@@ -12,7 +12,6 @@
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QRegularExpressionValidator>
 #include <QScopeGuard>
 #include <QSettings>
 #include <QVBoxLayout>
@@ -24,9 +23,22 @@
 namespace kelvo {
 
 namespace {
-// The network IDs a sensor can be given, 0 to 29; an ID above 31 cannot even be addressed.
-// A plain integer validator would let "30" stand as an unfinished entry.
-const char kNetworkIdPattern[] = "[0-9]|[12][0-9]";
+// The network IDs a sensor can be given; an ID above 31 cannot even be addressed.
+constexpr int kLastNetworkId = 29;
+
+// What keeps the text from being a network ID; empty when it is one. The field takes any
+// text: a field that drops keys it dislikes turned "35" into "3" without a word.
+QString networkIdProblem(const QString& typed) {
+    const QString text = typed.trimmed();
+    if (text.isEmpty()) return {};  // addresses sensor 0, as an empty field always has
+    bool number = false;
+    const int id = text.toInt(&number);
+    if (!number)
+        return QStringLiteral("\"%1\" is not a network ID. Type a number from 0 to 29.").arg(text);
+    if (id < 0 || id > kLastNetworkId)
+        return QStringLiteral("Network ID %1 is outside 0 to 29.").arg(id);
+    return {};
+}
 
 QString boolText(bool value) {
     return value ? QStringLiteral("True") : QStringLiteral("False");
@@ -75,8 +87,6 @@ void frmComSet::buildControls() {
     }
     lblID = new QLabel("ID", this);
     txbID = new QLineEdit(this);
-    txbID->setValidator(
-        new QRegularExpressionValidator(QRegularExpression(kNetworkIdPattern), txbID));
     txbID->setMaximumWidth(60);
     cbxLoggcom = new MouseUpCheckBox("Logg communication", this);
     cbxDontShow = new QCheckBox("Don't show this dialog in the future", this);
@@ -207,9 +217,8 @@ void frmComSet::Form_Load() {
     for (auto* option : optStartMode) option->setAutoExclusive(true);
 
     QString id = store.value("ID").toString();
-    int pos = 0;
     // An ID stored by hand outside 0..29 would address a sensor that cannot exist.
-    if (txbID->validator()->validate(id, pos) != QValidator::Acceptable) id.clear();
+    if (!networkIdProblem(id).isEmpty()) id.clear();
     txbID->setText(id);
     cbxDontShow->setChecked(store.value("Dont").toString() == "1");
 
@@ -276,6 +285,14 @@ void frmComSet::cmdSendFile_Click() {
 }
 
 void frmComSet::btnStartKelvo_Click() {
+    if (optStartMode[1]->isChecked()) {
+        if (const QString problem = networkIdProblem(txbID->text()); !problem.isEmpty()) {
+            ctx_.prompt.message(problem.toStdString());
+            txbID->setFocus();
+            txbID->selectAll();
+            return;
+        }
+    }
     storePreferences();
     hide();
     emit startRequested();

@@ -33,7 +33,19 @@ QString qtFileFilter(const std::string& filter) {
     return entries.join(QStringLiteral(";;"));
 }
 
+namespace {
+// The "Please wait" box stays above the windows; a question or a file dialog opened behind
+// it could not be seen, so it steps aside. Whatever runs next shows it again if it
+// still has something to wait for.
+void progressAside() {
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (widget->isVisible() && widget->objectName() == QLatin1String("frmMsg")) widget->hide();
+    }
+}
+}  // namespace
+
 QWidget* QtPrompter::parentWindow() {
+    progressAside();
     QWidget* active = QApplication::activeWindow();
     return active && active->isVisible() ? active : nullptr;
 }

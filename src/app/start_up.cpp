@@ -4,7 +4,6 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QCoreApplication>
-#include <QDesktopServices>
 #include <QDir>
 #include <QFileInfo>
 #include <QLineEdit>
@@ -51,8 +50,7 @@ StartUp::StartUp(Context& ctx, WindowFactory factory, QObject* parent)
       // sensor windows refuse (their close means Cancel and "leave"): the program would
       // stay up behind a "Please wait" box. Ending is decided by then.
       endProgram_([] { QCoreApplication::exit(0); }),
-      documentOpener_(
-          [](const QString& path) { QDesktopServices::openUrl(QUrl::fromLocalFile(path)); }) {}
+      documentOpener_([this](const QString& path) { helpViewer_.open(path); }) {}
 
 StartUp::~StartUp() = default;
 

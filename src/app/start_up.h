@@ -13,6 +13,7 @@
 #include <memory>
 #include <vector>
 
+#include "app/help_viewer.h"
 #include "model/platform_profile.h"
 #include "windows/window_host.h"
 
@@ -52,7 +53,7 @@ public:
 
     // What ending the program means (the application's quit by default).
     void setEndProgram(std::function<void()> endProgram) { endProgram_ = std::move(endProgram); }
-    // How documents are opened (the desktop's default application by default).
+    // How documents are opened (the desktop's browser by default, else our own window).
     void setDocumentOpener(std::function<void(const QString&)> opener) {
         documentOpener_ = std::move(opener);
     }
@@ -91,6 +92,7 @@ private:
     Context& ctx_;
     WindowFactory factory_;
     std::function<void()> endProgram_;
+    HelpViewer helpViewer_;
     std::function<void(const QString&)> documentOpener_;
     QStringList portChoices_;
     QStringList portDescriptions_;

@@ -66,6 +66,10 @@ float PlatformCO2Channel(Context& ctx) {
     return CO2ChannelOf(ctx, kPlatformChannel, GetPlatform(ctx));
 }
 
+float PlatformTempChannel(Context& ctx) {
+    return TempChannelOf(ctx, kPlatformChannel, GetPlatform(ctx));
+}
+
 namespace {
 
 constexpr int kEeO2Zero = 760;

@@ -13,6 +13,9 @@ constexpr float kPlatformChannel = 99.0f;  // "the platform's own CO2 / temperat
 // The channel a window's CO2 span answer is read for: 1 on platform 5, 11 on platform 6,
 // 5 on platforms 61 and 7.
 float PlatformCO2Channel(Context& ctx);
+// The channel a window's temperature answer is read for: 0 on platform 5, 2 (3 on product
+// 223) on platform 6, 4 on platforms 61 and 7.
+float PlatformTempChannel(Context& ctx);
 
 enum CO2CalType { kCalZero = 0, kCalFreshAir = 1, kCalOther = 2 };
 

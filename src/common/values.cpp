@@ -1,5 +1,6 @@
 #include "common/values.h"
 
+#include <charconv>
 #include <cmath>
 #include <cstdlib>
 #include <limits>
@@ -86,24 +87,36 @@ std::optional<double> NumberIn(std::string_view text) {
         }
     }
     if (!sawDigit) return std::nullopt;
-    return std::strtod(number.c_str(), nullptr);
+    // from_chars, unlike strtod, ignores the C locale: a desktop set to German would
+    // otherwise read "12.5" as 12.
+    double value = 0;
+    const char* first = number.data();
+    if (*first == '-') ++first;  // from_chars takes no sign of its own for "-.5"
+    const auto parsed = std::from_chars(first, number.data() + number.size(), value);
+    if (parsed.ec == std::errc::result_out_of_range) {
+        // Too many digits before the point overflow; too many zeros after it underflow.
+        const std::string_view whole(first, number.find('.') == std::string::npos
+                                                ? number.data() + number.size() - first
+                                                : number.data() + number.find('.') - first);
+        const bool large = whole.find_first_not_of('0') != std::string_view::npos;
+        value = large ? std::numeric_limits<double>::infinity() : 0.0;
+    }
+    return number[0] == '-' ? -value : value;
 }
 
 }  // namespace kelvo
-
-#include <cstdio>
 
 namespace kelvo {
 std::string NumberText(double value) {
     if (value == 0 || !std::isfinite(value)) return "0";
     // Single-precision image values print with 7 significant digits, like the tools'
     // number format; a wider value keeps up to 15.
+    // to_chars writes a point whatever the C locale says, as files and logs need.
     char buffer[64];
     const float asFloat = static_cast<float>(value);
-    if (static_cast<double>(asFloat) == value)
-        std::snprintf(buffer, sizeof buffer, "%.7g", value);
-    else
-        std::snprintf(buffer, sizeof buffer, "%.15g", value);
-    return buffer;
+    const int precision = static_cast<double>(asFloat) == value ? 7 : 15;
+    const auto written =
+        std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, precision);
+    return std::string(buffer, written.ptr);
 }
 }  // namespace kelvo

@@ -29,11 +29,17 @@ void SensorLinkInit(Context& ctx, uint8_t SensorId) {
 }
 
 bool CheckPortFree(Context& ctx, float Seconds) {
-    auto closeAndFail = [&ctx](const char* message) {
+    auto closeAndFail = [&ctx](const std::string& message) {
         if (ctx.port.isOpen()) ctx.port.close();
         return failWith(ctx, message);
     };
-    if (!ctx.port.open()) return closeAndFail("This port is locked by other devise");
+    if (!ctx.port.open()) {
+        // Every refusal reads as a busy port; the system's reason on the next line tells a
+        // mistyped name or a missing permission from a port another program holds.
+        const std::string reason = ctx.port.errorString();
+        const std::string locked = "This port is locked by other devise";
+        return closeAndFail(reason.empty() ? locked : locked + "\n" + reason);
+    }
     ctx.port.readAll();
     // Measured on the monotonic tick, so passing midnight neither ends nor stretches it.
     const float seconds = Seconds > 0 ? std::min(Seconds, kLongestListen) : 0.0f;

@@ -74,4 +74,14 @@ void ChannelPanel::showRaw(int k, float raw, Context& ctx) {
         QString::fromStdString(FormatChannelValue(ctx, raw, channel_[k], false, false)));
 }
 
+std::vector<ShownChannel> ChannelPanel::shownChannels() const {
+    std::vector<ShownChannel> shown;
+    for (int k = 0; k < rows_; ++k) {
+        if (channel_[k] < 0) continue;
+        shown.push_back({channel_[k], lblCH_Name[k]->text(), txbCHact[k]->text(),
+                         lblCH_Type[k]->text()});
+    }
+    return shown;
+}
+
 }  // namespace kelvo

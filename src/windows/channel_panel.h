@@ -3,7 +3,9 @@
 // current value and its unit, and the "Simulated" box below the rows.
 
 #include <QFrame>
+#include <QString>
 #include <array>
+#include <vector>
 
 class QCheckBox;
 class QLabel;
@@ -12,6 +14,14 @@ class QLineEdit;
 namespace kelvo {
 
 struct Context;
+
+// A channel row as the technician sees it.
+struct ShownChannel {
+    int channel = -1;
+    QString name;
+    QString value;
+    QString unit;
+};
 
 class ChannelPanel : public QFrame {
     Q_OBJECT
@@ -31,6 +41,8 @@ public:
     void showRaw(int k, float raw, Context& ctx);
     // In simulated mode the values are typed in, in yellow; live they are measured, in green.
     void showSimulated(bool on);
+    // The rows now shown, in order, with the texts on screen.
+    std::vector<ShownChannel> shownChannels() const;
 
     std::array<QFrame*, kMaxRows> pctChannel{};
     std::array<QLabel*, kMaxRows> lblCH_Name{};

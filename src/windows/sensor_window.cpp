@@ -17,6 +17,7 @@
 #include "common/values.h"
 #include "model/identification.h"
 #include "windows/edit_field.h"
+#include "windows/measurement_views.h"
 #include "windows/window_host.h"
 
 namespace kelvo {
@@ -100,6 +101,10 @@ void SensorWindow::buildMenus() {
     mCalCO2span = addItem(mCalibrate, "mCalCO2span", QStringLiteral("CO2 span"));
     mTWAreset = addItem(M0, "mTWAreset", QStringLiteral("TWA reset"));
 
+    mView = bar->addMenu(QStringLiteral("View"));
+    mView->setObjectName(QStringLiteral("mView"));
+    measurementViews_ = new MeasurementViews(*this, ctx_, mView);
+
     mHelp = bar->addAction(QStringLiteral("Help"));
     mHelp->setObjectName(QStringLiteral("mHelp"));
 
@@ -153,6 +158,11 @@ QString SensorWindow::helpFilePath() const {
                              .arg(GetPlatform(ctx_))
                              .arg(QString::fromStdString(NumberText(GetVersion(ctx_))));
     return QDir(QString::fromStdString(ctx_.AppDir)).filePath(name);
+}
+
+std::vector<ShownChannel> SensorWindow::shownChannels() const {
+    const auto* panel = findChild<const ChannelPanel*>();
+    return panel ? panel->shownChannels() : std::vector<ShownChannel>{};
 }
 
 void SensorWindow::openHelp() {
@@ -262,6 +272,7 @@ void SensorWindow::pollMeasurements() {
     const bool ran = ctx_.ErrorText.empty();
     const bool polled = ran && ActionSensorReadM();
     releasePort();
+    if (polled) measurementViews_->polled();
     if (ran && !polled && !isCancelled(ctx_)) {
         ctx_.ErrorText.clear();
         ctx_.prompt.message("No sensor detected, entering simulated mode.");

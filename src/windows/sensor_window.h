@@ -7,6 +7,10 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
+
+#include "windows/channel_panel.h"
+#include "windows/trend_window.h"
 
 class QAction;
 class QCheckBox;
@@ -19,6 +23,7 @@ class QTimer;
 namespace kelvo {
 
 struct Context;
+class MeasurementViews;
 class WindowHost;
 
 // Codes a handler leaves in PendingAction for the activation loop.
@@ -71,6 +76,13 @@ public:
     // The help page for the sensor now in the image.
     QString helpFilePath() const;
 
+    // The channel rows as shown, for the trend and the measurement log; a window without
+    // the shared channel panel says what it shows instead.
+    virtual std::vector<ShownChannel> shownChannels() const;
+    // Alarm levels or set points the trend draws across its chart.
+    virtual std::vector<TrendMarker> trendMarkers() const { return {}; }
+    MeasurementViews* measurementViews() const { return measurementViews_; }
+
     // Controls start-up switches on and off; created by the base, named as the system names
     // them. The concrete window places them in its layout.
     QCheckBox* cbxSimulated = nullptr;
@@ -97,6 +109,7 @@ public:
     QAction* mCalCO2Other = nullptr;
     QAction* mCalCO2span = nullptr;
     QAction* mTWAreset = nullptr;
+    QMenu* mView = nullptr;
     QAction* mHelp = nullptr;
 
     // The caption live and simulated windows carry.
@@ -113,6 +126,15 @@ protected:
     // Simulated-mode step of the loop (the trigger-test animation); true while it wants
     // passes at animation speed.
     virtual bool simulationStep() { return false; }
+
+    // A calibration prompt with the unit its answer is typed in on a line below.
+    static std::string promptInUnit(const std::string& prompt, const std::string& unit) {
+        return unit.empty() ? prompt : prompt + "\n(" + unit + ")";
+    }
+    // The unit of the platform's temperature or CO2 channel as the window shows it,
+    // "\xC2\xB0" before C and F; empty before the image knows the sensor.
+    enum class AnswerIn { Temperature, CO2 };
+    std::string answerUnit(AnswerIn quantity) const;
 
     // Asks for a loop pass soon (a simulation step was started).
     void wakeLoop();
@@ -157,6 +179,7 @@ private:
     void leaveWindow();
 
     QTimer* loopTimer_ = nullptr;
+    MeasurementViews* measurementViews_ = nullptr;
     bool loopRunning_ = false;
     bool passRunning_ = false;
     bool simulationAnimating_ = false;

@@ -93,6 +93,16 @@ bool SensorWindow::ActionSettingsSave() {
     return true;
 }
 
+std::string SensorWindow::answerUnit(AnswerIn quantity) const {
+    // A prompt must not talk to the sensor: without an identified image there is no unit
+    // to say, rather than a read before the question.
+    if (!ctx_.RamRead[kRamIdByte]) return {};
+    const float channel =
+        quantity == AnswerIn::Temperature ? PlatformTempChannel(ctx_) : PlatformCO2Channel(ctx_);
+    const std::string unit = GetUnitText(ctx_, channel);
+    return unit == "C" || unit == "F" ? "\xC2\xB0" + unit : unit;
+}
+
 bool SensorWindow::ActionTWAReset() {
     if (GetPlatform(ctx_) != kPlatform5 || GetIdByte(ctx_) != kTwaIdByte) return true;
     host_.ShowProgress(QStringLiteral("TWA reset"));
@@ -110,7 +120,8 @@ bool SensorWindow::ActionCalCO2Zero(int32_t calType) {
     }
     std::string concentration;
     if (calType == kCalOther) {
-        concentration = ctx_.prompt.input("Please enter CO2 concentration");
+        concentration = ctx_.prompt.input(
+            promptInUnit("Please enter CO2 concentration", answerUnit(AnswerIn::CO2)));
         if (checkAnswer(concentration) != Answer::Number) return false;
     }
     host_.ShowProgress(QStringLiteral("Calibrating CO2 zero point"));
@@ -124,7 +135,8 @@ bool SensorWindow::ActionCalCO2Zero(int32_t calType) {
 }
 
 bool SensorWindow::ActionCalTempZero() {
-    const std::string answer = ctx_.prompt.input("Please enter correct temperature");
+    const std::string answer = ctx_.prompt.input(
+        promptInUnit("Please enter correct temperature", answerUnit(AnswerIn::Temperature)));
     if (checkAnswer(answer) != Answer::Number) return false;
     host_.ShowProgress(QStringLiteral("Calibrating temperature"));
     // The platform's own temperature channel: on platform 5 that is channel 0, elsewhere
@@ -137,7 +149,8 @@ bool SensorWindow::ActionCalTempZero() {
 
 bool SensorWindow::ActionCalCO2span() {
     if (!host_.showSpanCalNote() || !ctx_.ErrorText.empty()) return false;
-    const std::string answer = ctx_.prompt.input("Please enter span gas concentration");
+    const std::string answer = ctx_.prompt.input(
+        promptInUnit("Please enter span gas concentration", answerUnit(AnswerIn::CO2)));
     if (checkAnswer(answer) != Answer::Number) return false;
     host_.ShowProgress(QStringLiteral("Calibrating CO2 span"));
     const float channel = PlatformCO2Channel(ctx_);

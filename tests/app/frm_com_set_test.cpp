@@ -124,18 +124,50 @@ TEST_F(ComSetPreferences, ExitAndCloseStoreAndEndTheProgram) {
     EXPECT_EQ(programEnds, 2);
 }
 
-TEST_F(ComSetPreferences, NetworkIdTakesZeroToTwentyNineOnly) {
-    frmComSet& dialog = shell().comSet();
+TEST_F(ComSetPreferences, NetworkIdIsTypedFreelyAndCheckedOnStart) {
+    const struct {
+        const char* typed;
+        const char* message;  // empty: the dialog starts Kelvo
+    } cases[] = {
+        {"35", "Network ID 35 is outside 0 to 29."},
+        {"-1", "Network ID -1 is outside 0 to 29."},
+        {"x1", "\"x1\" is not a network ID. Type a number from 0 to 29."},
+        {"", ""},  // no ID at all addresses sensor 0, as it always has
+        {"30", "Network ID 30 is outside 0 to 29."},
+        {" 29 ", ""},
+        {"0", ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.typed);
+        frmComSet dialog(tc.ctx, shell());
+        int starts = 0;
+        QObject::connect(&dialog, &frmComSet::startRequested, [&] { ++starts; });
+        dialog.show();
+        dialog.optStartMode[1]->click();
+        dialog.txbID->clear();
+        QTest::keyClicks(dialog.txbID, c.typed);
+        EXPECT_EQ(dialog.txbID->text(), c.typed);  // no key is dropped
+        const size_t before = tc.prompter.messages().size();
+        dialog.btnStartKelvo->click();
+        if (*c.message) {
+            ASSERT_EQ(tc.prompter.messages().size(), before + 1);
+            EXPECT_EQ(tc.prompter.messages().back(), c.message);
+            EXPECT_EQ(starts, 0);
+            EXPECT_TRUE(dialog.isVisible());
+        } else {
+            EXPECT_EQ(tc.prompter.messages().size(), before);
+            EXPECT_EQ(starts, 1);
+        }
+    }
+    // A single sensor does not need the ID: whatever the field holds starts it.
+    frmComSet dialog(tc.ctx, shell());
+    int starts = 0;
+    QObject::connect(&dialog, &frmComSet::startRequested, [&] { ++starts; });
     dialog.show();
-    dialog.optStartMode[1]->click();
-    QTest::keyClicks(dialog.txbID, "30");
-    EXPECT_EQ(dialog.txbID->text(), "3");
-    dialog.txbID->clear();
-    QTest::keyClicks(dialog.txbID, "29");
-    EXPECT_EQ(dialog.txbID->text(), "29");
-    dialog.txbID->clear();
-    QTest::keyClicks(dialog.txbID, "x-1");
-    EXPECT_EQ(dialog.txbID->text(), "1");
+    dialog.optStartMode[0]->click();
+    dialog.txbID->setText("abc");
+    dialog.btnStartKelvo->click();
+    EXPECT_EQ(starts, 1);
 }
 
 TEST_F(ComSetPreferences, AStoredIdNoSensorCanHaveIsNotOffered) {

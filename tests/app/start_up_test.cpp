@@ -140,7 +140,7 @@ TEST_F(StartUpTest, ThePortCheckListensTwoSecondsBeforeTheFirstRead) {
 TEST_F(StartUpTest, BusyPortIsReportedAndTheSetupDialogComesBack) {
     sensorRig->sensor.refuseOpen(true);
     mainAndStart(0);
-    EXPECT_EQ(messages(), std::vector<std::string>{"This port is locked by other devise"});
+    EXPECT_EQ(messages(), std::vector<std::string>{"This port is locked by other devise\nPermission denied"});
     EXPECT_EQ(shown(), nullptr);
     EXPECT_TRUE(setupShown());
     EXPECT_FALSE(progressShown());
@@ -233,7 +233,7 @@ TEST_F(StartUpTest, StoredDontStillShowsTheDialogAfterAFailure) {
     storePreference("Dont", "1");
     sensorRig->sensor.refuseOpen(true);
     start().Main();
-    EXPECT_EQ(messages(), std::vector<std::string>{"This port is locked by other devise"});
+    EXPECT_EQ(messages(), std::vector<std::string>{"This port is locked by other devise\nPermission denied"});
     EXPECT_TRUE(setupShown());
 }
 

@@ -2,8 +2,10 @@
 // through the real serial-port code.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
+#include <regex>
 #include <sstream>
 
 #include "cli/cli_harness.h"
@@ -116,6 +118,25 @@ TEST(ModelCli, IdentifyAndValuesOnEveryPlatform) {
                 EXPECT_LT(ppm, 600);
             }
         }
+
+        // The measurement log's format: the sensor, the header, one row of the same values.
+        const auto csv = runCli({"--port", server.port(), "values", "--csv"},
+                                std::chrono::seconds(60), dir.path.string());
+        EXPECT_EQ(csv.exitCode, 0) << csv.err;
+        std::istringstream lines(csv.out);
+        std::string comment, header, row, extra;
+        std::getline(lines, comment);
+        std::getline(lines, header);
+        std::getline(lines, row);
+        EXPECT_FALSE(std::getline(lines, extra)) << csv.out;
+        EXPECT_EQ(comment.rfind("# ", 0), 0u) << comment;
+        std::string expectedHeader = "time";
+        for (size_t i = 0; i < c.names.size(); ++i)
+            expectedHeader += "," + c.names[i] + (c.units[i].empty() ? "" : " (" + c.units[i] + ")");
+        EXPECT_EQ(header, expectedHeader);
+        EXPECT_EQ(std::count(row.begin(), row.end(), ','), static_cast<long>(c.names.size())) << row;
+        EXPECT_TRUE(std::regex_search(row, std::regex(R"(^\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d[+-]\d\d:\d\d,)")))
+            << row;
     }
 }
 

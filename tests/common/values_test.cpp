@@ -1,5 +1,11 @@
 #include "common/values.h"
 
+#include <clocale>
+#include <cmath>
+#include <limits>
+#include <random>
+#include <string>
+
 #include <gtest/gtest.h>
 
 namespace kelvo {
@@ -85,6 +91,28 @@ TEST(NumberText, ShortestDecimalText) {
     EXPECT_EQ(NumberText(0.0), "0");
     EXPECT_EQ(NumberText(-0.0), "0");
     EXPECT_EQ(NumberText(61440), "61440");
+}
+
+// A Qt program takes the desktop's locale for the C library too; on a German desktop the
+// numbers people type and the numbers written to files must still use a point.
+TEST(NumberText, PointWhateverTheLocaleAndRoundTrips) {
+    const std::string before = std::setlocale(LC_NUMERIC, nullptr);
+    const bool german = std::setlocale(LC_NUMERIC, "de_DE.UTF-8") != nullptr;
+    std::mt19937 random(7);
+    std::uniform_real_distribution<float> anyValue(-70000.0f, 70000.0f);
+    for (int i = 0; i < 2000; ++i) {
+        const float value = i % 3 == 0 ? std::round(anyValue(random)) / 10 : anyValue(random);
+        const std::string text = NumberText(value);
+        ASSERT_EQ(text.find(','), std::string::npos) << text;
+        // Shown text read back and shown again is the same text: a value never creeps.
+        ASSERT_EQ(NumberText(ParseNumber(text)), text);
+        ASSERT_NEAR(ParseNumber(text), value, std::abs(value) * 1e-6) << text;
+    }
+    EXPECT_DOUBLE_EQ(ParseNumber("12.5"), 12.5);
+    EXPECT_DOUBLE_EQ(ParseNumber("0." + std::string(400, '0') + "1"), 0);
+    EXPECT_EQ(ParseNumber(std::string(400, '9')), std::numeric_limits<double>::infinity());
+    std::setlocale(LC_NUMERIC, before.c_str());
+    if (!german) GTEST_SKIP() << "no de_DE.UTF-8 locale here; checked in the C locale only";
 }
 
 }  // namespace

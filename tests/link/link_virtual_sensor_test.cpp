@@ -159,7 +159,7 @@ TEST(LinkWithVirtualSensor, PortCheckSeesAnotherMaster) {
     rig.sensor.otherMasterTalking(false);
     rig.sensor.refuseOpen(true);
     EXPECT_FALSE(CheckPortFree(rig.ctx(), 2));
-    EXPECT_EQ(rig.ctx().ErrorText, "This port is locked by other devise");
+    EXPECT_EQ(rig.ctx().ErrorText, "This port is locked by other devise\nPermission denied");
 }
 
 }  // namespace

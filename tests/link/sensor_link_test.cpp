@@ -68,7 +68,7 @@ TEST(CheckPortFree, LockedPort) {
     WiredContext w;
     w.line.openable = false;
     EXPECT_FALSE(CheckPortFree(w.ctx, 2));
-    EXPECT_EQ(w.ctx.ErrorText, "This port is locked by other devise");
+    EXPECT_EQ(w.ctx.ErrorText, "This port is locked by other devise\nNo such device");
 }
 
 TEST(SensorAddressRange, AddressesTheRequestToSendCannotCarryAreRefused) {

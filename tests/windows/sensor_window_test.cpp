@@ -35,11 +35,12 @@ protected:
 
 TEST_F(SensorWindowTest, MenusCarryTheirNamesAndCaptionsInOrder) {
     const QList<QAction*> bar = window.menuBar()->actions();
-    ASSERT_EQ(bar.size(), 3);
+    ASSERT_EQ(bar.size(), 4);
     EXPECT_EQ(bar[0]->text(), "File");
     EXPECT_EQ(bar[1]->text(), "Sensor");
-    EXPECT_EQ(bar[2]->text(), "Help");
-    EXPECT_EQ(bar[2]->objectName(), "mHelp");
+    EXPECT_EQ(bar[2]->text(), "View");
+    EXPECT_EQ(bar[3]->text(), "Help");
+    EXPECT_EQ(bar[3]->objectName(), "mHelp");
 
     const std::pair<const char*, const char*> items[] = {
         {"mLoadsettings", "Load settings"},
@@ -54,6 +55,8 @@ TEST_F(SensorWindowTest, MenusCarryTheirNamesAndCaptionsInOrder) {
         {"mCalCO2Other", "Other"},
         {"mCalCO2span", "CO2 span"},
         {"mTWAreset", "TWA reset"},
+        {"mTrend", "Trend"},
+        {"mLogMeasurements", "Log measurements to file..."},
     };
     for (const auto& [name, caption] : items) {
         auto* item = window.findChild<QAction*>(name);

@@ -1,0 +1,35 @@
+#pragma once
+// Help pages open in the desktop's browser; where there is none, or it cannot be started,
+// they open in a window of Kelvo's own, so that Help never does nothing.
+
+#include <QString>
+#include <QUrl>
+#include <functional>
+#include <memory>
+
+class QTextBrowser;
+
+namespace kelvo {
+
+class HelpViewer {
+public:
+    // True when the desktop took the page.
+    using DesktopOpener = std::function<bool(const QUrl&)>;
+
+    explicit HelpViewer(DesktopOpener desktop = openWithDesktop);
+    ~HelpViewer();
+
+    void open(const QString& path);
+    // Kelvo's own help window; null until a page needed it.
+    QTextBrowser* ownWindow() const { return own_.get(); }
+
+    static bool openWithDesktop(const QUrl& url);
+
+private:
+    void showOwn(const QString& path);
+
+    DesktopOpener desktop_;
+    std::unique_ptr<QTextBrowser> own_;
+};
+
+}  // namespace kelvo

@@ -1,0 +1,196 @@
+#include "windows/trend_window.h"
+
+#include <QChart>
+#include <QChartView>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLineSeries>
+#include <QPen>
+#include <QPushButton>
+#include <QTableWidget>
+#include <QValueAxis>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+#include "common/values.h"
+
+namespace kelvo {
+namespace {
+
+enum StabilityColumn { kColumnChannel, kColumnValue, kColumnSpread, kColumnDrift, kColumns };
+
+QString figure(double value) {
+    return QString::fromStdString(NumberText(RoundHalfEven(value * 1000) / 1000));
+}
+
+}  // namespace
+
+TrendWindow::TrendWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
+    setObjectName(QStringLiteral("frmTrend"));
+    setWindowTitle(QStringLiteral("Trend"));
+
+    chart_ = new QChart();
+    chart_->legend()->setAlignment(Qt::AlignBottom);
+    timeAxis_ = new QValueAxis(chart_);
+    timeAxis_->setTitleText(QStringLiteral("minutes"));
+    timeAxis_->setRange(-kShownSeconds / 60, 0);
+    timeAxis_->setLabelFormat(QStringLiteral("%.0f"));
+    chart_->addAxis(timeAxis_, Qt::AlignBottom);
+    auto* view = new QChartView(chart_, this);
+    view->setObjectName(QStringLiteral("chvTrend"));
+    view->setRenderHint(QPainter::Antialiasing);
+    view->setMinimumSize(520, 320);
+
+    btnPause = new QPushButton(QStringLiteral("Pause"), this);
+    btnPause->setObjectName(QStringLiteral("btnPause"));
+    btnPause->setCheckable(true);
+    // While paused the readings are still kept, so resuming shows what was missed.
+    connect(btnPause, &QPushButton::toggled, this, [this](bool on) {
+        btnPause->setText(on ? QStringLiteral("Resume") : QStringLiteral("Pause"));
+        if (!on) redraw();
+    });
+
+    tblStability = new QTableWidget(0, kColumns, this);
+    tblStability->setObjectName(QStringLiteral("tblStability"));
+    tblStability->setHorizontalHeaderLabels({QStringLiteral("Channel"), QStringLiteral("Now"),
+                                             QStringLiteral("Spread (1 min)"),
+                                             QStringLiteral("Drift (per min)")});
+    tblStability->verticalHeader()->hide();
+    tblStability->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    tblStability->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+
+    auto* side = new QVBoxLayout;
+    side->addWidget(tblStability);
+    side->addWidget(btnPause);
+    auto* layout = new QHBoxLayout(this);
+    layout->addWidget(view, 1);
+    layout->addLayout(side);
+    resize(980, 420);
+}
+
+bool TrendWindow::paused() const { return btnPause->isChecked(); }
+
+QValueAxis* TrendWindow::axisForUnit(const QString& unit) {
+    auto found = unitAxes_.find(unit);
+    if (found != unitAxes_.end()) return found->second;
+    auto* axis = new QValueAxis(chart_);
+    axis->setTitleText(unit);
+    // Two units fit one on each side; more share the right.
+    chart_->addAxis(axis, unitAxes_.empty() ? Qt::AlignLeft : Qt::AlignRight);
+    unitAxes_[unit] = axis;
+    return axis;
+}
+
+TrendWindow::Track& TrendWindow::trackFor(const ShownChannel& shown) {
+    auto found = tracks_.find(shown.channel);
+    if (found != tracks_.end()) return found->second;
+    Track& track = tracks_[shown.channel];
+    track.name = shown.name;
+    track.unit = shown.unit;
+    track.series = new QLineSeries(chart_);
+    track.series->setName(shown.unit.isEmpty() ? shown.name
+                                               : QStringLiteral("%1 (%2)").arg(shown.name, shown.unit));
+    chart_->addSeries(track.series);
+    track.series->attachAxis(timeAxis_);
+    track.series->attachAxis(axisForUnit(shown.unit));
+    track.row = tblStability->rowCount();
+    tblStability->insertRow(track.row);
+    for (int column = 0; column < kColumns; ++column)
+        tblStability->setItem(track.row, column, new QTableWidgetItem);
+    tblStability->item(track.row, kColumnChannel)->setText(track.series->name());
+    setMarkers(markers_);  // a marker may wait for this channel's axis
+    return track;
+}
+
+void TrendWindow::addSample(double seconds, const std::vector<ShownChannel>& shown) {
+    newest_ = seconds;
+    for (const ShownChannel& channel : shown) {
+        Track& track = trackFor(channel);
+        tblStability->item(track.row, kColumnValue)->setText(channel.value);
+        if (const auto value = NumberIn(channel.value.toStdString()); value && std::isfinite(*value))
+            track.points.push_back({seconds, *value});
+        TrimTrend(track.points, kShownSeconds);
+    }
+    showStability();
+    if (!paused()) redraw();
+}
+
+void TrendWindow::setMarkers(const std::vector<TrendMarker>& markers) {
+    markers_ = markers;
+    for (QLineSeries* series : markerSeries_) {
+        chart_->removeSeries(series);
+        delete series;
+    }
+    markerSeries_.clear();
+    for (const TrendMarker& marker : markers_) {
+        auto track = tracks_.find(marker.channel);
+        if (track == tracks_.end()) continue;
+        auto* series = new QLineSeries(chart_);
+        series->setName(marker.label);
+        QPen pen(track->second.series->color());
+        pen.setStyle(Qt::DashLine);
+        series->setPen(pen);
+        series->append(-kShownSeconds / 60, marker.value);
+        series->append(0, marker.value);
+        chart_->addSeries(series);
+        series->attachAxis(timeAxis_);
+        series->attachAxis(axisForUnit(track->second.unit));
+        markerSeries_.push_back(series);
+    }
+    if (!paused()) redraw();
+}
+
+void TrendWindow::redraw() {
+    std::map<QString, std::pair<double, double>> ranges;
+    auto widen = [&ranges](const QString& unit, double value) {
+        auto [it, fresh] = ranges.try_emplace(unit, value, value);
+        it->second.first = std::min(it->second.first, value);
+        it->second.second = std::max(it->second.second, value);
+    };
+    for (auto& [channel, track] : tracks_) {
+        QList<QPointF> points;
+        points.reserve(static_cast<qsizetype>(track.points.size()));
+        for (const TrendPoint& p : track.points) {
+            points.append({(p.seconds - newest_) / 60, p.value});
+            widen(track.unit, p.value);
+        }
+        // One call replaces the whole line: a point at a time would repaint per point.
+        track.series->replace(points);
+    }
+    for (const TrendMarker& marker : markers_) {
+        auto track = tracks_.find(marker.channel);
+        if (track != tracks_.end()) widen(track->second.unit, marker.value);
+    }
+    for (auto& [unit, range] : ranges) {
+        // A flat line still gets an axis a technician can read.
+        const double margin = std::max((range.second - range.first) * 0.05,
+                                       std::max(std::abs(range.second) * 0.01, 0.5));
+        axisForUnit(unit)->setRange(range.first - margin, range.second + margin);
+    }
+}
+
+void TrendWindow::showStability() {
+    for (auto& [channel, track] : tracks_) {
+        const Stability stability = StabilityOf(track.points, kStabilitySeconds);
+        const QString unit = track.unit.isEmpty() ? QString() : u' ' + track.unit;
+        tblStability->item(track.row, kColumnSpread)
+            ->setText(stability.samples ? figure(stability.spread) + unit : QString());
+        tblStability->item(track.row, kColumnDrift)
+            ->setText(stability.driftPerMinute ? figure(*stability.driftPerMinute) + unit
+                                               : QString());
+    }
+}
+
+Stability TrendWindow::stabilityOf(int channel) const {
+    auto track = tracks_.find(channel);
+    return track == tracks_.end() ? Stability{} : StabilityOf(track->second.points, kStabilitySeconds);
+}
+
+int TrendWindow::pointsShown(int channel) const {
+    auto track = tracks_.find(channel);
+    return track == tracks_.end() ? 0 : static_cast<int>(track->second.series->count());
+}
+
+}  // namespace kelvo

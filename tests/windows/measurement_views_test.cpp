@@ -1,0 +1,137 @@
+// The "View" menu of every sensor window: the trend and the measurement log take exactly
+// what the window shows after each poll, and the log writes points whatever the locale.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QCheckBox>
+#include <QFile>
+#include <QLineEdit>
+#include <QLocale>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QTest>
+#include <clocale>
+#include <cmath>
+
+#include "common/values.h"
+#include "model/identification.h"
+#include "windows/measurement_views.h"
+#include "windows/trend_window.h"
+#include "windows/window_on_sensor.h"
+
+namespace kelvo::test {
+namespace {
+
+// The desktop's locale, as a German technician's program would run with it.
+class GermanLocale {
+public:
+    GermanLocale() : numeric_(std::setlocale(LC_NUMERIC, nullptr)) {
+        QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+        std::setlocale(LC_NUMERIC, "de_DE.UTF-8");  // where the machine has it
+    }
+    ~GermanLocale() {
+        std::setlocale(LC_NUMERIC, numeric_.c_str());
+        QLocale::setDefault(QLocale::c());
+    }
+
+private:
+    std::string numeric_;
+};
+
+class MeasurementViewsOnEveryWindow : public ::testing::TestWithParam<SensorKind> {};
+
+TEST_P(MeasurementViewsOnEveryWindow, LogAndTrendTakeEveryPollAsShown) {
+    const GermanLocale german;
+    WindowOnSensor w(GetParam().platform, GetParam().version);
+    MeasurementViews& views = *w.window->measurementViews();
+    QTemporaryDir dir;
+    const QString path = dir.filePath("log.csv");
+    w.rig.t.prompter.fileAnswers.push_back(path.toStdString());
+
+    views.mLogMeasurements->trigger();
+    ASSERT_TRUE(views.logging());
+    EXPECT_TRUE(views.mLogMeasurements->isChecked());
+    views.mTrend->trigger();
+    ASSERT_NE(views.trend(), nullptr);
+
+    std::vector<std::vector<ShownChannel>> polled;
+    ASSERT_FALSE(w.window->shownChannels().empty());
+    const int channel = w.window->shownChannels()[0].channel;
+    // The reading at opening counts where the window already shows one.
+    const int atOpening = views.trend()->pointsShown(channel);
+    for (int poll = 0; poll < 3; ++poll) {
+        w.rig.t.clock.advance(2100);
+        w.window->activationPass();
+        polled.push_back(w.window->shownChannels());
+    }
+    views.mLogMeasurements->trigger();
+    EXPECT_FALSE(views.logging());
+    EXPECT_FALSE(views.mLogMeasurements->isChecked());
+    w.rig.t.clock.advance(2100);
+    w.window->activationPass();  // a poll after stopping writes nothing
+
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QStringList lines = QString::fromUtf8(file.readAll()).split('\n', Qt::SkipEmptyParts);
+    ASSERT_EQ(lines.size(), 2 + 3) << lines.join('\n').toStdString();
+    EXPECT_EQ(lines[0], "# " + QString::fromStdString(SerialText(w.ctx())));
+    QStringList header{"time"};
+    for (const ShownChannel& shown : polled[0])
+        header << (shown.unit.isEmpty() ? shown.name : shown.name + " (" + shown.unit + ")");
+    EXPECT_EQ(lines[1], header.join(','));
+    ASSERT_FALSE(polled[0].empty());
+    const QRegularExpression iso("^\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d[+-]\\d\\d:\\d\\d$");
+    for (int poll = 0; poll < 3; ++poll) {
+        const QStringList cells = lines[2 + poll].split(',');
+        ASSERT_EQ(cells.size(), 1 + static_cast<qsizetype>(polled[poll].size())) << lines[2 + poll].toStdString();
+        EXPECT_TRUE(iso.match(cells[0]).hasMatch()) << cells[0].toStdString();
+        for (size_t k = 0; k < polled[poll].size(); ++k) {
+            const QString shown = polled[poll][k].value;
+            EXPECT_FALSE(shown.contains(',')) << "the window shows a decimal comma";
+            EXPECT_EQ(cells[1 + k], shown.trimmed());
+        }
+    }
+
+    // The trend plotted every poll: three while logging, one after.
+    EXPECT_EQ(views.trend()->pointsShown(channel), atOpening + 4);
+    EXPECT_EQ(views.trend()->stabilityOf(channel).samples, atOpening + 4);
+    views.trend()->btnPause->setChecked(true);
+    w.rig.t.clock.advance(2100);
+    w.window->activationPass();
+    EXPECT_EQ(views.trend()->pointsShown(channel), atOpening + 4) << "a paused chart stays as it was";
+    views.trend()->btnPause->setChecked(false);
+    EXPECT_EQ(views.trend()->pointsShown(channel), atOpening + 5) << "resuming shows what was missed";
+    EXPECT_TRUE(w.rig.t.prompter.messages().empty()) << w.rig.t.prompter.messages()[0];
+}
+
+TEST(MeasurementViews, SimulatedModePlotsTheTypedValuesAndACancelledLogLogsNothing) {
+    WindowOnSensor w(5, 0);
+    MeasurementViews& views = *w.window->measurementViews();
+    w.rig.t.prompter.fileAnswers.push_back(std::nullopt);
+    views.mLogMeasurements->trigger();
+    EXPECT_FALSE(views.logging());
+    EXPECT_FALSE(views.mLogMeasurements->isChecked());
+
+    w.window->SimMode(true);
+    auto* field = w.window->findChild<QLineEdit*>(QStringLiteral("txbCHact_0"));
+    ASSERT_NE(field, nullptr);
+    const int channel = w.window->shownChannels().at(0).channel;
+    field->setText("123,5");
+    views.mTrend->trigger();
+    QTest::qWait(MeasurementViews::kSimulatedSampleMs + 300);
+    field->setText("124");
+    QTest::qWait(MeasurementViews::kSimulatedSampleMs + 300);
+    EXPECT_EQ(views.trend()->pointsShown(channel), 3);
+    const Stability stability = views.trend()->stabilityOf(channel);
+    EXPECT_EQ(stability.samples, 3);
+    EXPECT_DOUBLE_EQ(stability.spread, 0.5);
+}
+
+INSTANTIATE_TEST_SUITE_P(EveryWindowKind, MeasurementViewsOnEveryWindow,
+                         ::testing::Values(SensorKind{5, 0}, SensorKind{5, 1}, SensorKind{6, 0},
+                                           SensorKind{61, 0}, SensorKind{7, 1}),
+                         kindName);
+
+}  // namespace
+}  // namespace kelvo::test
