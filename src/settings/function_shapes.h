@@ -21,6 +21,11 @@ int nextFunctionShape(int current, FunctionKind kind);
 // The shape of a kind that shows a sign and a slope.
 int functionShapeFor(FunctionKind kind, bool positiveSign, bool positiveSlope);
 // The bits a shape stands for: sign 1 = negative, slope 1 = positive. -1 (none) gives 0.
+// The shapes the sign pictures of a digital output's or trigger's level draw: a step up
+// for a positive level, a step down for a negative one.
+constexpr int kPositiveLevelShape = 0;
+constexpr int kNegativeLevelShape = 3;
+
 int shapeSignBit(int shape);
 int shapeSlopeBit(int shape);
 FunctionKind kindOfShape(int shape);

@@ -76,10 +76,11 @@ void ChannelPanel::showRaw(int k, float raw, Context& ctx) {
 
 std::vector<ShownChannel> ChannelPanel::shownChannels() const {
     std::vector<ShownChannel> shown;
+    // Windows that fill the rows themselves name no channel: the row stands for it.
     for (int k = 0; k < rows_; ++k) {
-        if (channel_[k] < 0) continue;
-        shown.push_back({channel_[k], lblCH_Name[k]->text(), txbCHact[k]->text(),
-                         lblCH_Type[k]->text()});
+        if (pctChannel[k]->isHidden()) continue;
+        shown.push_back({channel_[k] >= 0 ? channel_[k] : k, lblCH_Name[k]->text(),
+                         txbCHact[k]->text(), lblCH_Type[k]->text()});
     }
     return shown;
 }

@@ -41,7 +41,8 @@ public:
     void showRaw(int k, float raw, Context& ctx);
     // In simulated mode the values are typed in, in yellow; live they are measured, in green.
     void showSimulated(bool on);
-    // The rows now shown, in order, with the texts on screen.
+    // The rows now shown, in order, with the texts on screen; a row's channel is its number
+    // where the window did not name one.
     std::vector<ShownChannel> shownChannels() const;
 
     std::array<QFrame*, kMaxRows> pctChannel{};

@@ -34,8 +34,6 @@ W* named(W* widget, const QString& name) {
 }
 
 // The trigger's sign pictures: the digital shapes of a positive and of a negative level.
-constexpr int kRisingTriggerShape = 0;   // positive sign, positive slope
-constexpr int kFallingTriggerShape = 3;  // negative sign, negative slope
 
 constexpr int kFieldWidth = 80;
 
@@ -174,9 +172,9 @@ QWidget* frm5::buildTriggerPanel() {
     auto* signStack = new QStackedLayout(signs);
     signStack->setStackingMode(QStackedLayout::StackAll);
     pctDigTPsign =
-        named(new ShapePicture(kRisingTriggerShape, signs), QStringLiteral("pctDigTPsign"));
+        named(new ShapePicture(kPositiveLevelShape, signs), QStringLiteral("pctDigTPsign"));
     pctDigTNsign =
-        named(new ShapePicture(kFallingTriggerShape, signs), QStringLiteral("pctDigTNsign"));
+        named(new ShapePicture(kNegativeLevelShape, signs), QStringLiteral("pctDigTNsign"));
     signStack->addWidget(pctDigTPsign);
     signStack->addWidget(pctDigTNsign);
     connect(pctDigTPsign, &ShapePicture::clicked, this, [this] { flipTriggerSign(true); });

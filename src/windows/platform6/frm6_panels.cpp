@@ -57,10 +57,7 @@ QWidget* frm6::buildFunctionPanel(int i) {
     auto* stack = new QStackedLayout(shapes);
     stack->setStackingMode(QStackedLayout::StackAll);
     for (int k = 0; k < kFunctionShapes; ++k) {
-        const FunctionKind kind = kindOfShape(k);
-        const bool digital = kind == FunctionKind::Digital || kind == FunctionKind::UnsignedDigital;
-        auto* picture =
-            new ShapePicture(digital, shapeSignBit(k) == 0, shapeSlopeBit(k) == 1, shapes);
+        auto* picture = new ShapePicture(k, shapes);
         picture->setObjectName(indexed(kShapePictureNames[k], i));
         picture->setVisible(false);
         stack->addWidget(picture);
@@ -157,8 +154,8 @@ QWidget* frm6::buildDigitalPanel() {
         FormUpdate();
     });
     txbDigLevel = named(new QLineEdit(p), QStringLiteral("txbDigLevel"));
-    pctDigPSign = named(new ShapePicture(true, true, true, p), QStringLiteral("pctDigPSign"));
-    pctDigNSign = named(new ShapePicture(true, false, false, p), QStringLiteral("pctDigNSign"));
+    pctDigPSign = named(new ShapePicture(kPositiveLevelShape, p), QStringLiteral("pctDigPSign"));
+    pctDigNSign = named(new ShapePicture(kNegativeLevelShape, p), QStringLiteral("pctDigNSign"));
     connect(pctDigPSign, &ShapePicture::clicked, this,
             [this] { flipSign(txbDigLevel, pctDigPSign, pctDigNSign, true); });
     connect(pctDigNSign, &ShapePicture::clicked, this,
@@ -197,8 +194,8 @@ QWidget* frm6::buildTriggerPanel() {
     frm6widgets::styleDisplayLabel(lblDigTunit);
     lblDigTunit->installEventFilter(this);
     // The sign pictures carry the test's moving line (linDigTPsign, linDigTNsign).
-    pctDigTPsign = named(new ShapePicture(true, true, true, p), QStringLiteral("pctDigTPsign"));
-    pctDigTNsign = named(new ShapePicture(true, false, false, p), QStringLiteral("pctDigTNsign"));
+    pctDigTPsign = named(new ShapePicture(kPositiveLevelShape, p), QStringLiteral("pctDigTPsign"));
+    pctDigTNsign = named(new ShapePicture(kNegativeLevelShape, p), QStringLiteral("pctDigTNsign"));
     connect(pctDigTPsign, &ShapePicture::clicked, this,
             [this] { flipSign(txbDigTlevel, pctDigTPsign, pctDigTNsign, true); });
     connect(pctDigTNsign, &ShapePicture::clicked, this,
