@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "common/context.h"
+#include "common/id_byte.h"
 #include "common/values.h"
 #include "model/identification.h"
 #include "service/backup.h"
@@ -80,7 +81,9 @@ bool ServiceJournal::beforeWrite(Context& ctx) {
 }
 
 void ServiceJournal::byteWritten(bool eeprom, int address, float before, float after) {
-    if (!active_) return;
+    // Sensors other than platform 5 keep their settings in EEPROM; a RAM byte written to
+    // them (the timeout counter reset before an unlock) is the link's, not a setting.
+    if (!active_ || (!eeprom && entry_.platform != kPlatform5)) return;
     auto [it, fresh] = changes_.try_emplace({eeprom, address}, Change{before, after});
     if (!fresh) it->second.after = after;
 }
