@@ -115,6 +115,7 @@ bool SensorWindow::ActionCalCO2Zero(int32_t calType) {
     std::string concentration;
     if (calType == kCalOther) {
         concentration = ctx_.prompt.input("Please enter CO2 concentration");
+        noteReference(concentration);
         if (checkAnswer(ctx_, concentration) != Answer::Number) return false;
     }
     host_.ShowProgress(QStringLiteral("Calibrating CO2 zero point"));
@@ -129,6 +130,7 @@ bool SensorWindow::ActionCalCO2Zero(int32_t calType) {
 
 bool SensorWindow::ActionCalTempZero() {
     const std::string answer = ctx_.prompt.input("Please enter correct temperature");
+    noteReference(answer);
     if (checkAnswer(ctx_, answer) != Answer::Number) return false;
     host_.ShowProgress(QStringLiteral("Calibrating temperature"));
     // The platform's own temperature channel: on platform 5 that is channel 0, elsewhere
@@ -142,6 +144,7 @@ bool SensorWindow::ActionCalTempZero() {
 bool SensorWindow::ActionCalCO2span() {
     if (!host_.showSpanCalNote() || !ctx_.ErrorText.empty()) return false;
     const std::string answer = ctx_.prompt.input("Please enter span gas concentration");
+    noteReference(answer);
     if (checkAnswer(ctx_, answer) != Answer::Number) return false;
     host_.ShowProgress(QStringLiteral("Calibrating CO2 span"));
     const float channel = PlatformCO2Channel(ctx_);
