@@ -40,8 +40,8 @@ int diff(const GlobalOptions&, const std::vector<std::string>& args) {
     return kExitOk;
 }
 
-const RegisterCommand registered(
-    {"diff", "diff A.Set B.Set  list where two settings files differ", diff});
+const RegisterCommand registered({"diff", "diff A.Set B.Set  list where two settings files differ",
+                                  diff});
 
 }  // namespace
 }  // namespace kelvo::cli

@@ -23,8 +23,8 @@ int scan(const GlobalOptions& options, const std::vector<std::string>& args) {
     return kExitOk;
 }
 
-const RegisterCommand registered(
-    {kName, "scan  list the sensors answering network IDs 0 to 29", scan});
+const RegisterCommand registered({kName, "scan  list the sensors answering network IDs 0 to 29",
+                                  scan});
 
 }  // namespace
 }  // namespace kelvo::cli

@@ -96,8 +96,8 @@ int serveVirtualSensor(const GlobalOptions& global, const std::vector<std::strin
     return kExitFailed;
 #else
     SystemClock clock;
-    const auto timing =
-        options->realTime ? virtualsensor::LineTiming::RealTime : virtualsensor::LineTiming::Instant;
+    const auto timing = options->realTime ? virtualsensor::LineTiming::RealTime
+                                          : virtualsensor::LineTiming::Instant;
     virtualsensor::VirtualSensor sensor(clock, std::move(*memory), timing);
     sensor.setRecording(false);
     if (options->id >= 0) sensor.setNetworkId(options->id);

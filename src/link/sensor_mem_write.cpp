@@ -158,7 +158,8 @@ private:
         if (reply.empty() || !isAcknowledge(reply.front())) return Outcome::Retry;
         for (int k = 0; k < n; ++k) {
             float& last = ram ? ctx_.RamLast[a + k] : ctx_.EeLast[a + k];
-            if (ctx_.serviceRecorder) ctx_.serviceRecorder->byteWritten(!ram, a + k, last, values[k]);
+            if (ctx_.serviceRecorder)
+                ctx_.serviceRecorder->byteWritten(!ram, a + k, last, values[k]);
             last = values[k];
         }
         ctx_.BytesWritten += n;

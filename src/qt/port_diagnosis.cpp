@@ -30,8 +30,8 @@ std::string portProblem(const std::string& device) {
     if (::access(device.c_str(), R_OK | W_OK) != 0 && errno == EACCES) {
         const std::string group = deviceGroup(device);
         if (group.empty() || group == "root") return "no permission to use it";
-        return "no permission: the user must be in the group '" + group +
-               "' (sudo usermod -aG " + group + " $USER, then log in again)";
+        return "no permission: the user must be in the group '" + group + "' (sudo usermod -aG " +
+               group + " $USER, then log in again)";
     }
 #endif
     QSerialPort port;

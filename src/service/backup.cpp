@@ -2,10 +2,10 @@
 
 #include <algorithm>
 #include <cctype>
-#include <ctime>
 #include <filesystem>
 
 #include "common/context.h"
+#include "common/system_clock.h"
 #include "common/values.h"
 #include "files/settings_file_format.h"
 #include "files/settings_file_io.h"
@@ -89,16 +89,7 @@ std::string BackupFileName(const std::string& serialText,
     std::string name = serialText.empty() ? "unknown" : serialText;
     for (char& c : name)
         if (!std::isalnum(static_cast<unsigned char>(c)) && c != '-') c = '_';
-    const std::time_t t = std::chrono::system_clock::to_time_t(when);
-    std::tm local{};
-#ifdef _WIN32
-    localtime_s(&local, &t);
-#else
-    localtime_r(&t, &local);
-#endif
-    char stamp[32];
-    std::strftime(stamp, sizeof stamp, "%Y-%m-%d_%H%M%S", &local);
-    return name + "_" + stamp + ".Set";
+    return name + "_" + LocalTimeText(when, "%Y-%m-%d_%H%M%S") + ".Set";
 }
 
 BackupResult SaveBackup(Context& ctx, const std::string& serialText,

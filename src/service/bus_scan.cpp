@@ -64,7 +64,8 @@ bool ScanNetwork(Context& ctx, std::vector<FoundSensor>& found,
 
 std::string FoundSensorLine(const FoundSensor& s) {
     std::string line = "ID " + std::to_string(s.id) + ": ";
-    if (s.platform == 0) return line + "unknown sensor" + (s.error.empty() ? "" : " (" + s.error + ")");
+    if (s.platform == 0)
+        return line + "unknown sensor" + (s.error.empty() ? "" : " (" + s.error + ")");
     return line + "platform " + std::to_string(s.platform) + ", version " + s.version +
            ", serial " + s.serial;
 }

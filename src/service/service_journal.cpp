@@ -75,8 +75,8 @@ bool ServiceJournal::beforeWrite(Context& ctx) {
     // replace would be lost for good.
     refused_ = backup.writeFailed;
     if (refused_)
-        return failWith(ctx, "Nothing was sent: the backup could not be saved (" + backup.error +
-                                 ").");
+        return failWith(ctx,
+                        "Nothing was sent: the backup could not be saved (" + backup.error + ").");
     return true;
 }
 

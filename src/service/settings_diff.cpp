@@ -58,8 +58,8 @@ void diffBlock(uint16_t type, std::span<const uint8_t> a, std::span<const uint8_
         }
         if (!shown.insert(named).second) continue;
         // Settings lie below the RAM gap or above it, so a block index maps back directly.
-        const size_t first = named->address < kRamGapFirst ? named->address
-                                                           : named->address - kRamGapLength;
+        const size_t first =
+            named->address < kRamGapFirst ? named->address : named->address - kRamGapLength;
         uint32_t va = 0, vb = 0;
         for (int k = 0; k < named->width; ++k) {
             va = va * 256 + a[first + k];

@@ -22,12 +22,13 @@ constexpr auto kQuick = std::chrono::seconds(30);
 struct WorkDir {
     WorkDir() {
         namespace fs = std::filesystem;
-        path = (fs::temp_directory_path() / ("kelvo-calcli-" + std::to_string(::getpid())))
-                   .string();
+        path =
+            (fs::temp_directory_path() / ("kelvo-calcli-" + std::to_string(::getpid()))).string();
         fs::remove_all(path);
         fs::create_directories(path);
         for (const auto& e : fs::directory_iterator(std::string(KELVO_SOURCE_DIR) + "/data"))
-            if (e.path().extension() == ".PDT") fs::copy(e.path(), fs::path(path) / e.path().filename());
+            if (e.path().extension() == ".PDT")
+                fs::copy(e.path(), fs::path(path) / e.path().filename());
     }
     ~WorkDir() { std::filesystem::remove_all(path); }
     std::string path;

@@ -4,8 +4,8 @@
 
 #include <gtest/gtest.h>
 
-#include "link/sensor_mem_read.h"
 #include "link/sensor_link.h"
+#include "link/sensor_mem_read.h"
 #include "link/sensor_mem_write.h"
 #include "model/identification.h"
 #include "support/test_context.h"
@@ -49,10 +49,10 @@ TEST(BusScan, FindsEachSensorOfTheNetworkOnceWithWhoItIs) {
         const auto& member = DemoNetwork()[i];
         const std::string serial = serialAlone(member.platform, member.version);
         EXPECT_FALSE(serial.empty());
-        EXPECT_EQ(FoundSensorLine(found[i]),
-                  "ID " + std::to_string(member.id) + ": platform " +
-                      std::to_string(member.platform) + ", version " +
-                      std::to_string(member.version) + ", serial " + serial);
+        EXPECT_EQ(FoundSensorLine(found[i]), "ID " + std::to_string(member.id) + ": platform " +
+                                                 std::to_string(member.platform) + ", version " +
+                                                 std::to_string(member.version) + ", serial " +
+                                                 serial);
     }
     EXPECT_EQ(rig.ctx().SensorAddress, 7) << "the link keeps its address";
     EXPECT_TRUE(rig.ctx().ErrorText.empty());

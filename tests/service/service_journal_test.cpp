@@ -42,7 +42,8 @@ protected:
         fs::create_directories(dir);
         // Platform 5 finds its production definition in AppDir.
         for (const auto& entry : fs::directory_iterator(KELVO_SOURCE_DIR "/data"))
-            if (entry.path().extension() == ".PDT") fs::copy(entry.path(), dir / entry.path().filename());
+            if (entry.path().extension() == ".PDT")
+                fs::copy(entry.path(), dir / entry.path().filename());
     }
     void TearDown() override { fs::remove_all(dir); }
 
@@ -70,7 +71,8 @@ protected:
     std::vector<fs::path> backups() {
         std::vector<fs::path> files;
         if (fs::exists(dir / kBackupFolder))
-            for (const auto& e : fs::directory_iterator(dir / kBackupFolder)) files.push_back(e.path());
+            for (const auto& e : fs::directory_iterator(dir / kBackupFolder))
+                files.push_back(e.path());
         std::sort(files.begin(), files.end());
         return files;
     }
@@ -175,10 +177,10 @@ TEST_F(ServiceJournalCases, ACalibrationRecordsItsReferenceAndWords) {
     const int zeroAfter = rig->sensor.memory().ram[130] * 256 + rig->sensor.memory().ram[131];
     const auto lines = historyLines();
     ASSERT_EQ(lines.size(), 2u);
-    EXPECT_NE(lines[1].find(",Calibrate CO2 other,\"1,000 ppm\",RAM 130: " +
-                            std::to_string(zeroBefore) + ",RAM 130: " + std::to_string(zeroAfter) +
-                            ",2,"),
-              std::string::npos)
+    EXPECT_NE(
+        lines[1].find(",Calibrate CO2 other,\"1,000 ppm\",RAM 130: " + std::to_string(zeroBefore) +
+                      ",RAM 130: " + std::to_string(zeroAfter) + ",2,"),
+        std::string::npos)
         << lines[1];
 }
 

@@ -32,12 +32,12 @@ TEST(SettingsDiff, NamesThePlatform5SettingsAndGivesOtherBytesByAddress) {
     const auto ram = virtualsensor::FactoryImage(5, 0)->ram;
     auto changed = ram;
     changed[208] = static_cast<uint8_t>(ram[208] + 3);  // network ID
-    changed[190] = 0x90;                                 // Out 1 base line, both bytes
+    changed[190] = 0x90;                                // Out 1 base line, both bytes
     changed[191] = 0x00;
     changed[150] = static_cast<uint8_t>(ram[150] ^ 1);  // a byte no setting names
     changed[200] = static_cast<uint8_t>(ram[200] ^ 1);
-    const SettingsDiff diff = DiffSettingsFiles(platform5File(ram), "A.Set",
-                                                platform5File(changed), "B.Set");
+    const SettingsDiff diff =
+        DiffSettingsFiles(platform5File(ram), "A.Set", platform5File(changed), "B.Set");
     ASSERT_TRUE(diff.error.empty()) << diff.error;
     const int baseLineBefore = ram[190] * 256 + ram[191];
     const std::vector<std::string> expected{
@@ -45,9 +45,8 @@ TEST(SettingsDiff, NamesThePlatform5SettingsAndGivesOtherBytesByAddress) {
         "RAM 190-191: Out 1 base line: " + p5::baseLineText(baseLineBefore) + " % -> 25 % (" +
             std::to_string(baseLineBefore) + " -> 36864)",
         "RAM 200: " + std::to_string(ram[200]) + " -> " + std::to_string(changed[200]),
-        "RAM 208: Network ID: " + std::to_string(ram[208]) + " -> " +
-            std::to_string(changed[208]) + " (" + std::to_string(ram[208]) + " -> " +
-            std::to_string(changed[208]) + ")",
+        "RAM 208: Network ID: " + std::to_string(ram[208]) + " -> " + std::to_string(changed[208]) +
+            " (" + std::to_string(ram[208]) + " -> " + std::to_string(changed[208]) + ")",
     };
     EXPECT_EQ(diff.lines, expected);
     EXPECT_EQ(diff.bytes, 3 + (ram[190] != 0x90) + (ram[191] != 0));
@@ -66,21 +65,21 @@ TEST(SettingsDiff, EepromFilesByAddressMasksTooAndDifferentKindsByBlock) {
     const SettingsDiff diff =
         DiffSettingsFiles(platform6File(eeprom), "a", platform6File(changed, 0), "b");
     ASSERT_TRUE(diff.error.empty()) << diff.error;
-    EXPECT_EQ(diff.lines, (std::vector<std::string>{
-                              "EEPROM 10: " + std::to_string(eeprom[10]) + " -> " +
-                                  std::to_string(changed[10]),
-                              "EEPROM 511: " + std::to_string(eeprom[511]) + " -> " +
-                                  std::to_string(changed[511]),
-                              "mask of EEPROM 10: 255 -> 0",
-                          }));
+    EXPECT_EQ(
+        diff.lines,
+        (std::vector<std::string>{
+            "EEPROM 10: " + std::to_string(eeprom[10]) + " -> " + std::to_string(changed[10]),
+            "EEPROM 511: " + std::to_string(eeprom[511]) + " -> " + std::to_string(changed[511]),
+            "mask of EEPROM 10: 255 -> 0",
+        }));
     EXPECT_EQ(diff.bytes, 3);
 
     const auto ram = virtualsensor::FactoryImage(5, 0)->ram;
     const SettingsDiff kinds =
         DiffSettingsFiles(platform5File(ram), "p5.Set", platform6File(eeprom), "p6.Set");
-    EXPECT_EQ(kinds.lines, (std::vector<std::string>{"block 1 only in p5.Set",
-                                                     "block 10 only in p6.Set",
-                                                     "block 15 only in p6.Set"}));
+    EXPECT_EQ(kinds.lines,
+              (std::vector<std::string>{"block 1 only in p5.Set", "block 10 only in p6.Set",
+                                        "block 15 only in p6.Set"}));
 }
 
 TEST(SettingsDiff, ADamagedFileIsRefusedByName) {
