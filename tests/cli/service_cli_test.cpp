@@ -55,7 +55,7 @@ TEST_F(ServiceCli, ScanListsTheVirtualNetworkInProcessAndOnAPty) {
     EXPECT_EQ(single.out, "0 sensors found on IDs 0 to 29\n") << "a lone sensor answers 30 only";
 }
 
-TEST_F(ServiceCli, AWriteLeavesABackupThatDiffersFromTheSensorWhereTheWriteWent) {
+TEST_F(ServiceCli, AWriteLeavesABackupThatDiffersWhereTheWriteWentAndRestoresTheSensor) {
     VirtualSensorServer server({"--net"});
     ASSERT_TRUE(server.running()) << server.startError();
     auto run = [&](Args args) {
@@ -63,7 +63,7 @@ TEST_F(ServiceCli, AWriteLeavesABackupThatDiffersFromTheSensorWhereTheWriteWent)
         return runCli(args, kQuick, dir.string());
     };
     const auto written =
-        run({"write", "eeprom", "--address", "100", "--values", "201,202", "--unlock", "--lock"});
+        run({"write", "eeprom", "--address", "20", "--values", "201,202", "--unlock", "--lock"});
     ASSERT_EQ(written.exitCode, 0) << written.err;
     std::vector<fs::path> backups;
     for (const auto& e : fs::directory_iterator(dir / "backups")) backups.push_back(e.path());
@@ -75,8 +75,8 @@ TEST_F(ServiceCli, AWriteLeavesABackupThatDiffersFromTheSensorWhereTheWriteWent)
     ASSERT_EQ(run({"save-file", "now"}).exitCode, 0);
     const auto diff = runCli({"diff", backups[0].string(), file("now.Set")}, kQuick);
     ASSERT_EQ(diff.exitCode, 0) << diff.err;
-    EXPECT_TRUE(std::regex_match(diff.out, std::regex("EEPROM 100: [0-9]+ -> 201\n"
-                                                      "EEPROM 101: [0-9]+ -> 202\n"
+    EXPECT_TRUE(std::regex_match(diff.out, std::regex("EEPROM 20: [0-9]+ -> 201\n"
+                                                      "EEPROM 21: [0-9]+ -> 202\n"
                                                       "2 bytes differ\n")))
         << diff.out;
 
@@ -87,6 +87,13 @@ TEST_F(ServiceCli, AWriteLeavesABackupThatDiffersFromTheSensorWhereTheWriteWent)
     EXPECT_NE(line.find(",6,0,kelvo-cli write,,,,2,2," + backups[0].filename().string()),
               std::string::npos)
         << line;
+
+    // Restoring is sending the backup: the sensor holds what it held before the write.
+    const auto restored = run({"send-file", backups[0].string()});
+    ASSERT_EQ(restored.exitCode, 0) << restored.err;
+    ASSERT_EQ(run({"save-file", "restored"}).exitCode, 0);
+    const auto same = runCli({"diff", backups[0].string(), file("restored.Set")}, kQuick);
+    EXPECT_EQ(same.out, "No bytes differ\n");
 
     const auto bad = runCli({"diff", file("now.Set"), file("none.Set")}, kQuick);
     EXPECT_EQ(bad.exitCode, 1);
