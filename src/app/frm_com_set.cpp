@@ -4,20 +4,24 @@
 #include <QComboBox>
 #include <QCompleter>
 #include <QDir>
+#include <QFileInfo>
 #include <QFrame>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScopeGuard>
 #include <QSettings>
+#include <QStyle>
 #include <QVBoxLayout>
 
 #include "common/context.h"
 #include "files/send_file.h"
+#include "service/bus_scan.h"
 #include "windows/window_host.h"
 
 namespace kelvo {
@@ -88,6 +92,11 @@ void frmComSet::buildControls() {
     lblID = new QLabel("ID", this);
     txbID = new QLineEdit(this);
     txbID->setMaximumWidth(60);
+    btnFindSensors = new QPushButton("Find sensors", this);
+    btnFindSensors->setObjectName("btnFindSensors");
+    btnFindSensors->setToolTip("Ask every network ID from 0 to 29 on this port");
+    mFoundSensors = new QMenu(this);
+    mFoundSensors->setObjectName("mFoundSensors");
     cbxLoggcom = new MouseUpCheckBox("Logg communication", this);
     cbxDontShow = new QCheckBox("Don't show this dialog in the future", this);
     txbFileName = new QLineEdit(this);
@@ -127,6 +136,7 @@ void frmComSet::buildControls() {
     connect(btnHelp, &QPushButton::clicked, this, &frmComSet::btnHelp_Click);
     connect(Command5, &QPushButton::clicked, this, &frmComSet::Command5_Click);
     connect(cmdSendFile, &QPushButton::clicked, this, &frmComSet::cmdSendFile_Click);
+    connect(btnFindSensors, &QPushButton::clicked, this, &frmComSet::btnFindSensors_Click);
     connect(btnStartKelvo, &QPushButton::clicked, this, &frmComSet::btnStartKelvo_Click);
     connect(btnExit, &QPushButton::clicked, this, &frmComSet::btnExit_Click);
 }
@@ -142,7 +152,11 @@ QLayout* frmComSet::buildLayout() {
     modes->addWidget(optStartMode[0], 0, 0, 1, 3);
     modes->addWidget(optStartMode[1], 1, 0, 1, 3);
     modes->addWidget(lblID, 2, 1);
-    modes->addWidget(txbID, 2, 2, Qt::AlignLeft);
+    auto* id = new QHBoxLayout;
+    id->addWidget(txbID);
+    id->addWidget(btnFindSensors);
+    id->addStretch();
+    modes->addLayout(id, 2, 2);
     modes->addWidget(optStartMode[2], 3, 0, 1, 3);
     modes->setColumnMinimumWidth(0, 16);
     modes->setColumnStretch(2, 1);
@@ -176,13 +190,19 @@ QLayout* frmComSet::buildLayout() {
     return layout;
 }
 
-void frmComSet::setPortChoices(const QStringList& names, const QStringList& descriptions) {
+void frmComSet::setPortChoices(const QStringList& names, const QStringList& descriptions,
+                               const QStringList& problems) {
     const QString typed = txbComPort->currentText();
     txbComPort->clear();
     for (qsizetype i = 0; i < names.size(); ++i) {
+        const int item = static_cast<int>(i);
         txbComPort->addItem(names[i]);
-        if (i < descriptions.size())
-            txbComPort->setItemData(static_cast<int>(i), descriptions[i], Qt::ToolTipRole);
+        QString tip = i < descriptions.size() ? descriptions[i] : QString();
+        if (i < problems.size() && !problems[i].isEmpty()) {
+            txbComPort->setItemIcon(item, style()->standardIcon(QStyle::SP_MessageBoxWarning));
+            tip += (tip.isEmpty() ? "" : "\n") + QStringLiteral("Cannot be opened: ") + problems[i];
+        }
+        if (!tip.isEmpty()) txbComPort->setItemData(item, tip, Qt::ToolTipRole);
     }
     txbComPort->setCurrentText(typed);
 }
@@ -243,6 +263,7 @@ void frmComSet::optStartMode_Click() {
     const bool network = optStartMode[1]->isChecked();
     lblID->setVisible(network);
     txbID->setVisible(network);
+    btnFindSensors->setVisible(network);
 }
 
 void frmComSet::cbxLoggcom_MouseUp() {
@@ -274,6 +295,8 @@ void frmComSet::cmdSendFile_Click() {
         // The file sent is the one chosen with "..."; a typed path alone sends nothing.
         if (!cd1FileName_.isEmpty()) {
             // The write's result needs no handling here: a failure left its message.
+            const RecordedAction record(
+                ctx_, "Send file to sensor " + QFileInfo(cd1FileName_).fileName().toStdString());
             SendSettingsFile(ctx_, cd1FileName_.toStdString(), [this](const std::string& caption) {
                 host_.ShowProgress(QString::fromStdString(caption), false, this);
             });
@@ -282,6 +305,42 @@ void frmComSet::cmdSendFile_Click() {
     if (hasErrorToShow(ctx_)) ctx_.prompt.message(ctx_.ErrorText);
     ctx_.ErrorText.clear();
     host_.ShowProgress(QString(), false, this);
+}
+
+void frmComSet::btnFindSensors_Click() {
+    // Like a send, the scan lets events run while it talks: nothing else may use the line.
+    setEnabled(false);
+    const auto enableAgain = qScopeGuard([this] { setEnabled(true); });
+    ctx_.ErrorText.clear();
+    // The scan asks the port in the field; the link keeps its own for "Send file to sensor"
+    // until start-up applies the field.
+    const std::string linkPort = ctx_.port.portName();
+    ctx_.port.setPortName(comPortText().trimmed().toStdString());
+    host_.ShowProgress("Finding sensors", false, this);
+    std::vector<FoundSensor> found;
+    ScanNetwork(ctx_, found, [this](int id) {
+        ctx_.StatusText = "Asking network ID " + std::to_string(id);
+        ctx_.ProgressPercent = static_cast<uint8_t>(id * 100 / (kLastNetworkId + 1));
+        return true;
+    });
+    ctx_.port.setPortName(linkPort);
+    const bool quiet = !ctx_.ErrorText.empty();
+    if (hasErrorToShow(ctx_)) ctx_.prompt.message(ctx_.ErrorText);
+    ctx_.ErrorText.clear();
+    host_.ShowProgress(QString(), false, this);
+
+    mFoundSensors->clear();
+    if (found.empty()) {
+        if (!quiet) ctx_.prompt.message("No sensor answered on network IDs 0 to 29.");
+        return;
+    }
+    for (const FoundSensor& sensor : found) {
+        QAction* item = mFoundSensors->addAction(QString::fromStdString(FoundSensorLine(sensor)));
+        item->setObjectName(QStringLiteral("mFoundSensor_%1").arg(sensor.id));
+        connect(item, &QAction::triggered, this,
+                [this, id = sensor.id] { txbID->setText(QString::number(id)); });
+    }
+    mFoundSensors->popup(btnFindSensors->mapToGlobal(QPoint(0, btnFindSensors->height())));
 }
 
 void frmComSet::btnStartKelvo_Click() {

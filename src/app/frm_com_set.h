@@ -13,6 +13,7 @@ class QComboBox;
 class QFrame;
 class QLabel;
 class QLineEdit;
+class QMenu;
 class QPushButton;
 class QRadioButton;
 
@@ -45,8 +46,10 @@ public:
     frmComSet(Context& ctx, WindowHost& host, QWidget* parent = nullptr);
 
     // Offers these names (found ports, virtual sensors) in the port field's pick list,
-    // each with what it is as its tool tip.
-    void setPortChoices(const QStringList& names, const QStringList& descriptions = {});
+    // each with what it is as its tool tip; a port with a problem (why it cannot be opened)
+    // is marked with a warning sign and says why.
+    void setPortChoices(const QStringList& names, const QStringList& descriptions = {},
+                        const QStringList& problems = {});
     // Writes all six keys from the controls.
     void storePreferences();
     // The path of the settings file last chosen with "...", empty when none was chosen.
@@ -64,6 +67,9 @@ public:
     std::array<QRadioButton*, 3> optStartMode{};
     QLabel* lblID = nullptr;
     QLineEdit* txbID = nullptr;
+    // Beside the ID: asks every network ID and offers those that answer in mFoundSensors.
+    QPushButton* btnFindSensors = nullptr;
+    QMenu* mFoundSensors = nullptr;
     MouseUpCheckBox* cbxLoggcom = nullptr;
     QCheckBox* cbxDontShow = nullptr;
     QLineEdit* txbFileName = nullptr;
@@ -95,6 +101,7 @@ private:
     void btnHelp_Click();
     void Command5_Click();
     void cmdSendFile_Click();
+    void btnFindSensors_Click();
     void btnStartKelvo_Click();
     void btnExit_Click();
 

@@ -8,6 +8,7 @@
 #include "qt/qt_clock.h"
 #include "qt/qt_event_pump.h"
 #include "qt/selectable_port.h"
+#include "service/service_journal.h"
 #include "windows/sensor_windows.h"
 
 namespace kelvo {
@@ -21,14 +22,19 @@ KelvoApplication::KelvoApplication(std::unique_ptr<Prompter> prompter)
     if (!prompter_) prompter_ = std::make_unique<QtPrompter>();
     ctx_ = std::make_unique<Context>(*port_, *clock_, *events_, *prompter_);
     ctx_->loadDefinition = LoadDefinition;
+    // Every send keeps a backup and a history line in AppDir.
+    journal_ = std::make_unique<ServiceJournal>();
+    ctx_->serviceRecorder = journal_.get();
     startUp_ = std::make_unique<StartUp>(*ctx_, createSensorWindows);
     QStringList names;
     QStringList descriptions;
+    QStringList problems;
     for (const auto& choice : qt::availablePorts()) {
         names << QString::fromStdString(choice.name);
         descriptions << QString::fromStdString(choice.description);
+        problems << QString::fromStdString(choice.problem);
     }
-    startUp_->setPortChoices(names, descriptions);
+    startUp_->setPortChoices(names, descriptions, problems);
 }
 
 KelvoApplication::~KelvoApplication() = default;

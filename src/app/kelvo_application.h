@@ -10,6 +10,7 @@
 namespace kelvo {
 
 struct Context;
+class ServiceJournal;
 class StartUp;
 
 class KelvoApplication : public QObject {
@@ -31,6 +32,7 @@ private:
     std::unique_ptr<Clock> clock_;
     std::unique_ptr<EventPump> events_;
     std::unique_ptr<Prompter> prompter_;
+    std::unique_ptr<ServiceJournal> journal_;
     std::unique_ptr<Context> ctx_;
     std::unique_ptr<StartUp> startUp_;
 };

@@ -57,7 +57,7 @@ StartUp::~StartUp() = default;
 frmComSet& StartUp::comSet() {
     if (!comSet_) {
         comSet_ = std::make_unique<frmComSet>(ctx_, *this);
-        if (!portChoices_.isEmpty()) comSet_->setPortChoices(portChoices_, portDescriptions_);
+        if (!portChoices_.isEmpty()) comSet_->setPortChoices(portChoices_, portDescriptions_, portProblems_);
         connect(comSet_.get(), &frmComSet::startRequested, this, &StartUp::startSensor);
         connect(comSet_.get(), &frmComSet::exitRequested, this, [this] { endProgram_(); });
     }
@@ -82,10 +82,12 @@ frmSpanCalNote& StartUp::spanCalNote() {
     return *spanCalNote_;
 }
 
-void StartUp::setPortChoices(const QStringList& names, const QStringList& descriptions) {
+void StartUp::setPortChoices(const QStringList& names, const QStringList& descriptions,
+                             const QStringList& problems) {
     portChoices_ = names;
     portDescriptions_ = descriptions;
-    if (comSet_) comSet_->setPortChoices(names, descriptions);
+    portProblems_ = problems;
+    if (comSet_) comSet_->setPortChoices(names, descriptions, problems);
 }
 
 QString StartUp::appFile(const QString& name) const {

@@ -58,7 +58,8 @@ public:
         documentOpener_ = std::move(opener);
     }
     // Names offered in the setup dialog's port pick list, with what each is.
-    void setPortChoices(const QStringList& names, const QStringList& descriptions = {});
+    void setPortChoices(const QStringList& names, const QStringList& descriptions = {},
+                        const QStringList& problems = {});
 
     std::map<WindowKind, std::unique_ptr<SensorWindow>> SensorWindows;
     SensorWindow* CurrentWindow = nullptr;
@@ -96,6 +97,7 @@ private:
     std::function<void(const QString&)> documentOpener_;
     QStringList portChoices_;
     QStringList portDescriptions_;
+    QStringList portProblems_;
     std::unique_ptr<frmComSet> comSet_;
     std::unique_ptr<frmMsg> progress_;
     std::unique_ptr<frmSim> sim_;

@@ -4,9 +4,12 @@
 #include <iostream>
 
 #include "files/definition_file.h"
+#include "model/identification.h"
+#include "model/platform_profile.h"
 #include "qt/qt_clock.h"
 #include "qt/qt_event_pump.h"
 #include "qt/selectable_port.h"
+#include "service/service_journal.h"
 
 namespace kelvo::cli {
 namespace {
@@ -29,6 +32,7 @@ struct Session::Parts {
     qt::QtEventPump pump{clock, &port};
     StderrPrompter prompter;
     Context ctx{port, clock, pump, prompter};
+    ServiceJournal journal;
 };
 
 Session::Session(const GlobalOptions& options) : parts_(std::make_unique<Parts>()) {
@@ -39,6 +43,7 @@ Session::Session(const GlobalOptions& options) : parts_(std::make_unique<Parts>(
     c.ComLogEnabled = options.log;
     std::error_code error;
     c.AppDir = std::filesystem::current_path(error).string();
+    c.serviceRecorder = &parts_->journal;
 }
 
 Session::~Session() {
@@ -47,6 +52,18 @@ Session::~Session() {
 
 Context& Session::ctx() {
     return parts_->ctx;
+}
+
+bool Session::readForBackup() {
+    Context& c = parts_->ctx;
+    const uint8_t platform = GetPlatform(c);
+    const PlatformProfile* profile = FindProfile(platform, GetVersion(c));
+    if (!profile || profile->saveBlocks.empty()) {
+        // No backup for it: whatever identification said is no failure of the send.
+        if (!isCancelled(c)) c.ErrorText.clear();
+        return true;
+    }
+    return ReadUnknownBytes(c, WholeImageReads(platform));
 }
 
 int Session::fail(const std::string& fallback) {

@@ -14,7 +14,8 @@ namespace kelvo::cli {
 class Session {
 public:
     // Port name as given (number, device path, virtual:P[vV]); SensorAddress from --id
-    // (30 without it); ComLogEnabled from --log; AppDir = the current directory.
+    // (30 without it); ComLogEnabled from --log; AppDir = the current directory, where
+    // sends keep their backups and the service history.
     explicit Session(const GlobalOptions& options);
     ~Session();
 
@@ -22,6 +23,10 @@ public:
 
     // Prints ErrorText (or the fallback when it is empty) to stderr; returns kExitFailed.
     int fail(const std::string& fallback = "Failed");
+
+    // Reads what the sensor's backup needs that has not been read yet, so that a command
+    // that sends can keep the settings it replaces; true when there is nothing to read.
+    bool readForBackup();
 
 private:
     struct Parts;

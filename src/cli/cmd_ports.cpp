@@ -14,7 +14,8 @@ int listPorts(const GlobalOptions&, const std::vector<std::string>& args) {
         return kExitUsage;
     }
     for (const qt::PortChoice& port : qt::availablePorts())
-        std::cout << port.name << "\t" << port.description << "\n";
+        std::cout << port.name << "\t" << port.description
+                  << (port.problem.empty() ? "" : "\tcannot be opened: " + port.problem) << "\n";
     return kExitOk;
 }
 

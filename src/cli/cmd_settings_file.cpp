@@ -38,6 +38,7 @@ int sendFile(const GlobalOptions& options, const std::vector<std::string>& args)
         return kExitUsage;
     }
     Session session(options);
+    RecordedAction action(session.ctx(), "kelvo-cli send-file " + args[0]);
     const bool sent = SendSettingsFile(session.ctx(), args[0],
                                        [](const std::string& step) { std::cout << step << "\n"; });
     if (!sent) return session.fail("Sending to sensor failed");

@@ -8,6 +8,7 @@
 #include "cli/cli_command.h"
 #include "common/system_clock.h"
 #include "virtualsensor/pty_bridge.h"
+#include "virtualsensor/virtual_network.h"
 #include "virtualsensor/virtual_sensor.h"
 
 #ifndef _WIN32
@@ -41,6 +42,7 @@ struct Options {
     std::optional<int> version;
     bool realTime = false;
     int id = -1;
+    bool network = false;
 };
 
 std::optional<Options> parse(const GlobalOptions& global, const std::vector<std::string>& args) {
@@ -54,6 +56,10 @@ std::optional<Options> parse(const GlobalOptions& global, const std::vector<std:
             options.realTime = true;
             continue;
         }
+        if (arg == "--net") {
+            options.network = true;
+            continue;
+        }
         if ((arg != "--platform" && arg != "--version" && arg != "--id") || !value) {
             std::cerr << "kelvo-cli: virtual-sensor: unexpected '" << arg << "'\n";
             return std::nullopt;
@@ -62,6 +68,10 @@ std::optional<Options> parse(const GlobalOptions& global, const std::vector<std:
         if (arg == "--platform") options.platform = *value;
         if (arg == "--version") options.version = *value;
         if (arg == "--id") options.id = *value;
+    }
+    if (options.network && (options.platform != 0 || options.version || options.id != -1)) {
+        std::cerr << "kelvo-cli: virtual-sensor: --net serves its own four sensors at IDs 1 to 4\n";
+        return std::nullopt;
     }
     if (options.id != -1 && (options.id < 0 || options.id > 29)) {
         std::cerr << "kelvo-cli: virtual-sensor: --id must be a network ID from 0 to 29\n";
@@ -74,7 +84,8 @@ int serveVirtualSensor(const GlobalOptions& global, const std::vector<std::strin
     const std::optional<Options> options = parse(global, args);
     if (!options) return kExitUsage;
     const int version = options->version.value_or(options->platform == kPlatform7 ? 1 : 0);
-    auto memory = virtualsensor::FactoryImage(options->platform, version);
+    auto memory = virtualsensor::FactoryImage(options->network ? kPlatform5 : options->platform,
+                                              options->network ? 0 : version);
     if (!memory) {
         std::cerr << "kelvo-cli: there is no virtual sensor of platform " << options->platform
                   << " version " << version << " (platforms 5, 6, 61, 7)\n";
@@ -85,12 +96,15 @@ int serveVirtualSensor(const GlobalOptions& global, const std::vector<std::strin
     return kExitFailed;
 #else
     SystemClock clock;
-    virtualsensor::VirtualSensor sensor(clock, std::move(*memory),
-                                        options->realTime ? virtualsensor::LineTiming::RealTime
-                                                          : virtualsensor::LineTiming::Instant);
+    const auto timing = options->realTime ? virtualsensor::LineTiming::RealTime
+                                          : virtualsensor::LineTiming::Instant;
+    virtualsensor::VirtualSensor sensor(clock, std::move(*memory), timing);
     sensor.setRecording(false);
     if (options->id >= 0) sensor.setNetworkId(options->id);
-    virtualsensor::PtyBridge bridge(sensor, clock);
+    virtualsensor::VirtualNetwork network(clock, virtualsensor::DemoNetwork(), timing);
+    network.setRecording(false);
+    virtualsensor::PtyBridge bridge(options->network ? static_cast<SerialPort&>(network) : sensor,
+                                    clock);
     if (::pipe(stopPipe) != 0 || !bridge.open()) {
         std::cerr << "kelvo-cli: " << (bridge.error().empty() ? "no pipe" : bridge.error()) << "\n";
         return kExitFailed;
@@ -112,8 +126,9 @@ int serveVirtualSensor(const GlobalOptions& global, const std::vector<std::strin
 
 const RegisterCommand registered(
     {"virtual-sensor",
-     "virtual-sensor --platform P [--version V] [--realtime] [--id N]  serve a virtual sensor "
-     "on a pseudo-terminal until interrupted",
+     "virtual-sensor --platform P [--version V] [--realtime] [--id N] | --net [--realtime]  "
+     "serve a virtual sensor (or the four-sensor network of virtual:net) on a pseudo-terminal "
+     "until interrupted",
      serveVirtualSensor});
 
 }  // namespace

@@ -67,6 +67,8 @@ int writeMemory(const GlobalOptions& options, const std::vector<std::string>& ar
     Context& ctx = session.ctx();
     const int a = static_cast<int>(*address);
     const int count = static_cast<int>(values->size());
+    RecordedAction action(ctx, "kelvo-cli write");
+    if (!session.readForBackup()) return session.fail("Can't read from sensor");
     if (!readCovering(ctx, *eeprom, a, count)) return session.fail("Can't read from sensor");
     for (int k = 0; k < count; ++k) {
         if (*eeprom)

@@ -9,6 +9,7 @@
 
 #include "common/platform.h"
 #include "common/product_definition.h"
+#include "common/service_recorder.h"
 
 namespace kelvo {
 
@@ -63,6 +64,8 @@ struct Context {
     // loaded; whoever owns the Context hands it in (the definition files, in practice).
     std::function<bool(Context&)> loadDefinition;
     std::array<uint8_t, 512> LastMaskBlock{};  // mask bytes of the last type-15 block read
+    // Keeps backups and the service history of what is sent; nullptr for none.
+    ServiceRecorder* serviceRecorder = nullptr;
 
     SerialPort& port;
     Clock& clock;
@@ -76,6 +79,28 @@ inline bool failWith(Context& ctx, const std::string& text) {
     if (ctx.ErrorText.empty()) ctx.ErrorText = text;
     return false;
 }
+
+// One action that may send to the sensor, for the service record: started here, ended
+// when the scope is left.
+class RecordedAction {
+public:
+    RecordedAction(Context& ctx, const std::string& action,
+                   ServiceRecorder::Kind kind = ServiceRecorder::Kind::Send)
+        : ctx_(ctx) {
+        if (ctx_.serviceRecorder) ctx_.serviceRecorder->actionStarted(ctx_, action, kind);
+    }
+    ~RecordedAction() {
+        if (ctx_.serviceRecorder) ctx_.serviceRecorder->actionEnded(ctx_);
+    }
+    RecordedAction(const RecordedAction&) = delete;
+    RecordedAction& operator=(const RecordedAction&) = delete;
+    void referenceTyped(const std::string& text) {
+        if (ctx_.serviceRecorder) ctx_.serviceRecorder->referenceTyped(text);
+    }
+
+private:
+    Context& ctx_;
+};
 
 // The user cancelled what is running.
 inline bool isCancelled(const Context& ctx) {

@@ -6,20 +6,33 @@
 
 namespace kelvo {
 
-int64_t SystemClock::tickNs() const {
-    return std::chrono::duration_cast<std::chrono::nanoseconds>(Steady::now() - start_).count();
-}
-
-double SystemClock::secondsOfDay() const {
-    const auto now = std::chrono::system_clock::now();
-    const std::time_t seconds = std::chrono::system_clock::to_time_t(now);
+std::tm LocalTime(std::chrono::system_clock::time_point when) {
+    const std::time_t seconds = std::chrono::system_clock::to_time_t(when);
     std::tm local{};
 #ifdef _WIN32
     localtime_s(&local, &seconds);
 #else
     localtime_r(&seconds, &local);
 #endif
-    const auto fraction = now - std::chrono::system_clock::from_time_t(seconds);
+    return local;
+}
+
+std::string LocalTimeText(std::chrono::system_clock::time_point when, const char* format) {
+    const std::tm local = LocalTime(when);
+    char text[64];
+    const size_t length = std::strftime(text, sizeof text, format, &local);
+    return std::string(text, length);
+}
+
+int64_t SystemClock::tickNs() const {
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(Steady::now() - start_).count();
+}
+
+double SystemClock::secondsOfDay() const {
+    const auto now = std::chrono::system_clock::now();
+    const std::tm local = LocalTime(now);
+    const auto fraction =
+        now - std::chrono::system_clock::from_time_t(std::chrono::system_clock::to_time_t(now));
     return local.tm_hour * 3600.0 + local.tm_min * 60.0 + local.tm_sec +
            std::chrono::duration<double>(fraction).count();
 }

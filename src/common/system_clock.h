@@ -4,10 +4,17 @@
 // due or the deadline comes.
 
 #include <chrono>
+#include <ctime>
+#include <string>
 
 #include "common/platform.h"
 
 namespace kelvo {
+
+// The wall-clock moment in local time, the same way on every system.
+std::tm LocalTime(std::chrono::system_clock::time_point when);
+// The moment as strftime formats it in local time.
+std::string LocalTimeText(std::chrono::system_clock::time_point when, const char* format);
 
 class SystemClock : public Clock {
 public:

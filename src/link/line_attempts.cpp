@@ -121,6 +121,11 @@ bool runAttempts(Context& ctx, const AttemptPolicy& policy, ComLog* log, const E
     }
 }
 
+bool answersHandshake(Context& ctx) {
+    Stopwatch since(ctx.clock);
+    return handshake(ctx, readPolicy(1), nullptr, since) == Handshake::Clear;
+}
+
 bool checkSensorAddress(Context& ctx) {
     const float address = ctx.SensorAddress;
     if (address >= 0 && address <= kHighestSensorAddress && std::floor(address) == address)

@@ -43,6 +43,10 @@ using Exchange = std::function<Outcome(Stopwatch& sinceClearToSend)>;
 // Runs attempts until the exchange is Done (true), Fails, or the policy gives up (false).
 bool runAttempts(Context& ctx, const AttemptPolicy& policy, ComLog* log, const Exchange& exchange);
 
+// One handshake and nothing after it: whether a sensor answers 224 + SensorAddress with its
+// clear-to-send. The port must be open; false also when it fails.
+bool answersHandshake(Context& ctx);
+
 // Every exchange opens with 224 + SensorAddress; an address that byte cannot carry is
 // refused with a message in ErrorText.
 bool checkSensorAddress(Context& ctx);

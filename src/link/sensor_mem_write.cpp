@@ -156,7 +156,12 @@ private:
         if (!waitForBytes(ctx_, 1, since, kWritePolicy.replyWait)) return Outcome::Retry;
         const Bytes reply = ctx_.port.readAll();
         if (reply.empty() || !isAcknowledge(reply.front())) return Outcome::Retry;
-        for (int k = 0; k < n; ++k) (ram ? ctx_.RamLast[a + k] : ctx_.EeLast[a + k]) = values[k];
+        for (int k = 0; k < n; ++k) {
+            float& last = ram ? ctx_.RamLast[a + k] : ctx_.EeLast[a + k];
+            if (ctx_.serviceRecorder)
+                ctx_.serviceRecorder->byteWritten(!ram, a + k, last, values[k]);
+            last = values[k];
+        }
         ctx_.BytesWritten += n;
         return Outcome::Done;
     }
@@ -203,6 +208,10 @@ void relock(Context& ctx) {
 
 bool SensorMemWrite(Context& ctx, int32_t ListNo, float Address, uint8_t Count, bool Eeprom,
                     bool Commit, bool KeepOpen, bool Unlock, bool Lock, bool WriteAll) {
+    if (ctx.serviceRecorder && !ctx.serviceRecorder->beforeWrite(ctx)) {
+        if (!KeepOpen) ctx.port.close();
+        return false;
+    }
     const uint8_t platform = Eeprom ? platformKeepingMask(ctx) : 0;
     const Memory memory = !Eeprom                  ? Memory::Ram
                           : platform == kPlatform7 ? Memory::LargeEeprom

@@ -2,6 +2,7 @@
 
 #include <QSerialPortInfo>
 
+#include "qt/port_diagnosis.h"
 #include "qt/port_names.h"
 
 namespace kelvo::qt {
@@ -13,6 +14,8 @@ std::vector<PortChoice> virtualPorts() {
                          "Virtual platform-" + std::to_string(platform) + " sensor, version " +
                              std::to_string(defaultVirtualVersion(platform))});
     }
+    ports.push_back({kVirtualNetworkName,
+                     "Virtual sensor network: platforms 5, 6, 61 and 7 at IDs 1 to 4"});
     return ports;
 }
 
@@ -27,7 +30,8 @@ std::vector<PortChoice> availablePorts() {
         QString description = info.description();
         if (!info.manufacturer().isEmpty())
             description += (description.isEmpty() ? "" : ", ") + info.manufacturer();
-        ports.push_back({name.toStdString(), description.toStdString()});
+        ports.push_back({name.toStdString(), description.toStdString(),
+                         portProblem(info.systemLocation().toStdString())});
     }
     const auto virtuals = virtualPorts();
     ports.insert(ports.end(), virtuals.begin(), virtuals.end());

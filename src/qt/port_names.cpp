@@ -34,6 +34,12 @@ PortTarget invalid(std::string error) {
 }
 
 PortTarget resolveVirtual(std::string_view spec, const std::string& name) {
+    constexpr std::string_view kNetwork = "net";
+    if (equalsNoCase(spec, kNetwork)) {
+        PortTarget target;
+        target.kind = PortTarget::Kind::VirtualNetwork;
+        return target;
+    }
     const auto v = spec.find_first_of("vV");
     const auto platform = wholeNumber(spec.substr(0, v));
     const bool known = platform && (*platform == kPlatform5 || *platform == kPlatform6 ||

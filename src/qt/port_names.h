@@ -7,7 +7,7 @@
 namespace kelvo::qt {
 
 struct PortTarget {
-    enum class Kind { Serial, Virtual, Invalid };
+    enum class Kind { Serial, Virtual, VirtualNetwork, Invalid };
     Kind kind = Kind::Invalid;
     std::string device;  // Serial: the device to open ("COM3", "/dev/ttyS2", "/dev/pts/4")
     int platform = 0;    // Virtual: 5, 6, 61 or 7
@@ -16,6 +16,8 @@ struct PortTarget {
 };
 
 constexpr const char* kVirtualPrefix = "virtual:";
+// Four virtual sensors on one line, at network IDs 1 to 4.
+constexpr const char* kVirtualNetworkName = "virtual:net";
 
 PortTarget resolvePortName(const std::string& name);
 

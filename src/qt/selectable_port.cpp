@@ -29,6 +29,15 @@ bool SelectablePort::open() {
             active_ = &serial_;
             serial_.setPortName(target.device);
             return serial_.open();
+        case PortTarget::Kind::VirtualNetwork:
+            if (!network_) {
+                network_ = std::make_unique<virtualsensor::VirtualNetwork>(
+                    clock_, virtualsensor::DemoNetwork(), virtualsensor::LineTiming::RealTime);
+                network_->setPortName(name_);
+                network_->setRecording(false);
+            }
+            active_ = network_.get();
+            return network_->open();
         case PortTarget::Kind::Virtual:
             break;
     }

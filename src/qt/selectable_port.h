@@ -7,6 +7,7 @@
 
 #include "common/platform.h"
 #include "qt/qt_serial_port.h"
+#include "virtualsensor/virtual_network.h"
 #include "virtualsensor/virtual_sensor.h"
 
 namespace kelvo::qt {
@@ -40,6 +41,8 @@ public:
     // The virtual sensor behind a "virtual:" name once opened; it keeps its memory for as
     // long as the name stays, like a sensor that stays connected.
     virtualsensor::VirtualSensor* virtualSensor() { return virtual_.get(); }
+    // The same for "virtual:net".
+    virtualsensor::VirtualNetwork* virtualNetwork() { return network_.get(); }
 
 private:
     const Clock& clock_;
@@ -47,6 +50,7 @@ private:
     std::string error_;
     QtSerialPort serial_;
     std::unique_ptr<virtualsensor::VirtualSensor> virtual_;
+    std::unique_ptr<virtualsensor::VirtualNetwork> network_;
     std::string virtualName_;
     SerialPort* active_ = nullptr;
 };

@@ -46,7 +46,7 @@ bool makeRaw(int fd) {
 
 // Sleeps until a client byte or a stop request comes, or the sensor's next byte is due,
 // to the nanosecond where the system can, so replies keep their line timing.
-int waitForInput(pollfd* fds, size_t count, VirtualSensor& sensor, const Clock& clock) {
+int waitForInput(pollfd* fds, size_t count, SerialPort& sensor, const Clock& clock) {
     // A byte that fell due since the last look (a busy machine can hold this loop up) is
     // no longer "on its way", so the next arrival would not wake us for it: look again at
     // once instead of sleeping until the client writes.

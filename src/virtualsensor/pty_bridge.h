@@ -11,7 +11,8 @@ namespace kelvo::virtualsensor {
 
 class PtyBridge {
 public:
-    PtyBridge(VirtualSensor& sensor, const Clock& clock) : sensor_(sensor), clock_(clock) {}
+    // sensor: a virtual sensor, or a virtual network of them.
+    PtyBridge(SerialPort& sensor, const Clock& clock) : sensor_(sensor), clock_(clock) {}
     ~PtyBridge();
     PtyBridge(const PtyBridge&) = delete;
     PtyBridge& operator=(const PtyBridge&) = delete;
@@ -30,7 +31,7 @@ private:
     bool fail(const std::string& what);
     void sendToClient(const Bytes& bytes);
 
-    VirtualSensor& sensor_;
+    SerialPort& sensor_;
     const Clock& clock_;
     int master_ = -1;
     int slave_ = -1;

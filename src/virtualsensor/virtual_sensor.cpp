@@ -223,7 +223,11 @@ void VirtualSensor::clearRecord() {
 bool VirtualSensor::isOurRequestToSend(uint8_t byte) const {
     if (byte < kRequestToSendBase) return false;
     const int address = byte - kRequestToSendBase;
-    return address == networkId_ || address == kSingleSensorAddress;
+    return address == networkId_ || (answerSingleAddress_ && address == kSingleSensorAddress);
+}
+
+bool VirtualSensor::midFrame() const {
+    return !frame_.empty() && nowNs() - lastByteNs_ <= kFrameTimeoutNs;
 }
 
 VirtualSensor::Command VirtualSensor::commandOf(uint8_t code) const {

@@ -58,6 +58,12 @@ public:
     // The sensor answers 224 + its network ID, and 224 + 30 (the single sensor on a line).
     void setNetworkId(int id) { networkId_ = id; }
     int networkId() const { return networkId_; }
+    // A sensor on a network with others answers its own ID only: were all of them to
+    // answer the single-sensor address, their replies would collide.
+    void answerSingleAddress(bool on) { answerSingleAddress_ = on; }
+    // Between a request's first byte and its last the line is this sensor's: bytes that
+    // would address another sensor are data of this frame.
+    bool midFrame() const;
     void setLineTiming(LineTiming timing) { timing_ = timing; }
     LineTiming lineTiming() const { return timing_; }
     SensorMemory& memory() { return memory_; }
@@ -133,6 +139,7 @@ private:
     LineTiming timing_;
     std::string portName_;
     int networkId_ = kSingleSensorAddress;
+    bool answerSingleAddress_ = true;
     bool open_ = false;
     bool vanished_ = false;
     bool dtr_ = false;

@@ -220,6 +220,29 @@ void SensorWindow::executeAction(int16_t code) {
     }
 }
 
+SensorWindow::ActionLabel SensorWindow::actionLabel(int16_t code) const {
+    switch (code) {
+        case kActionSensorWrite:
+            return {"Send to sensor"};
+        case kActionCalTemp:
+            return {"Calibrate temperature", true};
+        case kActionCalCO2Zero:
+            return {"Calibrate CO2 zero", true};
+        case kActionCalCO2Background:
+            return {"Calibrate CO2 fresh air", true};
+        case kActionCalCO2Other:
+            return {"Calibrate CO2 other", true};
+        case kActionCalCO2Span:
+            return {"Calibrate CO2 span", true};
+        default:
+            return {"Action " + std::to_string(code)};
+    }
+}
+
+void SensorWindow::noteReference(const std::string& typed) {
+    if (record_) record_->referenceTyped(typed);
+}
+
 void SensorWindow::activationPass() {
     if (passRunning_ || !loopRunning_) return;
     passRunning_ = true;
@@ -236,7 +259,16 @@ void SensorWindow::activationPass() {
             return;
         }
         statusBar()->clearMessage();
-        executeAction(code);
+        {
+            // Whatever the action sends keeps a backup and a history line.
+            const ActionLabel label = actionLabel(code);
+            RecordedAction record(ctx_, label.name,
+                                  label.calibration ? ServiceRecorder::Kind::Calibration
+                                                    : ServiceRecorder::Kind::Send);
+            record_ = &record;
+            executeAction(code);
+            record_ = nullptr;
+        }
         // Whatever was chosen while the action ran is dropped with it.
         ctx_.PendingAction = kActionNone;
         if (hasErrorToShow(ctx_)) {

@@ -24,6 +24,7 @@ namespace kelvo {
 
 struct Context;
 class MeasurementViews;
+class RecordedAction;
 class WindowHost;
 
 // Codes a handler leaves in PendingAction for the activation loop.
@@ -120,6 +121,16 @@ protected:
     // Runs one action code; a code that is not this window's is ignored (the loop clears
     // it). Windows with codes of their own extend it.
     virtual void executeAction(int16_t code);
+    // How the service record names an action code, and whether it is a calibration (its
+    // words are kept before and after). Windows with codes of their own extend it.
+    struct ActionLabel {
+        std::string name;
+        bool calibration = false;
+    };
+    virtual ActionLabel actionLabel(int16_t code) const;
+    // The reference value a calibration's user typed, for the service record.
+    void noteReference(const std::string& typed);
+
     // Says in the status bar what an action did to the sensor or its files, so the
     // technician knows it worked; the next action clears it.
     void reportSuccess(const QString& text);
@@ -186,6 +197,7 @@ private:
     bool leaveRequested_ = false;
     int64_t lastPollMs_ = 0;
     QLabel* popupTarget_ = nullptr;
+    RecordedAction* record_ = nullptr;  // while an action runs
 };
 
 }  // namespace kelvo

@@ -122,6 +122,7 @@ bool SensorWindow::ActionCalCO2Zero(int32_t calType) {
     if (calType == kCalOther) {
         concentration = ctx_.prompt.input(
             promptInUnit("Please enter CO2 concentration", answerUnit(AnswerIn::CO2)));
+        noteReference(concentration);
         if (checkAnswer(concentration) != Answer::Number) return false;
     }
     host_.ShowProgress(QStringLiteral("Calibrating CO2 zero point"));
@@ -137,6 +138,7 @@ bool SensorWindow::ActionCalCO2Zero(int32_t calType) {
 bool SensorWindow::ActionCalTempZero() {
     const std::string answer = ctx_.prompt.input(
         promptInUnit("Please enter correct temperature", answerUnit(AnswerIn::Temperature)));
+    noteReference(answer);
     if (checkAnswer(answer) != Answer::Number) return false;
     host_.ShowProgress(QStringLiteral("Calibrating temperature"));
     // The platform's own temperature channel: on platform 5 that is channel 0, elsewhere
@@ -151,6 +153,7 @@ bool SensorWindow::ActionCalCO2span() {
     if (!host_.showSpanCalNote() || !ctx_.ErrorText.empty()) return false;
     const std::string answer = ctx_.prompt.input(
         promptInUnit("Please enter span gas concentration", answerUnit(AnswerIn::CO2)));
+    noteReference(answer);
     if (checkAnswer(answer) != Answer::Number) return false;
     host_.ShowProgress(QStringLiteral("Calibrating CO2 span"));
     const float channel = PlatformCO2Channel(ctx_);

@@ -1,6 +1,8 @@
 // kelvo-cli calibrate, end to end: the words it reports are the words the sensor keeps.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
+#include <filesystem>
 #include <regex>
 #include <sstream>
 
@@ -14,7 +16,23 @@ using test::VirtualSensorServer;
 using Args = std::vector<std::string>;
 
 constexpr auto kQuick = std::chrono::seconds(30);
-const std::string kDataDir = std::string(KELVO_SOURCE_DIR) + "/data";
+
+// A working folder with the definition files of data/, so that the backups and history the
+// calibrations leave stay out of the source tree.
+struct WorkDir {
+    WorkDir() {
+        namespace fs = std::filesystem;
+        path =
+            (fs::temp_directory_path() / ("kelvo-calcli-" + std::to_string(::getpid()))).string();
+        fs::remove_all(path);
+        fs::create_directories(path);
+        for (const auto& e : fs::directory_iterator(std::string(KELVO_SOURCE_DIR) + "/data"))
+            if (e.path().extension() == ".PDT")
+                fs::copy(e.path(), fs::path(path) / e.path().filename());
+    }
+    ~WorkDir() { std::filesystem::remove_all(path); }
+    std::string path;
+};
 
 struct Word {
     std::string memory;
@@ -55,6 +73,8 @@ TEST(CalibrateCli, WordsWrittenStayInTheSensor) {
         Args calibration;
         size_t words;
     };
+    const WorkDir work;
+    const std::string kDataDir = work.path;
     for (const Case& c : {Case{"6", {"co2-zero"}, 1}, Case{"6", {"co2-span", "1000"}, 17},
                           Case{"6", {"temp", "21.5"}, 17}, Case{"5", {"co2-other", "800"}, 1},
                           Case{"5", {"temp", "21.5"}, 1}, Case{"7", {"co2-span", "1000"}, 18},

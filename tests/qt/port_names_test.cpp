@@ -43,8 +43,10 @@ TEST(PortNames, VirtualSensorsTakeAPlatformAndAnOptionalVersion) {
         EXPECT_EQ(target.platform, c.platform) << c.name;
         EXPECT_EQ(target.version, c.version) << c.name;
     }
+    for (const char* network : {"virtual:net", " Virtual:NET "})
+        EXPECT_EQ(resolvePortName(network).kind, PortTarget::Kind::VirtualNetwork) << network;
     for (const char* bad : {"virtual:", "virtual:8", "virtual:6v", "virtual:6vx", "virtual:v3",
-                            "virtual:6v3.5", "virtual:99999999999"}) {
+                            "virtual:6v3.5", "virtual:99999999999", "virtual:nett"}) {
         const PortTarget target = resolvePortName(bad);
         EXPECT_EQ(target.kind, PortTarget::Kind::Invalid) << bad;
         EXPECT_FALSE(target.error.empty()) << bad;

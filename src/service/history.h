@@ -1,0 +1,35 @@
+#pragma once
+// The service history: one line per send or calibration in history.csv of AppDir, for a
+// spreadsheet to read. The file is only ever appended to, never rewritten.
+
+#include <chrono>
+#include <string>
+#include <vector>
+
+namespace kelvo {
+
+constexpr const char* kHistoryFile = "history.csv";
+
+struct HistoryEntry {
+    std::chrono::system_clock::time_point time;
+    std::string serial;
+    int platform = 0;
+    std::string version;
+    std::string action;
+    std::string reference;  // the value typed for a calibration
+    std::string before;     // a calibration's words as the sensor held them
+    std::string after;      // and as they were sent
+    int bytesWritten = 0;   // data bytes the sensor acknowledged
+    int bytesChanged = 0;   // of those, bytes that now differ from what the sensor held
+    std::string backup;     // the backup's file name, or why there is none
+};
+
+std::vector<std::string> HistoryColumns();
+// One CSV line, without its line break: commas between fields, a field with a comma, quote
+// or line break quoted.
+std::string HistoryLine(const HistoryEntry& entry);
+// Appends the line (and the column names first, when the file is new or empty); false with
+// the system's words in error when it could not.
+bool AppendHistory(const std::string& appDir, const HistoryEntry& entry, std::string& error);
+
+}  // namespace kelvo

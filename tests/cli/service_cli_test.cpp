@@ -1,0 +1,104 @@
+// kelvo-cli scan, diff and the service record, end to end against the virtual network.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <regex>
+
+#include "cli/cli_harness.h"
+
+namespace kelvo {
+namespace {
+
+namespace fs = std::filesystem;
+using test::runCli;
+using test::VirtualSensorServer;
+using Args = std::vector<std::string>;
+
+constexpr auto kQuick = std::chrono::seconds(60);
+
+class ServiceCli : public ::testing::Test {
+protected:
+    void SetUp() override {
+        dir = fs::temp_directory_path() /
+              ("kelvo-svccli-" + std::to_string(::getpid()) + "-" +
+               ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(dir);
+        fs::create_directories(dir);
+    }
+    void TearDown() override { fs::remove_all(dir); }
+    std::string file(const std::string& name) const { return (dir / name).string(); }
+    fs::path dir;
+};
+
+// One line per sensor: ID, platform, version, serial text; then the count.
+const std::regex kScanOutput(
+    "ID 1: platform 5, version 0, serial [0-9]+\n"
+    "ID 2: platform 6, version 0, serial [0-9]+\n"
+    "ID 3: platform 61, version 0, serial [0-9]+\n"
+    "ID 4: platform 7, version 1, serial [0-9]+\n"
+    "4 sensors found on IDs 0 to 29\n");
+
+TEST_F(ServiceCli, ScanListsTheVirtualNetworkInProcessAndOnAPty) {
+    const auto inProcess = runCli({"--port", "virtual:net", "scan"}, kQuick, dir.string());
+    ASSERT_EQ(inProcess.exitCode, 0) << inProcess.err;
+    EXPECT_TRUE(std::regex_match(inProcess.out, kScanOutput)) << inProcess.out;
+
+    VirtualSensorServer server({"--net"});
+    ASSERT_TRUE(server.running()) << server.startError();
+    const auto onPty = runCli({"--port", server.port(), "scan"}, kQuick, dir.string());
+    ASSERT_EQ(onPty.exitCode, 0) << onPty.err;
+    EXPECT_EQ(onPty.out, inProcess.out);
+
+    const auto single = runCli({"--port", "virtual:6", "scan"}, kQuick, dir.string());
+    EXPECT_EQ(single.out, "0 sensors found on IDs 0 to 29\n") << "a lone sensor answers 30 only";
+}
+
+TEST_F(ServiceCli, AWriteLeavesABackupThatDiffersWhereTheWriteWentAndRestoresTheSensor) {
+    VirtualSensorServer server({"--net"});
+    ASSERT_TRUE(server.running()) << server.startError();
+    auto run = [&](Args args) {
+        args.insert(args.begin(), {"--port", server.port(), "--id", "2"});
+        return runCli(args, kQuick, dir.string());
+    };
+    const auto written =
+        run({"write", "eeprom", "--address", "20", "--values", "201,202", "--unlock", "--lock"});
+    ASSERT_EQ(written.exitCode, 0) << written.err;
+    std::vector<fs::path> backups;
+    for (const auto& e : fs::directory_iterator(dir / "backups")) backups.push_back(e.path());
+    ASSERT_EQ(backups.size(), 1u);
+    EXPECT_TRUE(std::regex_match(backups[0].filename().string(),
+                                 std::regex("[0-9]+_[0-9]{4}-[0-9]{2}-[0-9]{2}_[0-9]{6}\\.Set")))
+        << backups[0];
+
+    ASSERT_EQ(run({"save-file", "now"}).exitCode, 0);
+    const auto diff = runCli({"diff", backups[0].string(), file("now.Set")}, kQuick);
+    ASSERT_EQ(diff.exitCode, 0) << diff.err;
+    EXPECT_TRUE(std::regex_match(diff.out, std::regex("EEPROM 20: [0-9]+ -> 201\n"
+                                                      "EEPROM 21: [0-9]+ -> 202\n"
+                                                      "2 bytes differ\n")))
+        << diff.out;
+
+    std::ifstream history(dir / "history.csv");
+    std::string header, line, extra;
+    ASSERT_TRUE(std::getline(history, header) && std::getline(history, line));
+    EXPECT_FALSE(std::getline(history, extra)) << "one action, one line";
+    EXPECT_NE(line.find(",6,0,kelvo-cli write,,,,2,2," + backups[0].filename().string()),
+              std::string::npos)
+        << line;
+
+    // Restoring is sending the backup: the sensor holds what it held before the write.
+    const auto restored = run({"send-file", backups[0].string()});
+    ASSERT_EQ(restored.exitCode, 0) << restored.err;
+    ASSERT_EQ(run({"save-file", "restored"}).exitCode, 0);
+    const auto same = runCli({"diff", backups[0].string(), file("restored.Set")}, kQuick);
+    EXPECT_EQ(same.out, "No bytes differ\n");
+
+    const auto bad = runCli({"diff", file("now.Set"), file("none.Set")}, kQuick);
+    EXPECT_EQ(bad.exitCode, 1);
+    EXPECT_EQ(bad.err, "File not found " + file("none.Set") + "\n");
+}
+
+}  // namespace
+}  // namespace kelvo
