@@ -2,6 +2,7 @@
 
 #include "app/qt_prompter.h"
 #include "app/start_up.h"
+#include "app/working_folder.h"
 #include "common/context.h"
 #include "files/definition_file.h"
 #include "qt/port_list.h"
@@ -22,6 +23,7 @@ KelvoApplication::KelvoApplication(std::unique_ptr<Prompter> prompter)
     ctx_ = std::make_unique<Context>(*port_, *clock_, *events_, *prompter_);
     ctx_->loadDefinition = LoadDefinition;
     startUp_ = std::make_unique<StartUp>(*ctx_, createSensorWindows);
+    startUp_->setSeedFolder(installedDataFolder());
     QStringList names;
     QStringList descriptions;
     for (const auto& choice : qt::availablePorts()) {
