@@ -46,19 +46,22 @@ set(CPACK_PACKAGE_VENDOR "The Kelvo developers")
 set(CPACK_PACKAGE_CONTACT "The Kelvo developers <kelvo-developers@example.com>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "service and configuration tool for serial-line gas sensors")
 set(CPACK_PACKAGE_DESCRIPTION
-  "Kelvo identifies a CO2, temperature, humidity or O2 sensor of platform 5, 6, 61 or 7 on a
-serial port, reads its memories and opens the window for its platform: live values,
-settings to edit, send, save and load, and calibrations. kelvo-cli does the same from a
-terminal. Built-in virtual sensors let everything be tried without hardware.")
+  "Kelvo identifies a CO2, temperature, humidity or O2 sensor of platform 5, 6,
+61 or 7 on a serial port, reads its memories and opens the window for its
+platform: live values, settings to edit, send, save and load, and calibrations.
+kelvo-cli does the same from a terminal. Built-in virtual sensors let
+everything be tried without hardware.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION electronics)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # dpkg-shlibdeps names the Qt and C++ runtime packages the programs link (libqt6gui6
-# brings the X11 platform plugin with it); the help pages open in the desktop's browser
-# through xdg-open.
+# brings the X11 platform plugin with it). Qt Charts is named as well: the build asks for
+# it, but the linker drops it while no window draws a chart yet. The help pages open in
+# the desktop's browser through xdg-open.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6charts6")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${KELVO_PACKAGING}/debian/postinst)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
