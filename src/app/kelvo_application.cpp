@@ -2,6 +2,7 @@
 
 #include "app/qt_prompter.h"
 #include "app/start_up.h"
+#include "app/working_folder.h"
 #include "common/context.h"
 #include "files/definition_file.h"
 #include "qt/port_list.h"
@@ -26,6 +27,7 @@ KelvoApplication::KelvoApplication(std::unique_ptr<Prompter> prompter)
     journal_ = std::make_unique<ServiceJournal>();
     ctx_->serviceRecorder = journal_.get();
     startUp_ = std::make_unique<StartUp>(*ctx_, createSensorWindows);
+    startUp_->setSeedFolder(installedDataFolder());
     QStringList names;
     QStringList descriptions;
     QStringList problems;

@@ -8,14 +8,15 @@
 #include <QFileInfo>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QSettings>
-#include <QUrl>
 
 #include "app/frm_com_set.h"
 #include "app/frm_msg.h"
 #include "app/frm_sim.h"
 #include "app/frm_span_cal_note.h"
+#include "app/working_folder.h"
 #include "common/context.h"
 #include "files/definition_file.h"
 #include "files/settings_file.h"
@@ -50,7 +51,10 @@ StartUp::StartUp(Context& ctx, WindowFactory factory, QObject* parent)
       // sensor windows refuse (their close means Cancel and "leave"): the program would
       // stay up behind a "Please wait" box. Ending is decided by then.
       endProgram_([] { QCoreApplication::exit(0); }),
-      documentOpener_([this](const QString& path) { helpViewer_.open(path); }) {}
+      documentOpener_([this](const QString& path) { helpViewer_.open(path); }),
+      seedQuestion_([](const QString& question) {
+          return QMessageBox::question(nullptr, "Kelvo", question) == QMessageBox::Yes;
+      }) {}
 
 StartUp::~StartUp() = default;
 
@@ -102,6 +106,11 @@ void StartUp::Main() {
     QString dir = QDir::toNativeSeparators(QDir::currentPath());
     if (!dir.endsWith(QDir::separator())) dir += QDir::separator();
     ctx_.AppDir = dir.toStdString();
+    // Once per process: the user who said no the first time is not asked at every restart.
+    if (!seedOffered_) {
+        seedOffered_ = true;
+        offerSeed();
+    }
     if (SensorWindows.empty() && factory_) SensorWindows = factory_(ctx_, *this);
     SensorLinkInit(ctx_, static_cast<uint8_t>(kSingleSensorAddress));
 
@@ -116,6 +125,29 @@ void StartUp::Main() {
         startSensor();
     } else {
         showSetup();
+    }
+}
+
+void StartUp::offerSeed() {
+    if (seedFolder_.isEmpty() || !seedQuestion_) return;
+    const QDir work(QString::fromStdString(ctx_.AppDir));
+    const QDir seed(seedFolder_);
+    if (!lacksProgramFiles(work) || missingFiles(seed, work).isEmpty()) return;
+    const QString question =
+        QString(
+            "Kelvo finds no definition files or no help pages in its working folder\n%1\n\n"
+            "Copy the help pages, sample \".sim\" files and definition files from\n%2\n"
+            "into it? Files already there are kept.")
+            .arg(QDir::toNativeSeparators(work.absolutePath()),
+                 QDir::toNativeSeparators(seed.absolutePath()));
+    if (!seedQuestion_(question)) return;
+    const SeedResult result = seedWorkingFolder(seed, work);
+    if (!result.failed.isEmpty()) {
+        ctx_.prompt.message(
+            ("Could not copy into " + QDir::toNativeSeparators(work.absolutePath()) + ":\n" +
+             result.failed.join('\n'))
+                .toStdString(),
+            Prompter::Icon::Critical);
     }
 }
 

@@ -57,6 +57,13 @@ public:
     void setDocumentOpener(std::function<void(const QString&)> opener) {
         documentOpener_ = std::move(opener);
     }
+    // Where a working folder without help pages or definition files is offered them from;
+    // none unless set (the program sets its installed share/kelvo).
+    void setSeedFolder(const QString& folder) { seedFolder_ = folder; }
+    // How that offer is put to the user; true means copy. A message box by default.
+    void setSeedQuestion(std::function<bool(const QString&)> ask) {
+        seedQuestion_ = std::move(ask);
+    }
     // Names offered in the setup dialog's port pick list, with what each is.
     void setPortChoices(const QStringList& names, const QStringList& descriptions = {},
                         const QStringList& problems = {});
@@ -77,6 +84,7 @@ signals:
 
 private:
     void showSetup();
+    void offerSeed();
     void startSensor();
     void continueSimulated();
     bool detectRealSensor();
@@ -95,6 +103,9 @@ private:
     std::function<void()> endProgram_;
     HelpViewer helpViewer_;
     std::function<void(const QString&)> documentOpener_;
+    QString seedFolder_;
+    std::function<bool(const QString&)> seedQuestion_;
+    bool seedOffered_ = false;
     QStringList portChoices_;
     QStringList portDescriptions_;
     QStringList portProblems_;
