@@ -27,9 +27,6 @@
 namespace kelvo {
 
 namespace {
-// The network IDs a sensor can be given; an ID above 31 cannot even be addressed.
-constexpr int kLastNetworkId = 29;
-
 // What keeps the text from being a network ID; empty when it is one. The field takes any
 // text: a field that drops keys it dislikes turned "35" into "3" without a word.
 QString networkIdProblem(const QString& typed) {
