@@ -106,9 +106,13 @@ TEST(CalCO2SinglePointSensor, AFailedWriteFailsTheCalibration) {
 
 // --- CO2 span ------------------------------------------------------------------------------
 
+// With a temperature term and the sensor far from 0 C, a span word that ignored the term
+// would leave the reading off by tens of ppm.
 TEST(CalCO2SpanSensor, Platform5SpanWordBringsTheReadingToTheSpanGas) {
     Rig rig(5, 0);
     rig.sensor.memory().gasPpm = 1000;
+    rig.sensor.memory().airTemperature = 30;
+    rig.ram()[202] = 127 + 40;
     rig.putRamWord(138, 1900);  // a span word off by 7 %
     EXPECT_GT(std::fabs(rig.reading(1) - 6000), 40);
     ASSERT_TRUE(CalCO2Span(rig.ctx(), 1, "6000", false)) << rig.ctx().ErrorText;
