@@ -3,6 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <tuple>
+#include <utility>
+#include <vector>
 
 #include "calibration/calibration.h"
 #include "common/values.h"
@@ -104,19 +107,44 @@ TEST(CalCO2SinglePointSensor, AFailedWriteFailsTheCalibration) {
     EXPECT_FALSE(rig.ctx().ErrorText.empty());
 }
 
+// The channel "the CO2 channel" means on each platform; none on a sensor we do not know.
+TEST(CalCO2Channel, EachPlatformNamesItsOwn) {
+    for (const auto& [platform, version, channel] :
+         {std::tuple{5, 0, 1}, {6, 0, 11}, {61, 1, 5}, {7, 1, 5}}) {
+        Rig rig(platform, version);
+        EXPECT_EQ(PlatformCO2Channel(rig.ctx()), channel) << platform;
+    }
+    Rig unknown(6, 0);
+    unknown.ram()[65] = 0;
+    EXPECT_EQ(PlatformCO2Channel(unknown.ctx()), 0);
+}
+
 // --- CO2 span ------------------------------------------------------------------------------
 
-// With a temperature term and the sensor far from 0 C, a span word that ignored the term
-// would leave the reading off by tens of ppm.
+// Without a temperature term, and with one on a warm sensor, where a span word that
+// ignored the term would leave the reading off.
 TEST(CalCO2SpanSensor, Platform5SpanWordBringsTheReadingToTheSpanGas) {
+    for (const auto& [term, celsius] : {std::pair{0, 22.0}, {40, 30.0}}) {
+        Rig rig(5, 0);
+        rig.sensor.memory().gasPpm = 1000;
+        rig.sensor.memory().airTemperature = celsius;
+        rig.ram()[202] = static_cast<uint8_t>(127 + term);
+        rig.putRamWord(138, 1900);  // a span word off by 7 %
+        EXPECT_GT(std::fabs(rig.reading(1) - 6000), 40);
+        ASSERT_TRUE(CalCO2Span(rig.ctx(), 1, "6000", false)) << rig.ctx().ErrorText;
+        EXPECT_NEAR(rig.reading(1), 6000, 3) << term;
+    }
+}
+
+// A zero word that puts the detector term at 0 has no span word; nothing is written.
+TEST(CalCO2SpanSensor, Platform5WithNoDetectorTermIsRefused) {
     Rig rig(5, 0);
-    rig.sensor.memory().gasPpm = 1000;
-    rig.sensor.memory().airTemperature = 30;
-    rig.ram()[202] = 127 + 40;
-    rig.putRamWord(138, 1900);  // a span word off by 7 %
-    EXPECT_GT(std::fabs(rig.reading(1) - 6000), 40);
-    ASSERT_TRUE(CalCO2Span(rig.ctx(), 1, "6000", false)) << rig.ctx().ErrorText;
-    EXPECT_NEAR(rig.reading(1), 6000, 3);
+    rig.sensor.memory().gasPpm = 0;  // R = 4096, and 30720 * 4096 / 2048 is full scale
+    rig.putRamWord(130, 30720);
+    const int span = rig.ramWord(138);
+    EXPECT_FALSE(CalCO2Span(rig.ctx(), 1, "6000", false));
+    EXPECT_EQ(rig.ctx().ErrorText, "Calibration not possible with the sensor's present readings.");
+    EXPECT_EQ(rig.ramWord(138), span);
 }
 
 // On a warm sensor with a temperature term, which the fit must take out of the reading.
@@ -140,6 +168,9 @@ TEST(CalCO2SpanSensor, CurveFitConvergesInTwoPasses) {
         EXPECT_GE(rig.t.clock.tickMs() - start, 5000);  // the sensor settles after each pass
         EXPECT_FALSE(rig.sensor.isOpen());
         EXPECT_NEAR(rig.reading(c.channel), 6500, 5);
+        // The last entry continues the last step.
+        const int at = 308 + 34 * c.table;
+        EXPECT_EQ(rig.eeWord(at + 32), 2 * rig.eeWord(at + 30) - rig.eeWord(at + 28));
     }
 }
 
@@ -171,22 +202,27 @@ TEST(CalCO2SpanSensor, Platform7FormBringsTheReadingNearTheSpanGas) {
     rig.ee()[881] = 2;  // a temperature term, signed
     const double before = rig.reading(5);
     ASSERT_TRUE(CalCO2SpanPlatform7(rig.ctx(), 1000)) << rig.ctx().ErrorText;
+    EXPECT_FALSE(rig.sensor.isOpen());
     const double after = rig.reading(5);
     EXPECT_NEAR(after, 1000, 60) << "before " << before;
 }
 
 // --- Temperature ---------------------------------------------------------------------------
 
-TEST(CalTempSensor, Platform5WithNoChangeStillWritesTheUnchangedWord) {
-    Rig rig(5, 0);
-    rig.putRamWord(20, 7100);  // the sensor measures 21.00 C
-    const int zero = rig.ramWord(128);
-    rig.putRamWord(128, zero + 7);  // behind the image's back: only a write restores it
-    rig.ctx().RamImage[128] = static_cast<float>(zero >> 8);
-    rig.ctx().RamImage[129] = static_cast<float>(zero & 0xFF);
-    rig.ctx().RamRead[128] = rig.ctx().RamRead[129] = true;
-    ASSERT_TRUE(CalTemp(rig.ctx(), 21.0f, kPlatformChannel, false)) << rig.ctx().ErrorText;
-    EXPECT_EQ(rig.ramWord(128), zero);
+// With no change the unchanged word is still written; a change moves the temperature
+// channel's zero word by the difference.
+TEST(CalTempSensor, Platform5MovesTheZeroWordByTheDifference) {
+    for (const auto& [trueTemp, shift] : {std::pair{21.0f, 0}, {22.5f, 150}}) {
+        Rig rig(5, 0);
+        rig.putRamWord(20, 7100);  // the sensor measures 21.00 C
+        const int zero = rig.ramWord(128);
+        rig.putRamWord(128, zero + 7);  // behind the image's back: only a write restores it
+        rig.ctx().RamImage[128] = static_cast<float>(zero >> 8);
+        rig.ctx().RamImage[129] = static_cast<float>(zero & 0xFF);
+        rig.ctx().RamRead[128] = rig.ctx().RamRead[129] = true;
+        ASSERT_TRUE(CalTemp(rig.ctx(), trueTemp, kPlatformChannel, false)) << rig.ctx().ErrorText;
+        EXPECT_EQ(rig.ramWord(128), zero + shift) << trueTemp;
+    }
 }
 
 TEST(CalTempSensor, TheWriteClosesThePortEvenWhenAskedToKeepItOpen) {
@@ -211,9 +247,13 @@ TEST(CalTempSensor, Platform7ShiftsSignedTableEntriesAcrossZero) {
     rig.sensor.memory().airTemperature = 22.4;
     rig.putEeWord(512, 65536 - 90);  // entry 0: -0.90 C
     ASSERT_EQ(rig.reading(4), 2240);
+    std::vector<double> before;
+    for (int e = 0; e < kTableEntries; ++e) before.push_back(SignedWord(rig.eeWord(512 + 2 * e)));
     ASSERT_TRUE(CalTemp(rig.ctx(), 23.4f, kPlatformChannel, false)) << rig.ctx().ErrorText;
     EXPECT_EQ(rig.eeWord(512), 10);  // -0.90 C + 1.00 C
-    EXPECT_EQ(rig.eeWord(514), 500);
+    // Every entry of the sensor's table moved, the last one too.
+    for (int e = 0; e < kTableEntries; ++e)
+        EXPECT_EQ(SignedWord(rig.eeWord(512 + 2 * e)), before[e] + 100) << e;
 }
 
 TEST(CalTempSensor, Platform7CalibratesAcrossZero) {

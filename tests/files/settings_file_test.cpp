@@ -303,14 +303,18 @@ TEST_F(SettingsFileTest, Platform6LoadUsesTheStoredMaskAndRefusesOtherHardware) 
         (static_cast<uint8_t>(sensor[90]) & ~8) | (static_cast<uint8_t>(saved[90]) & 8);
     EXPECT_EQ(t.ctx.EeImage[90], merged90);  // list 13: bit 3 only
 
-    // Another hardware byte at EEPROM 58: refused, image and RAM 65 as before.
-    t.ctx.EeImage[58] = 2;
-    const auto image = t.ctx.EeImage;
-    t.ctx.ErrorText.clear();
-    EXPECT_FALSE(LoadSettings(t.ctx, file("p6.Set"), 0));
-    EXPECT_EQ(t.ctx.ErrorText, "This setfile can't be used on this sensor");
-    EXPECT_EQ(t.ctx.EeImage, image);
-    EXPECT_EQ(t.ctx.RamImage[65], 222);
+    // Other hardware (the byte at EEPROM 58, bit 0 of 165): refused, image and RAM 65 as
+    // before.
+    for (const auto& [address, value] : {std::pair{58, 2.0f}, {165, 2.0f}}) {
+        fillPlatform6(t.ctx, 77);
+        t.ctx.EeImage[address] = value;
+        const auto image = t.ctx.EeImage;
+        t.ctx.ErrorText.clear();
+        EXPECT_FALSE(LoadSettings(t.ctx, file("p6.Set"), 0)) << address;
+        EXPECT_EQ(t.ctx.ErrorText, "This setfile can't be used on this sensor");
+        EXPECT_EQ(t.ctx.EeImage, image);
+        EXPECT_EQ(t.ctx.RamImage[65], 222);
+    }
 }
 
 TEST_F(SettingsFileTest, Platform61FileFromASiblingProductKeepsTheSensorsIdentity) {

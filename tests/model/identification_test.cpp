@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include "model/definition_access.h"
 #include "model/image_fill.h"
+#include "model/tables.h"
 #include "support/test_context.h"
 #include "support/virtual_sensor_rig.h"
 
@@ -195,6 +197,30 @@ TEST(ChannelValue, Platform6ReadsEachChannelsWordAlone) {
     // RAM 34 read as a word: read command 128 + 2 bytes, area 0, address 34.
     EXPECT_EQ(rig.sensor.requests()[0][0], 130);
     EXPECT_EQ(rig.sensor.requests()[0][1], 34);
+}
+
+// What the model fetches by itself when the image lacks it: the identification byte from
+// RAM, both bytes of a word before changing it, a table whose low byte went unknown.
+TEST(LazyReads, FetchTheBytesTheyNeedAndNoOthers) {
+    test::VirtualSensorRig rig(6);
+    Context& ctx = rig.ctx();
+    auto& sensor = rig.sensor.memory();
+    sensor.eeprom[65] = static_cast<uint8_t>(sensor.ram[65] + 1);
+    EXPECT_EQ(GetIdByte(ctx), sensor.ram[65]);
+
+    SetZeroReference(ctx, 0, 5450);
+    EXPECT_NEAR(GetZeroReference(ctx, 0), 5450, 2);
+
+    const int address = 308 + 34 * 4 + 2 * 3;  // table 4, entry 3
+    GetTableEntry(ctx, 4, 3);
+    ctx.EeImage[address + 1] = static_cast<float>(sensor.eeprom[address + 1] ^ 0x55);
+    ctx.EeRead[address + 1] = false;
+    EXPECT_EQ(GetTableEntry(ctx, 4, 3), sensor.eeprom[address] * 256 + sensor.eeprom[address + 1]);
+
+    ctx.loadDefinition = nullptr;
+    ctx.Definition.loadedIdByte = 0;
+    EXPECT_FALSE(EnsureDefinition(ctx));
+    EXPECT_EQ(ctx.ErrorText, "No production definition for this sensor.");
 }
 
 }  // namespace
