@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "calibration/calibration.h"
+#include "calibration/calibration_support.h"
 #include "common/values.h"
 #include "model/channels.h"
 #include "model/identification.h"
@@ -107,12 +108,18 @@ TEST(CalCO2SinglePointSensor, AFailedWriteFailsTheCalibration) {
     EXPECT_FALSE(rig.ctx().ErrorText.empty());
 }
 
-// The channel "the CO2 channel" means on each platform; none on a sensor we do not know.
-TEST(CalCO2Channel, EachPlatformNamesItsOwn) {
-    for (const auto& [platform, version, channel] :
-         {std::tuple{5, 0, 1}, {6, 0, 11}, {61, 1, 5}, {7, 1, 5}}) {
-        Rig rig(platform, version);
-        EXPECT_EQ(PlatformCO2Channel(rig.ctx()), channel) << platform;
+// The channels "the CO2 channel" and "the temperature channel" mean on each platform (the
+// identification byte 223 moves temperature to channel 3); no CO2 channel on a sensor we do
+// not know.
+TEST(CalChannels, EachPlatformNamesItsOwn) {
+    for (const auto& [platform, idByte, co2, temperature] :
+         {std::tuple{5, 0, 1, 0}, {6, 0, 11, 2}, {6, 223, 11, 3}, {61, 0, 5, 4}, {7, 0, 5, 4}}) {
+        Rig rig(platform, platform == 61 || platform == 7 ? 1 : 0);
+        if (idByte) rig.ram()[65] = static_cast<uint8_t>(idByte);
+        const auto p = static_cast<uint8_t>(platform);
+        EXPECT_EQ(PlatformCO2Channel(rig.ctx()), co2) << platform;
+        EXPECT_EQ(calibration::TempChannelOf(rig.ctx(), kPlatformChannel, p), temperature)
+            << platform << " " << idByte;
     }
     Rig unknown(6, 0);
     unknown.ram()[65] = 0;
@@ -276,6 +283,24 @@ TEST(CalO2SpanSensor, StoresTheReferenceOverTheCellReading) {
     const double expected = TableToLinear(rig.ctx(), 4, reference) * 2048.0 / 12000;
     ASSERT_TRUE(CalO2Span(rig.ctx(), reference)) << rig.ctx().ErrorText;
     EXPECT_EQ(rig.eeWord(0), ToInteger(expected));
+
+    // A cell that cannot be read leaves the word as it was.
+    Rig mute(7, 1);
+    const int before = mute.eeWord(0);
+    mute.sensor.refuseNext(1000);
+    EXPECT_FALSE(CalO2Span(mute.ctx(), reference));
+    EXPECT_FALSE(mute.ctx().ErrorText.empty());
+    EXPECT_EQ(mute.eeWord(0), before);
+}
+
+// A detector that reads nothing gives no zero word; the sensor keeps the one it has.
+TEST(CalCO2SinglePointSensor, ADetectorReadingOfZeroIsRefused) {
+    Rig rig(6, 0);
+    rig.putRamWord(72, 0);  // the detector ratio, pinned
+    const int before = rig.eeWord(46);
+    EXPECT_FALSE(CalCO2SinglePoint(rig.ctx(), kPlatformChannel, false, kCalZero, ""));
+    EXPECT_EQ(rig.ctx().ErrorText, "Calibration not possible with the sensor's present readings.");
+    EXPECT_EQ(rig.eeWord(46), before);
 }
 
 }  // namespace

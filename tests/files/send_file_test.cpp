@@ -52,12 +52,17 @@ TEST_F(SendFileTest, Platform6FileRestoresTheSettingsItCarries) {
     source.sensor.memory().eeprom[200] = 0x11;  // outside it
     const std::string path = savePlatform6(source);
 
+    // The zero reference is kept in a form that depends on the zero word, which the file
+    // does not carry: the load stores it again for the target's own zero word.
+    const float zero = GetZeroReference(source.ctx(), 0);
     VirtualSensorRig target(6);
     target.sensor.memory().eeprom[0] = 0x01;
     target.sensor.memory().eeprom[200] = 0x22;
+    target.sensor.memory().eeprom[46] -= 8;  // the CO2 zero word at 46, 7 % lower
     ASSERT_TRUE(SendSettingsFile(target.ctx(), path, progress)) << target.ctx().ErrorText;
     EXPECT_EQ(target.sensor.memory().eeprom[0], 0x5A);
     EXPECT_EQ(target.sensor.memory().eeprom[200], 0x22);
+    EXPECT_NEAR(GetZeroReference(target.ctx(), 0), zero, 2);
     EXPECT_EQ(steps, (std::vector<std::string>{"Reading sensor", "Saving to sensor"}));
     EXPECT_FALSE(target.sensor.isOpen());
 }

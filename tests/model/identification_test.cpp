@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "model/definition_access.h"
 #include "model/image_fill.h"
 #include "model/tables.h"
@@ -199,6 +201,23 @@ TEST(ChannelValue, Platform6ReadsEachChannelsWordAlone) {
     EXPECT_EQ(rig.sensor.requests()[0][1], 34);
 }
 
+// The detector reading each platform keeps for each CO2 channel, fetched fresh; none for
+// a channel without one.
+TEST(RawReading, EachPlatformAndChannel) {
+    for (const auto& [platform, version, channel, address] :
+         {std::tuple{5, 0, 0, 68}, {5, 0, 4, 76}, {5, 0, 5, -1}, {6, 0, 11, 72}, {6, 0, 12, 74},
+          {6, 0, 10, -1}, {61, 1, 5, 40}, {61, 1, 4, -1}}) {
+        test::VirtualSensorRig rig(platform, version);
+        auto& ram = rig.sensor.memory().ram;
+        if (address >= 0) {
+            ram[address] = 0x12;  // pinned: the sensor keeps what is set from outside
+            ram[address + 1] = 0x34;
+        }
+        EXPECT_EQ(GetRawReading(rig.ctx(), static_cast<float>(channel)), address < 0 ? 0 : 0x1234)
+            << platform << " channel " << channel;
+    }
+}
+
 // What the model fetches by itself when the image lacks it: the identification byte from
 // RAM, both bytes of a word before changing it, a table whose low byte went unknown.
 TEST(LazyReads, FetchTheBytesTheyNeedAndNoOthers) {
@@ -206,9 +225,14 @@ TEST(LazyReads, FetchTheBytesTheyNeedAndNoOthers) {
     Context& ctx = rig.ctx();
     auto& sensor = rig.sensor.memory();
     sensor.eeprom[65] = static_cast<uint8_t>(sensor.ram[65] + 1);
+    ctx.RamRead.fill(false);  // nothing known yet
+    ctx.EeRead.fill(false);
     EXPECT_EQ(GetIdByte(ctx), sensor.ram[65]);
 
     SetZeroReference(ctx, 0, 5450);
+    EXPECT_NEAR(GetZeroReference(ctx, 0), 5450, 2);
+    // A fresh read of the span reference beside it leaves that edit alone.
+    GetSpanReference(ctx, 0, true, true);
     EXPECT_NEAR(GetZeroReference(ctx, 0), 5450, 2);
 
     const int address = 308 + 34 * 4 + 2 * 3;  // table 4, entry 3

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <optional>
 
 #include "common/context.h"
@@ -58,6 +59,15 @@ TEST(PlatformProfile, SendsAreWrappedInOneUnlockAndOneLock) {
         EXPECT_EQ(unlocks, 1) << int(platform);
         EXPECT_EQ(locks, 1) << int(platform);
         EXPECT_TRUE(steps.front().unlock && steps.back().lock) << int(platform);
+        // Platform 7 writes ranges, each one its whole-image read brings in, and its version byte.
+        const std::vector<MemorySpan> reads = WholeImageReads(platform);
+        for (const WriteRequest& step : platform == 7 ? steps : std::vector<WriteRequest>{}) {
+            const MemorySpan& s = step.span;
+            const bool read = std::any_of(reads.begin(), reads.end(), [&](const MemorySpan& r) {
+                return r.eeprom == s.eeprom && r.address == s.address && r.count == s.count;
+            });
+            EXPECT_TRUE(read || (s.address == 1023 && s.count == 1)) << "at " << s.address;
+        }
         // One save to the other memory after the last write (platform 7 has none); platforms
         // 6 and 61 send only what changed, the others every selected byte.
         for (size_t i = 0; i < steps.size(); ++i) {

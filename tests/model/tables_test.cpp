@@ -82,10 +82,13 @@ TEST(TableAddresses, EachPlatformKeepsItsOwn) {
     SetTableEntry(t.ctx, 1, 16, 0x0102);
     EXPECT_EQ(t.ctx.EeImage[34 + 32], 1);
     EXPECT_EQ(GetTableEntry(t.ctx, 1, 16), 0x0102);
-    // Nothing past the top of the EEPROM.
+    // Nothing past the top of the EEPROM, nor past the last entry into the next table.
     SetTableEntry(t.ctx, 15, 0, 1);
     EXPECT_EQ(GetTableEntry(t.ctx, 15, 0), 0);
     EXPECT_EQ(GetTableEntry(t.ctx, 1, 17), 0);
+    const float next = GetTableEntry(t.ctx, 2, 0);
+    SetTableEntry(t.ctx, 1, 17, 0x0505);
+    EXPECT_EQ(GetTableEntry(t.ctx, 2, 0), next);
 }
 
 TEST(BuildTable, NoModelWritesNothing) {
