@@ -177,6 +177,7 @@ TEST(CalCO2SpanSensor, CurveFitConvergesInTwoPasses) {
         EXPECT_NEAR(rig.reading(c.channel), 6500, 5);
         // The last entry continues the last step.
         const int at = 308 + 34 * c.table;
+        EXPECT_EQ(rig.eeWord(at + 30), 5000);  // the bias: no gas
         EXPECT_EQ(rig.eeWord(at + 32), 2 * rig.eeWord(at + 30) - rig.eeWord(at + 28));
     }
 }
@@ -208,7 +209,10 @@ TEST(CalCO2SpanSensor, Platform7FormBringsTheReadingNearTheSpanGas) {
     rig.sensor.memory().airTemperature = 30;
     rig.ee()[881] = 2;  // a temperature term, signed
     const double before = rig.reading(5);
+    rig.ctx().EeImage[16] = 7;  // a network ID edited in the window, beside the zero word
+    rig.ctx().EeRead[16] = true;
     ASSERT_TRUE(CalCO2SpanPlatform7(rig.ctx(), 1000)) << rig.ctx().ErrorText;
+    EXPECT_EQ(rig.ctx().EeImage[16], 7);
     EXPECT_FALSE(rig.sensor.isOpen());
     const double after = rig.reading(5);
     EXPECT_NEAR(after, 1000, 60) << "before " << before;
@@ -256,7 +260,9 @@ TEST(CalTempSensor, Platform7ShiftsSignedTableEntriesAcrossZero) {
     ASSERT_EQ(rig.reading(4), 2240);
     std::vector<double> before;
     for (int e = 0; e < kTableEntries; ++e) before.push_back(SignedWord(rig.eeWord(512 + 2 * e)));
+    rig.ee()[546] = 0x5A;  // just past the table, never read
     ASSERT_TRUE(CalTemp(rig.ctx(), 23.4f, kPlatformChannel, false)) << rig.ctx().ErrorText;
+    EXPECT_EQ(rig.ee()[546], 0x5A);
     EXPECT_EQ(rig.eeWord(512), 10);  // -0.90 C + 1.00 C
     // Every entry of the sensor's table moved, the last one too.
     for (int e = 0; e < kTableEntries; ++e)

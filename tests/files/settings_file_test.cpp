@@ -99,6 +99,13 @@ TEST_F(SettingsFileTest, Platform5FileHasOneRamBlockWithoutRam112To127) {
     EXPECT_EQ(bytes[17 + 4 + 111], static_cast<uint8_t>(t.ctx.RamImage[111]));
     EXPECT_EQ(bytes[17 + 4 + 112], static_cast<uint8_t>(t.ctx.RamImage[128]));
     EXPECT_EQ(bytes[17 + 4 + 239], static_cast<uint8_t>(t.ctx.RamImage[255]));
+
+    // Read back, each byte lands on its own address; what the block lacks is cleared.
+    t.ctx.ComBuffer.fill(9);
+    int type = 1;
+    ASSERT_TRUE(ReadSetBlock(t.ctx, file("a.set"), type, true, false));
+    for (int a : {0, 111, 128, 255}) EXPECT_EQ(t.ctx.ComBuffer[a], t.ctx.RamImage[a]) << a;
+    for (int a : {112, 127, 300, 511}) EXPECT_EQ(t.ctx.ComBuffer[a], 0) << a;
 }
 
 TEST_F(SettingsFileTest, NamesWithoutSetExtensionGetOneAndOthersKeepTheirs) {

@@ -83,6 +83,9 @@ TEST(SensorMemReadFrames, RamBlocksStopAtTheHalf) {
     ASSERT_TRUE(readRam(w.ctx, 126, 4));
     EXPECT_EQ(w.frames(), (std::vector<Bytes>{{130, 126, 0}, {194, 0, 194}}));
     EXPECT_EQ(w.ctx.RamImage[128], 9);
+    // The range is the selection now, nothing around it.
+    for (int a : {0, 125, 130, 255}) EXPECT_EQ(w.ctx.AddressMask[a], 0) << a;
+    EXPECT_EQ(w.ctx.AddressMask[126], 255);
 }
 
 TEST(SensorMemReadFrames, LargeEepromUsesTwoAddressBytes) {
