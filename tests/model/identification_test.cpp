@@ -218,6 +218,28 @@ TEST(RawReading, EachPlatformAndChannel) {
     }
 }
 
+// Each platform's channel words, fetched one by one or in the bulk blocks, from a sensor
+// nothing was read from yet: the version too comes from its own lazy reads.
+TEST(ChannelValue, EachPlatformFetchesItsChannelsWords) {
+    struct Row {
+        int platform, version, channel, address;
+    };
+    for (const Row& r : {Row{5, 0, 0, 20}, {5, 0, 3, 26}, {6, 0, 0, 236}, {6, 0, 1, 238},
+                         {6, 0, 2, 12}, {6, 0, 12, 32}, {6, 2, 2, 12}, {61, 1, 0, 12},
+                         {61, 0, 15, 42}, {7, 1, 15, 42}, {7, 2, 3, 18}}) {
+        for (const bool bulk : {false, true}) {
+            test::VirtualSensorRig rig(r.platform, r.version);
+            EXPECT_EQ(GetVersion(rig.ctx()), r.version) << r.platform;
+            auto& ram = rig.sensor.memory().ram;
+            ram[r.address] = 0x12;  // pinned: the sensor keeps what is set from outside
+            ram[r.address + 1] = static_cast<uint8_t>(r.channel);
+            EXPECT_EQ(GetChannelValue(rig.ctx(), static_cast<float>(r.channel), bulk),
+                      0x1200 + r.channel)
+                << r.platform << " channel " << r.channel << (bulk ? " bulk" : "");
+        }
+    }
+}
+
 // What the model fetches by itself when the image lacks it: the identification byte from
 // RAM, both bytes of a word before changing it, a table whose low byte went unknown.
 TEST(LazyReads, FetchTheBytesTheyNeedAndNoOthers) {
