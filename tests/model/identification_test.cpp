@@ -249,13 +249,20 @@ TEST(LazyReads, FetchTheBytesTheyNeedAndNoOthers) {
     sensor.eeprom[65] = static_cast<uint8_t>(sensor.ram[65] + 1);
     ctx.RamRead.fill(false);  // nothing known yet
     ctx.EeRead.fill(false);
+    ctx.RamImage.fill(0);
+    ctx.EeImage.fill(0);
+    rig.sensor.clearRecord();
     EXPECT_EQ(GetIdByte(ctx), sensor.ram[65]);
+    // One read: RAM 65..67 (read command 128 + 3 bytes, area 0), the serial number with it.
+    ASSERT_EQ(rig.sensor.requests().size(), 1u);
+    EXPECT_EQ(rig.sensor.requests()[0][0], 131);
+    EXPECT_EQ(rig.sensor.requests()[0][1], 65);
 
-    SetZeroReference(ctx, 0, 5450);
-    EXPECT_NEAR(GetZeroReference(ctx, 0), 5450, 2);
+    SetZeroReference(ctx, 0, 6500);  // far enough to change both bytes of the word
+    EXPECT_NEAR(GetZeroReference(ctx, 0), 6500, 2);
     // A fresh read of the span reference beside it leaves that edit alone.
     GetSpanReference(ctx, 0, true, true);
-    EXPECT_NEAR(GetZeroReference(ctx, 0), 5450, 2);
+    EXPECT_NEAR(GetZeroReference(ctx, 0), 6500, 2);
 
     const int address = 308 + 34 * 4 + 2 * 3;  // table 4, entry 3
     GetTableEntry(ctx, 4, 3);
