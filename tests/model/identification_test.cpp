@@ -216,6 +216,8 @@ TEST(RawReading, EachPlatformAndChannel) {
         EXPECT_EQ(GetRawReading(rig.ctx(), static_cast<float>(channel)), address < 0 ? 0 : 0x1234)
             << platform << " channel " << channel;
     }
+    test::VirtualSensorRig platform7(7, 1);  // keeps its temperature apart from the model's
+    EXPECT_EQ(GetSensorTemp(platform7.ctx()), 0);
 }
 
 // Each platform's channel words, fetched one by one or in the bulk blocks, from a sensor
