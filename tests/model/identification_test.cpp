@@ -227,7 +227,7 @@ TEST(ChannelValue, EachPlatformFetchesItsChannelsWords) {
         int platform, version, channel, address;
     };
     for (const Row& r : {Row{5, 0, 0, 20}, {5, 0, 3, 26}, {6, 0, 0, 236}, {6, 0, 1, 238},
-                         {6, 0, 2, 12}, {6, 0, 12, 32}, {6, 2, 2, 12}, {61, 1, 0, 12},
+                         {6, 0, 2, 12}, {6, 0, 12, 32}, {6, 2, 2, 12}, {6, 3, 2, 12}, {61, 1, 0, 12},
                          {61, 0, 15, 42}, {7, 1, 15, 42}, {7, 2, 3, 18}}) {
         for (const bool bulk : {false, true}) {
             test::VirtualSensorRig rig(r.platform, r.version);
@@ -260,6 +260,7 @@ TEST(LazyReads, FetchTheBytesTheyNeedAndNoOthers) {
     EXPECT_EQ(rig.sensor.requests()[0][0], 131);
     EXPECT_EQ(rig.sensor.requests()[0][1], 65);
 
+    EXPECT_NEAR(GetSpanReference(ctx, 0, false, false), 7000, 3);  // both bytes fetched
     SetZeroReference(ctx, 0, 6500);  // far enough to change both bytes of the word
     EXPECT_NEAR(GetZeroReference(ctx, 0), 6500, 2);
     // A fresh read of the span reference beside it leaves that edit alone.
