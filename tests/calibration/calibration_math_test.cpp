@@ -10,6 +10,7 @@ namespace {
 TEST(CalibrationMath, ZeroGasWord) {
     EXPECT_EQ(ZeroGasWord(4096), 30720);
     EXPECT_EQ(ZeroGasWord(3000), 41943);  // 41943.04 cut to its whole part
+    EXPECT_EQ(ZeroGasWord(1), 125829120);  // the smallest reading still gives a word
     EXPECT_FALSE(ZeroGasWord(0));
     EXPECT_FALSE(ZeroGasWord(-5));
 }

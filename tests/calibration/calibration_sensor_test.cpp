@@ -3,8 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <tuple>
+#include <utility>
+#include <vector>
 
 #include "calibration/calibration.h"
+#include "calibration/calibration_support.h"
 #include "common/values.h"
 #include "model/channels.h"
 #include "model/identification.h"
@@ -104,34 +108,78 @@ TEST(CalCO2SinglePointSensor, AFailedWriteFailsTheCalibration) {
     EXPECT_FALSE(rig.ctx().ErrorText.empty());
 }
 
-// --- CO2 span ------------------------------------------------------------------------------
-
-TEST(CalCO2SpanSensor, Platform5SpanWordBringsTheReadingToTheSpanGas) {
-    Rig rig(5, 0);
-    rig.sensor.memory().gasPpm = 1000;
-    rig.putRamWord(138, 1900);  // a span word off by 7 %
-    EXPECT_GT(std::fabs(rig.reading(1) - 6000), 40);
-    ASSERT_TRUE(CalCO2Span(rig.ctx(), 1, "6000", false)) << rig.ctx().ErrorText;
-    EXPECT_NEAR(rig.reading(1), 6000, 3);
+// The channels "the CO2 channel" and "the temperature channel" mean on each platform (the
+// identification byte 223 moves temperature to channel 3); no CO2 channel on a sensor we do
+// not know.
+TEST(CalChannels, EachPlatformNamesItsOwn) {
+    for (const auto& [platform, idByte, co2, temperature] :
+         {std::tuple{5, 0, 1, 0}, {6, 0, 11, 2}, {6, 223, 11, 3}, {61, 0, 5, 4}, {7, 0, 5, 4}}) {
+        Rig rig(platform, platform == 61 || platform == 7 ? 1 : 0);
+        if (idByte) rig.ram()[65] = static_cast<uint8_t>(idByte);
+        const auto p = static_cast<uint8_t>(platform);
+        EXPECT_EQ(PlatformCO2Channel(rig.ctx()), co2) << platform;
+        EXPECT_EQ(calibration::TempChannelOf(rig.ctx(), kPlatformChannel, p), temperature)
+            << platform << " " << idByte;
+    }
+    Rig unknown(6, 0);
+    unknown.ram()[65] = 0;
+    EXPECT_EQ(PlatformCO2Channel(unknown.ctx()), 0);
 }
 
+// --- CO2 span ------------------------------------------------------------------------------
+
+// Without a temperature term, and with one on a warm sensor, where a span word that
+// ignored the term would leave the reading off.
+TEST(CalCO2SpanSensor, Platform5SpanWordBringsTheReadingToTheSpanGas) {
+    for (const auto& [term, celsius] : {std::pair{0, 22.0}, {40, 30.0}}) {
+        Rig rig(5, 0);
+        rig.sensor.memory().gasPpm = 1000;
+        rig.sensor.memory().airTemperature = celsius;
+        rig.ram()[202] = static_cast<uint8_t>(127 + term);
+        rig.putRamWord(138, 1900);  // a span word off by 7 %
+        EXPECT_GT(std::fabs(rig.reading(1) - 6000), 40);
+        ASSERT_TRUE(CalCO2Span(rig.ctx(), 1, "6000", false)) << rig.ctx().ErrorText;
+        EXPECT_NEAR(rig.reading(1), 6000, 3) << term;
+    }
+}
+
+// A zero word that puts the detector term at 0 has no span word; nothing is written.
+TEST(CalCO2SpanSensor, Platform5WithNoDetectorTermIsRefused) {
+    Rig rig(5, 0);
+    rig.sensor.memory().gasPpm = 0;  // R = 4096, and 30720 * 4096 / 2048 is full scale
+    rig.putRamWord(130, 30720);
+    const int span = rig.ramWord(138);
+    EXPECT_FALSE(CalCO2Span(rig.ctx(), 1, "6000", false));
+    EXPECT_EQ(rig.ctx().ErrorText, "Calibration not possible with the sensor's present readings.");
+    EXPECT_EQ(rig.ramWord(138), span);
+}
+
+// On a warm sensor with a temperature term, which the fit must take out of the reading.
 TEST(CalCO2SpanSensor, CurveFitConvergesInTwoPasses) {
     struct Case {
         int platform, version;
         float channel;
         int table;
+        int calTemp;  // EEPROM byte of the temperature term, 127 + term
     };
-    for (const Case& c : {Case{6, 0, 11, 4}, Case{61, 1, 5, 4}}) {
+    for (const Case& c : {Case{6, 0, 11, 4, 104}, Case{61, 1, 5, 4, 83}}) {
         SCOPED_TRACE(c.platform);
         Rig rig(c.platform, c.version);
         rig.sensor.memory().gasPpm = 1500;
-        rig.wearTable(c.table, 0.9);
+        rig.sensor.memory().airTemperature = 30;
+        rig.ee()[c.calTemp] = 127 + 2;
+        rig.wearTable(c.table, 0.85);
+        rig.putEeWord(308 + 34 * c.table + 30, 5100);  // an entry 15 off its bias
         EXPECT_GT(std::fabs(rig.reading(c.channel) - 6500), 50);
         const int64_t start = rig.t.clock.tickMs();
         ASSERT_TRUE(CalCO2Span(rig.ctx(), c.channel, "6500", false)) << rig.ctx().ErrorText;
         EXPECT_GE(rig.t.clock.tickMs() - start, 5000);  // the sensor settles after each pass
         EXPECT_FALSE(rig.sensor.isOpen());
         EXPECT_NEAR(rig.reading(c.channel), 6500, 5);
+        // The last entry continues the last step.
+        const int at = 308 + 34 * c.table;
+        EXPECT_EQ(rig.eeWord(at + 30), 5000);  // the bias: no gas
+        EXPECT_EQ(rig.eeWord(at + 32), 2 * rig.eeWord(at + 30) - rig.eeWord(at + 28));
     }
 }
 
@@ -159,24 +207,34 @@ TEST(CalCO2SpanSensor, UnknownChannelKindIsRefused) {
 TEST(CalCO2SpanSensor, Platform7FormBringsTheReadingNearTheSpanGas) {
     Rig rig(7, 1);
     rig.sensor.memory().gasPpm = 1000;
+    rig.sensor.memory().airTemperature = 30;
+    rig.ee()[881] = 2;  // a temperature term, signed
     const double before = rig.reading(5);
+    rig.ctx().EeImage[16] = 7;  // a network ID edited in the window, beside the zero word
+    rig.ctx().EeRead[16] = true;
     ASSERT_TRUE(CalCO2SpanPlatform7(rig.ctx(), 1000)) << rig.ctx().ErrorText;
+    EXPECT_EQ(rig.ctx().EeImage[16], 7);
+    EXPECT_FALSE(rig.sensor.isOpen());
     const double after = rig.reading(5);
     EXPECT_NEAR(after, 1000, 60) << "before " << before;
 }
 
 // --- Temperature ---------------------------------------------------------------------------
 
-TEST(CalTempSensor, Platform5WithNoChangeStillWritesTheUnchangedWord) {
-    Rig rig(5, 0);
-    rig.putRamWord(20, 7100);  // the sensor measures 21.00 C
-    const int zero = rig.ramWord(128);
-    rig.putRamWord(128, zero + 7);  // behind the image's back: only a write restores it
-    rig.ctx().RamImage[128] = static_cast<float>(zero >> 8);
-    rig.ctx().RamImage[129] = static_cast<float>(zero & 0xFF);
-    rig.ctx().RamRead[128] = rig.ctx().RamRead[129] = true;
-    ASSERT_TRUE(CalTemp(rig.ctx(), 21.0f, kPlatformChannel, false)) << rig.ctx().ErrorText;
-    EXPECT_EQ(rig.ramWord(128), zero);
+// With no change the unchanged word is still written; a change moves the temperature
+// channel's zero word by the difference.
+TEST(CalTempSensor, Platform5MovesTheZeroWordByTheDifference) {
+    for (const auto& [trueTemp, shift] : {std::pair{21.0f, 0}, {22.5f, 150}}) {
+        Rig rig(5, 0);
+        rig.putRamWord(20, 7100);  // the sensor measures 21.00 C
+        const int zero = rig.ramWord(128);
+        rig.putRamWord(128, zero + 7);  // behind the image's back: only a write restores it
+        rig.ctx().RamImage[128] = static_cast<float>(zero >> 8);
+        rig.ctx().RamImage[129] = static_cast<float>(zero & 0xFF);
+        rig.ctx().RamRead[128] = rig.ctx().RamRead[129] = true;
+        ASSERT_TRUE(CalTemp(rig.ctx(), trueTemp, kPlatformChannel, false)) << rig.ctx().ErrorText;
+        EXPECT_EQ(rig.ramWord(128), zero + shift) << trueTemp;
+    }
 }
 
 TEST(CalTempSensor, TheWriteClosesThePortEvenWhenAskedToKeepItOpen) {
@@ -201,9 +259,15 @@ TEST(CalTempSensor, Platform7ShiftsSignedTableEntriesAcrossZero) {
     rig.sensor.memory().airTemperature = 22.4;
     rig.putEeWord(512, 65536 - 90);  // entry 0: -0.90 C
     ASSERT_EQ(rig.reading(4), 2240);
+    std::vector<double> before;
+    for (int e = 0; e < kTableEntries; ++e) before.push_back(SignedWord(rig.eeWord(512 + 2 * e)));
+    rig.ee()[546] = 0x5A;  // just past the table, never read
     ASSERT_TRUE(CalTemp(rig.ctx(), 23.4f, kPlatformChannel, false)) << rig.ctx().ErrorText;
+    EXPECT_EQ(rig.ee()[546], 0x5A);
     EXPECT_EQ(rig.eeWord(512), 10);  // -0.90 C + 1.00 C
-    EXPECT_EQ(rig.eeWord(514), 500);
+    // Every entry of the sensor's table moved, the last one too.
+    for (int e = 0; e < kTableEntries; ++e)
+        EXPECT_EQ(SignedWord(rig.eeWord(512 + 2 * e)), before[e] + 100) << e;
 }
 
 TEST(CalTempSensor, Platform7CalibratesAcrossZero) {
@@ -226,6 +290,24 @@ TEST(CalO2SpanSensor, StoresTheReferenceOverTheCellReading) {
     const double expected = TableToLinear(rig.ctx(), 4, reference) * 2048.0 / 12000;
     ASSERT_TRUE(CalO2Span(rig.ctx(), reference)) << rig.ctx().ErrorText;
     EXPECT_EQ(rig.eeWord(0), ToInteger(expected));
+
+    // A cell that cannot be read leaves the word as it was.
+    Rig mute(7, 1);
+    const int before = mute.eeWord(0);
+    mute.sensor.refuseNext(1000);
+    EXPECT_FALSE(CalO2Span(mute.ctx(), reference));
+    EXPECT_FALSE(mute.ctx().ErrorText.empty());
+    EXPECT_EQ(mute.eeWord(0), before);
+}
+
+// A detector that reads nothing gives no zero word; the sensor keeps the one it has.
+TEST(CalCO2SinglePointSensor, ADetectorReadingOfZeroIsRefused) {
+    Rig rig(6, 0);
+    rig.putRamWord(72, 0);  // the detector ratio, pinned
+    const int before = rig.eeWord(46);
+    EXPECT_FALSE(CalCO2SinglePoint(rig.ctx(), kPlatformChannel, false, kCalZero, ""));
+    EXPECT_EQ(rig.ctx().ErrorText, "Calibration not possible with the sensor's present readings.");
+    EXPECT_EQ(rig.eeWord(46), before);
 }
 
 }  // namespace

@@ -8,6 +8,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <limits>
+
+#include "common/text.h"
+
 namespace kelvo {
 namespace {
 
@@ -67,7 +72,26 @@ TEST(Rounding, HalvesGoToTheEvenNeighbour) {
     EXPECT_EQ(Fix(-2.7), -2);
     EXPECT_EQ(Int(-2.7), -3);
     EXPECT_EQ(Fix(2.7), 2);
-    EXPECT_EQ(ToInteger(1e30), std::numeric_limits<long long>::max());
+    // Saturated from its limit on, both ways, so no conversion leaves the int64 range.
+    for (const double big : {1e30, 9.2e18, 9.25e18})
+        EXPECT_EQ(ToInteger(big), std::numeric_limits<long long>::max()) << big;
+    for (const double small : {-1e30, -9.2e18, -9.25e18})
+        EXPECT_EQ(ToInteger(small), std::numeric_limits<long long>::min()) << small;
+    EXPECT_EQ(ToInteger(9.1e18), 9'100'000'000'000'000'000);
+    EXPECT_EQ(ToInteger(std::nan("")), 0);
+}
+
+TEST(NamesWithoutCase, WholeHeadAndTail) {
+    EXPECT_TRUE(equalsNoCase("last.SET", "Last.set"));
+    EXPECT_FALSE(equalsNoCase("last.set", "last.se"));
+    // A name exactly as long as the part looked for, and one a character shorter.
+    EXPECT_TRUE(endsWithNoCase(".Set", ".SET"));
+    EXPECT_FALSE(endsWithNoCase("Set", ".Set"));
+    EXPECT_TRUE(endsWithNoCase("a.set", ".Set"));
+    EXPECT_FALSE(endsWithNoCase("a.sex", ".Set"));
+    EXPECT_TRUE(startsWithNoCase("Virtual", "virtual"));
+    EXPECT_FALSE(startsWithNoCase("Virtua", "virtual"));
+    EXPECT_TRUE(startsWithNoCase("VIRTUAL:6", "virtual:"));
 }
 
 TEST(ParseNumber, KeepsDigitsSignsAndOnePoint) {

@@ -42,7 +42,10 @@ std::vector<uint8_t> sampleFile() {
     putInt(bytes, 89 + 96, 1);
     std::memcpy(&bytes[424], "Te\0mp  ", 7);  // an embedded 0 byte, trailing blanks
     std::memcpy(&bytes[424 + 15], "  CO2", 5);
-    std::memcpy(&bytes[404], "Product", 7);
+    // The three texts at their full 20 characters, up to the next field.
+    std::memcpy(&bytes[404], "Product 20 chars ok!", 20);
+    std::memcpy(&bytes[584], "Gas sensor, 20 chars", 20);
+    std::memcpy(&bytes[604], "Made by us, 20 chars", 20);
     putInt(bytes, 625, 0);
     putInt(bytes, 629, 4);
     return bytes;
@@ -87,7 +90,9 @@ TEST_F(DefinitionFiles, LoadsNamesUnitsFlagsAndTables) {
     EXPECT_EQ(d.unitCode[1], 4);
     EXPECT_EQ(d.channelFlags, 0x11);
     EXPECT_EQ(d.secondFlags, 0x02);
-    EXPECT_EQ(d.texts[0], "Product");
+    EXPECT_EQ(d.texts[0], "Product 20 chars ok!");
+    EXPECT_EQ(d.texts[1], "Gas sensor, 20 chars");
+    EXPECT_EQ(d.texts[2], "Made by us, 20 chars");
     EXPECT_EQ(ChannelName(t.ctx, 2, false), "OFF");
     EXPECT_FALSE(ChannelPresent(t.ctx, 2, false, false));
     EXPECT_EQ(GetTableEntry(t.ctx, 1, 15), 5000);

@@ -6,9 +6,11 @@
 #include <filesystem>
 #include <fstream>
 
+#include "files/platform_settings_file.h"
 #include "files/settings_file.h"
 #include "link/address_lists.h"
 #include "link/sensor_mem_read.h"
+#include "model/tables.h"
 #include "support/virtual_sensor_rig.h"
 
 namespace kelvo {
@@ -33,9 +35,7 @@ protected:
         const std::string path = (dir / "p6.Set").string();
         Context& ctx = rig.ctx();
         EXPECT_TRUE(SensorMemRead(ctx, 30, 0, 0, true, false)) << ctx.ErrorText;
-        SelectAddressList(ctx, 13);
-        EXPECT_TRUE(SaveSettings(ctx, 15, path, 1, true));
-        EXPECT_TRUE(SaveSettings(ctx, 10, path, 1, false));
+        EXPECT_TRUE(SavePlatformSettings(ctx, path)) << ctx.ErrorText;
         return path;
     }
 
@@ -52,12 +52,17 @@ TEST_F(SendFileTest, Platform6FileRestoresTheSettingsItCarries) {
     source.sensor.memory().eeprom[200] = 0x11;  // outside it
     const std::string path = savePlatform6(source);
 
+    // The zero reference is kept in a form that depends on the zero word, which the file
+    // does not carry: the load stores it again for the target's own zero word.
+    const float zero = GetZeroReference(source.ctx(), 0);
     VirtualSensorRig target(6);
     target.sensor.memory().eeprom[0] = 0x01;
     target.sensor.memory().eeprom[200] = 0x22;
+    target.sensor.memory().eeprom[46] -= 8;  // the CO2 zero word at 46, 7 % lower
     ASSERT_TRUE(SendSettingsFile(target.ctx(), path, progress)) << target.ctx().ErrorText;
     EXPECT_EQ(target.sensor.memory().eeprom[0], 0x5A);
     EXPECT_EQ(target.sensor.memory().eeprom[200], 0x22);
+    EXPECT_NEAR(GetZeroReference(target.ctx(), 0), zero, 2);
     EXPECT_EQ(steps, (std::vector<std::string>{"Reading sensor", "Saving to sensor"}));
     EXPECT_FALSE(target.sensor.isOpen());
 }
@@ -109,15 +114,40 @@ TEST_F(SendFileTest, Platform5SendsTheSettingsList) {
     const std::string path = (dir / "p5.Set").string();
     ASSERT_TRUE(SaveSettings(source.ctx(), 0, path, 255, false));
 
+    // The zero reference is kept in a form that depends on the span word, which the file
+    // does not carry: the load stores it again for the target's own span word.
+    const float reference = GetZeroReference(source.ctx(), 0);
     VirtualSensorRig target(5, 0);
     target.ctx().AppDir = data;
+    target.sensor.memory().ram[138] ^= 0x40;
     ASSERT_TRUE(SendSettingsFile(target.ctx(), path, progress)) << target.ctx().ErrorText;
     EXPECT_EQ(target.sensor.memory().ram[31], 0x21);
+    EXPECT_NEAR(GetZeroReference(target.ctx(), 0), reference, 2);
 
     VirtualSensorRig version3(5, 3);  // the TWA variant: not for this shortcut
     version3.ctx().AppDir = data;
     EXPECT_FALSE(SendSettingsFile(version3.ctx(), path, progress));
     EXPECT_EQ(version3.ctx().ErrorText, "Unknown sensor type, can't connect to sensor.");
+}
+
+TEST_F(SendFileTest, Platform5WithoutItsDefinitionFileReadsNothing) {
+    VirtualSensorRig rig(5, 0);
+    rig.ctx().AppDir = dir.string();
+    EXPECT_FALSE(SendSettingsFile(rig.ctx(), (dir / "x.Set").string(), progress));
+    EXPECT_FALSE(rig.ctx().ErrorText.empty());
+    EXPECT_TRUE(steps.empty());
+}
+
+// Saving as a window does: refused for a sensor whose files the program cannot write, and
+// a failed write is a failure.
+TEST_F(SendFileTest, SavingFailsForPlatform7AndForAPathThatCannotBeWritten) {
+    VirtualSensorRig p7(7, 1);
+    EXPECT_FALSE(SavePlatformSettings(p7.ctx(), (dir / "x.Set").string()));
+    EXPECT_EQ(p7.ctx().ErrorText, "Cant save settings from this sensor");
+    VirtualSensorRig p6(6);
+    ASSERT_TRUE(SensorMemRead(p6.ctx(), 30, 0, 0, true, false));
+    EXPECT_FALSE(SavePlatformSettings(p6.ctx(), (dir / "no-such-folder" / "x.Set").string()));
+    EXPECT_FALSE(fs::exists(dir / "no-such-folder"));
 }
 
 TEST_F(SendFileTest, Platform7IsNotSupported) {

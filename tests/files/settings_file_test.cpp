@@ -101,6 +101,13 @@ TEST_F(SettingsFileTest, Platform5FileHasOneRamBlockWithoutRam112To127) {
     EXPECT_EQ(bytes[17 + 4 + 111], static_cast<uint8_t>(t.ctx.RamImage[111]));
     EXPECT_EQ(bytes[17 + 4 + 112], static_cast<uint8_t>(t.ctx.RamImage[128]));
     EXPECT_EQ(bytes[17 + 4 + 239], static_cast<uint8_t>(t.ctx.RamImage[255]));
+
+    // Read back, each byte lands on its own address; what the block lacks is cleared.
+    t.ctx.ComBuffer.fill(9);
+    int type = 1;
+    ASSERT_TRUE(ReadSetBlock(t.ctx, file("a.set"), type, true, false));
+    for (int a : {0, 111, 128, 255}) EXPECT_EQ(t.ctx.ComBuffer[a], t.ctx.RamImage[a]) << a;
+    for (int a : {112, 127, 300, 511}) EXPECT_EQ(t.ctx.ComBuffer[a], 0) << a;
 }
 
 TEST_F(SettingsFileTest, NamesWithoutSetExtensionGetOneAndOthersKeepTheirs) {
@@ -256,20 +263,25 @@ TEST_F(SettingsFileTest, BlockSelectionAndMaskBlock) {
 
 // --- Loading into the image ----------------------------------------------------------------
 
-TEST_F(SettingsFileTest, Platform5LoadChangesOnlyTheSettingsAddresses) {
-    fillPlatform5(t.ctx, 1);
-    const auto saved = t.ctx.RamImage;
-    ASSERT_TRUE(SaveSettings(t.ctx, 0, file("s.Set"), 255, false));
-    fillPlatform5(t.ctx, 100);
-    const auto sensor = t.ctx.RamImage;
+// List 6 is the settings a window loads; list 8 takes all of RAM, so every byte of the
+// block must land on its own address on both sides of the gap at 112..127.
+TEST_F(SettingsFileTest, Platform5LoadChangesOnlyTheListedAddresses) {
+    for (const int list : {6, 8}) {
+        SCOPED_TRACE(list);
+        fillPlatform5(t.ctx, 1);
+        const auto saved = t.ctx.RamImage;
+        ASSERT_TRUE(SaveSettings(t.ctx, 0, file("s.Set"), 255, false));
+        fillPlatform5(t.ctx, 100);
+        const auto sensor = t.ctx.RamImage;
 
-    ASSERT_TRUE(LoadSettings(t.ctx, file("s.Set"), 6)) << t.ctx.ErrorText;
-    SelectAddressList(t.ctx, 6);
-    for (int a = 0; a < 256; ++a) {
-        const bool inList6 = t.ctx.AddressMask[a] == 255;
-        // The zero references are stored again through the model and may be re-encoded.
-        if (a == 216 || a == 217 || a == 223 || a == 224) continue;
-        EXPECT_EQ(t.ctx.RamImage[a], inList6 ? saved[a] : sensor[a]) << "RAM " << a;
+        ASSERT_TRUE(LoadSettings(t.ctx, file("s.Set"), list)) << t.ctx.ErrorText;
+        SelectAddressList(t.ctx, list);
+        for (int a = 0; a < 256; ++a) {
+            const bool inFile = t.ctx.AddressMask[a] == 255 && (a < 112 || a > 127);
+            // The zero references are stored again through the model and may be re-encoded.
+            if (a == 216 || a == 217 || a == 223 || a == 224) continue;
+            EXPECT_EQ(t.ctx.RamImage[a], inFile ? saved[a] : sensor[a]) << "RAM " << a;
+        }
     }
 }
 
@@ -302,14 +314,18 @@ TEST_F(SettingsFileTest, Platform6LoadUsesTheStoredMaskAndRefusesOtherHardware) 
         (static_cast<uint8_t>(sensor[90]) & ~8) | (static_cast<uint8_t>(saved[90]) & 8);
     EXPECT_EQ(t.ctx.EeImage[90], merged90);  // list 13: bit 3 only
 
-    // Another hardware byte at EEPROM 58: refused, image and RAM 65 as before.
-    t.ctx.EeImage[58] = 2;
-    const auto image = t.ctx.EeImage;
-    t.ctx.ErrorText.clear();
-    EXPECT_FALSE(LoadSettings(t.ctx, file("p6.Set"), 0));
-    EXPECT_EQ(t.ctx.ErrorText, "This setfile can't be used on this sensor");
-    EXPECT_EQ(t.ctx.EeImage, image);
-    EXPECT_EQ(t.ctx.RamImage[65], 222);
+    // Other hardware (the byte at EEPROM 58, bit 0 of 165): refused, image and RAM 65 as
+    // before.
+    for (const auto& [address, value] : {std::pair{58, 2.0f}, {165, 2.0f}}) {
+        fillPlatform6(t.ctx, 77);
+        t.ctx.EeImage[address] = value;
+        const auto image = t.ctx.EeImage;
+        t.ctx.ErrorText.clear();
+        EXPECT_FALSE(LoadSettings(t.ctx, file("p6.Set"), 0)) << address;
+        EXPECT_EQ(t.ctx.ErrorText, "This setfile can't be used on this sensor");
+        EXPECT_EQ(t.ctx.EeImage, image);
+        EXPECT_EQ(t.ctx.RamImage[65], 222);
+    }
 }
 
 TEST_F(SettingsFileTest, Platform61FileFromASiblingProductKeepsTheSensorsIdentity) {

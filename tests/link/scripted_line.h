@@ -26,6 +26,8 @@ public:
     int refuseFrames = 0;          // the next N frames are answered with 21
     bool refuseWrites = false;     // every write frame is answered with 21
     bool openable = true;
+    int writesAllowed = -1;  // writes after this many fail, as on a pulled adapter; -1: all work
+    int failedWrites = 0;
     bool eepromLocked = true;
 
     std::array<uint8_t, 1024> eeprom{};
@@ -37,6 +39,7 @@ public:
     std::vector<Bytes> frames;
     std::vector<bool> dtr;
     int opens = 0, closes = 0, handshakes = 0;
+    std::vector<int> openedAfter;  // the handshakes before each open: when a reopen came
 
     void attach(const Clock& clock) { clock_ = &clock; }
 
@@ -44,6 +47,7 @@ public:
     std::string portName() const override { return name_; }
     bool open() override {
         ++opens;
+        openedAfter.push_back(handshakes);
         open_ = openable;
         return open_;
     }
@@ -62,7 +66,11 @@ public:
         return bytes;
     }
     bool write(const Bytes& bytes) override {
-        if (!open_) return false;
+        if (!open_ || writesAllowed == 0) {
+            ++failedWrites;
+            return false;
+        }
+        if (writesAllowed > 0) --writesAllowed;
         writes.push_back(bytes);
         for (uint8_t byte : bytes) receive(byte);
         return true;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <utility>
 
 #include "link/scripted_line.h"
 #include "link/sensor_command.h"
@@ -16,20 +17,25 @@ using test::WiredContext;
 
 TEST(SensorLinkInit, ClearsTheImageAndSetsTheAddress) {
     WiredContext w;
-    w.ctx.EeImage.fill(3);
     w.ctx.EeRead.fill(true);
+    w.ctx.RamRead.fill(true);
+    w.ctx.EeImage.fill(3);
+    w.ctx.EeLast.fill(3);
+    w.ctx.RamImage.fill(4);
     w.ctx.RamLast.fill(4);
     w.ctx.AddressMask.fill(255);
     w.ctx.ComBuffer.fill(1);
     w.ctx.SensorAddress = 5;
     SensorLinkInit(w.ctx, 30);
     EXPECT_EQ(w.ctx.SensorAddress, 30);
-    EXPECT_EQ(w.ctx.EeImage[511], 0);
-    EXPECT_FALSE(w.ctx.EeRead[0]);
-    EXPECT_EQ(w.ctx.RamLast[255], 0);
-    EXPECT_EQ(w.ctx.AddressMask[100], 0);
-    EXPECT_TRUE(std::all_of(w.ctx.ComBuffer.begin(), w.ctx.ComBuffer.end(),
-                            [](uint8_t b) { return b == 0; }));
+    auto cleared = [](const auto& a, int last) {
+        return std::all_of(a.begin(), a.begin() + last + 1, [](auto v) { return v == 0; });
+    };
+    EXPECT_TRUE(cleared(w.ctx.EeImage, 511) && cleared(w.ctx.EeLast, 511));
+    EXPECT_TRUE(cleared(w.ctx.EeRead, 511) && cleared(w.ctx.AddressMask, 511));
+    EXPECT_TRUE(cleared(w.ctx.RamImage, 255) && cleared(w.ctx.RamLast, 255));
+    EXPECT_TRUE(cleared(w.ctx.RamRead, 255));
+    EXPECT_TRUE(cleared(w.ctx.ComBuffer, kComBufferSize - 1));
     // Only the small EEPROM's range is cleared: the upper half of a large EEPROM and the
     // mask entries beyond 511 are left for the next read to overwrite.
     EXPECT_EQ(w.ctx.EeImage[512], 3);
@@ -38,12 +44,14 @@ TEST(SensorLinkInit, ClearsTheImageAndSetsTheAddress) {
 }
 
 TEST(CheckPortFree, QuietLineListensTheWholeTime) {
-    WiredContext w;
-    const int64_t start = w.now();
-    EXPECT_TRUE(CheckPortFree(w.ctx, 2));
-    EXPECT_EQ(w.now() - start, 2000);
-    EXPECT_FALSE(w.line.isOpen());
-    EXPECT_TRUE(w.line.writes.empty());
+    for (const auto& [seconds, ms] : {std::pair{2.0f, 2000}, {0.5f, 500}, {0.0f, 0}, {-1.0f, 0}}) {
+        WiredContext w;
+        const int64_t start = w.now();
+        EXPECT_TRUE(CheckPortFree(w.ctx, seconds));
+        EXPECT_EQ(w.now() - start, ms) << seconds;
+        EXPECT_FALSE(w.line.isOpen());
+        EXPECT_TRUE(w.line.writes.empty());
+    }
 }
 
 TEST(CheckPortFree, MidnightIsNoEvent) {
@@ -86,6 +94,7 @@ TEST(SensorAddressRange, AddressesTheRequestToSendCannotCarryAreRefused) {
         EXPECT_FALSE(SensorCommand(w.ctx, kSaveToRam, false));
         EXPECT_EQ(w.ctx.ErrorText, message);
         EXPECT_TRUE(w.line.writes.empty());
+        EXPECT_EQ(w.line.opens, 0);  // refused before the port is claimed
     }
     WiredContext w;
     w.ctx.SensorAddress = 32;

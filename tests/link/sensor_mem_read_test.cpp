@@ -83,6 +83,9 @@ TEST(SensorMemReadFrames, RamBlocksStopAtTheHalf) {
     ASSERT_TRUE(readRam(w.ctx, 126, 4));
     EXPECT_EQ(w.frames(), (std::vector<Bytes>{{130, 126, 0}, {194, 0, 194}}));
     EXPECT_EQ(w.ctx.RamImage[128], 9);
+    // The range is the selection now, nothing around it.
+    for (int a : {0, 125, 130, 255}) EXPECT_EQ(w.ctx.AddressMask[a], 0) << a;
+    EXPECT_EQ(w.ctx.AddressMask[126], 255);
 }
 
 TEST(SensorMemReadFrames, LargeEepromUsesTwoAddressBytes) {
@@ -135,13 +138,22 @@ TEST(SensorMemReadRetries, RefusalAndBadChecksumAreRetried) {
     EXPECT_EQ(w.line.handshakes, 3);
 }
 
+TEST(SensorMemReadRetries, AWakeThatCannotBeSentEndsTheRead) {
+    WiredContext w;
+    w.line.ignoreHandshakes = 15;
+    w.line.writesAllowed = 10;  // the ten requests-to-send go out, the wake does not
+    EXPECT_FALSE(readRam(w.ctx, 65, 1));
+    EXPECT_EQ(w.line.handshakes, 10);
+    EXPECT_EQ(w.line.failedWrites, 1);
+}
+
 TEST(SensorMemReadRetries, LineWakeAtTenAndReopenAtFifteenInOneBlock) {
     WiredContext w;
     w.line.ignoreHandshakes = 15;
     ASSERT_TRUE(readRam(w.ctx, 65, 1));
     EXPECT_EQ(w.line.handshakes, 16);
     EXPECT_EQ(w.line.dtr, (std::vector<bool>{true, false}));
-    EXPECT_EQ(w.line.opens, 2);
+    EXPECT_EQ(w.line.openedAfter, (std::vector<int>{0, 15}));
     // "ATO" goes out one byte at a time after the tenth attempt's request-to-send.
     std::vector<Bytes> expected;
     for (int k = 0; k < 10; ++k) expected.push_back({254});

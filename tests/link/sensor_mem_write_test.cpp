@@ -145,9 +145,16 @@ TEST(SensorMemWriteRetries, RefusedBlockGivesUpAfterTenAttemptsReopeningAtFive) 
     w.line.refuseWrites = true;
     EXPECT_FALSE(SensorMemWrite(w.ctx, 0, 100, 1, false, false, false, false, false, true));
     EXPECT_EQ(w.frames().size(), 10u);
-    EXPECT_EQ(w.line.opens, 2);
+    EXPECT_EQ(w.line.openedAfter, (std::vector<int>{0, 5}));
     EXPECT_EQ(w.ctx.ErrorText, "Can't save to sensor");
     EXPECT_EQ(w.ctx.RamLast[100], 0);
+}
+
+TEST(SensorMemWriteRetries, APortThatWillNotOpenFailsTheWrite) {
+    WiredContext w;
+    w.line.openable = false;
+    EXPECT_FALSE(SensorMemWrite(w.ctx, 0, 100, 1, false, false, false, false, false, true));
+    EXPECT_TRUE(w.line.writes.empty());
 }
 
 TEST(SensorMemWriteRetries, AcknowledgedBlocksStayWhenALaterOneFails) {

@@ -2,7 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
+#include "model/definition_access.h"
 #include "model/image_fill.h"
+#include "model/tables.h"
 #include "support/test_context.h"
 #include "support/virtual_sensor_rig.h"
 
@@ -195,6 +199,84 @@ TEST(ChannelValue, Platform6ReadsEachChannelsWordAlone) {
     // RAM 34 read as a word: read command 128 + 2 bytes, area 0, address 34.
     EXPECT_EQ(rig.sensor.requests()[0][0], 130);
     EXPECT_EQ(rig.sensor.requests()[0][1], 34);
+}
+
+// The detector reading each platform keeps for each CO2 channel, fetched fresh; none for
+// a channel without one.
+TEST(RawReading, EachPlatformAndChannel) {
+    for (const auto& [platform, version, channel, address] :
+         {std::tuple{5, 0, 0, 68}, {5, 0, 4, 76}, {5, 0, 5, -1}, {6, 0, 11, 72}, {6, 0, 12, 74},
+          {6, 0, 10, -1}, {61, 1, 5, 40}, {61, 1, 4, -1}}) {
+        test::VirtualSensorRig rig(platform, version);
+        auto& ram = rig.sensor.memory().ram;
+        if (address >= 0) {
+            ram[address] = 0x12;  // pinned: the sensor keeps what is set from outside
+            ram[address + 1] = 0x34;
+        }
+        EXPECT_EQ(GetRawReading(rig.ctx(), static_cast<float>(channel)), address < 0 ? 0 : 0x1234)
+            << platform << " channel " << channel;
+    }
+    test::VirtualSensorRig platform7(7, 1);  // keeps its temperature apart from the model's
+    EXPECT_EQ(GetSensorTemp(platform7.ctx()), 0);
+}
+
+// Each platform's channel words, fetched one by one or in the bulk blocks, from a sensor
+// nothing was read from yet: the version too comes from its own lazy reads.
+TEST(ChannelValue, EachPlatformFetchesItsChannelsWords) {
+    struct Row {
+        int platform, version, channel, address;
+    };
+    for (const Row& r : {Row{5, 0, 0, 20}, {5, 0, 3, 26}, {6, 0, 0, 236}, {6, 0, 1, 238},
+                         {6, 0, 2, 12}, {6, 0, 12, 32}, {6, 2, 2, 12}, {6, 3, 2, 12}, {61, 1, 0, 12},
+                         {61, 0, 15, 42}, {7, 1, 15, 42}, {7, 2, 3, 18}}) {
+        for (const bool bulk : {false, true}) {
+            test::VirtualSensorRig rig(r.platform, r.version);
+            EXPECT_EQ(GetVersion(rig.ctx()), r.version) << r.platform;
+            auto& ram = rig.sensor.memory().ram;
+            ram[r.address] = 0x12;  // pinned: the sensor keeps what is set from outside
+            ram[r.address + 1] = static_cast<uint8_t>(r.channel);
+            EXPECT_EQ(GetChannelValue(rig.ctx(), static_cast<float>(r.channel), bulk),
+                      0x1200 + r.channel)
+                << r.platform << " channel " << r.channel << (bulk ? " bulk" : "");
+        }
+    }
+}
+
+// What the model fetches by itself when the image lacks it: the identification byte from
+// RAM, both bytes of a word before changing it, a table whose low byte went unknown.
+TEST(LazyReads, FetchTheBytesTheyNeedAndNoOthers) {
+    test::VirtualSensorRig rig(6);
+    Context& ctx = rig.ctx();
+    auto& sensor = rig.sensor.memory();
+    sensor.eeprom[65] = static_cast<uint8_t>(sensor.ram[65] + 1);
+    ctx.RamRead.fill(false);  // nothing known yet
+    ctx.EeRead.fill(false);
+    ctx.RamImage.fill(0);
+    ctx.EeImage.fill(0);
+    rig.sensor.clearRecord();
+    EXPECT_EQ(GetIdByte(ctx), sensor.ram[65]);
+    // One read: RAM 65..67 (read command 128 + 3 bytes, area 0), the serial number with it.
+    ASSERT_EQ(rig.sensor.requests().size(), 1u);
+    EXPECT_EQ(rig.sensor.requests()[0][0], 131);
+    EXPECT_EQ(rig.sensor.requests()[0][1], 65);
+
+    EXPECT_NEAR(GetSpanReference(ctx, 0, false, false), 7000, 3);  // both bytes fetched
+    SetZeroReference(ctx, 0, 6500);  // far enough to change both bytes of the word
+    EXPECT_NEAR(GetZeroReference(ctx, 0), 6500, 2);
+    // A fresh read of the span reference beside it leaves that edit alone.
+    GetSpanReference(ctx, 0, true, true);
+    EXPECT_NEAR(GetZeroReference(ctx, 0), 6500, 2);
+
+    const int address = 308 + 34 * 4 + 2 * 3;  // table 4, entry 3
+    GetTableEntry(ctx, 4, 3);
+    ctx.EeImage[address + 1] = static_cast<float>(sensor.eeprom[address + 1] ^ 0x55);
+    ctx.EeRead[address + 1] = false;
+    EXPECT_EQ(GetTableEntry(ctx, 4, 3), sensor.eeprom[address] * 256 + sensor.eeprom[address + 1]);
+
+    ctx.loadDefinition = nullptr;
+    ctx.Definition.loadedIdByte = 0;
+    EXPECT_FALSE(EnsureDefinition(ctx));
+    EXPECT_EQ(ctx.ErrorText, "No production definition for this sensor.");
 }
 
 }  // namespace

@@ -3,7 +3,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <optional>
+
+#include "common/context.h"
+#include "support/virtual_sensor_rig.h"
 
 namespace kelvo {
 namespace {
@@ -15,15 +19,16 @@ TEST(PlatformProfile, EachSensorFindsItsWindowAndWhatItsFilesMayDo) {
         std::optional<WindowKind> window;  // nullopt: the program does not take the sensor
         bool sendFile;
         bool saveFile;
+        int32_t saveList;  // the address list a settings file is saved with
     } cases[] = {
-        {5, 0, WindowKind::Frm5, true, true},       {5, 2, WindowKind::Frm5Chart, true, true},
-        {5, 3, WindowKind::Frm5Chart, false, true}, {5, 4, std::nullopt, false, false},
-        {6, 0, WindowKind::Frm6, true, true},       {6, 2, WindowKind::Frm6, true, true},
-        {6, 5, WindowKind::Frm6, true, false},      {6, 6, std::nullopt, false, false},
-        {61, 1, WindowKind::Frm61, true, true},     {61, 2, std::nullopt, false, false},
-        {7, 0, std::nullopt, false, false},         {7, 2, WindowKind::Frm61, false, false},
-        {6, 0.5f, std::nullopt, false, false},      {0, 0, std::nullopt, false, false},
-        {6, -1, std::nullopt, false, false},
+        {5, 0, WindowKind::Frm5, true, true, 0},        {5, 2, WindowKind::Frm5Chart, true, true, 0},
+        {5, 3, WindowKind::Frm5Chart, false, true, 0},  {5, 4, std::nullopt, false, false, 0},
+        {6, 0, WindowKind::Frm6, true, true, 13},       {6, 2, WindowKind::Frm6, true, true, 15},
+        {6, 5, WindowKind::Frm6, true, false, 0},       {6, 6, std::nullopt, false, false, 0},
+        {61, 1, WindowKind::Frm61, true, true, 12},     {61, 2, std::nullopt, false, false, 0},
+        {7, 0, std::nullopt, false, false, 0},          {7, 2, WindowKind::Frm61, false, false, 0},
+        {6, 0.5f, std::nullopt, false, false, 0},       {0, 0, std::nullopt, false, false, 0},
+        {6, -1, std::nullopt, false, false, 0},
     };
     for (const auto& c : cases) {
         const PlatformProfile* p = FindProfile(static_cast<uint8_t>(c.platform), c.version);
@@ -33,6 +38,7 @@ TEST(PlatformProfile, EachSensorFindsItsWindowAndWhatItsFilesMayDo) {
         EXPECT_EQ(p->window, *c.window);
         EXPECT_EQ(p->sendFileAccepted, c.sendFile);
         EXPECT_EQ(!p->saveBlocks.empty(), c.saveFile);
+        EXPECT_EQ(p->saveList, c.saveList);
     }
 }
 
@@ -53,6 +59,21 @@ TEST(PlatformProfile, SendsAreWrappedInOneUnlockAndOneLock) {
         EXPECT_EQ(unlocks, 1) << int(platform);
         EXPECT_EQ(locks, 1) << int(platform);
         EXPECT_TRUE(steps.front().unlock && steps.back().lock) << int(platform);
+        // Platform 7 writes ranges, each one its whole-image read brings in, and its version byte.
+        const std::vector<MemorySpan> reads = WholeImageReads(platform);
+        for (const WriteRequest& step : platform == 7 ? steps : std::vector<WriteRequest>{}) {
+            const MemorySpan& s = step.span;
+            const bool read = std::any_of(reads.begin(), reads.end(), [&](const MemorySpan& r) {
+                return r.eeprom == s.eeprom && r.address == s.address && r.count == s.count;
+            });
+            EXPECT_TRUE(read || (s.address == 1023 && s.count == 1)) << "at " << s.address;
+        }
+        // One save to the other memory after the last write (platform 7 has none); platforms
+        // 6 and 61 send only what changed, the others every selected byte.
+        for (size_t i = 0; i < steps.size(); ++i) {
+            EXPECT_EQ(steps[i].commit, i + 1 == steps.size() && platform != 7) << int(platform) << " step " << i;
+            EXPECT_EQ(steps[i].writeAll, platform == 5 || platform == 7) << int(platform);
+        }
     }
 }
 
@@ -68,6 +89,30 @@ TEST(PlatformProfile, PollsReadTheChannelWordsAndLetThePortGoAfterTheLastRead) {
         for (size_t i = 0; i < reads.size(); ++i)
             EXPECT_EQ(reads[i].keepOpen, i + 1 < reads.size()) << int(platform) << " read " << i;
     }
+}
+
+// Only bytes the span selects and the image does not hold yet are read; known bytes keep
+// their values, and the caller's mask is left as it was.
+TEST(ReadUnknownBytes, ReadsOnlyWhatTheSpanSelectsAndTheImageLacks) {
+    test::VirtualSensorRig rig(7, 1);
+    Context& ctx = rig.ctx();
+    ctx.EeImage.fill(1);
+    ctx.EeRead.fill(true);
+    for (int a : {20, 600, 700}) ctx.EeRead[a] = false;
+    ctx.AddressMask.fill(9);
+    const auto mask = ctx.AddressMask;
+    ASSERT_TRUE(ReadUnknownBytes(ctx, {eepromRange(600, 2), eepromList(kListWholeEeprom)}));
+    const auto& sensor = rig.sensor.memory().eeprom;
+    for (int a = 0; a < 1024; ++a) {
+        if (a == 20 || a == 600) {
+            EXPECT_TRUE(ctx.EeRead[a]) << a;
+            EXPECT_EQ(ctx.EeImage[a], sensor[a]) << a;
+        } else {
+            EXPECT_EQ(ctx.EeImage[a], 1) << a;
+        }
+    }
+    EXPECT_FALSE(ctx.EeRead[700]);  // beyond list 30 and outside the range
+    EXPECT_EQ(ctx.AddressMask, mask);
 }
 
 }  // namespace

@@ -35,6 +35,7 @@ TEST(TableLookup, InterpolatesBothWays) {
     EXPECT_EQ(GetTableEntry(t.ctx, 1, 16), 21000);
     EXPECT_EQ(TableToRaw(t.ctx, 1, 6144), 6500);
     EXPECT_EQ(TableToLinear(t.ctx, 1, 6500), 6144);
+    EXPECT_EQ(TableToLinear(t.ctx, 1, 5000), 0);
     EXPECT_EQ(TableToRaw(t.ctx, 1, 65536), 21000);
     EXPECT_EQ(TableToLinear(t.ctx, 1, 21000), 65536);
     // Halves go to the even neighbour: 5000 + 2048.5 * 1000 / 4096 = 5500.125 -> 5500.
@@ -66,6 +67,7 @@ TEST(TableLookup, FallingTablesWorkLikeRisingOnes) {
     EXPECT_EQ(TableToRaw(t.ctx, 4, 4096 * 3), 17000);
     EXPECT_EQ(TableToLinear(t.ctx, 4, 17000), 4096 * 3);
     EXPECT_EQ(TableToLinear(t.ctx, 4, 16750), 4096 * 3 + 1024);
+    EXPECT_EQ(TableToLinear(t.ctx, 4, 20000), 0);  // the first entry itself
 }
 
 TEST(TableAddresses, EachPlatformKeepsItsOwn) {
@@ -80,10 +82,13 @@ TEST(TableAddresses, EachPlatformKeepsItsOwn) {
     SetTableEntry(t.ctx, 1, 16, 0x0102);
     EXPECT_EQ(t.ctx.EeImage[34 + 32], 1);
     EXPECT_EQ(GetTableEntry(t.ctx, 1, 16), 0x0102);
-    // Nothing past the top of the EEPROM.
+    // Nothing past the top of the EEPROM, nor past the last entry into the next table.
     SetTableEntry(t.ctx, 15, 0, 1);
     EXPECT_EQ(GetTableEntry(t.ctx, 15, 0), 0);
     EXPECT_EQ(GetTableEntry(t.ctx, 1, 17), 0);
+    const float next = GetTableEntry(t.ctx, 2, 0);
+    SetTableEntry(t.ctx, 1, 17, 0x0505);
+    EXPECT_EQ(GetTableEntry(t.ctx, 2, 0), next);
 }
 
 TEST(BuildTable, NoModelWritesNothing) {
@@ -146,6 +151,12 @@ TEST(CO2References, ZeroReferenceRoundTrips) {
     EXPECT_NEAR(GetSpanReference(t.ctx, 0, false, false), 6500, 3);
     EXPECT_NEAR(GetSpanReference(t.ctx, 0, true, false), 7000, 3);
     EXPECT_EQ(t.ctx.ErrorText, "");
+}
+
+TEST(CO2References, Platform7ReadsItsReferencesThroughItsCO2Table) {
+    TestContext t;
+    test::loadMemory(t.ctx, *virtualsensor::FactoryImage(7, 1));
+    EXPECT_NEAR(GetZeroReference(t.ctx, 0), 400, 3);  // fresh air, without a bias
 }
 
 TEST(CO2References, FactorTwoAndFactorZero) {
