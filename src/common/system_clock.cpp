@@ -47,8 +47,10 @@ void SleepingEventPump::idleNs(int64_t deadlineNs) {
         else if (const auto nextMs = port_->nextArrivalMs())
             wakeNs = std::min(deadlineMs, *nextMs) * kNsPerMs;
     }
-    if (wakeNs <= clock_.tickNs()) return;
-    std::this_thread::sleep_until(clock_.timeOfTickNs(wakeNs));
+    // A steady clock's sleep_until sleeps once and trusts the system to be punctual; some
+    // (Windows timers under wine, say) wake a little early, and a wait that ends before
+    // its byte is due reads nothing.
+    while (clock_.tickNs() < wakeNs) std::this_thread::sleep_until(clock_.timeOfTickNs(wakeNs));
 }
 
 }  // namespace kelvo

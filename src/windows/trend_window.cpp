@@ -37,6 +37,7 @@ TrendWindow::TrendWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
     timeAxis_->setTitleText(QStringLiteral("minutes"));
     timeAxis_->setRange(-kShownSeconds / 60, 0);
     timeAxis_->setLabelFormat(QStringLiteral("%.0f"));
+    timeAxis_->setTickCount(6);  // every two minutes
     chart_->addAxis(timeAxis_, Qt::AlignBottom);
     auto* view = new QChartView(chart_, this);
     view->setObjectName(QStringLiteral("chvTrend"));
@@ -60,6 +61,7 @@ TrendWindow::TrendWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
     tblStability->verticalHeader()->hide();
     tblStability->setEditTriggers(QAbstractItemView::NoEditTriggers);
     tblStability->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    tblStability->setMinimumWidth(440);
 
     auto* side = new QVBoxLayout;
     side->addWidget(tblStability);
@@ -67,7 +69,7 @@ TrendWindow::TrendWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
     auto* layout = new QHBoxLayout(this);
     layout->addWidget(view, 1);
     layout->addLayout(side);
-    resize(980, 420);
+    resize(1120, 440);
 }
 
 bool TrendWindow::paused() const { return btnPause->isChecked(); }

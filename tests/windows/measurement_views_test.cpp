@@ -11,6 +11,7 @@
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
+#include <algorithm>
 #include <clocale>
 #include <cmath>
 
@@ -103,6 +104,16 @@ TEST_P(MeasurementViewsOnEveryWindow, LogAndTrendTakeEveryPollAsShown) {
     views.trend()->btnPause->setChecked(false);
     EXPECT_EQ(views.trend()->pointsShown(channel), atOpening + 5) << "resuming shows what was missed";
     EXPECT_TRUE(w.rig.t.prompter.messages().empty()) << w.rig.t.prompter.messages()[0];
+
+    // Alarm levels are drawn on the channel each watches.
+    if (GetParam().platform == kPlatform61 || GetParam().platform == kPlatform7) {
+        const std::vector<TrendMarker> markers = w.window->trendMarkers();
+        EXPECT_EQ(markers.size(), 4u);
+        for (const TrendMarker& marker : markers)
+            EXPECT_TRUE(std::any_of(polled[0].begin(), polled[0].end(),
+                                    [&](const ShownChannel& c) { return c.channel == marker.channel; }))
+                << marker.label.toStdString();
+    }
 }
 
 TEST(MeasurementViews, SimulatedModePlotsTheTypedValuesAndACancelledLogLogsNothing) {

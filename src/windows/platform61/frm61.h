@@ -22,6 +22,8 @@ class frm61 : public SensorWindow {
     Q_OBJECT
 
 public:
+    // The alarm levels, drawn across the trend on the channel each watches.
+    std::vector<TrendMarker> trendMarkers() const override;
     static constexpr int kChannelRows = 6;
     static constexpr int kStatusRow = 5;
     static constexpr int kChannelItems = 13;

@@ -94,6 +94,29 @@ const QLineEdit* frm61::valueOf(int channel) const {
     return k >= 0 && k < measuredRows_ ? pctChannels->txbCHact[k] : nullptr;
 }
 
+std::vector<TrendMarker> frm61::trendMarkers() const {
+    std::vector<TrendMarker> markers;
+    auto add = [&markers](int row, const QLineEdit* level, const QString& label) {
+        if (const auto value = NumberIn(text(level))) markers.push_back({row, *value, label});
+    };
+    if (platform7()) {
+        for (int r = 0; r < kAlarmRows; ++r) {
+            const auto channel =
+                pickListCodec([this](int n) { return channelCaption(n); }, kChannelItems)
+                    .store(lblAlarm7Channel[r]->text().toStdString());
+            const int row = channel ? int(*channel) - kFirstChannel : -1;
+            if (row < 0 || row >= measuredRows_) continue;
+            add(row, lblAlarm7Level[r],
+                QStringLiteral("%1 %2").arg(lblAlarm7Channel[r]->text(), lblAlarm7Slope[r]->text()));
+        }
+    } else if (version0()) {
+        const char* names[kAlarmRows] = {"CO2 pre alarm", "CO2 main alarm", "O2 pre alarm",
+                                         "O2 main alarm"};
+        for (int r = 0; r < kAlarmRows; ++r) add(r < 2 ? 1 : 2, txbAlarm061Level[r], names[r]);
+    }
+    return markers;
+}
+
 void frm61::showAlarmStatus() {
     if (platform7()) {
         std::vector<p61::AlarmRow> rows;
