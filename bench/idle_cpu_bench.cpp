@@ -43,20 +43,10 @@ int main(int argc, char** argv) {
     BenchHost host;
 
     SensorLinkInit(ctx, 30);
-    // As start-up does: the identification, then the whole image the sensor's window shows.
-    const uint8_t platform = GetPlatform(ctx);
-    const PlatformProfile* profile = FindProfile(platform, GetVersion(ctx));
-    if (!profile || !ReadSpans(ctx, WholeImageReads(platform))) {
-        std::cerr << "the virtual sensor did not answer: " << ctx.ErrorText << "\n";
-        return 1;
-    }
-    SensorWindowSet windows = createSensorWindows(ctx, host);
-    SensorWindow& window = *windows.at(profile->window);
-    window.FormUpdateInit();
-    window.FormUpdate();
-    window.SimMode(false);
-    ctx.ErrorText.clear();
-    window.show();
+    SensorWindowSet windows;
+    SensorWindow* shown = bench::OpenLiveWindow(ctx, host, windows);
+    if (!shown) return 1;
+    SensorWindow& window = *shown;
 
     const double wallStart = clock.tickMs() / 1000.0;
     const double cpuStart = bench::cpuSeconds();

@@ -4,6 +4,7 @@
 
 #include <QMainWindow>
 #include <QString>
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -113,6 +114,9 @@ public:
     QMenu* mView = nullptr;
     QAction* mHelp = nullptr;
 
+    // Items in the display-mode pick list every window with a display offers.
+    static constexpr int kDisplayModes = 5;
+
     // The caption live and simulated windows carry.
     static const QString kSimulatedCaption;
     static const QString kLiveCaption;
@@ -163,6 +167,14 @@ protected:
     // writes: what the item puts into the target; its caption when empty.
     QAction* addPopupItem(QMenu* popup, const QString& name, const QString& caption,
                           const QString& writes = QString());
+    // The pick lists several windows offer alike, each named as the system names it.
+    QMenu* makeTempUnitPopup(QAction*& celsius, QAction*& farenheit);
+    // Items captioned "CH0", "CH1", ... named itemName_0, itemName_1, ...
+    QMenu* makeChannelPopup(const QString& name, const QString& title, const char* itemName,
+                            QAction** items, int count);
+    QMenu* makeDisplayModePopup(std::array<QAction*, kDisplayModes>& items);
+    QMenu* makeTimeUnitPopup(QAction*& minutes, QAction*& seconds);
+
     // Opens the pop-up at the mouse with target as the label its choice goes to. A pop-up
     // closed without a choice leaves the label as it was.
     void popUp(QLabel* target, QMenu* popup);

@@ -89,9 +89,7 @@ frm5::frm5(Context& ctx, WindowHost& host, QWidget* parent)
 }
 
 void frm5::buildPopups() {
-    mTimeUnits = makePopup(QStringLiteral("mTimeUnits"), QStringLiteral("TimeUnits"));
-    mTimeUnitMin = addPopupItem(mTimeUnits, QStringLiteral("mTimeUnitMin"), QStringLiteral("Min"));
-    mTimeUnitSec = addPopupItem(mTimeUnits, QStringLiteral("mTimeUnitSec"), QStringLiteral("Sec"));
+    mTimeUnits = makeTimeUnitPopup(mTimeUnitMin, mTimeUnitSec);
 }
 
 QWidget* frm5::buildGeneralPanel() {

@@ -19,22 +19,10 @@ QString indexed(const char* name, int k) {
 Platform5Window::Platform5Window(Context& ctx, WindowHost& host,
                                  const GeneralPanel::Captions& captions, QWidget* parent)
     : SensorWindow(ctx, host, parent), general_(this, captions) {
-    mTempUnit = makePopup(QStringLiteral("mTempUnit"), QStringLiteral("TempUnit"));
-    mTempUnitCelsius = addPopupItem(mTempUnit, QStringLiteral("mTempUnitCelsius"),
-                                    QStringLiteral("Celsius"), QStringLiteral("C"));
-    mTempUnitFarenheit = addPopupItem(mTempUnit, QStringLiteral("mTempUnitFarenheit"),
-                                      QStringLiteral("Farenheit"), QStringLiteral("F"));
-    mChannels = makePopup(QStringLiteral("mChannels"), QStringLiteral("Channels"));
-    for (int c = 0; c < kChannels; ++c) {
-        mCHannel[c] =
-            addPopupItem(mChannels, indexed("mCHannel", c), QStringLiteral("CH%1").arg(c));
-    }
-    mDisplayModes = makePopup(QStringLiteral("mDisplayModes"), QStringLiteral("DisplayModes"));
-    const char* const modes[kDisplayModes] = {"Off", "TEMP", "CO2", "TEMP + CO2", "AN1 + AN2 + ID"};
-    for (int i = 0; i < kDisplayModes; ++i) {
-        mDisplayMode[i] =
-            addPopupItem(mDisplayModes, indexed("mDisplayMode", i), QString::fromLatin1(modes[i]));
-    }
+    mTempUnit = makeTempUnitPopup(mTempUnitCelsius, mTempUnitFarenheit);
+    mChannels = makeChannelPopup(QStringLiteral("mChannels"), QStringLiteral("Channels"),
+                                 "mCHannel", mCHannel.data(), kChannels);
+    mDisplayModes = makeDisplayModePopup(mDisplayMode);
     // "Off" is shown when the sensor holds it but cannot be chosen.
     mDisplayMode[0]->setVisible(false);
 

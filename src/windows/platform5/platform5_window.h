@@ -18,7 +18,6 @@ class Platform5Window : public SensorWindow {
 
 public:
     static constexpr int kChannels = 5;
-    static constexpr int kDisplayModes = 5;
 
     // Hidden pop-up pick lists.
     QMenu* mTempUnit = nullptr;

@@ -86,30 +86,13 @@ frm6::frm6(Context& ctx, WindowHost& host, QWidget* parent) : SensorWindow(ctx, 
 }
 
 void frm6::buildPopups() {
-    mTempUnit = makePopup(QStringLiteral("mTempUnit"), QStringLiteral("TempUnit"));
-    mTempUnitCelsius = addPopupItem(mTempUnit, QStringLiteral("mTempUnitCelsius"),
-                                    QStringLiteral("Celsius"), QStringLiteral("C"));
-    mTempUnitFarenheit = addPopupItem(mTempUnit, QStringLiteral("mTempUnitFarenheit"),
-                                      QStringLiteral("Farenheit"), QStringLiteral("F"));
-    mChannels = makePopup(QStringLiteral("mChannels"), QStringLiteral("Channels"));
-    for (int c = 0; c < kChannelItems; ++c) {
-        mCHannel[c] =
-            addPopupItem(mChannels, indexed("mCHannel", c), QStringLiteral("CH%1").arg(c));
-    }
-    mFChannels = makePopup(QStringLiteral("mFChannels"), QStringLiteral("FChannels"));
-    for (int k = 0; k < kFunctionChannelItems; ++k) {
-        mFchannel[k] =
-            addPopupItem(mFChannels, indexed("mFchannel", k), QStringLiteral("CH%1").arg(k));
-    }
-    mDisplayModes = makePopup(QStringLiteral("mDisplayModes"), QStringLiteral("DisplayModes"));
-    const char* const modes[kDisplayModes] = {"Off", "TEMP", "CO2", "TEMP + CO2", "AN1 + AN2 + ID"};
-    for (int i = 0; i < kDisplayModes; ++i) {
-        mDisplayMode[i] =
-            addPopupItem(mDisplayModes, indexed("mDisplayMode", i), QString::fromLatin1(modes[i]));
-    }
-    mTimeUnits = makePopup(QStringLiteral("mTimeUnits"), QStringLiteral("TimeUnits"));
-    mTimeUnitMin = addPopupItem(mTimeUnits, QStringLiteral("mTimeUnitMin"), QStringLiteral("Min"));
-    mTimeUnitSec = addPopupItem(mTimeUnits, QStringLiteral("mTimeUnitSec"), QStringLiteral("Sec"));
+    mTempUnit = makeTempUnitPopup(mTempUnitCelsius, mTempUnitFarenheit);
+    mChannels = makeChannelPopup(QStringLiteral("mChannels"), QStringLiteral("Channels"),
+                                 "mCHannel", mCHannel.data(), kChannelItems);
+    mFChannels = makeChannelPopup(QStringLiteral("mFChannels"), QStringLiteral("FChannels"),
+                                  "mFchannel", mFchannel.data(), kFunctionChannelItems);
+    mDisplayModes = makeDisplayModePopup(mDisplayMode);
+    mTimeUnits = makeTimeUnitPopup(mTimeUnitMin, mTimeUnitSec);
 }
 
 QWidget* frm6::buildGeneralPanel() {

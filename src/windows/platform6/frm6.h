@@ -38,7 +38,6 @@ public:
     static constexpr int kChannelItems = 14;
     static constexpr int kFunctionChannelItems = 12;
     static constexpr int kDisplayPositions = 4;
-    static constexpr int kDisplayModes = 5;
     static constexpr int kFunctions = 6;
     static constexpr int kOutputs = 4;
     static constexpr int kSixV3Fields = 9;

@@ -135,25 +135,11 @@ void frm61::adaptMenus() {
 }
 
 void frm61::buildPopups() {
-    mTempUnit = makePopup(QStringLiteral("mTempUnit"), QStringLiteral("TempUnit"));
-    mTempUnitCelsius = addPopupItem(mTempUnit, QStringLiteral("mTempUnitCelsius"),
-                                    QStringLiteral("Celsius"), QStringLiteral("C"));
-    mTempUnitFarenheit = addPopupItem(mTempUnit, QStringLiteral("mTempUnitFarenheit"),
-                                      QStringLiteral("Farenheit"), QStringLiteral("F"));
-    mChannels = makePopup(QStringLiteral("mChannels"), QStringLiteral("Channels"));
-    for (int n = 0; n < kChannelItems; ++n) {
-        mCHannel[n] =
-            addPopupItem(mChannels, indexed("mCHannel", n), QStringLiteral("CH%1").arg(n));
-    }
-    mDisplayModes = makePopup(QStringLiteral("mDisplayModes"), QStringLiteral("DisplayModes"));
-    const char* const modes[kDisplayModes] = {"Off", "TEMP", "CO2", "TEMP + CO2", "AN1 + AN2 + ID"};
-    for (int i = 0; i < kDisplayModes; ++i) {
-        mDisplayMode[i] =
-            addPopupItem(mDisplayModes, indexed("mDisplayMode", i), QString::fromLatin1(modes[i]));
-    }
-    mTimeUnits = makePopup(QStringLiteral("mTimeUnits"), QStringLiteral("TimeUnits"));
-    mTimeUnitMin = addPopupItem(mTimeUnits, QStringLiteral("mTimeUnitMin"), QStringLiteral("Min"));
-    mTimeUnitSec = addPopupItem(mTimeUnits, QStringLiteral("mTimeUnitSec"), QStringLiteral("Sec"));
+    mTempUnit = makeTempUnitPopup(mTempUnitCelsius, mTempUnitFarenheit);
+    mChannels = makeChannelPopup(QStringLiteral("mChannels"), QStringLiteral("Channels"),
+                                 "mCHannel", mCHannel.data(), kChannelItems);
+    mDisplayModes = makeDisplayModePopup(mDisplayMode);
+    mTimeUnits = makeTimeUnitPopup(mTimeUnitMin, mTimeUnitSec);
 }
 
 QWidget* frm61::buildGeneralPanel() {

@@ -30,7 +30,6 @@ public:
     static constexpr int kDisplaySlots = 4;
     static constexpr int kAlarmRows = 4;
     static constexpr int kLogicLabels = 3;
-    static constexpr int kDisplayModes = 5;
 
     frm61(Context& ctx, WindowHost& host, QWidget* parent = nullptr);
 
