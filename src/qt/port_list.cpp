@@ -12,10 +12,11 @@ std::vector<PortChoice> virtualPorts() {
     for (int platform : {5, 6, 61, 7}) {
         ports.push_back({kVirtualPrefix + std::to_string(platform),
                          "Virtual platform-" + std::to_string(platform) + " sensor, version " +
-                             std::to_string(defaultVirtualVersion(platform))});
+                             std::to_string(defaultVirtualVersion(platform)),
+                         {}});
     }
     ports.push_back({kVirtualNetworkName,
-                     "Virtual sensor network: platforms 5, 6, 61 and 7 at IDs 1 to 4"});
+                     "Virtual sensor network: platforms 5, 6, 61 and 7 at IDs 1 to 4", {}});
     return ports;
 }
 
