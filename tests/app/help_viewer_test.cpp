@@ -37,7 +37,9 @@ TEST(HelpViewer, ThePageOpensInTheBrowserOrElseInKelvosOwnWindow) {
         });
         viewer.open(c.path);
         EXPECT_EQ(!asked.isEmpty(), c.desktopAsked);
-        if (c.desktopAsked) EXPECT_EQ(asked.value(0), QUrl::fromLocalFile(c.path));
+        if (c.desktopAsked) {
+            EXPECT_EQ(asked.value(0), QUrl::fromLocalFile(c.path));
+        }
         if (!c.ownWindowShows) {
             EXPECT_EQ(viewer.ownWindow(), nullptr);
             continue;

@@ -10,12 +10,6 @@
 
 namespace kelvo {
 
-namespace {
-QString indexed(const char* name, int k) {
-    return QStringLiteral("%1_%2").arg(name).arg(k);
-}
-}  // namespace
-
 Platform5Window::Platform5Window(Context& ctx, WindowHost& host,
                                  const GeneralPanel::Captions& captions, QWidget* parent)
     : SensorWindow(ctx, host, parent), general_(this, captions) {
