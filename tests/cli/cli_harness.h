@@ -3,9 +3,12 @@
 // output and exit code, and a virtual sensor served on a pseudo-terminal for as long as a
 // test needs it. Every wait is bounded and a child that overstays is killed.
 
+#include <gtest/gtest.h>
 #include <sys/types.h>
+#include <unistd.h>
 
 #include <chrono>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -50,6 +53,22 @@ private:
     int err_ = -1;
     std::string port_;
     std::string startError_;
+};
+
+// A test with an empty folder of its own (named by process and test), removed afterwards.
+class CliFolderTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
+        dir = std::filesystem::temp_directory_path() /
+              ("kelvo-" + std::string(test->test_suite_name()) + "-" +
+               std::to_string(::getpid()) + "-" + test->name());
+        std::filesystem::remove_all(dir);
+        std::filesystem::create_directories(dir);
+    }
+    void TearDown() override { std::filesystem::remove_all(dir); }
+    std::string file(const std::string& name) const { return (dir / name).string(); }
+    std::filesystem::path dir;
 };
 
 }  // namespace kelvo::test

@@ -18,19 +18,7 @@ using Args = std::vector<std::string>;
 
 constexpr auto kQuick = std::chrono::seconds(60);
 
-class ServiceCli : public ::testing::Test {
-protected:
-    void SetUp() override {
-        dir = fs::temp_directory_path() /
-              ("kelvo-svccli-" + std::to_string(::getpid()) + "-" +
-               ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(dir);
-        fs::create_directories(dir);
-    }
-    void TearDown() override { fs::remove_all(dir); }
-    std::string file(const std::string& name) const { return (dir / name).string(); }
-    fs::path dir;
-};
+using ServiceCli = test::CliFolderTest;
 
 // One line per sensor: ID, platform, version, serial text; then the count.
 const std::regex kScanOutput(

@@ -17,19 +17,7 @@ using Args = std::vector<std::string>;
 
 constexpr auto kQuick = std::chrono::seconds(30);
 
-class SettingsFileCli : public ::testing::Test {
-protected:
-    void SetUp() override {
-        dir = fs::temp_directory_path() /
-              ("kelvo-setcli-" + std::to_string(::getpid()) + "-" +
-               ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(dir);
-        fs::create_directories(dir);
-    }
-    void TearDown() override { fs::remove_all(dir); }
-    std::string file(const std::string& name) const { return (dir / name).string(); }
-    fs::path dir;
-};
+using SettingsFileCli = test::CliFolderTest;
 
 TEST_F(SettingsFileCli, SaveFileWritesEachPlatformsBlocks) {
     struct Case {
