@@ -39,13 +39,15 @@ public:
     virtual std::optional<int64_t> nextArrivalNs() const { return std::nullopt; }
 };
 
+inline constexpr int64_t kNsPerMs = 1'000'000;
+
 class Clock {
 public:
     virtual ~Clock() = default;
     // Monotonic milliseconds; never wraps in practice and never goes back.
     virtual int64_t tickMs() const = 0;
     // The same tick in nanoseconds where the clock has them (tickMs() == tickNs() / 10^6).
-    virtual int64_t tickNs() const { return tickMs() * 1'000'000; }
+    virtual int64_t tickNs() const { return tickMs() * kNsPerMs; }
     // Time of day in seconds since midnight (wall clock; may jump back at midnight).
     virtual double secondsOfDay() const = 0;
 };
@@ -58,7 +60,7 @@ public:
     virtual void idle(int64_t deadlineMs) = 0;
     // The same with a deadline on the Clock's tickNs(), for pumps that can sleep finer than
     // a millisecond; the others round the deadline up, so a wait is never cut short.
-    virtual void idleNs(int64_t deadlineNs) { idle((deadlineNs + 999'999) / 1'000'000); }
+    virtual void idleNs(int64_t deadlineNs) { idle((deadlineNs + kNsPerMs - 1) / kNsPerMs); }
     // Let pending user-interface events run without waiting.
     virtual void processEvents() = 0;
 };

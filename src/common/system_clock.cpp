@@ -38,7 +38,6 @@ double SystemClock::secondsOfDay() const {
 }
 
 void SleepingEventPump::idleNs(int64_t deadlineNs) {
-    constexpr int64_t kNsPerMs = 1'000'000;
     const int64_t deadlineMs = (deadlineNs + kNsPerMs - 1) / kNsPerMs;
     int64_t wakeNs = std::min(deadlineNs, (clock_.tickMs() + kMaxBlindSleepMs) * kNsPerMs);
     if (port_) {

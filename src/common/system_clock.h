@@ -21,7 +21,7 @@ public:
     using Steady = std::chrono::steady_clock;
 
     SystemClock() : start_(Steady::now()) {}
-    int64_t tickMs() const override { return tickNs() / 1'000'000; }
+    int64_t tickMs() const override { return tickNs() / kNsPerMs; }
     int64_t tickNs() const override;
     double secondsOfDay() const override;
     // The moment of a tick, for sleeping until it.
@@ -42,7 +42,7 @@ public:
         : clock_(clock), port_(port) {}
     void setPort(const SerialPort* port) { port_ = port; }
 
-    void idle(int64_t deadlineMs) override { idleNs(deadlineMs * 1'000'000); }
+    void idle(int64_t deadlineMs) override { idleNs(deadlineMs * kNsPerMs); }
     void idleNs(int64_t deadlineNs) override;
     void processEvents() override {}
 

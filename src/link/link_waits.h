@@ -5,9 +5,10 @@
 #include <chrono>
 #include <cstdint>
 
+#include "common/platform.h"
+
 namespace kelvo {
 struct Context;
-class Clock;
 }  // namespace kelvo
 
 namespace kelvo::link {
@@ -24,7 +25,6 @@ public:
     int64_t elapsedMs() { return elapsedNs() / kNsPerMs; }
     int64_t remainingNs(Ms wait) { return wait.count() * kNsPerMs - elapsedNs(); }
 
-    static constexpr int64_t kNsPerMs = 1'000'000;
 
 private:
     const Clock* clock_;

@@ -10,7 +10,7 @@ namespace kelvo::qt {
 class QtClock : public Clock {
 public:
     QtClock() { timer_.start(); }
-    int64_t tickMs() const override { return timer_.nsecsElapsed() / 1'000'000; }
+    int64_t tickMs() const override { return timer_.nsecsElapsed() / kNsPerMs; }
     int64_t tickNs() const override { return timer_.nsecsElapsed(); }
     double secondsOfDay() const override;
 

@@ -10,10 +10,6 @@
 
 namespace kelvo::qt {
 
-namespace {
-constexpr int64_t kNsPerMs = 1'000'000;
-}  // namespace
-
 void QtEventPump::processEvents() {
     if (QCoreApplication::instance()) QCoreApplication::processEvents();
 }

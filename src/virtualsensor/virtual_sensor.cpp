@@ -6,7 +6,6 @@
 namespace kelvo::virtualsensor {
 namespace {
 
-constexpr int64_t kNsPerMs = 1'000'000;
 constexpr int kIdByteAddress = 65;
 constexpr uint8_t kOtherMasterByte = 225;  // a central unit asking its sensor 1
 
