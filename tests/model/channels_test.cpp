@@ -47,6 +47,8 @@ TEST(ChannelFormat, BiasScaleAndDecimalsFromTheDescriptor) {
     EXPECT_EQ(GetOffsetFlag(t.ctx, 11), 1);
     EXPECT_EQ(GetDecimals(t.ctx, 11), 100);
     EXPECT_EQ(GetScale(t.ctx, 11), 1);
+    setEe(t.ctx, 218 + 5, 0x60);  // the fourth scale
+    EXPECT_EQ(GetScale(t.ctx, 5), 163);
     EXPECT_EQ(FormatChannelValue(t.ctx, 5600, 11, false, false), "6");
     EXPECT_EQ(ParseChannelValue(t.ctx, "6", 11, false), 5600);
     EXPECT_EQ(ParseChannelValue(t.ctx, "6", 11, true), 600);
@@ -116,6 +118,9 @@ TEST(ChannelFormat, Platform5ByUnitCode) {
     EXPECT_EQ(GetUnitText(t.ctx, 2), "%");
     EXPECT_EQ(GetUnitText(t.ctx, 4), "");
     EXPECT_EQ(FormatChannelValue(t.ctx, 1234, 4, false, false), "1234");
+    t.ctx.Definition.unitCode[3] = 8;  // g/kg in tenths
+    EXPECT_EQ(FormatChannelValue(t.ctx, 5123, 3, false, false), "12.3");
+    EXPECT_EQ(ParseChannelValue(t.ctx, "12.3", 3, false), 5123);
     // An unknown unit code shows nothing and parses as the bias alone.
     t.ctx.Definition.unitCode[3] = 12;
     EXPECT_EQ(FormatChannelValue(t.ctx, 7000, 3, false, false), "");
@@ -139,31 +144,39 @@ TEST(ChannelFormat, Platform5UnitBytesOverrideTheDefinition) {
 }
 
 TEST(ChannelNames, Platform6PairsAndSwaps) {
-    TestContext t;
-    platform6(t.ctx);
-    setEe(t.ctx, 98, 0x03);
-    EXPECT_EQ(ChannelName(t.ctx, 2, false), "Temp 1");
-    EXPECT_EQ(ChannelName(t.ctx, 3, false), "Temp 2");
-    setEe(t.ctx, 98, 0x01);
-    EXPECT_EQ(ChannelName(t.ctx, 2, false), "Temp");
-    setEe(t.ctx, 98, 0x50);  // channels 6 and 8
-    EXPECT_EQ(ChannelName(t.ctx, 6, false), "RH");
-    EXPECT_EQ(ChannelName(t.ctx, 0, false), "Out 1");
-    EXPECT_EQ(ChannelName(t.ctx, 9, false), "Out 3");
-    EXPECT_EQ(ChannelName(t.ctx, 9, true), "Relay 1");
-    EXPECT_EQ(ChannelName(t.ctx, 10, true), "Relay 2");
-    EXPECT_EQ(ChannelName(t.ctx, 14, false), "Ch 14");
-    setEe(t.ctx, 90, 1);
-    EXPECT_EQ(ChannelName(t.ctx, 10, true), "CO");
-    setRam(t.ctx, kRamIdByte, 223);
-    EXPECT_EQ(ChannelName(t.ctx, 0, false), "Out 2");
-    EXPECT_EQ(ChannelName(t.ctx, 1, false), "Out 1");
+    // Byte 98 says which of channels 2..8 are fitted: a pair's name is numbered only when
+    // its partner is fitted. Byte 90 turns output 4 into CO; identification 223 swaps
+    // outputs 1 and 2. A channel that is no index keeps its number.
+    const struct {
+        int fitted, byte90, id;
+        float channel;
+        bool relays;
+        const char* name;
+    } cases[] = {
+        {0x03, 0, 222, 2, false, "Temp 1"}, {0x03, 0, 222, 3, false, "Temp 2"},
+        {0x01, 0, 222, 2, false, "Temp"},   {0x50, 0, 222, 6, false, "RH"},
+        {0x20, 0, 222, 7, false, "RH"},     {0x30, 0, 222, 7, false, "RH 2"},
+        {0x50, 0, 222, 0, false, "Out 1"},  {0x50, 0, 222, 9, false, "Out 3"},
+        {0x50, 0, 222, 9, true, "Relay 1"}, {0x50, 0, 222, 10, true, "Relay 2"},
+        {0x50, 0, 222, 14, false, "Ch 14"}, {0x50, 1, 222, 10, true, "CO"},
+        {0x50, 1, 223, 0, false, "Out 2"},  {0x50, 1, 223, 1, false, "Out 1"},
+        {0x50, 0, 222, -1, false, "Ch -1"}, {0x50, 0, 222, 2.5f, false, "Ch 2.5"},
+        {0x50, 0, 0, -1, false, ""},
+    };
+    for (const auto& c : cases) {
+        TestContext t;
+        platform6(t.ctx, static_cast<uint8_t>(c.id));
+        setEe(t.ctx, 98, c.fitted);
+        setEe(t.ctx, 90, c.byte90);
+        EXPECT_EQ(ChannelName(t.ctx, c.channel, c.relays), c.name) << c.channel << " " << c.id;
+    }
 }
 
 TEST(ChannelNames, Platforms61And7AndFive) {
     TestContext t;
     platform7(t.ctx);
     EXPECT_EQ(ChannelName(t.ctx, 6, false), "O2");
+    EXPECT_FALSE(ChannelPresent(t.ctx, 4, false, false));
     EXPECT_EQ(ChannelName(t.ctx, 3, false), "Ch 3");
     setRam(t.ctx, kRamIdByte, 214);
     EXPECT_EQ(ChannelName(t.ctx, 14, false), "Old 0");

@@ -39,7 +39,7 @@ TEST(MeasurementTrend, SpreadAndDriftOverTheLastMinuteOfKnownSeries) {
         EXPECT_EQ(s.samples, std::min(c.readings, 31));
         EXPECT_NEAR(s.spread, c.spread, 1e-9);
         ASSERT_TRUE(s.driftPerMinute.has_value());
-        EXPECT_NEAR(*s.driftPerMinute, c.drift, 0.02);
+        EXPECT_NEAR(*s.driftPerMinute, c.drift, 1e-9);
     }
 }
 

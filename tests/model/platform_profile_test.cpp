@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "common/context.h"
+#include "model/image_fill.h"
 #include "support/virtual_sensor_rig.h"
 
 namespace kelvo {
@@ -53,8 +54,12 @@ TEST(PlatformProfile, SendsAreWrappedInOneUnlockAndOneLock) {
         for (size_t i = 0; i < steps.size(); ++i) {
             unlocks += steps[i].unlock;
             locks += steps[i].lock;
-            // Only the last step lets the port go.
-            EXPECT_EQ(steps[i].keepOpen, i + 1 < steps.size()) << int(platform) << " step " << i;
+            // Only the last step lets the port go and saves to the other memory (platform 7
+            // has none); platforms 6 and 61 send only what changed, the others every byte.
+            const bool last = i + 1 == steps.size();
+            EXPECT_EQ(steps[i].keepOpen, !last) << int(platform) << " step " << i;
+            EXPECT_EQ(steps[i].commit, last && platform != 7) << int(platform) << " step " << i;
+            EXPECT_EQ(steps[i].writeAll, platform == 5 || platform == 7) << int(platform);
         }
         EXPECT_EQ(unlocks, 1) << int(platform);
         EXPECT_EQ(locks, 1) << int(platform);
@@ -68,26 +73,73 @@ TEST(PlatformProfile, SendsAreWrappedInOneUnlockAndOneLock) {
             });
             EXPECT_TRUE(read || (s.address == 1023 && s.count == 1)) << "at " << s.address;
         }
-        // One save to the other memory after the last write (platform 7 has none); platforms
-        // 6 and 61 send only what changed, the others every selected byte.
-        for (size_t i = 0; i < steps.size(); ++i) {
-            EXPECT_EQ(steps[i].commit, i + 1 == steps.size() && platform != 7) << int(platform) << " step " << i;
-            EXPECT_EQ(steps[i].writeAll, platform == 5 || platform == 7) << int(platform);
-        }
     }
 }
 
-// A measurement poll reads the channel words first and keeps the port only between its
-// own reads.
-TEST(PlatformProfile, PollsReadTheChannelWordsAndLetThePortGoAfterTheLastRead) {
-    for (uint8_t platform : {61, 7}) {
-        const std::vector<ReadRequest> reads = MeasurementReads(platform);
-        ASSERT_FALSE(reads.empty()) << int(platform);
-        EXPECT_FALSE(reads.front().span.eeprom);
-        EXPECT_EQ(reads.front().span.address, 20);
-        EXPECT_EQ(reads.front().span.count, 6);
-        for (size_t i = 0; i < reads.size(); ++i)
-            EXPECT_EQ(reads[i].keepOpen, i + 1 < reads.size()) << int(platform) << " read " << i;
+// A window's send writes the bytes it shows and no others, and saves to the other memory
+// only where it should.
+TEST(PlatformProfile, WindowSendsWriteExactlyTheBytesTheyShow) {
+    const struct {
+        int platform;
+        int version;
+        std::vector<std::pair<int, int>> ranges;  // first byte, count
+        int saves;
+    } cases[] = {
+        {5, 1, {{31, 1}, {205, 1}, {207, 2}, {230, 1}, {162, 28}}, 1},
+        {7, 1, {{16, 1}, {834, 24}, {925, 8}, {1023, 1}, {393, 4}}, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.platform) + " v" + std::to_string(c.version));
+        test::VirtualSensorRig rig(c.platform, c.version);
+        Context& ctx = rig.ctx();
+        test::loadMemory(ctx, rig.sensor.memory());
+        const virtualsensor::SensorMemory before = rig.sensor.memory();
+        // Every byte but the identification differs from the sensor's.
+        for (size_t a = 0; a < ctx.RamImage.size(); ++a)
+            if (a != size_t(kRamIdByte)) ctx.RamImage[a] = float((int(ctx.RamImage[a]) + 1) % 256);
+        for (float& v : ctx.EeImage) v = float((int(v) + 1) % 256);
+        ASSERT_TRUE(RunWriteSteps(ctx, SettingsSendSteps(c.platform, float(c.version))))
+            << ctx.ErrorText;
+        const bool eeprom = c.platform == 7;
+        const auto& now = rig.sensor.memory();
+        for (size_t a = 0; a < (eeprom ? now.eeprom.size() : now.ram.size()); ++a) {
+            const bool sent = std::any_of(c.ranges.begin(), c.ranges.end(), [&](const auto& r) {
+                return int(a) >= r.first && int(a) < r.first + r.second;
+            });
+            const int held = eeprom ? now.eeprom[a] : now.ram[a];
+            if (sent) {
+                EXPECT_EQ(held, int(eeprom ? ctx.EeImage[a] : ctx.RamImage[a])) << a;
+            } else if (eeprom || !now.liveWritten[a]) {  // live bytes are the sensor's own
+                EXPECT_EQ(held, eeprom ? before.eeprom[a] : before.ram[a]) << a;
+            }
+        }
+        EXPECT_EQ(rig.sensor.savesToEeprom() + rig.sensor.savesToRam(), c.saves);
+    }
+}
+
+// A measurement poll fetches exactly the bytes its window shows (the channel words, the
+// status byte, the platform's own extras) on one opening of the port, and fails as a read
+// does when the sensor refuses.
+TEST(PlatformProfile, PollsFetchExactlyTheBytesTheirWindowShows) {
+    const struct {
+        int platform;
+        std::vector<int> bytes;
+    } cases[] = {{61, {20, 21, 22, 23, 24, 25, 40, 41, 42, 43, 67}},
+                 {7, {20, 21, 22, 23, 24, 25, 67, 210}}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.platform);
+        test::VirtualSensorRig rig(c.platform, 1);
+        Context& ctx = rig.ctx();
+        ASSERT_TRUE(RunReads(ctx, MeasurementReads(c.platform))) << ctx.ErrorText;
+        std::vector<int> fetched;
+        for (int a = 0; a < 256; ++a)
+            if (ctx.RamRead[a]) fetched.push_back(a);
+        EXPECT_EQ(fetched, c.bytes);
+        EXPECT_EQ(rig.sensor.opens(), 1);
+        EXPECT_EQ(rig.sensor.closes(), 1);
+        rig.sensor.refuseNext(1000);
+        EXPECT_FALSE(RunReads(ctx, MeasurementReads(c.platform)));
+        EXPECT_EQ(ctx.ErrorText, "Can't read from sensor");
     }
 }
 
@@ -112,6 +164,12 @@ TEST(ReadUnknownBytes, ReadsOnlyWhatTheSpanSelectsAndTheImageLacks) {
         }
     }
     EXPECT_FALSE(ctx.EeRead[700]);  // beyond list 30 and outside the range
+    EXPECT_EQ(ctx.AddressMask, mask);
+    // A sensor that refuses fails the call, whatever spans follow.
+    ctx.EeRead[20] = false;
+    rig.sensor.refuseNext(1000);
+    EXPECT_FALSE(ReadUnknownBytes(ctx, {eepromList(kListWholeEeprom), eepromRange(600, 2)}));
+    EXPECT_EQ(ctx.ErrorText, "Can't read from sensor");
     EXPECT_EQ(ctx.AddressMask, mask);
 }
 
