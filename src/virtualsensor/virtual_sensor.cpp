@@ -317,6 +317,8 @@ void VirtualSensor::handleFrame(int64_t atNs) {
         --refusals_;
         return refuse(atNs);
     }
+    if (answersLeft_ == 0) return refuse(atNs);
+    if (answersLeft_ > 0) --answersLeft_;
     if (Command command = commandOf(frame_[0]); command != Command::None)
         return handleCommand(command, atNs);
     if (frame_[0] & 0x80) return handleRead(atNs);

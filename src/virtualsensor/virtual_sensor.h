@@ -76,6 +76,9 @@ public:
     // Faults, each named for what the master sees.
     void silentFor(int handshakes) { silentHandshakes_ = handshakes; }
     void refuseNext(int requests) { refusals_ = requests; }
+    // Answers this many more requests, then refuses every one (a sensor that fails in the
+    // middle of a procedure); a negative count answers for ever again.
+    void answerOnly(int requests) { answersLeft_ = requests; }
     void corruptChecksumOnce() { corruptNextReply_ = true; }
     // The next `answers` answers (a 223 counts as one, a reply as another) come late.
     void answerLateBy(int64_t ms, int answers);
@@ -160,6 +163,7 @@ private:
     // Faults.
     int silentHandshakes_ = 0;
     int refusals_ = 0;
+    int answersLeft_ = -1;
     bool corruptNextReply_ = false;
     int64_t lateByNs_ = 0;
     int lateAnswers_ = 0;
