@@ -126,17 +126,8 @@ TEST(SerialNumber, TextPadsToFiveDigitsAndRefusesSix) {
     setEe(t.ctx, 1000, 0x01);  // 123456
     EXPECT_EQ(GetSerialNumber(t.ctx), 123456);
     EXPECT_EQ(SerialText(t.ctx), "");
-}
-
-TEST(SerialNumber, Platform7IsStoredLowByteFirst) {
-    TestContext t;
-    test::markAllRead(t.ctx);
-    setRam(t.ctx, kRamIdByte, 0x21);
-    setEe(t.ctx, 998, 0x03);
-    setEe(t.ctx, 999, 0x02);
-    setEe(t.ctx, 1000, 0x00);
-    EXPECT_EQ(GetSerialNumber(t.ctx), 0x0203);
-    EXPECT_EQ(SerialText(t.ctx), "3300515");
+    setEe(t.ctx, 1000, 0);
+    EXPECT_EQ(SerialText(t.ctx), "3257920");  // 0xE240
 }
 
 TEST(CO2Factor, FollowsPlatformIdentificationAndVersion) {
