@@ -2,7 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <tuple>
+#include <utility>
+#include <vector>
 
 #include "model/definition_access.h"
 #include "model/image_fill.h"
@@ -123,17 +126,8 @@ TEST(SerialNumber, TextPadsToFiveDigitsAndRefusesSix) {
     setEe(t.ctx, 1000, 0x01);  // 123456
     EXPECT_EQ(GetSerialNumber(t.ctx), 123456);
     EXPECT_EQ(SerialText(t.ctx), "");
-}
-
-TEST(SerialNumber, Platform7IsStoredLowByteFirst) {
-    TestContext t;
-    test::markAllRead(t.ctx);
-    setRam(t.ctx, kRamIdByte, 0x21);
-    setEe(t.ctx, 998, 0x03);
-    setEe(t.ctx, 999, 0x02);
-    setEe(t.ctx, 1000, 0x00);
-    EXPECT_EQ(GetSerialNumber(t.ctx), 0x0203);
-    EXPECT_EQ(SerialText(t.ctx), "3300515");
+    setEe(t.ctx, 1000, 0);
+    EXPECT_EQ(SerialText(t.ctx), "3257920");  // 0xE240
 }
 
 TEST(CO2Factor, FollowsPlatformIdentificationAndVersion) {
@@ -186,19 +180,6 @@ TEST(CalibrationWords, LiveWhereThePlatformKeepsThem) {
     EXPECT_EQ(GetSpanWord(t.ctx, 11), 0);  // platform 5 only
     EXPECT_FALSE(SetSpanWord(t.ctx, 11, false, false, 1));
     EXPECT_EQ(t.ctx.ErrorText, "Unknown channel '11'.");
-}
-
-TEST(ChannelValue, Platform6ReadsEachChannelsWordAlone) {
-    test::VirtualSensorRig rig(6);
-    rig.sensor.memory().ram[34] = 0x05;  // error bits
-    rig.sensor.memory().ram[35] = 0x77;
-    GetPlatform(rig.ctx());
-    rig.sensor.clearRecord();
-    EXPECT_EQ(GetChannelValue(rig.ctx(), 13, false), 0x05);
-    ASSERT_EQ(rig.sensor.requests().size(), 1u);
-    // RAM 34 read as a word: read command 128 + 2 bytes, area 0, address 34.
-    EXPECT_EQ(rig.sensor.requests()[0][0], 130);
-    EXPECT_EQ(rig.sensor.requests()[0][1], 34);
 }
 
 // The detector reading each platform keeps for each CO2 channel, fetched fresh; none for
@@ -277,6 +258,60 @@ TEST(LazyReads, FetchTheBytesTheyNeedAndNoOthers) {
     ctx.Definition.loadedIdByte = 0;
     EXPECT_FALSE(EnsureDefinition(ctx));
     EXPECT_EQ(ctx.ErrorText, "No production definition for this sensor.");
+}
+
+// Each lazy accessor, from an image that knows the identification byte alone (and the
+// EEPROM bytes a row names), makes known exactly the bytes it works from: its word and those
+// of the factor, zero word and table behind it, not a neighbour more or fewer.
+TEST(LazyReads, EachAccessorFetchesExactlyTheBytesItUses) {
+    using Ranges = std::vector<std::pair<int, int>>;  // first address, count
+    struct Row {
+        int platform, version;
+        std::function<void(Context&)> use;
+        Ranges ram, eeprom, eepromKnownBefore = {};
+    };
+    const Row rows[] = {
+        {5, 0, [](Context& c) { GetSerialNumber(c); }, {{66, 2}}, {}},
+        // Known already, the serial number is not fetched again, nor the byte after it.
+        {7, 1, [](Context& c) { GetSerialNumber(c); }, {}, {{998, 3}}, {{998, 3}}},
+        // A word whose high byte alone is known is fetched whole.
+        {6, 0, [](Context& c) { GetVersion(c); }, {}, {{90, 2}, {164, 2}, {172, 2}}, {{164, 1}}},
+        {6, 0, [](Context& c) { GetCO2Factor(c); }, {}, {{164, 2}}, {{164, 1}}},
+        {5, 0, [](Context& c) { GetChannelValue(c, 0, true); }, {{20, 6}, {236, 4}}, {}},
+        {6, 0, [](Context& c) { GetChannelValue(c, 13, false); }, {{34, 2}}, {}},
+        {5, 0, [](Context& c) { SetZeroWord(c, 1, false, false, 1); }, {{130, 2}}, {}},
+        // EEPROM words are read in aligned blocks: 43..44 comes as 42..45.
+        {6, 0, [](Context& c) { GetZeroReference(c, 1); }, {}, {{42, 4}, {164, 2}, {478, 34}}},
+        {6, 0, [](Context& c) { GetSpanReference(c, 0, true, false); }, {{212, 2}},
+         {{46, 2}, {164, 2}, {444, 34}}},
+        {6, 0, [](Context& c) { GetSpanReference(c, 0, true, true); }, {{212, 2}},
+         {{46, 2}, {164, 2}, {444, 34}}},
+    };
+    const auto addresses = [](const Ranges& ranges) {
+        std::vector<int> all;
+        for (const auto& [from, count] : ranges)
+            for (int a = from; a < from + count; ++a) all.push_back(a);
+        return all;
+    };
+    const auto known = [](const auto& flags) {
+        std::vector<int> all;
+        for (size_t a = 0; a < flags.size(); ++a)
+            if (flags[a]) all.push_back(static_cast<int>(a));
+        return all;
+    };
+    for (size_t i = 0; i < std::size(rows); ++i) {
+        const Row& r = rows[i];
+        test::VirtualSensorRig rig(r.platform, r.version);
+        Context& ctx = rig.ctx();
+        ctx.RamRead.fill(false);
+        ctx.EeRead.fill(false);
+        setIdByte(ctx, rig.sensor.memory().ram[kRamIdByte]);
+        for (int a : addresses(r.eepromKnownBefore)) setEe(ctx, a, rig.sensor.memory().eeprom[a]);
+        r.use(ctx);
+        ctx.RamRead[kRamIdByte] = false;
+        EXPECT_EQ(known(ctx.RamRead), addresses(r.ram)) << "row " << i;
+        EXPECT_EQ(known(ctx.EeRead), addresses(r.eeprom)) << "row " << i;
+    }
 }
 
 }  // namespace

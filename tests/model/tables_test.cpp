@@ -81,6 +81,8 @@ TEST(TableAddresses, EachPlatformKeepsItsOwn) {
     t.ctx.Definition.loadedIdByte = 231;
     SetTableEntry(t.ctx, 1, 16, 0x0102);
     EXPECT_EQ(t.ctx.EeImage[34 + 32], 1);
+    SetTableEntry(t.ctx, 0, 0, 0x0304);  // the first table starts at address 0
+    EXPECT_EQ(t.ctx.EeImage[0], 3);
     EXPECT_EQ(GetTableEntry(t.ctx, 1, 16), 0x0102);
     // Nothing past the top of the EEPROM, nor past the last entry into the next table.
     SetTableEntry(t.ctx, 15, 0, 1);
@@ -96,6 +98,8 @@ TEST(BuildTable, NoModelWritesNothing) {
     platform6(t.ctx);
     fillTable(t.ctx, 0, 1000, 10);
     EXPECT_FALSE(BuildTable(t.ctx, 0, 0, 0, 0, 0.5f, 0.5f, 2000, 0));
+    // However large u: its terms cancel then only to within its rounding.
+    EXPECT_FALSE(BuildTable(t.ctx, 0, 0, 0, 0, 0.5f, 1e17f, 2000, 0));
     EXPECT_EQ(GetTableEntry(t.ctx, 0, 3), 1030);
     // A model that stays at 1 cannot be scaled between its start point and zero gas.
     EXPECT_FALSE(BuildTable(t.ctx, 0, 0.5f, 0, 0, 0, 0, 2000, 0));
@@ -159,19 +163,13 @@ TEST(CO2References, Platform7ReadsItsReferencesThroughItsCO2Table) {
     EXPECT_NEAR(GetZeroReference(t.ctx, 0), 400, 3);  // fresh air, without a bias
 }
 
-TEST(CO2References, FactorTwoAndFactorZero) {
+TEST(CO2References, FactorTwoHalvesTheZeroReferencesDistanceFromFullScale) {
     TestContext t;
     test::loadMemory(t.ctx, *virtualsensor::FactoryImage(61, 1));  // 215: factor 2
     EXPECT_EQ(GetCO2Factor(t.ctx), 2);
     EXPECT_NEAR(GetZeroReference(t.ctx, 0), 5400, 3);
     SetZeroReference(t.ctx, 0, 5600);
     EXPECT_NEAR(GetZeroReference(t.ctx, 0), 5600, 3);
-    // 214 has no CO2 factor: setting a reference would divide by zero, so the word stays.
-    setRam(t.ctx, kRamIdByte, 214);
-    const float before = t.ctx.EeImage[58] * 256 + t.ctx.EeImage[59];
-    SetZeroReference(t.ctx, 0, 5400);
-    SetSpanReference(t.ctx, 0, false, 7000);
-    EXPECT_EQ(t.ctx.EeImage[58] * 256 + t.ctx.EeImage[59], before);
 }
 
 TEST(CO2References, Platform5ScalesBySpanWord) {
@@ -181,6 +179,7 @@ TEST(CO2References, Platform5ScalesBySpanWord) {
     const auto built =
         BuildTableEntries(0.115081f, -0.00185441f, 0.42264f, 0.114645f, 0.2415f, 2000, {});
     for (int i = 0; i < kTableEntries; ++i) SetTableEntry(t.ctx, 1, i, (*built)[i]);
+    test::setRamWord(t.ctx, 136, 0);  // the span word of channel 0 plays no part in index 0
     EXPECT_NEAR(GetZeroReference(t.ctx, 0), 5400, 2);
     // A zero span word leaves the reference alone.
     const float stored = t.ctx.RamImage[216] * 256 + t.ctx.RamImage[217];
@@ -190,6 +189,58 @@ TEST(CO2References, Platform5ScalesBySpanWord) {
     test::setRamWord(t.ctx, 138, 4096);
     SetZeroReference(t.ctx, 0, 5400);
     EXPECT_NEAR(GetZeroReference(t.ctx, 0), 5400, 2);
+}
+
+// Storing a reference changes its own word and nothing else in the image. An index that
+// has none changes nothing, nor does a sensor without a CO2 factor (214: it would divide by
+// zero) or platform 61's index 1, which has no zero word to scale a span by.
+TEST(CO2References, EachPlatformAndIndexStoresIntoItsOwnWord) {
+    struct Word {
+        bool eeprom = false;
+        int address = -1;
+    };
+    struct Row {
+        int platform, version, n;
+        Word zero = {}, stored = {}, live = {};
+    };
+    constexpr bool ram = false, ee = true;
+    for (const Row& r : {Row{5, 0, 0, {ram, 216}, {ram, 214}, {ram, 214}},
+                         {5, 0, 1, {ram, 223}, {ram, 221}, {ram, 221}}, {5, 0, 2}, {5, 0, -1},
+                         {6, 0, 0, {ee, 38}, {ee, 36}, {ram, 212}},
+                         {6, 0, 1, {ee, 43}, {ee, 41}, {ram, 217}}, {6, 0, 2}, {6, 0, -1},
+                         {61, 1, 0, {ee, 58}, {ee, 34}, {ram, 210}}, {61, 1, 1, {ee, 60}},
+                         {61, 1, 2}, {61, 0, 0}, {7, 1, 0, {ee, 976}}, {7, 1, 5, {ee, 986}},
+                         {7, 1, 25}, {7, 1, -1}}) {
+        for (int kind = 0; kind < 3; ++kind) {
+            TestContext t;
+            test::loadMemory(t.ctx, *virtualsensor::FactoryImage(r.platform, r.version));
+            if (r.platform == 5) {  // its tables come from the definition, as a load builds them
+                t.ctx.Definition.loadedIdByte = static_cast<uint8_t>(t.ctx.RamImage[kRamIdByte]);
+                fillTable(t.ctx, 1, 5000, 1000);
+                fillTable(t.ctx, 2, 5000, 1000);
+            }
+            const auto ramBefore = t.ctx.RamImage;
+            const auto eeBefore = t.ctx.EeImage;
+            for (const float raw : {6000.0f, 6600.0f}) {
+                if (kind == 0)
+                    SetZeroReference(t.ctx, r.n, raw);
+                else
+                    SetSpanReference(t.ctx, r.n, kind == 2, raw);
+            }
+            const Word w = kind == 0 ? r.zero : kind == 1 ? r.stored : r.live;
+            const auto inWord = [&w](bool eeprom, int a) {
+                return w.address >= 0 && eeprom == w.eeprom && a >= w.address && a <= w.address + 1;
+            };
+            int inside = 0, outside = 0;
+            for (int a = 0; a < kRamImageSize; ++a)
+                if (t.ctx.RamImage[a] != ramBefore[a]) ++(inWord(ram, a) ? inside : outside);
+            for (int a = 0; a < kEeImageSize; ++a)
+                if (t.ctx.EeImage[a] != eeBefore[a]) ++(inWord(ee, a) ? inside : outside);
+            const char* what[] = {"zero", "stored span", "live span"};
+            EXPECT_EQ(outside, 0) << r.platform << " index " << r.n << " " << what[kind];
+            EXPECT_EQ(inside > 0, w.address >= 0) << r.platform << " index " << r.n << what[kind];
+        }
+    }
 }
 
 }  // namespace

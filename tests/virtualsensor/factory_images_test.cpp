@@ -134,6 +134,11 @@ TEST(LazyReads, FailedReadGivesNeutralResultsAndTheReadsMessage) {
     EXPECT_EQ(GetVersion(ctx), 0);
     EXPECT_EQ(GetUnitText(ctx, 11), "");
     EXPECT_EQ(ChannelName(ctx, 10, false), "");
+    EXPECT_EQ(GetChannelKind(ctx, 11), 0);
+    EXPECT_EQ(GetCO2Factor(ctx), 0);
+    EXPECT_EQ(GetZeroReference(ctx, 0), 0);
+    ctx.RamRead[kRamIdByte] = false;  // the identification byte, held but unknown, too
+    EXPECT_EQ(GetIdByte(ctx), 0);
 }
 
 TEST(LazyReads, LeaveTheCallersSelectionAlone) {
@@ -179,6 +184,7 @@ TEST(LazyReads, ChannelValueModes) {
     Context& ctx = rig.ctx();
     rig.sensor.memory().ram[34] = 3;
     EXPECT_EQ(GetChannelValue(ctx, 13, true), 3);  // one byte
+    EXPECT_EQ(GetChannelValue(ctx, 13, false), 3);
     EXPECT_TRUE(ctx.RamRead[236]);                 // the bulk reads came first
     EXPECT_EQ(GetChannelValue(ctx, 14, false), 0);
     VirtualSensorRig five(5, 0);
