@@ -23,16 +23,30 @@ TEST(CalibrationMath, O2ZeroAcceptsItsBoundsAndNothingBeyond) {
     EXPECT_EQ(O2ZeroWord(0), std::nullopt);
 }
 
-TEST(CalibrationMath, ModelsStartAtOneAndFallWithConcentration) {
-    for (int kind : {1, 2, 9}) {
-        const auto model = ModelForChannelKind(kind);
-        ASSERT_TRUE(model) << kind;
-        EXPECT_DOUBLE_EQ((*model)(0), 1.0) << kind;
-        EXPECT_LT((*model)(1000), (*model)(100)) << kind;
+// Each detector's curve at two concentrations, to ten digits: a coefficient typed wrong in its
+// last digit moves the curve by about 1e-7.
+TEST(CalibrationMath, ModelsStartAtOneAndFollowTheirDetectorsCurve) {
+    struct Curve {
+        std::optional<ResponseModel> model;
+        double at200, at2000;
+    };
+    const Curve curves[] = {
+        {ModelForChannelKind(1), 0.9455710874135164, 0.7298638504167692},
+        {ModelForChannelKind(2), 0.839946126088289, 0.5099799146423123},
+        {ModelForChannelKind(9), 0.9482651664147077, 0.7348692599929632},
+        {ModelForDetectorCode(0)->model, 0.9455710874135164, 0.7298638504167692},
+        {ModelForDetectorCode(1)->model, 0.839946126088289, 0.5099799146423123},
+        {ModelForDetectorCode(2)->model, 0.9482651664147077, 0.7348692599929632},
+        {ModelForDetectorCode(3)->model, 0.8522236123294525, 0.5131066561571405},
+    };
+    for (const Curve& c : curves) {
+        ASSERT_TRUE(c.model) << c.at200;
+        EXPECT_DOUBLE_EQ((*c.model)(0), 1.0) << c.at200;
+        EXPECT_NEAR((*c.model)(200), c.at200, 1e-10);
+        EXPECT_NEAR((*c.model)(2000), c.at2000, 1e-10);
     }
     EXPECT_FALSE(ModelForChannelKind(0));
     EXPECT_FALSE(ModelForChannelKind(3));
-    for (int code = 0; code <= 3; ++code) EXPECT_TRUE(ModelForDetectorCode(code)) << code;
     EXPECT_FALSE(ModelForDetectorCode(4));
     EXPECT_FALSE(ModelForDetectorCode(15));
     EXPECT_EQ(ModelForDetectorCode(0)->factor, 2);

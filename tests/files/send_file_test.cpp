@@ -46,25 +46,57 @@ protected:
     fs::path dir;
 };
 
-TEST_F(SendFileTest, Platform6FileRestoresTheSettingsItCarries) {
-    VirtualSensorRig source(6);
-    source.sensor.memory().eeprom[0] = 0x5A;    // in list 13
-    source.sensor.memory().eeprom[200] = 0x11;  // outside it
-    const std::string path = savePlatform6(source);
+TEST_F(SendFileTest, Platforms6And61RestoreTheSettingsTheFileCarries) {
+    for (const auto& [platform, inList] : {std::pair{6, 0}, {61, 32}}) {
+        SCOPED_TRACE(platform);
+        VirtualSensorRig source(platform, 1);
+        source.sensor.memory().eeprom[inList] = 0x5A;
+        source.sensor.memory().eeprom[200] = 0x11;  // outside the file's list
+        const std::string path = savePlatform6(source);
 
-    // The zero reference is kept in a form that depends on the zero word, which the file
-    // does not carry: the load stores it again for the target's own zero word.
-    const float zero = GetZeroReference(source.ctx(), 0);
+        // The zero references are kept in a form that depends on the zero words, which the
+        // file does not carry: the load stores them again for the target's own zero words.
+        const float zero0 = GetZeroReference(source.ctx(), 0);
+        const float zero1 = GetZeroReference(source.ctx(), 1);
+        VirtualSensorRig target(platform, 1);
+        target.sensor.memory().eeprom[inList] = 0x01;
+        target.sensor.memory().eeprom[200] = 0x22;
+        target.sensor.memory().eeprom[46] -= 8;  // the CO2 zero words, 7 % lower
+        target.sensor.memory().eeprom[48] -= 8;
+        steps.clear();
+        ASSERT_TRUE(SendSettingsFile(target.ctx(), path, progress)) << target.ctx().ErrorText;
+        EXPECT_EQ(target.sensor.memory().eeprom[inList], 0x5A);
+        EXPECT_EQ(target.sensor.memory().eeprom[200], 0x22);
+        EXPECT_NEAR(GetZeroReference(target.ctx(), 0), zero0, 2);
+        EXPECT_NEAR(GetZeroReference(target.ctx(), 1), zero1, 2);
+        EXPECT_EQ(steps, (std::vector<std::string>{"Reading sensor", "Saving to sensor"}));
+        EXPECT_FALSE(target.sensor.isOpen());
+    }
+}
+
+// A file whose mask takes the references but not the zero words they are kept against: each
+// reference is stored again in the target's terms.
+TEST_F(SendFileTest, ReferencesInTheMaskAreStoredAgainForTheTargetsZeroWords) {
+    const auto references = [](Context& ctx) {
+        return std::vector<float>{GetZeroReference(ctx, 0), GetZeroReference(ctx, 1),
+                                  GetSpanReference(ctx, 0, true, false),
+                                  GetSpanReference(ctx, 1, true, false)};
+    };
+    VirtualSensorRig source(6);
+    Context& ctx = source.ctx();
+    ASSERT_TRUE(SensorMemRead(ctx, 30, 0, 0, true, false)) << ctx.ErrorText;
+    const auto expected = references(ctx);
+    std::fill(ctx.AddressMask.begin(), ctx.AddressMask.end(), 0);
+    std::fill(ctx.AddressMask.begin() + 36, ctx.AddressMask.begin() + 46, 255);
+    const std::string path = (dir / "refs.Set").string();
+    ASSERT_TRUE(SaveSettings(ctx, 10, path, 1, false) && SaveSettings(ctx, 15, path, 1, true));
+
     VirtualSensorRig target(6);
-    target.sensor.memory().eeprom[0] = 0x01;
-    target.sensor.memory().eeprom[200] = 0x22;
-    target.sensor.memory().eeprom[46] -= 8;  // the CO2 zero word at 46, 7 % lower
-    ASSERT_TRUE(SendSettingsFile(target.ctx(), path, progress)) << target.ctx().ErrorText;
-    EXPECT_EQ(target.sensor.memory().eeprom[0], 0x5A);
-    EXPECT_EQ(target.sensor.memory().eeprom[200], 0x22);
-    EXPECT_NEAR(GetZeroReference(target.ctx(), 0), zero, 2);
-    EXPECT_EQ(steps, (std::vector<std::string>{"Reading sensor", "Saving to sensor"}));
-    EXPECT_FALSE(target.sensor.isOpen());
+    target.sensor.memory().eeprom[46] -= 8;
+    target.sensor.memory().eeprom[48] -= 8;
+    ASSERT_TRUE(LoadSettings(target.ctx(), path, 0)) << target.ctx().ErrorText;
+    const auto restored = references(target.ctx());
+    for (size_t i = 0; i < expected.size(); ++i) EXPECT_NEAR(restored[i], expected[i], 2) << i;
 }
 
 TEST_F(SendFileTest, ALoadIntoAFreshImageMergesWithTheSensorsOwnBytes) {
@@ -116,13 +148,16 @@ TEST_F(SendFileTest, Platform5SendsTheSettingsList) {
 
     // The zero reference is kept in a form that depends on the span word, which the file
     // does not carry: the load stores it again for the target's own span word.
-    const float reference = GetZeroReference(source.ctx(), 0);
+    const float reference0 = GetZeroReference(source.ctx(), 0);
+    const float reference1 = GetZeroReference(source.ctx(), 1);
     VirtualSensorRig target(5, 0);
     target.ctx().AppDir = data;
-    target.sensor.memory().ram[138] ^= 0x40;
+    target.sensor.memory().ram[138] ^= 0x40;  // the span words of both CO2 channels
+    target.sensor.memory().ram[140] ^= 0x40;
     ASSERT_TRUE(SendSettingsFile(target.ctx(), path, progress)) << target.ctx().ErrorText;
     EXPECT_EQ(target.sensor.memory().ram[31], 0x21);
-    EXPECT_NEAR(GetZeroReference(target.ctx(), 0), reference, 2);
+    EXPECT_NEAR(GetZeroReference(target.ctx(), 0), reference0, 2);
+    EXPECT_NEAR(GetZeroReference(target.ctx(), 1), reference1, 2);
 
     VirtualSensorRig version3(5, 3);  // the TWA variant: not for this shortcut
     version3.ctx().AppDir = data;

@@ -314,9 +314,10 @@ TEST_F(SettingsFileTest, Platform6LoadUsesTheStoredMaskAndRefusesOtherHardware) 
         (static_cast<uint8_t>(sensor[90]) & ~8) | (static_cast<uint8_t>(saved[90]) & 8);
     EXPECT_EQ(t.ctx.EeImage[90], merged90);  // list 13: bit 3 only
 
-    // Other hardware (the byte at EEPROM 58, bit 0 of 165): refused, image and RAM 65 as
-    // before.
-    for (const auto& [address, value] : {std::pair{58, 2.0f}, {165, 2.0f}}) {
+    // Other hardware (the byte at EEPROM 58, bit 0 of 165, another set of channels, another
+    // version with other channels): refused, image and RAM 65 as before.
+    for (const auto& [address, value] :
+         {std::pair{58, 2.0f}, {165, 2.0f}, {98, 63.0f}, {173, 1.0f}}) {
         fillPlatform6(t.ctx, 77);
         t.ctx.EeImage[address] = value;
         const auto image = t.ctx.EeImage;
