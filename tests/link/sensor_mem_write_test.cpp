@@ -126,6 +126,17 @@ TEST(SensorMemWriteRefusals, OddBlockStartOnTheSmallEeprom) {
     EXPECT_EQ(w.t.prompter.messages(),
               std::vector<std::string>{"Får inte vara ojämn adress till EEPROM"});
     EXPECT_TRUE(w.frames().empty());
+
+    // Two bytes after a selected word it rides in that word's block of four.
+    WiredContext four;
+    four.identify(80);
+    markAllRead(four.ctx);
+    four.ctx.AddressMask[18] = 255;
+    four.ctx.AddressMask[21] = 8;
+    ASSERT_TRUE(SensorMemWrite(four.ctx, 0, 0, 0, true, false, false, true, true, true));
+    const auto frames = four.frames();
+    EXPECT_TRUE(std::any_of(frames.begin(), frames.end(),
+                            [](const Bytes& f) { return f.size() == 7 && f[0] == 12 && f[1] == 9; }));
 }
 
 TEST(SensorMemWriteRefusals, ValuesAByteCannotHold) {
