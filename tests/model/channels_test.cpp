@@ -46,6 +46,7 @@ TEST(ChannelFormat, BiasScaleAndDecimalsFromTheDescriptor) {
     EXPECT_EQ(GetUnitText(t.ctx, 11), "ppm");
     EXPECT_EQ(GetOffsetFlag(t.ctx, 11), 1);
     EXPECT_EQ(GetDecimals(t.ctx, 11), 100);
+    EXPECT_EQ(GetDecimals(t.ctx, -1), 0);  // no channel, no descriptor
     EXPECT_EQ(GetScale(t.ctx, 11), 1);
     setEe(t.ctx, 218 + 5, 0x60);  // the fourth scale
     EXPECT_EQ(GetScale(t.ctx, 5), 163);

@@ -114,6 +114,7 @@ TEST(PlatformProfile, WindowSendsWriteExactlyTheBytesTheyShow) {
             }
         }
         EXPECT_EQ(rig.sensor.savesToEeprom() + rig.sensor.savesToRam(), c.saves);
+        EXPECT_EQ(rig.sensor.opens(), 1);  // the steps run on one opening of the port
     }
 }
 
@@ -150,13 +151,13 @@ TEST(ReadUnknownBytes, ReadsOnlyWhatTheSpanSelectsAndTheImageLacks) {
     Context& ctx = rig.ctx();
     ctx.EeImage.fill(1);
     ctx.EeRead.fill(true);
-    for (int a : {20, 600, 700}) ctx.EeRead[a] = false;
+    for (int a : {0, 20, 600, 700}) ctx.EeRead[a] = false;
     ctx.AddressMask.fill(9);
     const auto mask = ctx.AddressMask;
     ASSERT_TRUE(ReadUnknownBytes(ctx, {eepromRange(600, 2), eepromList(kListWholeEeprom)}));
     const auto& sensor = rig.sensor.memory().eeprom;
     for (int a = 0; a < 1024; ++a) {
-        if (a == 20 || a == 600) {
+        if (a == 0 || a == 20 || a == 600) {
             EXPECT_TRUE(ctx.EeRead[a]) << a;
             EXPECT_EQ(ctx.EeImage[a], sensor[a]) << a;
         } else {
@@ -165,6 +166,11 @@ TEST(ReadUnknownBytes, ReadsOnlyWhatTheSpanSelectsAndTheImageLacks) {
     }
     EXPECT_FALSE(ctx.EeRead[700]);  // beyond list 30 and outside the range
     EXPECT_EQ(ctx.AddressMask, mask);
+    // With nothing left to fetch the line stays quiet.
+    rig.sensor.clearRecord();
+    ASSERT_TRUE(ReadUnknownBytes(ctx, {eepromRange(600, 2), eepromList(kListWholeEeprom)}));
+    EXPECT_TRUE(rig.sensor.received().empty());
+    EXPECT_EQ(rig.sensor.opens(), 0);
     // A sensor that refuses fails the call, whatever spans follow.
     ctx.EeRead[20] = false;
     rig.sensor.refuseNext(1000);
