@@ -135,8 +135,9 @@ TEST(SensorMemWriteRefusals, OddBlockStartOnTheSmallEeprom) {
     four.ctx.AddressMask[21] = 8;
     ASSERT_TRUE(SensorMemWrite(four.ctx, 0, 0, 0, true, false, false, true, true, true));
     const auto frames = four.frames();
-    EXPECT_TRUE(std::any_of(frames.begin(), frames.end(),
-                            [](const Bytes& f) { return f.size() == 7 && f[0] == 12 && f[1] == 9; }));
+    EXPECT_TRUE(std::any_of(frames.begin(), frames.end(), [](const Bytes& f) {
+        return f.size() == 7 && f[0] == 12 && f[1] == 9;
+    }));
 }
 
 TEST(SensorMemWriteRefusals, ValuesAByteCannotHold) {

@@ -185,9 +185,14 @@ TEST(CalibrationWords, LiveWhereThePlatformKeepsThem) {
 // The detector reading each platform keeps for each CO2 channel, fetched fresh; none for
 // a channel without one.
 TEST(RawReading, EachPlatformAndChannel) {
-    for (const auto& [platform, version, channel, address] :
-         {std::tuple{5, 0, 0, 68}, {5, 0, 4, 76}, {5, 0, 5, -1}, {6, 0, 11, 72}, {6, 0, 12, 74},
-          {6, 0, 10, -1}, {61, 1, 5, 40}, {61, 1, 4, -1}}) {
+    for (const auto& [platform, version, channel, address] : {std::tuple{5, 0, 0, 68},
+                                                              {5, 0, 4, 76},
+                                                              {5, 0, 5, -1},
+                                                              {6, 0, 11, 72},
+                                                              {6, 0, 12, 74},
+                                                              {6, 0, 10, -1},
+                                                              {61, 1, 5, 40},
+                                                              {61, 1, 4, -1}}) {
         test::VirtualSensorRig rig(platform, version);
         auto& ram = rig.sensor.memory().ram;
         if (address >= 0) {
@@ -207,9 +212,18 @@ TEST(ChannelValue, EachPlatformFetchesItsChannelsWords) {
     struct Row {
         int platform, version, channel, address;
     };
-    for (const Row& r : {Row{5, 0, 0, 20}, {5, 0, 3, 26}, {6, 0, 0, 236}, {6, 0, 1, 238},
-                         {6, 0, 2, 12}, {6, 0, 12, 32}, {6, 2, 2, 12}, {6, 3, 2, 12}, {61, 1, 0, 12},
-                         {61, 0, 15, 42}, {7, 1, 15, 42}, {7, 2, 3, 18}}) {
+    for (const Row& r : {Row{5, 0, 0, 20},
+                         {5, 0, 3, 26},
+                         {6, 0, 0, 236},
+                         {6, 0, 1, 238},
+                         {6, 0, 2, 12},
+                         {6, 0, 12, 32},
+                         {6, 2, 2, 12},
+                         {6, 3, 2, 12},
+                         {61, 1, 0, 12},
+                         {61, 0, 15, 42},
+                         {7, 1, 15, 42},
+                         {7, 2, 3, 18}}) {
         for (const bool bulk : {false, true}) {
             test::VirtualSensorRig rig(r.platform, r.version);
             EXPECT_EQ(GetVersion(rig.ctx()), r.version) << r.platform;
@@ -282,9 +296,15 @@ TEST(LazyReads, EachAccessorFetchesExactlyTheBytesItUses) {
         {5, 0, [](Context& c) { SetZeroWord(c, 1, false, false, 1); }, {{130, 2}}, {}},
         // EEPROM words are read in aligned blocks: 43..44 comes as 42..45.
         {6, 0, [](Context& c) { GetZeroReference(c, 1); }, {}, {{42, 4}, {164, 2}, {478, 34}}},
-        {6, 0, [](Context& c) { GetSpanReference(c, 0, true, false); }, {{212, 2}},
+        {6,
+         0,
+         [](Context& c) { GetSpanReference(c, 0, true, false); },
+         {{212, 2}},
          {{46, 2}, {164, 2}, {444, 34}}},
-        {6, 0, [](Context& c) { GetSpanReference(c, 0, true, true); }, {{212, 2}},
+        {6,
+         0,
+         [](Context& c) { GetSpanReference(c, 0, true, true); },
+         {{212, 2}},
          {{46, 2}, {164, 2}, {444, 34}}},
     };
     const auto addresses = [](const Ranges& ranges) {

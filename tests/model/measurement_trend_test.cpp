@@ -29,8 +29,8 @@ TEST(MeasurementTrend, SpreadAndDriftOverTheLastMinuteOfKnownSeries) {
         {"rising 1 ppm per 2 s", 31, [](double t) { return 400 + t / 2; }, 30, 30},
         // Only the last minute counts: the early jump is older than that.
         {"old jump, then steady", 80, [](double t) { return t < 90 ? 900 : 21.5; }, 0, 0},
-        {"alternating noise", 31, [](double t) { return std::fmod(t, 4) == 0 ? 20.4 : 20.6; },
-         0.2, 0},
+        {"alternating noise", 31, [](double t) { return std::fmod(t, 4) == 0 ? 20.4 : 20.6; }, 0.2,
+         0},
         {"falling 0.1 per reading", 31, [](double t) { return 25 - 0.05 * t; }, 3, -3},
     };
     for (const auto& c : cases) {

@@ -22,13 +22,13 @@ TEST(PlatformProfile, EachSensorFindsItsWindowAndWhatItsFilesMayDo) {
         bool saveFile;
         int32_t saveList;  // the address list a settings file is saved with
     } cases[] = {
-        {5, 0, WindowKind::Frm5, true, true, 0},        {5, 2, WindowKind::Frm5Chart, true, true, 0},
-        {5, 3, WindowKind::Frm5Chart, false, true, 0},  {5, 4, std::nullopt, false, false, 0},
-        {6, 0, WindowKind::Frm6, true, true, 13},       {6, 2, WindowKind::Frm6, true, true, 15},
-        {6, 5, WindowKind::Frm6, true, false, 0},       {6, 6, std::nullopt, false, false, 0},
-        {61, 1, WindowKind::Frm61, true, true, 12},     {61, 2, std::nullopt, false, false, 0},
-        {7, 0, std::nullopt, false, false, 0},          {7, 2, WindowKind::Frm61, false, false, 0},
-        {6, 0.5f, std::nullopt, false, false, 0},       {0, 0, std::nullopt, false, false, 0},
+        {5, 0, WindowKind::Frm5, true, true, 0},       {5, 2, WindowKind::Frm5Chart, true, true, 0},
+        {5, 3, WindowKind::Frm5Chart, false, true, 0}, {5, 4, std::nullopt, false, false, 0},
+        {6, 0, WindowKind::Frm6, true, true, 13},      {6, 2, WindowKind::Frm6, true, true, 15},
+        {6, 5, WindowKind::Frm6, true, false, 0},      {6, 6, std::nullopt, false, false, 0},
+        {61, 1, WindowKind::Frm61, true, true, 12},    {61, 2, std::nullopt, false, false, 0},
+        {7, 0, std::nullopt, false, false, 0},         {7, 2, WindowKind::Frm61, false, false, 0},
+        {6, 0.5f, std::nullopt, false, false, 0},      {0, 0, std::nullopt, false, false, 0},
         {6, -1, std::nullopt, false, false, 0},
     };
     for (const auto& c : cases) {

@@ -205,12 +205,21 @@ TEST(CO2References, EachPlatformAndIndexStoresIntoItsOwnWord) {
     };
     constexpr bool ram = false, ee = true;
     for (const Row& r : {Row{5, 0, 0, {ram, 216}, {ram, 214}, {ram, 214}},
-                         {5, 0, 1, {ram, 223}, {ram, 221}, {ram, 221}}, {5, 0, 2}, {5, 0, -1},
+                         {5, 0, 1, {ram, 223}, {ram, 221}, {ram, 221}},
+                         {5, 0, 2},
+                         {5, 0, -1},
                          {6, 0, 0, {ee, 38}, {ee, 36}, {ram, 212}},
-                         {6, 0, 1, {ee, 43}, {ee, 41}, {ram, 217}}, {6, 0, 2}, {6, 0, -1},
-                         {61, 1, 0, {ee, 58}, {ee, 34}, {ram, 210}}, {61, 1, 1, {ee, 60}},
-                         {61, 1, 2}, {61, 0, 0}, {7, 1, 0, {ee, 976}}, {7, 1, 5, {ee, 986}},
-                         {7, 1, 25}, {7, 1, -1}}) {
+                         {6, 0, 1, {ee, 43}, {ee, 41}, {ram, 217}},
+                         {6, 0, 2},
+                         {6, 0, -1},
+                         {61, 1, 0, {ee, 58}, {ee, 34}, {ram, 210}},
+                         {61, 1, 1, {ee, 60}},
+                         {61, 1, 2},
+                         {61, 0, 0},
+                         {7, 1, 0, {ee, 976}},
+                         {7, 1, 5, {ee, 986}},
+                         {7, 1, 25},
+                         {7, 1, -1}}) {
         for (int kind = 0; kind < 3; ++kind) {
             TestContext t;
             test::loadMemory(t.ctx, *virtualsensor::FactoryImage(r.platform, r.version));
