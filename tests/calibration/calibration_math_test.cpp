@@ -95,6 +95,8 @@ TEST(CalibrationMath, FitCurveFallsFromPoint0ToPoint14) {
     }
     EXPECT_GE(reached, 5);
     EXPECT_GT(points[0], 9999);
+    // The first search starts from no gas at all; each later one from the point before.
+    EXPECT_EQ(points[14], StepSearch(F, 1.0, 4096.0 * 14 / 61440, 0, {}));
 }
 
 }  // namespace

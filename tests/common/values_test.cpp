@@ -24,6 +24,9 @@ TEST(SignedConversions, WordsAndBytesWrapAtTheirSignBit) {
     EXPECT_EQ(SignedByte(200), -56);
     EXPECT_EQ(SignedByte(127), 127);
     EXPECT_EQ(SignedByte(128), -128);
+    // Half-way values go by the byte they round to, as the sensor stores them.
+    EXPECT_EQ(SignedWord(32767.5f), 32767.5 - 65536);
+    EXPECT_EQ(SignedByte(127.5f), 127.5 - 256);
     EXPECT_EQ(UnsignedWord(-1), 65535);
     EXPECT_EQ(UnsignedWord(-100), 65436);
     EXPECT_EQ(UnsignedWord(1234), 1234);
