@@ -42,14 +42,23 @@ void platform5(Context& ctx) {
 TEST(ChannelFormat, BiasScaleAndDecimalsFromTheDescriptor) {
     TestContext t;
     platform6(t.ctx);
-    setEe(t.ctx, 218 + 11, 0x92);  // bias, scale 1, ppm, hundredths
-    EXPECT_EQ(GetUnitText(t.ctx, 11), "ppm");
-    EXPECT_EQ(GetOffsetFlag(t.ctx, 11), 1);
-    EXPECT_EQ(GetDecimals(t.ctx, 11), 100);
+    // Bit 7 bias, bits 6..5 scale, 4..2 unit, 1..0 decimals; channels 0 and 12 are the first
+    // and last with one, and the error channel 13 ignores the byte after them.
+    const struct {
+        int channel, descriptor, offsetFlag, scale, decimals;
+        const char* unit;
+    } rows[] = {
+        {11, 0x92, 1, 1, 100, "ppm"},  {0, 0xCD, 1, 100, 1000, "V"}, {12, 0xB4, 1, 10, 1, "%"},
+        {5, 0x7B, 0, 163, 10, "g/kg"}, {1, 0x1C, 0, 1, 1, "tool"},   {13, 0xFF, 0, 1, 1, ""},
+    };
+    for (const auto& r : rows) setEe(t.ctx, 218 + r.channel, r.descriptor);
+    for (const auto& r : rows) {
+        EXPECT_EQ(GetOffsetFlag(t.ctx, r.channel), r.offsetFlag) << r.channel;
+        EXPECT_EQ(GetScale(t.ctx, r.channel), r.scale) << r.channel;
+        EXPECT_EQ(GetDecimals(t.ctx, r.channel), r.decimals) << r.channel;
+        EXPECT_EQ(GetUnitText(t.ctx, r.channel), r.unit) << r.channel;
+    }
     EXPECT_EQ(GetDecimals(t.ctx, -1), 0);  // no channel, no descriptor
-    EXPECT_EQ(GetScale(t.ctx, 11), 1);
-    setEe(t.ctx, 218 + 5, 0x60);  // the fourth scale
-    EXPECT_EQ(GetScale(t.ctx, 5), 163);
     EXPECT_EQ(FormatChannelValue(t.ctx, 5600, 11, false, false), "6");
     EXPECT_EQ(ParseChannelValue(t.ctx, "6", 11, false), 5600);
     EXPECT_EQ(ParseChannelValue(t.ctx, "6", 11, true), 600);
@@ -95,8 +104,6 @@ TEST(ChannelFormat, ErrorChannelParsesToItsLowByte) {
     TestContext t;
     platform6(t.ctx);
     EXPECT_EQ(ParseChannelValue(t.ctx, "300", 13, false), 44);
-    EXPECT_EQ(GetDecimals(t.ctx, 13), 1);
-    EXPECT_EQ(GetUnitText(t.ctx, 13), "");
 }
 
 TEST(ChannelFormat, UnreadableDescriptorShowsNoNumber) {
@@ -142,6 +149,8 @@ TEST(ChannelFormat, Platform5UnitBytesOverrideTheDefinition) {
     // Platform 5 takes scale and decimals from its definition, not from descriptors.
     EXPECT_EQ(GetDecimals(t.ctx, 0), 0);
     EXPECT_EQ(t.ctx.ErrorText, "Ej klart");
+    EXPECT_EQ(GetScale(t.ctx, 0), 0);
+    EXPECT_EQ(GetOffsetFlag(t.ctx, 0), 1);
 }
 
 TEST(ChannelNames, Platform6PairsAndSwaps) {
@@ -179,8 +188,13 @@ TEST(ChannelNames, Platforms61And7AndFive) {
     EXPECT_EQ(ChannelName(t.ctx, 6, false), "O2");
     EXPECT_FALSE(ChannelPresent(t.ctx, 4, false, false));
     EXPECT_EQ(ChannelName(t.ctx, 3, false), "Ch 3");
+    EXPECT_EQ(ChannelName(t.ctx, 14, false), "Ch 14");
+    EXPECT_EQ(ChannelName(t.ctx, 15, false), "Ch 15");
     setRam(t.ctx, kRamIdByte, 214);
+    EXPECT_FALSE(ChannelPresent(t.ctx, 5, false, false));  // not answered for platform 61
+    EXPECT_EQ(t.ctx.ErrorText, "Ej klart");
     EXPECT_EQ(ChannelName(t.ctx, 14, false), "Old 0");
+    EXPECT_EQ(ChannelName(t.ctx, 15, false), "Dtemp");
     EXPECT_EQ(ChannelName(t.ctx, 6, false), "Ch 6");
     platform5(t.ctx);
     EXPECT_EQ(ChannelName(t.ctx, 1, false), "CO2");
@@ -213,14 +227,6 @@ TEST(ChannelPresence, Platform6Rules) {
     EXPECT_FALSE(ChannelPresent(t.ctx, 2, false, false));
     EXPECT_TRUE(ChannelPresent(t.ctx, 10, false, true));
     EXPECT_TRUE(ChannelPresent(t.ctx, 3, false, false));
-}
-
-TEST(ChannelPresence, Platform61IsNotAnswered) {
-    TestContext t;
-    test::markAllRead(t.ctx);
-    setRam(t.ctx, kRamIdByte, 215);
-    EXPECT_FALSE(ChannelPresent(t.ctx, 5, false, false));
-    EXPECT_EQ(t.ctx.ErrorText, "Ej klart");
 }
 
 TEST(StatusText, NamesEachShownBit) {

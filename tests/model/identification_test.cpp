@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "model/channels.h"
 #include "model/definition_access.h"
 #include "model/image_fill.h"
 #include "model/tables.h"
@@ -47,6 +48,12 @@ TEST(IdentificationByte, UnknownFamiliesNameTheFirstError) {
         EXPECT_EQ(t.ctx.ErrorText, "Unknown product");
         EXPECT_EQ(GetProtocol(t.ctx), 0);
         EXPECT_EQ(t.ctx.ErrorText, "Unknown product");  // the first message stays
+        // Nor does an unknown product give anything else but 0.
+        for (const float value :
+             {GetVersion(t.ctx), GetSerialNumber(t.ctx), GetCO2Factor(t.ctx),
+              GetChannelValue(t.ctx, 1, false), GetDecimals(t.ctx, 1), float(GetScale(t.ctx, 1)),
+              float(GetChannelKind(t.ctx, 2)), float(GetChannelTable(t.ctx, 1))})
+            EXPECT_EQ(value, 0) << int(id);
     }
     TestContext t;
     setIdByte(t.ctx, 0);
@@ -112,54 +119,63 @@ TEST(SerialNumber, TextPadsToFiveDigitsAndRefusesSix) {
     TestContext t;
     test::markAllRead(t.ctx);
     setRam(t.ctx, kRamIdByte, 231);
-    setRamWord(t.ctx, 66, 1);
-    EXPECT_EQ(SerialText(t.ctx), "23100001");
-    setRamWord(t.ctx, 66, 54321);
-    EXPECT_EQ(SerialText(t.ctx), "23154321");
-    // Platform 6 keeps it in EEPROM; six digits leave the text empty.
+    for (const auto& [serial, text] :
+         {std::pair{0, "23100000"}, {1, "23100001"}, {54321, "23154321"}}) {
+        setRamWord(t.ctx, 66, static_cast<float>(serial));
+        EXPECT_EQ(SerialText(t.ctx), text);
+    }
+    // Platform 6 keeps it in EEPROM; platform 7 has room for six digits, which leave no text.
     setRam(t.ctx, kRamIdByte, 222);
     setEeWord(t.ctx, 170, 65535);
     EXPECT_EQ(SerialText(t.ctx), "22265535");
     setRam(t.ctx, kRamIdByte, 0x20);
-    setEe(t.ctx, 998, 0x40);
-    setEe(t.ctx, 999, 0xE2);
-    setEe(t.ctx, 1000, 0x01);  // 123456
-    EXPECT_EQ(GetSerialNumber(t.ctx), 123456);
+    setEe(t.ctx, 998, 0x9F);
+    setEe(t.ctx, 999, 0x86);
+    setEe(t.ctx, 1000, 0x01);  // 99999, then 100000
+    EXPECT_EQ(SerialText(t.ctx), "3299999");
+    setEe(t.ctx, 998, 0xA0);
+    EXPECT_EQ(GetSerialNumber(t.ctx), 100000);
     EXPECT_EQ(SerialText(t.ctx), "");
     setEe(t.ctx, 1000, 0);
-    EXPECT_EQ(SerialText(t.ctx), "3257920");  // 0xE240
+    EXPECT_EQ(SerialText(t.ctx), "3234464");  // 0x86A0
 }
 
-TEST(CO2Factor, FollowsPlatformIdentificationAndVersion) {
-    TestContext t;
-    versionImage(t.ctx, 214, 1, 1);
-    EXPECT_EQ(GetCO2Factor(t.ctx), 0);
-    versionImage(t.ctx, 215, 1, 1);
-    EXPECT_EQ(GetCO2Factor(t.ctx), 2);
-    versionImage(t.ctx, 215, 1, 6);
-    EXPECT_EQ(GetCO2Factor(t.ctx), 1);
-    versionImage(t.ctx, 222, 1 | 2, 6);
-    EXPECT_EQ(GetCO2Factor(t.ctx), 2);
-    versionImage(t.ctx, 222, 1, 6);
-    EXPECT_EQ(GetCO2Factor(t.ctx), 1);
-    setRam(t.ctx, kRamIdByte, 0x20);
-    setEeWord(t.ctx, 762, 2048);
-    EXPECT_EQ(GetCO2Factor(t.ctx), 1);
-    setEeWord(t.ctx, 762, 2049);
-    EXPECT_EQ(GetCO2Factor(t.ctx), 2);
-}
-
-TEST(ChannelKind, NamesAnUnknownChannel) {
+TEST(ChannelKind, ReadsEachChannelsByteAndNamesAnUnknownOne) {
     TestContext t;
     versionImage(t.ctx, 222, 1, 6);
-    setEe(t.ctx, 58, 9);
-    EXPECT_EQ(GetChannelKind(t.ctx, 11), 9);
-    EXPECT_EQ(GetChannelKind(t.ctx, 13), 0);
+    for (int address = 52; address <= 60; ++address) setEe(t.ctx, address, address);
+    for (const auto& [channel, kind] :
+         {std::pair{2, 53}, {3, 54}, {6, 55}, {7, 56}, {8, 57}, {11, 58}, {12, 59}, {13, 0}}) {
+        EXPECT_EQ(GetChannelKind(t.ctx, static_cast<float>(channel)), kind) << channel;
+    }
     EXPECT_EQ(t.ctx.ErrorText, "");
     EXPECT_EQ(GetChannelKind(t.ctx, 4), 0);
     EXPECT_EQ(t.ctx.ErrorText, "Unknown channel '4'.");
-    versionImage(t.ctx, 215, 1, 1);
-    EXPECT_EQ(GetChannelKind(t.ctx, 5), 9);
+    for (const auto& [stored, kind] : {std::pair{6, 2}, {1, 9}, {3, 0}}) {
+        versionImage(t.ctx, 215, 1, stored);  // platform 61 by its version
+        EXPECT_EQ(GetChannelKind(t.ctx, 5), kind) << stored;
+    }
+}
+
+// Which channels measure CO2 (0 for none, and never a third), and the factor of their readings.
+TEST(CO2Channels, FollowPlatformIdentificationAndVersion) {
+    const struct Row {
+        int id, e165, e173, word762;
+        float factor;
+        int first, second;
+    } rows[] = {
+        {231, 1, 6, 0, 1, 1, 2},   {214, 1, 1, 0, 0, 5, 0},     {215, 1, 1, 0, 2, 5, 0},
+        {215, 1, 6, 0, 1, 5, 0},   {215, 1, 3, 0, 0, 5, 0},     {222, 3, 6, 0, 2, 11, 12},
+        {222, 1, 6, 0, 1, 11, 12}, {0x20, 1, 6, 2048, 1, 0, 0}, {0x20, 1, 6, 2049, 2, 0, 0}};
+    for (const Row& r : rows) {
+        TestContext t;
+        versionImage(t.ctx, static_cast<uint8_t>(r.id), r.e165, r.e173);
+        setEeWord(t.ctx, 762, static_cast<float>(r.word762));
+        EXPECT_EQ(GetCO2Factor(t.ctx), r.factor) << r.id << " " << r.e173;
+        EXPECT_EQ(GetCO2Channel(t.ctx, 0), r.first) << r.id;
+        EXPECT_EQ(GetCO2Channel(t.ctx, 1), r.second) << r.id;
+        EXPECT_EQ(GetCO2Channel(t.ctx, 2), 0) << r.id;
+    }
 }
 
 TEST(CalibrationWords, LiveWhereThePlatformKeepsThem) {
@@ -180,19 +196,27 @@ TEST(CalibrationWords, LiveWhereThePlatformKeepsThem) {
     EXPECT_EQ(GetSpanWord(t.ctx, 11), 0);  // platform 5 only
     EXPECT_FALSE(SetSpanWord(t.ctx, 11, false, false, 1));
     EXPECT_EQ(t.ctx.ErrorText, "Unknown channel '11'.");
+
+    // Written, the word goes out even when the image holds it unchanged, and is saved.
+    test::VirtualSensorRig rig(6, 0);
+    auto& eeprom = rig.sensor.memory().eeprom;
+    const float zero = GetZeroWord(rig.ctx(), 11);
+    eeprom[46] ^= 0xFF;  // changed behind the model's back
+    EXPECT_TRUE(SetZeroWord(rig.ctx(), 11, true, false, zero));
+    EXPECT_EQ(eeprom[46] * 256 + eeprom[47], zero);
+    EXPECT_EQ(rig.sensor.savesToRam(), 1);
+    test::VirtualSensorRig five(5, 0);
+    EXPECT_TRUE(SetSpanWord(five.ctx(), 1, true, false, 2100));
+    EXPECT_EQ(five.sensor.savesToEeprom(), 1);
 }
 
 // The detector reading each platform keeps for each CO2 channel, fetched fresh; none for
 // a channel without one.
 TEST(RawReading, EachPlatformAndChannel) {
-    for (const auto& [platform, version, channel, address] : {std::tuple{5, 0, 0, 68},
-                                                              {5, 0, 4, 76},
-                                                              {5, 0, 5, -1},
-                                                              {6, 0, 11, 72},
-                                                              {6, 0, 12, 74},
-                                                              {6, 0, 10, -1},
-                                                              {61, 1, 5, 40},
-                                                              {61, 1, 4, -1}}) {
+    const std::tuple<int, int, int, int> rows[] = {{5, 0, 0, 68},  {5, 0, 4, 76},  {5, 0, 5, -1},
+                                                   {6, 0, 11, 72}, {6, 0, 12, 74}, {6, 0, 10, -1},
+                                                   {61, 1, 5, 40}, {61, 1, 4, -1}};
+    for (const auto& [platform, version, channel, address] : rows) {
         test::VirtualSensorRig rig(platform, version);
         auto& ram = rig.sensor.memory().ram;
         if (address >= 0) {
@@ -209,21 +233,12 @@ TEST(RawReading, EachPlatformAndChannel) {
 // Each platform's channel words, fetched one by one or in the bulk blocks, from a sensor
 // nothing was read from yet: the version too comes from its own lazy reads.
 TEST(ChannelValue, EachPlatformFetchesItsChannelsWords) {
-    struct Row {
+    const struct Row {
         int platform, version, channel, address;
-    };
-    for (const Row& r : {Row{5, 0, 0, 20},
-                         {5, 0, 3, 26},
-                         {6, 0, 0, 236},
-                         {6, 0, 1, 238},
-                         {6, 0, 2, 12},
-                         {6, 0, 12, 32},
-                         {6, 2, 2, 12},
-                         {6, 3, 2, 12},
-                         {61, 1, 0, 12},
-                         {61, 0, 15, 42},
-                         {7, 1, 15, 42},
-                         {7, 2, 3, 18}}) {
+    } rows[] = {{5, 0, 0, 20},  {5, 0, 3, 26},   {6, 0, 0, 236}, {6, 0, 1, 238},
+                {6, 0, 2, 12},  {6, 0, 12, 32},  {6, 2, 2, 12},  {6, 3, 2, 12},
+                {61, 1, 0, 12}, {61, 0, 15, 42}, {7, 1, 15, 42}, {7, 2, 3, 18}};
+    for (const Row& r : rows) {
         for (const bool bulk : {false, true}) {
             test::VirtualSensorRig rig(r.platform, r.version);
             EXPECT_EQ(GetVersion(rig.ctx()), r.version) << r.platform;
@@ -294,6 +309,16 @@ TEST(LazyReads, EachAccessorFetchesExactlyTheBytesItUses) {
         {5, 0, [](Context& c) { GetChannelValue(c, 0, true); }, {{20, 6}, {236, 4}}, {}},
         {6, 0, [](Context& c) { GetChannelValue(c, 13, false); }, {{34, 2}}, {}},
         {5, 0, [](Context& c) { SetZeroWord(c, 1, false, false, 1); }, {{130, 2}}, {}},
+        // The fitted-channel bytes and the one that makes output 4 a CO channel come as words.
+        {6,
+         0,
+         [](Context& c) {
+             ChannelPresent(c, 2, false, false);
+             ChannelPresent(c, 11, false, false);
+             ChannelName(c, 10, false);
+         },
+         {},
+         {{90, 2}, {98, 2}, {158, 2}, {164, 2}, {172, 2}}},
         // EEPROM words are read in aligned blocks: 43..44 comes as 42..45.
         {6, 0, [](Context& c) { GetZeroReference(c, 1); }, {}, {{42, 4}, {164, 2}, {478, 34}}},
         {6,

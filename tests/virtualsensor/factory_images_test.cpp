@@ -130,15 +130,23 @@ TEST(LazyReads, FailedReadGivesNeutralResultsAndTheReadsMessage) {
     rig.sensor.silentFor(100000);
     EXPECT_EQ(GetChannelValue(ctx, 11, true), 0);
     EXPECT_EQ(ctx.ErrorText, "Can't read from sensor");
+    EXPECT_EQ(GetChannelValue(ctx, 11, false), 0);
     EXPECT_EQ(GetZeroWord(ctx, 11), 0);
     EXPECT_EQ(GetVersion(ctx), 0);
     EXPECT_EQ(GetUnitText(ctx, 11), "");
     EXPECT_EQ(ChannelName(ctx, 10, false), "");
+    ctx.EeImage[98] = 0xFF;  // typed in but never read: the failed read still says no
+    for (const float channel : {2, 11, 12})
+        EXPECT_FALSE(ChannelPresent(ctx, channel, false, false));
     EXPECT_EQ(GetChannelKind(ctx, 11), 0);
     EXPECT_EQ(GetCO2Factor(ctx), 0);
     EXPECT_EQ(GetZeroReference(ctx, 0), 0);
     ctx.RamRead[kRamIdByte] = false;  // the identification byte, held but unknown, too
     EXPECT_EQ(GetIdByte(ctx), 0);
+    VirtualSensorRig five(5, 0);
+    GetIdByte(five.ctx());
+    five.sensor.silentFor(100000);
+    EXPECT_EQ(GetChannelValue(five.ctx(), 1, false), 0);
 }
 
 TEST(LazyReads, LeaveTheCallersSelectionAlone) {
@@ -185,7 +193,7 @@ TEST(LazyReads, ChannelValueModes) {
     rig.sensor.memory().ram[34] = 3;
     EXPECT_EQ(GetChannelValue(ctx, 13, true), 3);  // one byte
     EXPECT_EQ(GetChannelValue(ctx, 13, false), 3);
-    EXPECT_TRUE(ctx.RamRead[236]);                 // the bulk reads came first
+    EXPECT_TRUE(ctx.RamRead[236]);  // the bulk reads came first
     EXPECT_EQ(GetChannelValue(ctx, 14, false), 0);
     VirtualSensorRig five(5, 0);
     const float co2 = GetChannelValue(five.ctx(), 1, true);
