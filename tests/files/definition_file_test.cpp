@@ -165,6 +165,36 @@ TEST(ParseDefinition, AnyBytesGiveADefinitionOrNothing) {
     }
 }
 
+// Names are kept one byte a character and handed on as UTF-8: every byte value comes back
+// as the character of that code, and nothing else does.
+TEST(ParseDefinition, EveryByteOfANameIsItsLatin1Character) {
+    const auto codePoints = [](const std::string& text) {
+        std::vector<int> codes;
+        for (size_t i = 0; i < text.size(); ++i) {
+            const auto lead = static_cast<uint8_t>(text[i]);
+            if (lead < 0x80) {
+                codes.push_back(lead);
+                continue;
+            }
+            // Two bytes at most, and no longer form than the code needs.
+            if (lead < 0xC2 || lead > 0xDF || i + 1 == text.size()) return std::vector<int>{};
+            const auto next = static_cast<uint8_t>(text[++i]);
+            if ((next & 0xC0) != 0x80) return std::vector<int>{};
+            codes.push_back((lead & 0x1F) << 6 | (next & 0x3F));
+        }
+        return codes;
+    };
+    for (int b = 1; b < 256; ++b) {
+        std::vector<uint8_t> bytes(kDefinitionFileSize, 0);
+        bytes[424] = 'a';  // letters around it, so a blank is not trimmed away
+        bytes[425] = static_cast<uint8_t>(b);
+        bytes[426] = 'z';
+        const auto parsed = ParseDefinition(bytes);
+        ASSERT_TRUE(parsed);
+        EXPECT_EQ(codePoints(parsed->channels[0].name), (std::vector<int>{'a', b, 'z'})) << b;
+    }
+}
+
 // The files in data/ are the virtual platform-5 sensors' own: each builds the table the
 // sensor measures with.
 TEST(ShippedDefinitionFiles, BuildTheVirtualSensorsTables) {

@@ -36,11 +36,13 @@ TEST(SensorLinkInit, ClearsTheImageAndSetsTheAddress) {
     EXPECT_TRUE(cleared(w.ctx.RamImage, 255) && cleared(w.ctx.RamLast, 255));
     EXPECT_TRUE(cleared(w.ctx.RamRead, 255));
     EXPECT_TRUE(cleared(w.ctx.ComBuffer, kComBufferSize - 1));
-    // Only the small EEPROM's range is cleared: the upper half of a large EEPROM and the
-    // mask entries beyond 511 are left for the next read to overwrite.
-    EXPECT_EQ(w.ctx.EeImage[512], 3);
+    // Only the small EEPROM's range and the sensor's RAM are cleared: the upper half of a
+    // large EEPROM, the mask entries beyond 511 and the image's spare elements past RAM 255
+    // are left for the next read to overwrite.
+    EXPECT_TRUE(w.ctx.EeImage[512] == 3 && w.ctx.EeLast[512] == 3 && w.ctx.EeRead[512]);
     EXPECT_TRUE(w.ctx.EeRead[1023]);
     EXPECT_EQ(w.ctx.AddressMask[512], 255);
+    EXPECT_TRUE(w.ctx.RamImage[256] == 4 && w.ctx.RamLast[256] == 4 && w.ctx.RamRead[256]);
 }
 
 TEST(CheckPortFree, QuietLineListensTheWholeTime) {
