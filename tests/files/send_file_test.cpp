@@ -90,31 +90,32 @@ TEST_F(SendFileTest, ReferencesInTheMaskAreStoredAgainForTheTargetsZeroWords) {
         std::vector<int> whole;      // the bytes the mask takes
         std::vector<bool> fromFile;  // each reference: the file's, or the target's own
     };
-    // Zero references at 38 and 43 (61: 58), span references kept against 36 and 41 (61: 34);
-    // platform 61 has one CO2 channel.
+    // Zero references at 38 and 43 (61: 58 and 60), span references kept against 36 and 41
+    // (61: 34; its one CO2 channel has no second).
     const std::vector<Row> rows = {
         {6, {36, 37, 38, 39, 40, 41, 42, 43, 44, 45}, {true, true, true, true}},
         {6, {36, 43}, {false, true, true, false}},
         {6, {38, 41}, {true, false, false, true}},
         {6, {35, 37, 39, 40, 42, 44, 45}, {false, false, false, false}},
-        {61, {34}, {false, false, true, false}},
-        {61, {58}, {true, false, false, false}},
-        {61, {33, 35, 57, 59}, {false, false, false, false}},
+        {61, {34, 60}, {false, true, true, false}},
+        {61, {36, 58}, {true, false, false, false}},
+        {61, {33, 35, 57, 59, 61}, {false, false, false, false}},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(::testing::Message() << row.platform << " from " << row.whole[0]);
-        const int liveSpan0 = row.platform == 6 ? 212 : 210;
-        // Both sensors: platform 6 with its second CO2 channel calibrated like the first,
-        // the image read, and the same edit of the first span reference not yet sent.
+        const bool six = row.platform == 6;
+        const int zero0 = six ? 38 : 58;
+        const int liveSpan0 = six ? 212 : 210;
+        // Both sensors: a second pair of references like the first, the image read, and the
+        // same edits of the live span references not yet sent.
         const auto prepare = [&](VirtualSensorRig& rig) {
             auto& memory = rig.sensor.memory();
-            if (row.platform == 6) {
-                std::copy_n(&memory.eeprom[38], 2, &memory.eeprom[43]);
-                std::copy_n(&memory.ram[liveSpan0], 2, &memory.ram[liveSpan0 + 5]);
-            }
+            std::copy_n(&memory.eeprom[zero0], 2, &memory.eeprom[zero0 + (six ? 5 : 2)]);
+            if (six) std::copy_n(&memory.ram[liveSpan0], 2, &memory.ram[liveSpan0 + 5]);
             EXPECT_TRUE(SensorMemRead(rig.ctx(), 30, 0, 0, true, false));
             references(rig.ctx());
             rig.ctx().RamImage[liveSpan0 + 1] += 16;
+            if (six) rig.ctx().RamImage[liveSpan0 + 6] += 8;
             return references(rig.ctx());
         };
         VirtualSensorRig source(row.platform, row.platform == 61 ? 1 : 0);
@@ -125,12 +126,12 @@ TEST_F(SendFileTest, ReferencesInTheMaskAreStoredAgainForTheTargetsZeroWords) {
         const std::string path = (dir / "refs.Set").string();
         ASSERT_TRUE(SaveSettings(ctx, 10, path, 1, false) && SaveSettings(ctx, 15, path, 1, true));
 
-        // Lower zero words, and CO2 tables 2 % lower.
+        // Lower zero words, and every table 2 % lower.
         VirtualSensorRig target(row.platform, row.platform == 61 ? 1 : 0);
         auto& ee = target.sensor.memory().eeprom;
         ee[46] -= 8;
         ee[48] -= 8;
-        for (int a = 444; a < 512; a += 2) {
+        for (int a = 308; a < 512; a += 2) {
             const int entry = (ee[a] * 256 + ee[a + 1]) * 49 / 50;
             ee[a] = static_cast<uint8_t>(entry >> 8);
             ee[a + 1] = static_cast<uint8_t>(entry);
