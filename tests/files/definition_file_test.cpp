@@ -128,24 +128,17 @@ TEST_F(DefinitionFiles, ANewIdentificationByteLoadsItsOwnFile) {
 
 TEST_F(DefinitionFiles, ShortOrGarbledFileIsAFileError) {
     const std::string expected = "File error '" + (dir / "DEF00231.PDT").string() + ", ";
-    auto bytes = sampleFile();
-    bytes.resize(639);
-    write("DEF00231.PDT", bytes);
-    EXPECT_FALSE(LoadDefinition(t.ctx));
-    EXPECT_EQ(t.ctx.ErrorText, expected);
-    EXPECT_EQ(t.ctx.Definition.loadedIdByte, 0);
-
-    t.ctx.ErrorText.clear();
-    bytes = sampleFile();
-    putInt(bytes, 45 + 96, 400);  // 10^400 is no single-precision number
-    write("DEF00231.PDT", bytes);
-    EXPECT_FALSE(LoadDefinition(t.ctx));
-    EXPECT_EQ(t.ctx.ErrorText, expected);
-
-    t.ctx.ErrorText.clear();
-    write("DEF00231.PDT", {});
-    EXPECT_FALSE(EnsureDefinition(t.ctx));
-    EXPECT_EQ(t.ctx.ErrorText, expected);
+    auto shortFile = sampleFile();
+    shortFile.resize(639);
+    auto huge = sampleFile();
+    putInt(huge, 45 + 96, 400);  // 10^400 is no single-precision number
+    for (const auto& bytes : {shortFile, huge, std::vector<uint8_t>{}}) {
+        write("DEF00231.PDT", bytes);
+        t.ctx.ErrorText.clear();
+        EXPECT_FALSE(EnsureDefinition(t.ctx));
+        EXPECT_EQ(t.ctx.ErrorText, expected);
+        EXPECT_EQ(t.ctx.Definition.loadedIdByte, 0);
+    }
 }
 
 TEST(ParseDefinition, AnyBytesGiveADefinitionOrNothing) {
@@ -168,19 +161,19 @@ TEST(ParseDefinition, AnyBytesGiveADefinitionOrNothing) {
 // Names are kept one byte a character and handed on as UTF-8: every byte value comes back
 // as the character of that code, and nothing else does.
 TEST(ParseDefinition, EveryByteOfANameIsItsLatin1Character) {
+    // One- and two-byte UTF-8 back to codes; anything else (an overlong form too) is refused.
     const auto codePoints = [](const std::string& text) {
         std::vector<int> codes;
         for (size_t i = 0; i < text.size(); ++i) {
-            const auto lead = static_cast<uint8_t>(text[i]);
+            const int lead = static_cast<uint8_t>(text[i]);
+            const int next = i + 1 < text.size() ? static_cast<uint8_t>(text[i + 1]) : 0;
             if (lead < 0x80) {
                 codes.push_back(lead);
-                continue;
+            } else {
+                if (lead < 0xC2 || lead > 0xDF || (next & 0xC0) != 0x80) return std::vector<int>{};
+                codes.push_back((lead & 0x1F) << 6 | (next & 0x3F));
+                ++i;
             }
-            // Two bytes at most, and no longer form than the code needs.
-            if (lead < 0xC2 || lead > 0xDF || i + 1 == text.size()) return std::vector<int>{};
-            const auto next = static_cast<uint8_t>(text[++i]);
-            if ((next & 0xC0) != 0x80) return std::vector<int>{};
-            codes.push_back((lead & 0x1F) << 6 | (next & 0x3F));
         }
         return codes;
     };

@@ -250,7 +250,7 @@ TEST_F(SettingsFileTest, BlockSelectionAndMaskBlock) {
     EXPECT_EQ(type, 10);
     EXPECT_EQ(t.ctx.EeImage[0], 4);
     EXPECT_TRUE(t.ctx.EeRead[511]);
-    EXPECT_FALSE(t.ctx.EeRead[512]);  // past the block: a large EEPROM's upper half
+    EXPECT_FALSE(t.ctx.EeRead[512]);   // past the block: a large EEPROM's upper half
     EXPECT_EQ(t.ctx.RamImage[65], 4);  // the identification byte's EEPROM copy
 
     type = 1;
