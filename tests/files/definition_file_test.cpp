@@ -128,24 +128,17 @@ TEST_F(DefinitionFiles, ANewIdentificationByteLoadsItsOwnFile) {
 
 TEST_F(DefinitionFiles, ShortOrGarbledFileIsAFileError) {
     const std::string expected = "File error '" + (dir / "DEF00231.PDT").string() + ", ";
-    auto bytes = sampleFile();
-    bytes.resize(639);
-    write("DEF00231.PDT", bytes);
-    EXPECT_FALSE(LoadDefinition(t.ctx));
-    EXPECT_EQ(t.ctx.ErrorText, expected);
-    EXPECT_EQ(t.ctx.Definition.loadedIdByte, 0);
-
-    t.ctx.ErrorText.clear();
-    bytes = sampleFile();
-    putInt(bytes, 45 + 96, 400);  // 10^400 is no single-precision number
-    write("DEF00231.PDT", bytes);
-    EXPECT_FALSE(LoadDefinition(t.ctx));
-    EXPECT_EQ(t.ctx.ErrorText, expected);
-
-    t.ctx.ErrorText.clear();
-    write("DEF00231.PDT", {});
-    EXPECT_FALSE(EnsureDefinition(t.ctx));
-    EXPECT_EQ(t.ctx.ErrorText, expected);
+    auto shortFile = sampleFile();
+    shortFile.resize(639);
+    auto huge = sampleFile();
+    putInt(huge, 45 + 96, 400);  // 10^400 is no single-precision number
+    for (const auto& bytes : {shortFile, huge, std::vector<uint8_t>{}}) {
+        write("DEF00231.PDT", bytes);
+        t.ctx.ErrorText.clear();
+        EXPECT_FALSE(EnsureDefinition(t.ctx));
+        EXPECT_EQ(t.ctx.ErrorText, expected);
+        EXPECT_EQ(t.ctx.Definition.loadedIdByte, 0);
+    }
 }
 
 TEST(ParseDefinition, AnyBytesGiveADefinitionOrNothing) {
@@ -162,6 +155,36 @@ TEST(ParseDefinition, AnyBytesGiveADefinitionOrNothing) {
             // Latin-1 text turns into at most two bytes a character.
             for (const auto& c : parsed->channels) EXPECT_LE(c.name.size(), 30u);
         }
+    }
+}
+
+// Names are kept one byte a character and handed on as UTF-8: every byte value comes back
+// as the character of that code, and nothing else does.
+TEST(ParseDefinition, EveryByteOfANameIsItsLatin1Character) {
+    // One- and two-byte UTF-8 back to codes; anything else (an overlong form too) is refused.
+    const auto codePoints = [](const std::string& text) {
+        std::vector<int> codes;
+        for (size_t i = 0; i < text.size(); ++i) {
+            const int lead = static_cast<uint8_t>(text[i]);
+            const int next = i + 1 < text.size() ? static_cast<uint8_t>(text[i + 1]) : 0;
+            if (lead < 0x80) {
+                codes.push_back(lead);
+            } else {
+                if (lead < 0xC2 || lead > 0xDF || (next & 0xC0) != 0x80) return std::vector<int>{};
+                codes.push_back((lead & 0x1F) << 6 | (next & 0x3F));
+                ++i;
+            }
+        }
+        return codes;
+    };
+    for (int b = 1; b < 256; ++b) {
+        std::vector<uint8_t> bytes(kDefinitionFileSize, 0);
+        bytes[424] = 'a';  // letters around it, so a blank is not trimmed away
+        bytes[425] = static_cast<uint8_t>(b);
+        bytes[426] = 'z';
+        const auto parsed = ParseDefinition(bytes);
+        ASSERT_TRUE(parsed);
+        EXPECT_EQ(codePoints(parsed->channels[0].name), (std::vector<int>{'a', b, 'z'})) << b;
     }
 }
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 
@@ -54,49 +55,85 @@ TEST_F(SendFileTest, Platforms6And61RestoreTheSettingsTheFileCarries) {
         source.sensor.memory().eeprom[200] = 0x11;  // outside the file's list
         const std::string path = savePlatform6(source);
 
-        // The zero references are kept in a form that depends on the zero words, which the
-        // file does not carry: the load stores them again for the target's own zero words.
-        const float zero0 = GetZeroReference(source.ctx(), 0);
-        const float zero1 = GetZeroReference(source.ctx(), 1);
         VirtualSensorRig target(platform, 1);
         target.sensor.memory().eeprom[inList] = 0x01;
         target.sensor.memory().eeprom[200] = 0x22;
-        target.sensor.memory().eeprom[46] -= 8;  // the CO2 zero words, 7 % lower
-        target.sensor.memory().eeprom[48] -= 8;
         steps.clear();
         ASSERT_TRUE(SendSettingsFile(target.ctx(), path, progress)) << target.ctx().ErrorText;
         EXPECT_EQ(target.sensor.memory().eeprom[inList], 0x5A);
         EXPECT_EQ(target.sensor.memory().eeprom[200], 0x22);
-        EXPECT_NEAR(GetZeroReference(target.ctx(), 0), zero0, 2);
-        EXPECT_NEAR(GetZeroReference(target.ctx(), 1), zero1, 2);
         EXPECT_EQ(steps, (std::vector<std::string>{"Reading sensor", "Saving to sensor"}));
         EXPECT_FALSE(target.sensor.isOpen());
     }
 }
 
-// A file whose mask takes the references but not the zero words they are kept against: each
-// reference is stored again in the target's terms.
+// A file whose mask takes references but not the zero words and tables they are kept
+// against. The high byte of a reference's place decides: taken whole, the reference is
+// stored again in the target's terms; otherwise the target keeps its own. What the target's
+// image holds counts as its own, an edit not yet sent included.
 TEST_F(SendFileTest, ReferencesInTheMaskAreStoredAgainForTheTargetsZeroWords) {
     const auto references = [](Context& ctx) {
         return std::vector<float>{GetZeroReference(ctx, 0), GetZeroReference(ctx, 1),
                                   GetSpanReference(ctx, 0, true, false),
                                   GetSpanReference(ctx, 1, true, false)};
     };
-    VirtualSensorRig source(6);
-    Context& ctx = source.ctx();
-    ASSERT_TRUE(SensorMemRead(ctx, 30, 0, 0, true, false)) << ctx.ErrorText;
-    const auto expected = references(ctx);
-    std::fill(ctx.AddressMask.begin(), ctx.AddressMask.end(), 0);
-    std::fill(ctx.AddressMask.begin() + 36, ctx.AddressMask.begin() + 46, 255);
-    const std::string path = (dir / "refs.Set").string();
-    ASSERT_TRUE(SaveSettings(ctx, 10, path, 1, false) && SaveSettings(ctx, 15, path, 1, true));
+    struct Row {
+        int platform;
+        std::vector<int> whole;      // the bytes the mask takes
+        std::vector<bool> fromFile;  // each reference: the file's, or the target's own
+    };
+    // Zero references at 38 and 43 (61: 58 and 60), span references kept against 36 and 41
+    // (61: 34; its one CO2 channel has no second).
+    const std::vector<Row> rows = {
+        {6, {36, 37, 38, 39, 40, 41, 42, 43, 44, 45}, {true, true, true, true}},
+        {6, {36, 43}, {false, true, true, false}},
+        {6, {38, 41}, {true, false, false, true}},
+        {6, {35, 37, 39, 40, 42, 44, 45}, {false, false, false, false}},
+        {61, {34, 60}, {false, true, true, false}},
+        {61, {36, 58}, {true, false, false, false}},
+        {61, {33, 35, 57, 59, 61}, {false, false, false, false}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(::testing::Message() << row.platform << " from " << row.whole[0]);
+        const bool six = row.platform == 6;
+        const int zero0 = six ? 38 : 58;
+        const int liveSpan0 = six ? 212 : 210;
+        // Both sensors: a second pair of references like the first, the image read, and the
+        // same edits of the live span references not yet sent.
+        const auto prepare = [&](VirtualSensorRig& rig) {
+            auto& memory = rig.sensor.memory();
+            std::copy_n(&memory.eeprom[zero0], 2, &memory.eeprom[zero0 + (six ? 5 : 2)]);
+            if (six) std::copy_n(&memory.ram[liveSpan0], 2, &memory.ram[liveSpan0 + 5]);
+            EXPECT_TRUE(SensorMemRead(rig.ctx(), 30, 0, 0, true, false));
+            references(rig.ctx());
+            rig.ctx().RamImage[liveSpan0 + 1] += 16;
+            if (six) rig.ctx().RamImage[liveSpan0 + 6] += 8;
+            return references(rig.ctx());
+        };
+        VirtualSensorRig source(row.platform, row.platform == 61 ? 1 : 0);
+        const auto file = prepare(source);
+        Context& ctx = source.ctx();
+        std::fill(ctx.AddressMask.begin(), ctx.AddressMask.end(), 0);
+        for (int a : row.whole) ctx.AddressMask[a] = 255;
+        const std::string path = (dir / "refs.Set").string();
+        ASSERT_TRUE(SaveSettings(ctx, 10, path, 1, false) && SaveSettings(ctx, 15, path, 1, true));
 
-    VirtualSensorRig target(6);
-    target.sensor.memory().eeprom[46] -= 8;
-    target.sensor.memory().eeprom[48] -= 8;
-    ASSERT_TRUE(LoadSettings(target.ctx(), path, 0)) << target.ctx().ErrorText;
-    const auto restored = references(target.ctx());
-    for (size_t i = 0; i < expected.size(); ++i) EXPECT_NEAR(restored[i], expected[i], 2) << i;
+        // Lower zero words, and every table 2 % lower.
+        VirtualSensorRig target(row.platform, row.platform == 61 ? 1 : 0);
+        auto& ee = target.sensor.memory().eeprom;
+        ee[46] -= 8;
+        ee[48] -= 8;
+        for (int a = 308; a < 512; a += 2) {
+            const int entry = (ee[a] * 256 + ee[a + 1]) * 49 / 50;
+            ee[a] = static_cast<uint8_t>(entry >> 8);
+            ee[a + 1] = static_cast<uint8_t>(entry);
+        }
+        const auto own = prepare(target);
+        ASSERT_TRUE(LoadSettings(target.ctx(), path, 0)) << target.ctx().ErrorText;
+        const auto restored = references(target.ctx());
+        for (size_t i = 0; i < restored.size(); ++i)
+            EXPECT_NEAR(restored[i], row.fromFile[i] ? file[i] : own[i], 2) << i;
+    }
 }
 
 TEST_F(SendFileTest, ALoadIntoAFreshImageMergesWithTheSensorsOwnBytes) {

@@ -250,6 +250,7 @@ TEST_F(SettingsFileTest, BlockSelectionAndMaskBlock) {
     EXPECT_EQ(type, 10);
     EXPECT_EQ(t.ctx.EeImage[0], 4);
     EXPECT_TRUE(t.ctx.EeRead[511]);
+    EXPECT_FALSE(t.ctx.EeRead[512]);   // past the block: a large EEPROM's upper half
     EXPECT_EQ(t.ctx.RamImage[65], 4);  // the identification byte's EEPROM copy
 
     type = 1;
@@ -368,8 +369,12 @@ TEST_F(SettingsFileTest, Platform61FileFromASiblingProductKeepsTheSensorsIdentit
     const float saved32 = t.ctx.EeImage[32];
 
     fillPlatform61(t.ctx, 215, 9);
+    t.ctx.EeRead[200] = false;
     ASSERT_TRUE(LoadSettings(t.ctx, file("p61.Set"), 0)) << t.ctx.ErrorText;
     EXPECT_EQ(t.ctx.EeImage[32], saved32);  // the settings came over
+    // Outside the list the sensor keeps its own bytes, and one not read yet stays to be read.
+    EXPECT_EQ(t.ctx.EeImage[0], 9);
+    EXPECT_FALSE(t.ctx.EeRead[200]);
     EXPECT_EQ(t.ctx.EeImage[164], 215);
     EXPECT_EQ(GetIdByte(t.ctx), 215);
 }

@@ -36,11 +36,13 @@ TEST(SensorLinkInit, ClearsTheImageAndSetsTheAddress) {
     EXPECT_TRUE(cleared(w.ctx.RamImage, 255) && cleared(w.ctx.RamLast, 255));
     EXPECT_TRUE(cleared(w.ctx.RamRead, 255));
     EXPECT_TRUE(cleared(w.ctx.ComBuffer, kComBufferSize - 1));
-    // Only the small EEPROM's range is cleared: the upper half of a large EEPROM and the
-    // mask entries beyond 511 are left for the next read to overwrite.
-    EXPECT_EQ(w.ctx.EeImage[512], 3);
+    // Only the small EEPROM's range and the sensor's RAM are cleared: the upper half of a
+    // large EEPROM, the mask entries beyond 511 and the image's spare elements past RAM 255
+    // are left for the next read to overwrite.
+    EXPECT_TRUE(w.ctx.EeImage[512] == 3 && w.ctx.EeLast[512] == 3 && w.ctx.EeRead[512]);
     EXPECT_TRUE(w.ctx.EeRead[1023]);
     EXPECT_EQ(w.ctx.AddressMask[512], 255);
+    EXPECT_TRUE(w.ctx.RamImage[256] == 4 && w.ctx.RamLast[256] == 4 && w.ctx.RamRead[256]);
 }
 
 TEST(CheckPortFree, QuietLineListensTheWholeTime) {
@@ -135,33 +137,25 @@ private:
     int64_t jump_;
 };
 
-TEST(ClockJumps, ATickThatJumpsBackNeitherHangsNorStretchesTheAttempts) {
-    JumpingClock clock;
-    JumpingPump pump(clock, -3'600'000);
-    test::ScriptedLine line;
-    line.attach(clock);
-    line.answersHandshake = false;
-    test::ScriptedPrompter prompter;
-    Context ctx(line, clock, pump, prompter);
-    bool report = true;
-    EXPECT_FALSE(SensorMemRead(ctx, 0, 65, 1, false, false, 100, report));
-    EXPECT_EQ(line.handshakes, 100);
-    // Two waits per attempt, each of them interrupted at most once by a jump.
-    EXPECT_LE(pump.calls, 100 * 4 + 10);
-}
-
-TEST(ClockJumps, ATickThatJumpsForwardStillCountsEveryAttempt) {
-    JumpingClock clock;
-    JumpingPump pump(clock, 86'400'000);
-    test::ScriptedLine line;
-    line.attach(clock);
-    line.answersHandshake = false;
-    test::ScriptedPrompter prompter;
-    Context ctx(line, clock, pump, prompter);
-    bool report = true;
-    EXPECT_FALSE(SensorMemRead(ctx, 0, 65, 1, false, false, 100, report));
-    EXPECT_EQ(line.handshakes, 100);
-    EXPECT_EQ(ctx.ErrorText, "Can't read from sensor");
+// Back by an hour every few waits it neither hangs nor stretches the attempts; forward by a
+// day it still counts every one.
+TEST(ClockJumps, ATickThatJumpsMakesEveryAttemptOnce) {
+    for (const int64_t jump : {int64_t{-3'600'000}, int64_t{86'400'000}}) {
+        SCOPED_TRACE(jump);
+        JumpingClock clock;
+        JumpingPump pump(clock, jump);
+        test::ScriptedLine line;
+        line.attach(clock);
+        line.answersHandshake = false;
+        test::ScriptedPrompter prompter;
+        Context ctx(line, clock, pump, prompter);
+        bool report = true;
+        EXPECT_FALSE(SensorMemRead(ctx, 0, 65, 1, false, false, 100, report));
+        EXPECT_EQ(line.handshakes, 100);
+        EXPECT_EQ(ctx.ErrorText, "Can't read from sensor");
+        // Two waits per attempt, each of them interrupted at most once by a jump.
+        EXPECT_LE(pump.calls, 100 * 4 + 10);
+    }
 }
 
 }  // namespace
