@@ -38,8 +38,13 @@ TEST(TableLookup, InterpolatesBothWays) {
     EXPECT_EQ(TableToLinear(t.ctx, 1, 5000), 0);
     EXPECT_EQ(TableToRaw(t.ctx, 1, 65536), 21000);
     EXPECT_EQ(TableToLinear(t.ctx, 1, 21000), 65536);
-    // Halves go to the even neighbour: 5000 + 2048.5 * 1000 / 4096 = 5500.125 -> 5500.
+    // Nearest, halves to the even neighbour: 5000 + 2048.5 * 1000 / 4096 = 5500.125 -> 5500,
+    // 5187.5 -> 5188, 5062.5 -> 5062; 3.5 -> 4 and 2.5 -> 2 the other way.
     EXPECT_EQ(TableToRaw(t.ctx, 1, 2048.5), 5500);
+    EXPECT_EQ(TableToRaw(t.ctx, 1, 768), 5188);
+    EXPECT_EQ(TableToRaw(t.ctx, 1, 256), 5062);
+    EXPECT_EQ(TableToLinear(t.ctx, 1, 5000 + 3.5 * 1000 / 4096), 4);
+    EXPECT_EQ(TableToLinear(t.ctx, 1, 5000 + 2.5 * 1000 / 4096), 2);
 }
 
 TEST(TableLookup, ClampsAndGivesUpOutsideTheTable) {
@@ -155,6 +160,23 @@ TEST(CO2References, ZeroReferenceRoundTrips) {
     EXPECT_NEAR(GetSpanReference(t.ctx, 0, false, false), 6500, 3);
     EXPECT_NEAR(GetSpanReference(t.ctx, 0, true, false), 7000, 3);
     EXPECT_EQ(t.ctx.ErrorText, "");
+    // Storing again the value a word stands for keeps the word, though near the ends of the
+    // table that value encodes to another word.
+    for (const int word : {1600, 6000, 50000}) {
+        test::setEeWord(t.ctx, 38, word);
+        test::setEeWord(t.ctx, 36, word);
+        test::setRamWord(t.ctx, 212, word);
+        SetZeroReference(t.ctx, 0, GetZeroReference(t.ctx, 0));
+        SetSpanReference(t.ctx, 0, false, GetSpanReference(t.ctx, 0, false, false));
+        SetSpanReference(t.ctx, 0, true, GetSpanReference(t.ctx, 0, true, false));
+        EXPECT_EQ(t.ctx.EeImage[38] * 256 + t.ctx.EeImage[39], word);
+        EXPECT_EQ(t.ctx.EeImage[36] * 256 + t.ctx.EeImage[37], word);
+        EXPECT_EQ(t.ctx.RamImage[212] * 256 + t.ctx.RamImage[213], word);
+    }
+    // A word that cannot be fetched reads as 0, with the read's message.
+    t.ctx.EeRead[38] = false;
+    EXPECT_EQ(GetZeroReference(t.ctx, 0), 0);
+    EXPECT_NE(t.ctx.ErrorText, "");
 }
 
 TEST(CO2References, Platform7ReadsItsReferencesThroughItsCO2Table) {
@@ -179,7 +201,9 @@ TEST(CO2References, Platform5ScalesBySpanWord) {
     const auto built =
         BuildTableEntries(0.115081f, -0.00185441f, 0.42264f, 0.114645f, 0.2415f, 2000, {});
     for (int i = 0; i < kTableEntries; ++i) SetTableEntry(t.ctx, 1, i, (*built)[i]);
-    test::setRamWord(t.ctx, 136, 0);  // the span word of channel 0 plays no part in index 0
+    // The span words of channels 0 and 2 play no part in index 0.
+    test::setRamWord(t.ctx, 136, 0);
+    test::setRamWord(t.ctx, 140, 0);
     EXPECT_NEAR(GetZeroReference(t.ctx, 0), 5400, 2);
     // A zero span word leaves the reference alone.
     const float stored = t.ctx.RamImage[216] * 256 + t.ctx.RamImage[217];
@@ -187,8 +211,8 @@ TEST(CO2References, Platform5ScalesBySpanWord) {
     SetZeroReference(t.ctx, 0, 6000);
     EXPECT_EQ(t.ctx.RamImage[216] * 256 + t.ctx.RamImage[217], stored);
     test::setRamWord(t.ctx, 138, 4096);
-    SetZeroReference(t.ctx, 0, 5400);
-    EXPECT_NEAR(GetZeroReference(t.ctx, 0), 5400, 2);
+    SetZeroReference(t.ctx, 0, 6000);
+    EXPECT_NEAR(GetZeroReference(t.ctx, 0), 6000, 2);
 }
 
 // Storing a reference changes its own word and nothing else in the image. An index that
@@ -218,6 +242,7 @@ TEST(CO2References, EachPlatformAndIndexStoresIntoItsOwnWord) {
                          {61, 0, 0},
                          {7, 1, 0, {ee, 976}},
                          {7, 1, 5, {ee, 986}},
+                         {7, 1, 24, {ee, 1024}},
                          {7, 1, 25},
                          {7, 1, -1}}) {
         for (int kind = 0; kind < 3; ++kind) {
@@ -248,6 +273,14 @@ TEST(CO2References, EachPlatformAndIndexStoresIntoItsOwnWord) {
             const char* what[] = {"zero", "stored span", "live span"};
             EXPECT_EQ(outside, 0) << r.platform << " index " << r.n << " " << what[kind];
             EXPECT_EQ(inside > 0, w.address >= 0) << r.platform << " index " << r.n << what[kind];
+            // Where there is no word at all the reference reads as 0 (platform 61 keeps words
+            // it cannot store into).
+            if (w.address < 0 && r.platform != 61) {
+                EXPECT_EQ(kind == 0 ? GetZeroReference(t.ctx, r.n)
+                                    : GetSpanReference(t.ctx, r.n, kind == 2, false),
+                          0)
+                    << r.platform << " index " << r.n << " " << what[kind];
+            }
         }
     }
 }
