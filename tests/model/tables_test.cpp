@@ -173,7 +173,16 @@ TEST(CO2References, ZeroReferenceRoundTrips) {
         EXPECT_EQ(t.ctx.EeImage[36] * 256 + t.ctx.EeImage[37], word);
         EXPECT_EQ(t.ctx.RamImage[212] * 256 + t.ctx.RamImage[213], word);
     }
-    // A word that cannot be fetched reads as 0, with the read's message.
+    // Only the word itself is fetched. A word that cannot be fetched reads as 0, with the
+    // read's message, and so does a span reference while a message is pending.
+    t.ctx.EeRead[40] = false;
+    EXPECT_NE(GetZeroReference(t.ctx, 0), 0);
+    EXPECT_EQ(t.ctx.ErrorText, "");
+    t.ctx.EeRead[36] = false;
+    EXPECT_EQ(GetSpanReference(t.ctx, 0, false, false), 0);
+    EXPECT_NE(t.ctx.ErrorText, "");
+    EXPECT_EQ(GetSpanReference(t.ctx, 0, true, false), 0);
+    t.ctx.ErrorText.clear();
     t.ctx.EeRead[38] = false;
     EXPECT_EQ(GetZeroReference(t.ctx, 0), 0);
     EXPECT_NE(t.ctx.ErrorText, "");
@@ -213,6 +222,11 @@ TEST(CO2References, Platform5ScalesBySpanWord) {
     test::setRamWord(t.ctx, 138, 4096);
     SetZeroReference(t.ctx, 0, 6000);
     EXPECT_NEAR(GetZeroReference(t.ctx, 0), 6000, 2);
+    // A span word of 4096 doubles the distance from full scale: the word 40960 (20480 from
+    // it) stands for 20480 linear, 20000 raw on this table.
+    fillTable(t.ctx, 1, 0, 4000);
+    test::setRamWord(t.ctx, 216, 40960);
+    EXPECT_EQ(GetZeroReference(t.ctx, 0), 20000);
 }
 
 // Storing a reference changes its own word and nothing else in the image. An index that
@@ -255,7 +269,7 @@ TEST(CO2References, EachPlatformAndIndexStoresIntoItsOwnWord) {
             }
             const auto ramBefore = t.ctx.RamImage;
             const auto eeBefore = t.ctx.EeImage;
-            for (const float raw : {6000.0f, 6600.0f}) {
+            for (const float raw : {6000.0f, 6610.0f}) {
                 if (kind == 0)
                     SetZeroReference(t.ctx, r.n, raw);
                 else
