@@ -114,7 +114,7 @@ TEST(PlatformProfile, WindowSendsWriteExactlyTheBytesTheyShow) {
             }
         }
         EXPECT_EQ(rig.sensor.savesToEeprom() + rig.sensor.savesToRam(), c.saves);
-        EXPECT_EQ(rig.sensor.opens(), 1);  // the steps run on one opening of the port,
+        EXPECT_EQ(rig.sensor.opens(), 1);   // the steps run on one opening of the port,
         EXPECT_EQ(rig.sensor.closes(), 1);  // let go after the last
     }
 }

@@ -27,52 +27,50 @@ void fillTable(Context& ctx, int table, double first, double step) {
         SetTableEntry(ctx, table, i, static_cast<float>(first + step * i));
 }
 
-TEST(TableLookup, InterpolatesBothWays) {
-    TestContext t;
-    platform6(t.ctx);
-    fillTable(t.ctx, 1, 5000, 1000);
-    EXPECT_EQ(t.ctx.EeImage[342], 5000 / 256);  // table 1 starts at 308 + 34
-    EXPECT_EQ(GetTableEntry(t.ctx, 1, 16), 21000);
-    EXPECT_EQ(TableToRaw(t.ctx, 1, 6144), 6500);
-    EXPECT_EQ(TableToLinear(t.ctx, 1, 6500), 6144);
-    EXPECT_EQ(TableToLinear(t.ctx, 1, 5000), 0);
-    EXPECT_EQ(TableToRaw(t.ctx, 1, 65536), 21000);
-    EXPECT_EQ(TableToLinear(t.ctx, 1, 21000), 65536);
-    // Nearest, halves to the even neighbour: 5000 + 2048.5 * 1000 / 4096 = 5500.125 -> 5500,
-    // 5187.5 -> 5188, 5062.5 -> 5062; 3.5 -> 4 and 2.5 -> 2 the other way.
-    EXPECT_EQ(TableToRaw(t.ctx, 1, 2048.5), 5500);
-    EXPECT_EQ(TableToRaw(t.ctx, 1, 768), 5188);
-    EXPECT_EQ(TableToRaw(t.ctx, 1, 256), 5062);
-    EXPECT_EQ(TableToLinear(t.ctx, 1, 5000 + 3.5 * 1000 / 4096), 4);
-    EXPECT_EQ(TableToLinear(t.ctx, 1, 5000 + 2.5 * 1000 / 4096), 2);
-}
-
-TEST(TableLookup, ClampsAndGivesUpOutsideTheTable) {
+// Nearest, halves to the even neighbour, clamped; what no segment takes gives 0.
+TEST(TableLookup, InterpolatesBothWaysAndClamps) {
     TestContext t;
     platform6(t.ctx);
     fillTable(t.ctx, 0, 5000, 1000);
-    EXPECT_EQ(TableToRaw(t.ctx, 0, 65537), 0);
-    EXPECT_EQ(TableToRaw(t.ctx, 0, -100000), 0);
-    EXPECT_EQ(TableToRaw(t.ctx, 0, NAN), 0);
-    EXPECT_EQ(TableToLinear(t.ctx, 0, 100), 65535);
-    EXPECT_EQ(TableToLinear(t.ctx, 0, 30000), 65535);
-    EXPECT_EQ(TableToLinear(t.ctx, 0, INFINITY), 0);
+    fillTable(t.ctx, 1, 5000, 1000);
     fillTable(t.ctx, 2, 7000, 0);
-    EXPECT_EQ(TableToLinear(t.ctx, 2, 7000), 0);
-    // A steep last step extrapolates past the top and is clamped.
     fillTable(t.ctx, 3, 0, 4000);
-    SetTableEntry(t.ctx, 3, 16, 65535);
-    EXPECT_EQ(TableToRaw(t.ctx, 3, 65536), 65535);
-}
-
-TEST(TableLookup, FallingTablesWorkLikeRisingOnes) {
-    TestContext t;
-    platform6(t.ctx);
-    fillTable(t.ctx, 4, 20000, -1000);
-    EXPECT_EQ(TableToRaw(t.ctx, 4, 4096 * 3), 17000);
-    EXPECT_EQ(TableToLinear(t.ctx, 4, 17000), 4096 * 3);
-    EXPECT_EQ(TableToLinear(t.ctx, 4, 16750), 4096 * 3 + 1024);
-    EXPECT_EQ(TableToLinear(t.ctx, 4, 20000), 0);  // the first entry itself
+    SetTableEntry(t.ctx, 3, 16, 65535);         // a steep last step extrapolates past the top
+    fillTable(t.ctx, 4, 20000, -1000);          // falling tables work like rising ones
+    EXPECT_EQ(t.ctx.EeImage[342], 5000 / 256);  // table 1 starts at 308 + 34
+    EXPECT_EQ(GetTableEntry(t.ctx, 1, 16), 21000);
+    // 5500.125 -> 5500, 5187.5 -> 5188, 5062.5 -> 5062; 3.5 -> 4 and 2.5 -> 2 the other way.
+    const struct {
+        int table;
+        bool toRaw;
+        double in, out;
+    } cases[] = {{1, true, 6144, 6500},
+                 {1, false, 6500, 6144},
+                 {1, false, 5000, 0},
+                 {1, true, 65536, 21000},
+                 {1, false, 21000, 65536},
+                 {1, true, 2048.5, 5500},
+                 {1, true, 768, 5188},
+                 {1, true, 256, 5062},
+                 {1, false, 5000 + 3.5 * 1000 / 4096, 4},
+                 {1, false, 5000 + 2.5 * 1000 / 4096, 2},
+                 {0, true, 65537, 0},
+                 {0, true, -100000, 0},
+                 {0, true, NAN, 0},
+                 {0, false, 100, 65535},
+                 {0, false, 30000, 65535},
+                 {0, false, INFINITY, 0},
+                 {2, false, 7000, 0},
+                 {3, true, 65536, 65535},
+                 {4, true, 4096 * 3, 17000},
+                 {4, false, 17000, 4096 * 3},
+                 {4, false, 16750, 4096 * 3 + 1024},
+                 {4, false, 20000, 0}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(c.toRaw ? TableToRaw(t.ctx, c.table, c.in) : TableToLinear(t.ctx, c.table, c.in),
+                  c.out)
+            << "table " << c.table << (c.toRaw ? " raw of " : " linear of ") << c.in;
+    }
 }
 
 TEST(TableAddresses, EachPlatformKeepsItsOwn) {
