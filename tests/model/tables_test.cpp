@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cfloat>
 #include <cmath>
 
 #include "model/identification.h"
@@ -35,6 +36,7 @@ TEST(TableLookup, InterpolatesBothWaysAndClamps) {
     fillTable(t.ctx, 1, 5000, 1000);
     fillTable(t.ctx, 2, 7000, 0);
     fillTable(t.ctx, 3, 0, 4000);
+    SetTableEntry(t.ctx, 3, 0, 60000);          // a first step unlike the others
     SetTableEntry(t.ctx, 3, 16, 65535);         // a steep last step extrapolates past the top
     fillTable(t.ctx, 4, 20000, -1000);          // falling tables work like rising ones
     EXPECT_EQ(t.ctx.EeImage[342], 5000 / 256);  // table 1 starts at 308 + 34
@@ -65,7 +67,12 @@ TEST(TableLookup, InterpolatesBothWaysAndClamps) {
                  {4, true, 4096 * 3, 17000},
                  {4, false, 17000, 4096 * 3},
                  {4, false, 16750, 4096 * 3 + 1024},
-                 {4, false, 20000, 0}};
+                 {4, false, 20000, 0},
+                 {4, false, 4000, 65536},
+                 {4, true, -200000, 65535},
+                 {4, true, -45536 * 4.096, 65535},
+                 {3, true, 2048, 32000},
+                 {3, true, -DBL_MAX, 0}};
     for (const auto& c : cases) {
         EXPECT_EQ(c.toRaw ? TableToRaw(t.ctx, c.table, c.in) : TableToLinear(t.ctx, c.table, c.in),
                   c.out)
