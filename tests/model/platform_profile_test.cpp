@@ -114,13 +114,14 @@ TEST(PlatformProfile, WindowSendsWriteExactlyTheBytesTheyShow) {
             }
         }
         EXPECT_EQ(rig.sensor.savesToEeprom() + rig.sensor.savesToRam(), c.saves);
-        EXPECT_EQ(rig.sensor.opens(), 1);  // the steps run on one opening of the port
+        EXPECT_EQ(rig.sensor.opens(), 1);   // the steps run on one opening of the port,
+        EXPECT_EQ(rig.sensor.closes(), 1);  // let go after the last
     }
 }
 
 // A measurement poll fetches exactly the bytes its window shows (the channel words, the
 // status byte, the platform's own extras) on one opening of the port, and fails as a read
-// does when the sensor refuses.
+// does when the sensor refuses or there is nothing to read.
 TEST(PlatformProfile, PollsFetchExactlyTheBytesTheirWindowShows) {
     const struct {
         int platform;
@@ -141,6 +142,13 @@ TEST(PlatformProfile, PollsFetchExactlyTheBytesTheirWindowShows) {
         rig.sensor.refuseNext(1000);
         EXPECT_FALSE(RunReads(ctx, MeasurementReads(c.platform)));
         EXPECT_EQ(ctx.ErrorText, "Can't read from sensor");
+        // A platform without a plan reads nothing, and that is no success.
+        ctx.ErrorText.clear();
+        EXPECT_FALSE(ReadSpans(ctx, WholeImageReads(0)));
+        EXPECT_EQ(ctx.ErrorText, kUnknownSensorMessage);
+        ctx.ErrorText.clear();
+        EXPECT_FALSE(RunReads(ctx, MeasurementReads(0)));
+        EXPECT_EQ(ctx.ErrorText, kUnknownSensorMessage);
     }
 }
 

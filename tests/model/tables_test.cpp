@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cfloat>
 #include <cmath>
 
 #include "model/identification.h"
@@ -27,47 +28,56 @@ void fillTable(Context& ctx, int table, double first, double step) {
         SetTableEntry(ctx, table, i, static_cast<float>(first + step * i));
 }
 
-TEST(TableLookup, InterpolatesBothWays) {
-    TestContext t;
-    platform6(t.ctx);
-    fillTable(t.ctx, 1, 5000, 1000);
-    EXPECT_EQ(t.ctx.EeImage[342], 5000 / 256);  // table 1 starts at 308 + 34
-    EXPECT_EQ(GetTableEntry(t.ctx, 1, 16), 21000);
-    EXPECT_EQ(TableToRaw(t.ctx, 1, 6144), 6500);
-    EXPECT_EQ(TableToLinear(t.ctx, 1, 6500), 6144);
-    EXPECT_EQ(TableToLinear(t.ctx, 1, 5000), 0);
-    EXPECT_EQ(TableToRaw(t.ctx, 1, 65536), 21000);
-    EXPECT_EQ(TableToLinear(t.ctx, 1, 21000), 65536);
-    // Halves go to the even neighbour: 5000 + 2048.5 * 1000 / 4096 = 5500.125 -> 5500.
-    EXPECT_EQ(TableToRaw(t.ctx, 1, 2048.5), 5500);
-}
-
-TEST(TableLookup, ClampsAndGivesUpOutsideTheTable) {
+// Nearest, halves to the even neighbour, clamped; what no segment takes gives 0.
+TEST(TableLookup, InterpolatesBothWaysAndClamps) {
     TestContext t;
     platform6(t.ctx);
     fillTable(t.ctx, 0, 5000, 1000);
-    EXPECT_EQ(TableToRaw(t.ctx, 0, 65537), 0);
-    EXPECT_EQ(TableToRaw(t.ctx, 0, -100000), 0);
-    EXPECT_EQ(TableToRaw(t.ctx, 0, NAN), 0);
-    EXPECT_EQ(TableToLinear(t.ctx, 0, 100), 65535);
-    EXPECT_EQ(TableToLinear(t.ctx, 0, 30000), 65535);
-    EXPECT_EQ(TableToLinear(t.ctx, 0, INFINITY), 0);
+    fillTable(t.ctx, 1, 5000, 1000);
     fillTable(t.ctx, 2, 7000, 0);
-    EXPECT_EQ(TableToLinear(t.ctx, 2, 7000), 0);
-    // A steep last step extrapolates past the top and is clamped.
     fillTable(t.ctx, 3, 0, 4000);
-    SetTableEntry(t.ctx, 3, 16, 65535);
-    EXPECT_EQ(TableToRaw(t.ctx, 3, 65536), 65535);
-}
-
-TEST(TableLookup, FallingTablesWorkLikeRisingOnes) {
-    TestContext t;
-    platform6(t.ctx);
-    fillTable(t.ctx, 4, 20000, -1000);
-    EXPECT_EQ(TableToRaw(t.ctx, 4, 4096 * 3), 17000);
-    EXPECT_EQ(TableToLinear(t.ctx, 4, 17000), 4096 * 3);
-    EXPECT_EQ(TableToLinear(t.ctx, 4, 16750), 4096 * 3 + 1024);
-    EXPECT_EQ(TableToLinear(t.ctx, 4, 20000), 0);  // the first entry itself
+    SetTableEntry(t.ctx, 3, 0, 60000);          // a first step unlike the others
+    SetTableEntry(t.ctx, 3, 16, 65535);         // a steep last step extrapolates past the top
+    fillTable(t.ctx, 4, 20000, -1000);          // falling tables work like rising ones
+    EXPECT_EQ(t.ctx.EeImage[342], 5000 / 256);  // table 1 starts at 308 + 34
+    EXPECT_EQ(GetTableEntry(t.ctx, 1, 16), 21000);
+    // 5500.125 -> 5500, 5187.5 -> 5188, 5062.5 -> 5062; 3.5 -> 4 and 2.5 -> 2 the other way.
+    const struct {
+        int table;
+        bool toRaw;
+        double in, out;
+    } cases[] = {{1, true, 6144, 6500},
+                 {1, false, 6500, 6144},
+                 {1, false, 5000, 0},
+                 {1, true, 65536, 21000},
+                 {1, false, 21000, 65536},
+                 {1, true, 2048.5, 5500},
+                 {1, true, 768, 5188},
+                 {1, true, 256, 5062},
+                 {1, false, 5000 + 3.5 * 1000 / 4096, 4},
+                 {1, false, 5000 + 2.5 * 1000 / 4096, 2},
+                 {0, true, 65537, 0},
+                 {0, true, -100000, 0},
+                 {0, true, NAN, 0},
+                 {0, false, 100, 65535},
+                 {0, false, 30000, 65535},
+                 {0, false, INFINITY, 0},
+                 {2, false, 7000, 0},
+                 {3, true, 65536, 65535},
+                 {4, true, 4096 * 3, 17000},
+                 {4, false, 17000, 4096 * 3},
+                 {4, false, 16750, 4096 * 3 + 1024},
+                 {4, false, 20000, 0},
+                 {4, false, 4000, 65536},
+                 {4, true, -200000, 65535},
+                 {4, true, -45536 * 4.096, 65535},
+                 {3, true, 2048, 32000},
+                 {3, true, -DBL_MAX, 0}};
+    for (const auto& c : cases) {
+        EXPECT_EQ(c.toRaw ? TableToRaw(t.ctx, c.table, c.in) : TableToLinear(t.ctx, c.table, c.in),
+                  c.out)
+            << "table " << c.table << (c.toRaw ? " raw of " : " linear of ") << c.in;
+    }
 }
 
 TEST(TableAddresses, EachPlatformKeepsItsOwn) {
@@ -127,12 +137,6 @@ TEST(BuildTable, SpansZeroToTheStartPointAndExtendsTheLastStep) {
     EXPECT_EQ(t.ctx.EeImage[512], 0);
 }
 
-TEST(BuildTable, LastEntryContinuesTheLastStep) {
-    const auto built = BuildTableEntries(0.3, -0.0004, 0.3, 0.5, 0.2, 20000, {});
-    ASSERT_TRUE(built);
-    EXPECT_EQ((*built)[16], 2 * (*built)[15] - (*built)[14]);
-}
-
 TEST(BuildTable, WildCoefficientsStayInsideAWord) {
     const auto built = BuildTableEntries(1e30, 1e30, -1e30, 3, 1e30, 70000, {});
     if (built)
@@ -155,6 +159,39 @@ TEST(CO2References, ZeroReferenceRoundTrips) {
     EXPECT_NEAR(GetSpanReference(t.ctx, 0, false, false), 6500, 3);
     EXPECT_NEAR(GetSpanReference(t.ctx, 0, true, false), 7000, 3);
     EXPECT_EQ(t.ctx.ErrorText, "");
+    // Storing again the value a word stands for keeps the word, though near the ends of the
+    // table that value encodes to another word.
+    for (const int word : {1600, 6000, 50000}) {
+        test::setEeWord(t.ctx, 38, word);
+        test::setEeWord(t.ctx, 36, word);
+        test::setRamWord(t.ctx, 212, word);
+        SetZeroReference(t.ctx, 0, GetZeroReference(t.ctx, 0));
+        SetSpanReference(t.ctx, 0, false, GetSpanReference(t.ctx, 0, false, false));
+        SetSpanReference(t.ctx, 0, true, GetSpanReference(t.ctx, 0, true, false));
+        EXPECT_EQ(t.ctx.EeImage[38] * 256 + t.ctx.EeImage[39], word);
+        EXPECT_EQ(t.ctx.EeImage[36] * 256 + t.ctx.EeImage[37], word);
+        EXPECT_EQ(t.ctx.RamImage[212] * 256 + t.ctx.RamImage[213], word);
+    }
+    // Only the word itself is fetched. A word that cannot be fetched reads as 0, with the
+    // read's message, and so does a span reference while a message is pending.
+    t.ctx.EeRead[40] = false;
+    EXPECT_NE(GetZeroReference(t.ctx, 0), 0);
+    EXPECT_EQ(t.ctx.ErrorText, "");
+    test::setRamWord(t.ctx, 212, 2991);
+    t.ctx.EeRead[36] = false;
+    EXPECT_EQ(GetSpanReference(t.ctx, 0, false, false), 0);
+    EXPECT_NE(t.ctx.ErrorText, "");
+    EXPECT_EQ(GetSpanReference(t.ctx, 0, true, false), 0);
+    t.ctx.ErrorText.clear();
+    t.ctx.EeRead[38] = false;
+    EXPECT_EQ(GetZeroReference(t.ctx, 0), 0);
+    EXPECT_NE(t.ctx.ErrorText, "");
+    t.ctx.ErrorText.clear();
+    test::setEeWord(t.ctx, 36, 50000);
+    // However small the zero word, a span is still expressed.
+    test::setEeWord(t.ctx, 46, 1);
+    SetSpanReference(t.ctx, 0, false, 6500);
+    EXPECT_NE(t.ctx.EeImage[36] * 256 + t.ctx.EeImage[37], 50000);
 }
 
 TEST(CO2References, Platform7ReadsItsReferencesThroughItsCO2Table) {
@@ -179,16 +216,26 @@ TEST(CO2References, Platform5ScalesBySpanWord) {
     const auto built =
         BuildTableEntries(0.115081f, -0.00185441f, 0.42264f, 0.114645f, 0.2415f, 2000, {});
     for (int i = 0; i < kTableEntries; ++i) SetTableEntry(t.ctx, 1, i, (*built)[i]);
-    test::setRamWord(t.ctx, 136, 0);  // the span word of channel 0 plays no part in index 0
+    // The span words of channels 0 and 2 play no part in index 0.
+    test::setRamWord(t.ctx, 136, 0);
+    test::setRamWord(t.ctx, 140, 0);
     EXPECT_NEAR(GetZeroReference(t.ctx, 0), 5400, 2);
     // A zero span word leaves the reference alone.
     const float stored = t.ctx.RamImage[216] * 256 + t.ctx.RamImage[217];
     test::setRamWord(t.ctx, 138, 0);
     SetZeroReference(t.ctx, 0, 6000);
     EXPECT_EQ(t.ctx.RamImage[216] * 256 + t.ctx.RamImage[217], stored);
+    test::setRamWord(t.ctx, 138, 1);  // the smallest factor still scales
+    SetZeroReference(t.ctx, 0, 6000);
+    EXPECT_NE(t.ctx.RamImage[216] * 256 + t.ctx.RamImage[217], stored);
     test::setRamWord(t.ctx, 138, 4096);
-    SetZeroReference(t.ctx, 0, 5400);
-    EXPECT_NEAR(GetZeroReference(t.ctx, 0), 5400, 2);
+    SetZeroReference(t.ctx, 0, 6000);
+    EXPECT_NEAR(GetZeroReference(t.ctx, 0), 6000, 2);
+    // A span word of 4096 doubles the distance from full scale: the word 40960 (20480 from
+    // it) stands for 20480 linear, 20000 raw on this table.
+    fillTable(t.ctx, 1, 0, 4000);
+    test::setRamWord(t.ctx, 216, 40960);
+    EXPECT_EQ(GetZeroReference(t.ctx, 0), 20000);
 }
 
 // Storing a reference changes its own word and nothing else in the image. An index that
@@ -218,6 +265,7 @@ TEST(CO2References, EachPlatformAndIndexStoresIntoItsOwnWord) {
                          {61, 0, 0},
                          {7, 1, 0, {ee, 976}},
                          {7, 1, 5, {ee, 986}},
+                         {7, 1, 24, {ee, 1024}},
                          {7, 1, 25},
                          {7, 1, -1}}) {
         for (int kind = 0; kind < 3; ++kind) {
@@ -228,15 +276,23 @@ TEST(CO2References, EachPlatformAndIndexStoresIntoItsOwnWord) {
                 fillTable(t.ctx, 1, 5000, 1000);
                 fillTable(t.ctx, 2, 5000, 1000);
             }
+            const Word w = kind == 0 ? r.zero : kind == 1 ? r.stored : r.live;
+            // Where there is no word at all nothing is fetched and the reference reads as 0
+            // (platform 61 keeps words it cannot store into).
+            const bool none = w.address < 0 && r.platform != 61;
+            if (none) {
+                t.ctx.EeRead.fill(false);
+                t.ctx.RamRead.fill(false);
+                t.ctx.RamRead[kRamIdByte] = true;
+            }
             const auto ramBefore = t.ctx.RamImage;
             const auto eeBefore = t.ctx.EeImage;
-            for (const float raw : {6000.0f, 6600.0f}) {
+            for (const float raw : {6000.0f, 6610.0f}) {
                 if (kind == 0)
                     SetZeroReference(t.ctx, r.n, raw);
                 else
                     SetSpanReference(t.ctx, r.n, kind == 2, raw);
             }
-            const Word w = kind == 0 ? r.zero : kind == 1 ? r.stored : r.live;
             const auto inWord = [&w](bool eeprom, int a) {
                 return w.address >= 0 && eeprom == w.eeprom && a >= w.address && a <= w.address + 1;
             };
@@ -248,6 +304,13 @@ TEST(CO2References, EachPlatformAndIndexStoresIntoItsOwnWord) {
             const char* what[] = {"zero", "stored span", "live span"};
             EXPECT_EQ(outside, 0) << r.platform << " index " << r.n << " " << what[kind];
             EXPECT_EQ(inside > 0, w.address >= 0) << r.platform << " index " << r.n << what[kind];
+            if (none) {
+                EXPECT_EQ(kind == 0 ? GetZeroReference(t.ctx, r.n)
+                                    : GetSpanReference(t.ctx, r.n, kind == 2, false),
+                          0)
+                    << r.platform << " index " << r.n << " " << what[kind];
+                EXPECT_EQ(t.silent.opens, 0) << r.platform << " index " << r.n << " " << what[kind];
+            }
         }
     }
 }
