@@ -85,6 +85,7 @@ TEST(ChannelFormat, TypedDecimalsAreNotTruncatedAway) {
     setEe(t.ctx, 218 + 2, 0x86);  // bias, C, hundredths
     EXPECT_EQ(ParseChannelValue(t.ctx, "22.53", 2, false), 7253);
     EXPECT_EQ(ParseChannelValue(t.ctx, "0.29", 2, true), 29);
+    EXPECT_EQ(ParseChannelValue(t.ctx, "22.537", 2, true), 2253);  // more decimals than kept
     EXPECT_EQ(ParseChannelValue(t.ctx, "22,5 C", 2, false), 7250);
 }
 
@@ -126,6 +127,7 @@ TEST(ChannelFormat, Platform5ByUnitCode) {
     EXPECT_EQ(GetUnitText(t.ctx, 2), "%");
     EXPECT_EQ(GetUnitText(t.ctx, 4), "");
     EXPECT_EQ(FormatChannelValue(t.ctx, 1234, 4, false, false), "1234");
+    EXPECT_EQ(ParseChannelValue(t.ctx, "1234", 4, false), 1234);
     t.ctx.Definition.unitCode[3] = 8;  // g/kg in tenths
     EXPECT_EQ(FormatChannelValue(t.ctx, 5123, 3, false, false), "12.3");
     EXPECT_EQ(ParseChannelValue(t.ctx, "12.3", 3, false), 5123);

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <tuple>
 #include <utility>
@@ -148,6 +149,8 @@ TEST(ChannelKind, ReadsEachChannelsByteAndNamesAnUnknownOne) {
          {std::pair{2, 53}, {3, 54}, {6, 55}, {7, 56}, {8, 57}, {11, 58}, {12, 59}, {13, 0}}) {
         EXPECT_EQ(GetChannelKind(t.ctx, static_cast<float>(channel)), kind) << channel;
     }
+    for (const auto& [channel, table] : {std::pair{4, 1}, {5, 1}, {6, 2}, {7, 2}, {8, 3}, {12, 5}})
+        EXPECT_EQ(GetChannelTable(t.ctx, static_cast<float>(channel)), table) << channel;
     EXPECT_EQ(t.ctx.ErrorText, "");
     EXPECT_EQ(GetChannelKind(t.ctx, 4), 0);
     EXPECT_EQ(t.ctx.ErrorText, "Unknown channel '4'.");
@@ -228,6 +231,29 @@ TEST(RawReading, EachPlatformAndChannel) {
     }
     test::VirtualSensorRig platform7(7, 1);  // keeps its temperature apart from the model's
     EXPECT_EQ(GetSensorTemp(platform7.ctx()), 0);
+}
+
+// A read the sensor never answers, after its hundred attempts, gives 0 rather than what
+// the image held from before.
+TEST(LazyReads, UnansweredGiveZeroNotWhatTheImageHeld) {
+    const struct Row {
+        uint8_t id;
+        int e173, unknownEe;
+        std::function<float(Context&)> get;
+    } rows[] = {{215, 6, -1, [](Context& c) { return GetSensorTemp(c); }},
+                {222, 6, -1, [](Context& c) { return GetRawReading(c, 11); }},
+                {223, 3, 90, [](Context& c) { return GetVersion(c); }},
+                {223, 3, 164, [](Context& c) { return GetVersion(c); }}};
+    for (const Row& r : rows) {
+        TestContext t;
+        versionImage(t.ctx, r.id, 1, r.e173);
+        setRamWord(t.ctx, 42, 18);
+        setRamWord(t.ctx, 72, 0x1234);
+        if (r.unknownEe >= 0) t.ctx.EeRead[r.unknownEe] = t.ctx.EeRead[r.unknownEe + 1] = false;
+        EXPECT_EQ(r.get(t.ctx), 0) << int(r.id) << " " << r.unknownEe;
+        // Each attempt begins with a call for the line (254).
+        EXPECT_EQ(std::count(t.silent.sent.begin(), t.silent.sent.end(), 254), 100);
+    }
 }
 
 // Each platform's channel words, fetched one by one or in the bulk blocks, from a sensor
@@ -331,6 +357,15 @@ TEST(LazyReads, EachAccessorFetchesExactlyTheBytesItUses) {
          [](Context& c) { GetSpanReference(c, 0, true, true); },
          {{212, 2}},
          {{46, 2}, {164, 2}, {444, 34}}},
+        {6,
+         0,
+         [](Context& c) { SetSpanReference(c, 0, true, 1); },
+         {{212, 2}},
+         {{46, 2}, {164, 2}, {444, 34}}},
+        {6, 0, [](Context& c) { GetSerialNumber(c); }, {}, {{170, 2}}},
+        {6, 0, [](Context& c) { GetCalTemp(c, 12); }, {}, {{104, 2}}},
+        {5, 0, [](Context& c) { GetZeroWord(c, 4); }, {{136, 2}}, {}},
+        {7, 1, [](Context& c) { GetChannelValue(c, 2, false); }, {{16, 2}}, {}},
     };
     const auto addresses = [](const Ranges& ranges) {
         std::vector<int> all;
