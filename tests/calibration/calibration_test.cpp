@@ -40,6 +40,7 @@ TEST(CalO2Zero, AReadingOutOfRangeFailsAndLeavesTheZeroCleared) {
     EXPECT_FALSE(CalO2Zero(rig.ctx()));
     EXPECT_EQ(rig.ctx().ErrorText, "O2 Zero calibration failed");
     EXPECT_EQ(sensorEeWord(rig, 760), 0);
+    EXPECT_FALSE(rig.sensor.isOpen());
 }
 
 TEST(CalO2Zero, ASensorWithoutTheZeroWordIsRefused) {
@@ -54,6 +55,7 @@ TEST(CalO2Zero, CancellingDuringTheWaitStops) {
     rig.t.pump.onEvents([&] { rig.ctx().ErrorText = "Avbryt"; });
     EXPECT_FALSE(CalO2Zero(rig.ctx()));
     EXPECT_EQ(rig.ctx().ErrorText, "Avbryt");
+    EXPECT_FALSE(rig.sensor.isOpen());
 }
 
 // --- Platform 7 ----------------------------------------------------------------------------
