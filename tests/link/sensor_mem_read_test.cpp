@@ -72,6 +72,7 @@ TEST(SensorMemReadFrames, IdentifyingTheSensorFirstKeepsTheSelection) {
     bool report = true;
     ASSERT_TRUE(SensorMemRead(w.ctx, 0, 0, 0, true, false, 100, report));
     EXPECT_EQ(w.frames(), (std::vector<Bytes>{{131, 65, 196}, {138, 5, 143}}));
+    EXPECT_EQ(w.line.opens, 1);  // one claim of the port for both
     EXPECT_EQ(w.ctx.AddressMask[10], 255);
     EXPECT_EQ(w.ctx.AddressMask[65], 0);
 }
