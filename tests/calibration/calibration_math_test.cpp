@@ -59,6 +59,10 @@ TEST(CalibrationMath, StepSearchFindsThePointWithinTolerance) {
     const double x = StepSearch(F, 1.0, 0.8, 0, [&] { ++yields; });
     EXPECT_LT(std::fabs(F(x) - 0.8), 0.0001);
     EXPECT_GT(yields, 0);
+    // A point one first step down the curve takes that one step.
+    yields = 0;
+    EXPECT_EQ(StepSearch(F, 1.0, F(100), 0, [&] { ++yields; }), 100);
+    EXPECT_EQ(yields, 1);
 }
 
 TEST(CalibrationMath, StepSearchThatCannotConvergeStopsPast9999) {

@@ -107,6 +107,8 @@ TEST(CalCO2SinglePointSensor, ACO2FactorOfZeroIsRefusedAndNothingWritten) {
                   "Calibration not possible with the sensor's present readings.")
             << span;
         EXPECT_EQ(rig.ee(), before) << span;
+        // The span is refused before its table is fetched.
+        EXPECT_FALSE(span && rig.ctx().EeRead[444]);
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "link/sensor_mem_read.h"
 #include "support/virtual_sensor_rig.h"
 
 namespace kelvo {
@@ -44,8 +45,10 @@ TEST(CalO2Zero, AReadingOutOfRangeFailsAndLeavesTheZeroCleared) {
 
 TEST(CalO2Zero, ASensorWithoutTheZeroWordIsRefused) {
     VirtualSensorRig rig(61);
+    ASSERT_TRUE(SensorMemRead(rig.ctx(), 0, 65, 1, false, true));  // the port left open
     EXPECT_FALSE(CalO2Zero(rig.ctx()));
     EXPECT_EQ(rig.ctx().ErrorText, "This sensor has no O2 zero word.");
+    EXPECT_FALSE(rig.sensor.isOpen());  // and released
 }
 
 TEST(CalO2Zero, CancellingDuringTheWaitStops) {

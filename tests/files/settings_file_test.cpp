@@ -125,6 +125,8 @@ TEST_F(SettingsFileTest, NamesWithoutSetExtensionGetOneAndOthersKeepTheirs) {
 TEST_F(SettingsFileTest, TwoSavesIntoOnePlatform6FileReplaceTheirBlocksInPlace) {
     fillPlatform6(t.ctx, 1);
     SelectAddressList(t.ctx, 13);
+    t.ctx.AddressMask[91] = 1;  // the file keeps whatever mask it was given
+    t.ctx.EeImage[91] = 19;
     ASSERT_TRUE(SaveSettings(t.ctx, 15, file("p6.Set"), 1, true));
     ASSERT_TRUE(SaveSettings(t.ctx, 10, file("p6.Set"), 1, false));
     fillPlatform6(t.ctx, 2);
@@ -319,6 +321,8 @@ TEST_F(SettingsFileTest, Platform5FileFromAnotherVersionIsRefusedAndImageKept) {
 TEST_F(SettingsFileTest, Platform6LoadUsesTheStoredMaskAndRefusesOtherHardware) {
     fillPlatform6(t.ctx, 1);
     SelectAddressList(t.ctx, 13);
+    t.ctx.AddressMask[91] = 1;  // the file keeps whatever mask it was given
+    t.ctx.EeImage[91] = 19;
     ASSERT_TRUE(SaveSettings(t.ctx, 15, file("p6.Set"), 1, true));
     ASSERT_TRUE(SaveSettings(t.ctx, 10, file("p6.Set"), 1, false));
     const auto saved = t.ctx.EeImage;
@@ -332,6 +336,7 @@ TEST_F(SettingsFileTest, Platform6LoadUsesTheStoredMaskAndRefusesOtherHardware) 
     const uint8_t merged90 =
         (static_cast<uint8_t>(sensor[90]) & ~8) | (static_cast<uint8_t>(saved[90]) & 8);
     EXPECT_EQ(t.ctx.EeImage[90], merged90);  // list 13: bit 3 only
+    EXPECT_EQ(t.ctx.EeImage[91], (static_cast<uint8_t>(sensor[91]) & ~1) | 1);  // bit 0 only
 
     // Other hardware (the byte at EEPROM 58, bit 0 of 165, another set of channels, another
     // version with other channels): refused, image and RAM 65 as before.
@@ -401,6 +406,8 @@ bool saveWithFileSizeLimit(const std::function<bool()>& save, rlim_t limitBytes)
 TEST_F(SettingsFileTest, AnInterruptedSaveLeavesTheOldFileIntact) {
     fillPlatform6(t.ctx, 1);
     SelectAddressList(t.ctx, 13);
+    t.ctx.AddressMask[91] = 1;  // the file keeps whatever mask it was given
+    t.ctx.EeImage[91] = 19;
     ASSERT_TRUE(SaveSettings(t.ctx, 15, file("keep.Set"), 1, true));
     ASSERT_TRUE(SaveSettings(t.ctx, 10, file("last.set"), 1, false));
     const Bytes keep = readAll(file("keep.Set"));

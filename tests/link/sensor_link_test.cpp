@@ -46,7 +46,7 @@ TEST(SensorLinkInit, ClearsTheImageAndSetsTheAddress) {
 }
 
 TEST(CheckPortFree, QuietLineListensTheWholeTime) {
-    for (const auto& [seconds, ms] : {std::pair{2.0f, 2000}, {0.5f, 500}, {0.0f, 0}, {-1.0f, 0}}) {
+    for (const auto& [seconds, ms] : {std::pair{2.0f, 2000}, {0.5f, 500}, {0.7f, 700}, {0.0f, 0}, {-1.0f, 0}}) {
         WiredContext w;
         const int64_t start = w.now();
         EXPECT_TRUE(CheckPortFree(w.ctx, seconds));
@@ -104,11 +104,13 @@ TEST(SensorAddressRange, AddressesTheRequestToSendCannotCarryAreRefused) {
     EXPECT_EQ(w.ctx.ErrorText, "Sensor address 32 is out of range (0 to 31)");
 }
 
-TEST(SensorAddressRange, HighestAddressSends255) {
-    WiredContext w;
-    w.ctx.SensorAddress = 31;
-    EXPECT_TRUE(SensorMemRead(w.ctx, 0, 65, 1, false, false));
-    EXPECT_EQ(w.line.writes.front(), Bytes{255});
+TEST(SensorAddressRange, TheLowestAndHighestAddressesAreSent) {
+    for (const auto& [address, sent] : {std::pair{31.0f, 255}, {0.0f, 224}}) {
+        WiredContext w;
+        w.ctx.SensorAddress = address;
+        EXPECT_TRUE(SensorMemRead(w.ctx, 0, 65, 1, false, false)) << w.ctx.ErrorText;
+        EXPECT_EQ(w.line.writes.front(), Bytes{static_cast<uint8_t>(sent)});
+    }
 }
 
 // A tick that jumps: back by an hour every few waits (as a wrapping counter would), or

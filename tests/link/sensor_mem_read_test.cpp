@@ -57,6 +57,12 @@ TEST(SensorMemReadFrames, SmallEepromWordsFormOneSixByteBlock) {
     for (int a = 10; a <= 15; ++a) EXPECT_EQ(w.ctx.EeImage[a], 100 + a) << a;
     EXPECT_TRUE(w.ctx.EeRead[12]);
     EXPECT_FALSE(w.ctx.EeRead[16]);
+    // Two words with the second one's low byte alone selected: one four-byte block.
+    WiredContext v;
+    v.identify(88);
+    v.ctx.AddressMask[10] = v.ctx.AddressMask[12] = 255;
+    ASSERT_TRUE(SensorMemRead(v.ctx, 0, 0, 0, true, false, 100, report));
+    EXPECT_EQ(v.frames(), (std::vector<Bytes>{{140, 5, 145}}));
 }
 
 TEST(SensorMemReadFrames, IdentifyingTheSensorFirstKeepsTheSelection) {
@@ -66,6 +72,7 @@ TEST(SensorMemReadFrames, IdentifyingTheSensorFirstKeepsTheSelection) {
     bool report = true;
     ASSERT_TRUE(SensorMemRead(w.ctx, 0, 0, 0, true, false, 100, report));
     EXPECT_EQ(w.frames(), (std::vector<Bytes>{{131, 65, 196}, {138, 5, 143}}));
+    EXPECT_EQ(w.line.opens, 1);  // one claim of the port for both
     EXPECT_EQ(w.ctx.AddressMask[10], 255);
     EXPECT_EQ(w.ctx.AddressMask[65], 0);
 }
