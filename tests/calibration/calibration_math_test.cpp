@@ -63,6 +63,12 @@ TEST(CalibrationMath, StepSearchFindsThePointWithinTolerance) {
     yields = 0;
     EXPECT_EQ(StepSearch(F, 1.0, F(100), 0, [&] { ++yields; }), 100);
     EXPECT_EQ(yields, 1);
+    // The step halves on each turn: 100, 200, back 50, on 25.
+    for (const auto& [point, steps] : {std::pair{150, 3}, std::pair{175, 4}}) {
+        yields = 0;
+        EXPECT_EQ(StepSearch(F, 1.0, F(point), 0, [&] { ++yields; }), point);
+        EXPECT_EQ(yields, steps) << point;
+    }
 }
 
 TEST(CalibrationMath, StepSearchThatCannotConvergeStopsPast9999) {

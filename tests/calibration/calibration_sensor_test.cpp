@@ -284,15 +284,21 @@ TEST(CalTempSensor, Platform7ShiftsSignedTableEntriesAcrossZero) {
         EXPECT_EQ(SignedWord(rig.eeWord(512 + 2 * e)), before[e] + 100) << e;
 }
 
+// Up and down across 0 C, every entry moves by the difference of the signed values.
 TEST(CalTempSensor, Platform7CalibratesAcrossZero) {
-    Rig rig(7, 1);
-    rig.sensor.memory().airTemperature = -0.3;
-    ASSERT_EQ(FormatChannelValue(rig.ctx(), static_cast<float>(rig.reading(4)), 4, false, false),
-              "-0.3");
-    ASSERT_TRUE(CalTemp(rig.ctx(), 0.5f, kPlatformChannel, false)) << rig.ctx().ErrorText;
-    EXPECT_EQ(rig.eeWord(512), 80);
-    EXPECT_EQ(FormatChannelValue(rig.ctx(), static_cast<float>(rig.reading(4)), 4, false, false),
-              "0.5");
+    for (const auto& [measured, trueTemp, shift] :
+         {std::tuple{-0.3, 0.5f, 80}, std::tuple{0.5, -0.3f, -80}}) {
+        Rig rig(7, 1);
+        rig.sensor.memory().airTemperature = measured;
+        std::vector<double> before;
+        for (int e = 0; e < kTableEntries; ++e)
+            before.push_back(SignedWord(rig.eeWord(512 + 2 * e)));
+        ASSERT_TRUE(CalTemp(rig.ctx(), trueTemp, kPlatformChannel, false)) << rig.ctx().ErrorText;
+        for (int e = 0; e < kTableEntries; ++e)
+            EXPECT_EQ(SignedWord(rig.eeWord(512 + 2 * e)), before[e] + shift) << e;
+        EXPECT_EQ(FormatChannelValue(rig.ctx(), static_cast<float>(rig.reading(4)), 4, false, false),
+                  NumberText(trueTemp));
+    }
 }
 
 // --- O2 ------------------------------------------------------------------------------------
@@ -304,6 +310,7 @@ TEST(CalO2SpanSensor, StoresTheReferenceOverTheCellReading) {
     const double expected = TableToLinear(rig.ctx(), 4, reference) * 2048.0 / 12000;
     ASSERT_TRUE(CalO2Span(rig.ctx(), reference)) << rig.ctx().ErrorText;
     EXPECT_EQ(rig.eeWord(0), ToInteger(expected));
+    EXPECT_FALSE(rig.sensor.isOpen());
 
     // A cell that cannot be read leaves the word as it was.
     Rig mute(7, 1);
@@ -452,7 +459,7 @@ TEST(CalibrationOnASensor, ChangesOnlyItsOwnWords) {
          7,
          1,
          {},
-         {{580, 34}, {976, 2}},
+         {{580, 34}, {976, 2}, {1002, 2}},  // and the word of the detector code it reads
          [](Rig& r) { return CalCO2SpanPlatform7(r.ctx(), 1000); }},
         {"temperature, platform 6",
          6,
@@ -479,7 +486,7 @@ TEST(CalibrationOnASensor, ChangesOnlyItsOwnWords) {
         Rig rig(c.platform, c.version);
         rig.sensor.memory().gasPpm = 1000;
         const auto memory = rig.sensor.memory();
-        // Edits made in the window beside each word stay unsent.
+        // Edits made in the window beside each word stay unsent, and stay in the image.
         Context& ctx = rig.ctx();
         for (const auto& [first, count] : c.ram) {
             for (const int a : {first - 1, first + count}) {
@@ -495,7 +502,15 @@ TEST(CalibrationOnASensor, ChangesOnlyItsOwnWords) {
                 ctx.EeRead[a] = true;
             }
         }
+        const auto edited = ctx.EeImage;
         ASSERT_TRUE(c.run(rig)) << rig.ctx().ErrorText;
+        for (const auto& [first, count] : c.eeprom) {
+            for (const int a : {first - 1, first + count}) {
+                if (a >= 0 && !inside(c.eeprom, a)) {
+                    EXPECT_EQ(ctx.EeImage[a], edited[a]) << "EEPROM image " << a;
+                }
+            }
+        }
         const auto& now = rig.sensor.memory();
         for (int a = 0; a < static_cast<int>(now.eeprom.size()); ++a) {
             if (!inside(c.eeprom, a)) {

@@ -59,6 +59,7 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         // The small EEPROM reads words: 2, 4 or 6 bytes from an even address.
         SplitCase{"SmallFarEndOfASixByteBlock", Mem::SmallEeprom, {0, 5}, {{142, 0}}},
+        SplitCase{"SmallNearEndOfASixByteBlock", Mem::SmallEeprom, {0, 4}, {{142, 0}}},
         SplitCase{"SmallSixApartIsTwoBlocks", Mem::SmallEeprom, {0, 6}, {{138, 0}, {138, 3}}},
         SplitCase{"SmallFourBytes", Mem::SmallEeprom, {0, 3}, {{140, 0}}},
         SplitCase{"SmallTopWord", Mem::SmallEeprom, {510}, {{138, 255}}},

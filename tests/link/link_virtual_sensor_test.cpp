@@ -1,6 +1,8 @@
 // The link against the virtual sensor: whole transactions as the windows run them.
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "link/sensor_command.h"
 #include "link/sensor_link.h"
 #include "link/sensor_mem_read.h"
@@ -90,11 +92,32 @@ TEST(LinkWithVirtualSensor, BadChecksumIsReadAgain) {
     EXPECT_EQ(rig.ctx().RamImage[12], 243);
 }
 
-TEST(LinkWithVirtualSensor, UnpluggedAdapterEndsTheReadWithItsMessage) {
-    VirtualSensorRig rig(61);
-    rig.sensor.vanishAfter(10);
-    EXPECT_FALSE(SensorMemRead(rig.ctx(), 8, 0, 0, false, false));
-    EXPECT_EQ(rig.ctx().ErrorText, "Can't read from sensor");
+// Wherever the adapter goes (a request-to-send, a frame, a lock command), the transaction
+// fails with a message (the read with its own) and never reports success.
+TEST(LinkWithVirtualSensor, UnpluggedAdapterFailsTheTransactionWhereverItGoes) {
+    const std::vector<std::pair<std::function<bool(Context&)>, std::string>> transactions = {
+        {[](Context& ctx) { return SensorMemRead(ctx, 8, 0, 0, false, false); },
+         "Can't read from sensor"},
+        {[](Context& ctx) {
+             ctx.EeRead.fill(true);
+             return SensorMemWrite(ctx, 0, 14, 4, true, false, false, true, true, true);
+         },
+         ""},
+    };
+    for (const auto& [run, message] : transactions) {
+        VirtualSensorRig whole(61);
+        ASSERT_TRUE(run(whole.ctx()));
+        for (int sent = 0; sent < static_cast<int>(whole.sensor.received().size()); ++sent) {
+            SCOPED_TRACE("adapter gone after byte " + std::to_string(sent));
+            VirtualSensorRig rig(61);
+            rig.sensor.vanishAfter(sent);
+            EXPECT_FALSE(run(rig.ctx()));
+            EXPECT_FALSE(rig.ctx().ErrorText.empty());
+            if (!message.empty()) {
+                EXPECT_EQ(rig.ctx().ErrorText, message);
+            }
+        }
+    }
 }
 
 TEST(LinkWithVirtualSensor, RefusedWritesLeaveTheEepromLocked) {

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "model/identification.h"
 #include "model/image_fill.h"
 #include "support/test_context.h"
@@ -128,9 +130,14 @@ TEST(ChannelFormat, Platform5ByUnitCode) {
     EXPECT_EQ(GetUnitText(t.ctx, 4), "");
     EXPECT_EQ(FormatChannelValue(t.ctx, 1234, 4, false, false), "1234");
     EXPECT_EQ(ParseChannelValue(t.ctx, "1234", 4, false), 1234);
-    t.ctx.Definition.unitCode[3] = 8;  // g/kg in tenths
-    EXPECT_EQ(FormatChannelValue(t.ctx, 5123, 3, false, false), "12.3");
-    EXPECT_EQ(ParseChannelValue(t.ctx, "12.3", 3, false), 5123);
+    // g/kg in tenths; % in thousandths.
+    for (const auto& [code, value, text, unit] :
+         {std::tuple{8, 5123, "12.3", "g/kg"}, std::tuple{15, 17345, "12.345", "%"}}) {
+        t.ctx.Definition.unitCode[3] = code;
+        EXPECT_EQ(FormatChannelValue(t.ctx, value, 3, false, false), text);
+        EXPECT_EQ(ParseChannelValue(t.ctx, text, 3, false), value);
+        EXPECT_EQ(GetUnitText(t.ctx, 3), unit);
+    }
     // An unknown unit code shows nothing and parses as the bias alone.
     t.ctx.Definition.unitCode[3] = 12;
     EXPECT_EQ(FormatChannelValue(t.ctx, 7000, 3, false, false), "");

@@ -39,6 +39,10 @@ TEST(IdentificationByte, DecodesPlatformAndProtocol) {
         EXPECT_EQ(GetProtocol(t.ctx), c.protocol) << int(c.id);
         EXPECT_EQ(t.ctx.ErrorText, "") << int(c.id);
     }
+    TestContext t;  // a byte edited to a fraction counts as the nearest whole byte: 96, not 95
+    setIdByte(t.ctx, 0);
+    t.ctx.RamImage[kRamIdByte] = 95.6f;
+    EXPECT_EQ(GetPlatform(t.ctx), 5);
 }
 
 TEST(IdentificationByte, UnknownFamiliesNameTheFirstError) {
@@ -222,12 +226,19 @@ TEST(RawReading, EachPlatformAndChannel) {
     for (const auto& [platform, version, channel, address] : rows) {
         test::VirtualSensorRig rig(platform, version);
         auto& ram = rig.sensor.memory().ram;
+        ram[0] = ram[1] = 0x55;  // what a channel without a reading must not show
         if (address >= 0) {
             ram[address] = 0x12;  // pinned: the sensor keeps what is set from outside
             ram[address + 1] = 0x34;
         }
         EXPECT_EQ(GetRawReading(rig.ctx(), static_cast<float>(channel)), address < 0 ? 0 : 0x1234)
             << platform << " channel " << channel;
+    }
+    // The sensor's temperature byte counts from -127 degrees.
+    for (const auto& [platform, address] : {std::pair{5, 234}, std::pair{6, 254}}) {
+        test::VirtualSensorRig rig(platform, 0);
+        rig.sensor.memory().ram[address] = 150;
+        EXPECT_EQ(GetSensorTemp(rig.ctx()), 23) << platform;
     }
     test::VirtualSensorRig platform7(7, 1);  // keeps its temperature apart from the model's
     EXPECT_EQ(GetSensorTemp(platform7.ctx()), 0);
@@ -276,6 +287,13 @@ TEST(ChannelValue, EachPlatformFetchesItsChannelsWords) {
                 << r.platform << " channel " << r.channel << (bulk ? " bulk" : "");
         }
     }
+    // Platform 5's channel 3 lies outside the bulk blocks: when its own read fails, 0.
+    test::VirtualSensorRig rig(5, 0);
+    GetPlatform(rig.ctx());
+    rig.ctx().RamImage[26] = 0x12;
+    rig.ctx().RamRead[26] = rig.ctx().RamRead[27] = false;
+    rig.sensor.answerOnly(2);
+    EXPECT_EQ(GetChannelValue(rig.ctx(), 3, true), 0);
 }
 
 // What the model fetches by itself when the image lacks it: the identification byte from
@@ -365,6 +383,7 @@ TEST(LazyReads, EachAccessorFetchesExactlyTheBytesItUses) {
         {6, 0, [](Context& c) { GetSerialNumber(c); }, {}, {{170, 2}}},
         {6, 0, [](Context& c) { GetCalTemp(c, 12); }, {}, {{104, 2}}},
         {5, 0, [](Context& c) { GetZeroWord(c, 4); }, {{136, 2}}, {}},
+        {5, 0, [](Context& c) { GetSpanWord(c, 0); }, {{136, 2}}, {}},
         {7, 1, [](Context& c) { GetChannelValue(c, 2, false); }, {{16, 2}}, {}},
     };
     const auto addresses = [](const Ranges& ranges) {

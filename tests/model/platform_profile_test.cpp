@@ -174,6 +174,10 @@ TEST(ReadUnknownBytes, ReadsOnlyWhatTheSpanSelectsAndTheImageLacks) {
     }
     EXPECT_FALSE(ctx.EeRead[700]);  // beyond list 30 and outside the range
     EXPECT_EQ(ctx.AddressMask, mask);
+    EXPECT_FALSE(ctx.port.isOpen());
+    ctx.EeRead[0] = false;  // a range may start at the first byte
+    ASSERT_TRUE(ReadUnknownBytes(ctx, {eepromRange(0, 1)}));
+    EXPECT_TRUE(ctx.EeRead[0]);
     // With nothing left to fetch the line stays quiet.
     rig.sensor.clearRecord();
     ASSERT_TRUE(ReadUnknownBytes(ctx, {eepromRange(600, 2), eepromList(kListWholeEeprom)}));
