@@ -159,7 +159,6 @@ const std::vector<PlatformProfile>& profiles() {
          .firstVersion = 1,
          .lastVersion = 2,
          .window = WindowKind::Frm61,
-         .eepromBytes = 1024,
          .wholeImage = kPlatform7Reads,
          .send = kPlatform7Send,
          .measurements = kPlatform7Poll,

@@ -38,7 +38,6 @@ struct PlatformProfile {
     int firstVersion = 0;  // the software versions the entry covers
     int lastVersion = 0;
     WindowKind window = WindowKind::Frm5;
-    int eepromBytes = 512;
     bool definitionFile = false;  // channels and tables come from a production definition
     std::vector<MemorySpan> wholeImage{};
     std::vector<WriteRequest> send{};

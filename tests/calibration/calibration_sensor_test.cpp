@@ -4,6 +4,10 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <random>
 #include <functional>
 #include <tuple>
 #include <utility>
@@ -12,6 +16,7 @@
 #include "calibration/calibration.h"
 #include "calibration/calibration_support.h"
 #include "common/values.h"
+#include "link/com_log.h"
 #include "link/sensor_mem_read.h"
 #include "model/channels.h"
 #include "model/identification.h"
@@ -182,6 +187,7 @@ TEST(CalCO2SpanSensor, CurveFitConvergesInTwoPasses) {
         rig.ee()[c.calTemp] = 127 + 2;
         rig.wearTable(c.table, 0.85);
         rig.putEeWord(308 + 34 * c.table + 30, 5100);  // an entry 15 off its bias
+        const int worn0 = rig.eeWord(308 + 34 * c.table);
         EXPECT_GT(std::fabs(rig.reading(c.channel) - 6500), 50);
         const int64_t start = rig.t.clock.tickMs();
         ASSERT_TRUE(CalCO2Span(rig.ctx(), c.channel, "6500", false)) << rig.ctx().ErrorText;
@@ -194,6 +200,7 @@ TEST(CalCO2SpanSensor, CurveFitConvergesInTwoPasses) {
         const int at = 308 + 34 * c.table;
         EXPECT_EQ(rig.eeWord(at + 30), 5000);  // the bias: no gas
         EXPECT_EQ(rig.eeWord(at + 32), 2 * rig.eeWord(at + 30) - rig.eeWord(at + 28));
+        EXPECT_NE(rig.eeWord(at), worn0);  // the fit starts at entry 0
     }
 }
 
@@ -226,11 +233,15 @@ TEST(CalCO2SpanSensor, Platform7FormBringsTheReadingNearTheSpanGas) {
     const double before = rig.reading(5);
     rig.ctx().EeImage[16] = 7;  // a network ID edited in the window, beside the zero word
     rig.ctx().EeRead[16] = true;
-    ASSERT_TRUE(CalCO2SpanPlatform7(rig.ctx(), 1000)) << rig.ctx().ErrorText;
+    ASSERT_TRUE(CalCO2Span(rig.ctx(), kPlatformChannel, "1000", false)) << rig.ctx().ErrorText;
     EXPECT_EQ(rig.ctx().EeImage[16], 7);
     EXPECT_FALSE(rig.sensor.isOpen());
     const double after = rig.reading(5);
     EXPECT_NEAR(after, 1000, 60) << "before " << before;
+    // Entry 15 is no gas; the last entry continues the step from 14 to 15.
+    EXPECT_NE(rig.eeWord(580 + 28), 0);
+    EXPECT_EQ(rig.eeWord(580 + 30), 0);
+    EXPECT_EQ(SignedWord(rig.eeWord(580 + 32)), -SignedWord(rig.eeWord(580 + 28)));
 }
 
 // --- Temperature ---------------------------------------------------------------------------
@@ -415,7 +426,8 @@ TEST(CalibrationOnAFailingSensor, FailsAndLeavesTheImageAsTheSensorHasIt) {
 }
 
 // A calibration writes its own words and nothing else: every other EEPROM byte, and every RAM
-// byte the sensor does not measure into, is as it was. (Platform 5 saves its RAM words to its
+// byte the sensor does not measure into, is as it was. Its communication log names each read
+// by its address list or by its range, never both. (Platform 5 saves its RAM words to its
 // EEPROM; RAM 230 is the timeout reset every EEPROM write starts with.)
 TEST(CalibrationOnASensor, ChangesOnlyItsOwnWords) {
     struct Case {
@@ -486,6 +498,13 @@ TEST(CalibrationOnASensor, ChangesOnlyItsOwnWords) {
         Rig rig(c.platform, c.version);
         rig.sensor.memory().gasPpm = 1000;
         const auto memory = rig.sensor.memory();
+        const auto logDir = std::filesystem::temp_directory_path() /
+                            ("kelvo-cal-log-" + std::to_string(std::random_device{}()));
+        std::filesystem::remove_all(logDir);
+        std::filesystem::create_directories(logDir);
+        std::filesystem::copy(rig.ctx().AppDir, logDir);  // the definition files
+        rig.ctx().AppDir = logDir.string();
+        rig.ctx().ComLogEnabled = true;
         // Edits made in the window beside each word stay unsent, and stay in the image.
         Context& ctx = rig.ctx();
         for (const auto& [first, count] : c.ram) {
@@ -504,6 +523,16 @@ TEST(CalibrationOnASensor, ChangesOnlyItsOwnWords) {
         }
         const auto edited = ctx.EeImage;
         ASSERT_TRUE(c.run(rig)) << rig.ctx().ErrorText;
+        std::ifstream log(logDir / link::kComLogFileName);
+        int reads = 0;
+        for (std::string line; std::getline(log, line);) {
+            int list = 0, count = 0;
+            if (std::sscanf(line.c_str(), "READ(%d %*s %d", &list, &count) != 2) continue;
+            ++reads;
+            EXPECT_TRUE(list == 0 || count == 0) << line;
+        }
+        EXPECT_GT(reads, 0);
+        std::filesystem::remove_all(logDir);
         for (const auto& [first, count] : c.eeprom) {
             for (const int a : {first - 1, first + count}) {
                 if (a >= 0 && !inside(c.eeprom, a)) {

@@ -51,12 +51,19 @@ TEST(CalO2Zero, ASensorWithoutTheZeroWordIsRefused) {
     EXPECT_FALSE(rig.sensor.isOpen());  // and released
 }
 
-TEST(CalO2Zero, CancellingDuringTheWaitStops) {
-    VirtualSensorRig rig(7, 1);
-    setRamWord(rig, 38, 4000);
-    rig.t.pump.onEvents([&] { rig.ctx().ErrorText = "Avbryt"; });
-    EXPECT_FALSE(CalO2Zero(rig.ctx()));
-    EXPECT_EQ(rig.ctx().ErrorText, "Avbryt");
+// Cancelled in the first write, while settling or between two samples: it stops there.
+TEST(CalO2Zero, CancellingStopsWhereverItComes) {
+    for (const int64_t afterMs : {0, 1000, 4000}) {
+        VirtualSensorRig rig(7, 1);
+        setRamWord(rig, 38, 4000);
+        const int64_t start = rig.t.clock.tickMs();
+        rig.t.pump.onEvents([&] {
+            if (rig.t.clock.tickMs() >= start + afterMs) rig.ctx().ErrorText = "Avbryt";
+        });
+        EXPECT_FALSE(CalO2Zero(rig.ctx())) << afterMs;
+        EXPECT_EQ(rig.ctx().ErrorText, "Avbryt");
+        EXPECT_LT(rig.t.clock.tickMs() - start, afterMs + 2200) << afterMs;
+    }
 }
 
 // --- Platform 7 ----------------------------------------------------------------------------

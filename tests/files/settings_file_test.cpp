@@ -12,6 +12,7 @@
 #include <fstream>
 #include <functional>
 #include <iterator>
+#include <numeric>
 #include <set>
 
 #include "files/settings_file_format.h"
@@ -99,6 +100,8 @@ TEST_F(SettingsFileTest, Platform5FileHasOneRamBlockWithoutRam112To127) {
     EXPECT_EQ(parsed.layout.blocks[0].type, 1);
     EXPECT_EQ(parsed.layout.blocks[0].length, 240);
     for (int i = 7; i < 17; ++i) EXPECT_EQ(bytes[i], 0) << i;
+    // The checksum: the sum of the bytes after the header, low 16 bits, low byte first.
+    EXPECT_EQ(bytes[1] | bytes[2] << 8, std::accumulate(bytes.begin() + 17, bytes.end(), 0u) & 0xFFFF);
     EXPECT_EQ(bytes[17 + 4 + 111], static_cast<uint8_t>(t.ctx.RamImage[111]));
     EXPECT_EQ(bytes[17 + 4 + 112], static_cast<uint8_t>(t.ctx.RamImage[128]));
     EXPECT_EQ(bytes[17 + 4 + 239], static_cast<uint8_t>(t.ctx.RamImage[255]));
@@ -351,6 +354,14 @@ TEST_F(SettingsFileTest, Platform6LoadUsesTheStoredMaskAndRefusesOtherHardware) 
         EXPECT_EQ(t.ctx.EeImage, image);
         EXPECT_EQ(t.ctx.RamImage[65], 222);
     }
+    // A file without its mask block is refused, whatever selection was left from before.
+    fillPlatform6(t.ctx, 1);
+    ASSERT_TRUE(SaveSettings(t.ctx, 10, file("nomask.Set"), 1, false));
+    fillPlatform6(t.ctx, 77);
+    const auto image = t.ctx.EeImage;
+    t.ctx.AddressMask.fill(255);
+    EXPECT_FALSE(LoadSettings(t.ctx, file("nomask.Set"), 0));
+    EXPECT_EQ(t.ctx.EeImage, image);
 }
 
 TEST_F(SettingsFileTest, Platform61FileFromASiblingProductKeepsTheSensorsIdentity) {

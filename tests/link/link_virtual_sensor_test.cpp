@@ -93,7 +93,8 @@ TEST(LinkWithVirtualSensor, BadChecksumIsReadAgain) {
 }
 
 // Wherever the adapter goes (a request-to-send, a frame, a lock command), the transaction
-// fails with a message (the read with its own) and never reports success.
+// fails with a message (the read with its own) and never reports success, nor waits for a
+// reply that cannot come.
 TEST(LinkWithVirtualSensor, UnpluggedAdapterFailsTheTransactionWhereverItGoes) {
     const std::vector<std::pair<std::function<bool(Context&)>, std::string>> transactions = {
         {[](Context& ctx) { return SensorMemRead(ctx, 8, 0, 0, false, false); },
@@ -111,13 +112,23 @@ TEST(LinkWithVirtualSensor, UnpluggedAdapterFailsTheTransactionWhereverItGoes) {
             SCOPED_TRACE("adapter gone after byte " + std::to_string(sent));
             VirtualSensorRig rig(61);
             rig.sensor.vanishAfter(sent);
+            const int64_t startMs = rig.t.clock.tickMs();
             EXPECT_FALSE(run(rig.ctx()));
+            EXPECT_LT(rig.t.clock.tickMs() - startMs, 1000);
             EXPECT_FALSE(rig.ctx().ErrorText.empty());
             if (!message.empty()) {
                 EXPECT_EQ(rig.ctx().ErrorText, message);
             }
         }
     }
+}
+
+// The memory layout comes from the identification byte: without a platform there is none.
+TEST(LinkWithVirtualSensor, AnUnknownProductHasNoEepromToRead) {
+    VirtualSensorRig rig(61);
+    rig.sensor.memory().ram[kRamIdByte] = 0;
+    EXPECT_FALSE(SensorMemRead(rig.ctx(), 0, 0, 2, true, false));
+    EXPECT_EQ(rig.ctx().ErrorText, "Unknown product");
 }
 
 TEST(LinkWithVirtualSensor, RefusedWritesLeaveTheEepromLocked) {

@@ -10,6 +10,7 @@
 
 #include "model/channels.h"
 #include "model/definition_access.h"
+#include "model/image_access.h"
 #include "model/image_fill.h"
 #include "model/tables.h"
 #include "support/test_context.h"
@@ -196,6 +197,7 @@ TEST(CalibrationWords, LiveWhereThePlatformKeepsThem) {
     EXPECT_TRUE(SetSpanWord(t.ctx, 1, false, false, 2100));
     EXPECT_EQ(GetSpanWord(t.ctx, 1), 2100);
     EXPECT_EQ(t.ctx.RamImage[138] * 256 + t.ctx.RamImage[139], 2100);
+    EXPECT_EQ(GetZeroWord(t.ctx, 5), 0);  // zero words of channels 0 to 4 only
 
     versionImage(t.ctx, 222, 1, 6);
     EXPECT_TRUE(SetZeroWord(t.ctx, 12, false, false, 0x1234));
@@ -222,7 +224,7 @@ TEST(CalibrationWords, LiveWhereThePlatformKeepsThem) {
 TEST(RawReading, EachPlatformAndChannel) {
     const std::tuple<int, int, int, int> rows[] = {{5, 0, 0, 68},  {5, 0, 4, 76},  {5, 0, 5, -1},
                                                    {6, 0, 11, 72}, {6, 0, 12, 74}, {6, 0, 10, -1},
-                                                   {61, 1, 5, 40}, {61, 1, 4, -1}};
+                                                   {61, 1, 5, 40}, {61, 0, 5, 40}, {61, 1, 4, -1}};
     for (const auto& [platform, version, channel, address] : rows) {
         test::VirtualSensorRig rig(platform, version);
         auto& ram = rig.sensor.memory().ram;
@@ -242,6 +244,22 @@ TEST(RawReading, EachPlatformAndChannel) {
     }
     test::VirtualSensorRig platform7(7, 1);  // keeps its temperature apart from the model's
     EXPECT_EQ(GetSensorTemp(platform7.ctx()), 0);
+}
+
+// At the image's ends: its last word is whole, and nothing past it is read or stored.
+TEST(ImageAccess, TheLastWordIsWholeAndNothingPastTheEndIsTouched) {
+    for (const auto& [eeprom, size] :
+         {std::pair{true, kEeImageSize}, std::pair{false, kRamImageSize}}) {
+        TestContext t;
+        test::markAllRead(t.ctx);
+        image::storeWord(t.ctx, eeprom, size - 2, 0x1234);
+        EXPECT_EQ(image::wordAt(t.ctx, eeprom, size - 2), 0x1234) << size;
+        image::storeWord(t.ctx, eeprom, size - 1, 0x5678);
+        EXPECT_EQ(image::wordAt(t.ctx, eeprom, size - 1), 0x3400) << size;
+        EXPECT_EQ(image::byteAt(t.ctx, eeprom, -1), 0) << size;
+        EXPECT_TRUE(image::ensure(t.ctx, eeprom, size - 1, 2)) << size;
+        EXPECT_EQ(t.silent.opens, 0) << size;
+    }
 }
 
 // A read the sensor never answers, after its hundred attempts, gives 0 rather than what
@@ -286,6 +304,16 @@ TEST(ChannelValue, EachPlatformFetchesItsChannelsWords) {
                       0x1200 + r.channel)
                 << r.platform << " channel " << r.channel << (bulk ? " bulk" : "");
         }
+    }
+    // Past the last channel there is nothing to fetch: 0, whatever the sensor holds there.
+    for (const auto& [platform, version, channel] :
+         {std::tuple{5, 0, 4}, std::tuple{6, 0, 14}, std::tuple{61, 1, 16}, std::tuple{7, 1, 16}}) {
+        test::VirtualSensorRig rig(platform, version);
+        auto& ram = rig.sensor.memory().ram;
+        const uint8_t id = ram[kRamIdByte];
+        ram.fill(0x11);
+        ram[kRamIdByte] = id;
+        EXPECT_EQ(GetChannelValue(rig.ctx(), static_cast<float>(channel), false), 0) << platform;
     }
     // Platform 5's channel 3 lies outside the bulk blocks: when its own read fails, 0.
     test::VirtualSensorRig rig(5, 0);
@@ -380,7 +408,13 @@ TEST(LazyReads, EachAccessorFetchesExactlyTheBytesItUses) {
          [](Context& c) { SetSpanReference(c, 0, true, 1); },
          {{212, 2}},
          {{46, 2}, {164, 2}, {444, 34}}},
-        {6, 0, [](Context& c) { GetSerialNumber(c); }, {}, {{170, 2}}},
+        {6, 0, [](Context& c) { GetSerialNumber(c); }, {}, {{170, 2}}, {{170, 1}}},
+        // Platform 61 keeps a second span reference, which reads through table 0.
+        {61,
+         1,
+         [](Context& c) { GetSpanReference(c, 1, false, false); },
+         {},
+         {{36, 2}, {90, 2}, {164, 2}, {172, 2}, {308, 34}}},
         {6, 0, [](Context& c) { GetCalTemp(c, 12); }, {}, {{104, 2}}},
         {5, 0, [](Context& c) { GetZeroWord(c, 4); }, {{136, 2}}, {}},
         {5, 0, [](Context& c) { GetSpanWord(c, 0); }, {{136, 2}}, {}},

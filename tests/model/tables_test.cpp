@@ -225,9 +225,9 @@ TEST(CO2References, Platform5ScalesBySpanWord) {
     test::setRamWord(t.ctx, 138, 0);
     SetZeroReference(t.ctx, 0, 6000);
     EXPECT_EQ(t.ctx.RamImage[216] * 256 + t.ctx.RamImage[217], stored);
-    test::setRamWord(t.ctx, 138, 1);  // the smallest factor still scales
+    test::setRamWord(t.ctx, 138, 1);  // the smallest factor still scales, to below the word
     SetZeroReference(t.ctx, 0, 6000);
-    EXPECT_NE(t.ctx.RamImage[216] * 256 + t.ctx.RamImage[217], stored);
+    EXPECT_EQ(t.ctx.RamImage[216] * 256 + t.ctx.RamImage[217], 0);
     test::setRamWord(t.ctx, 138, 4096);
     SetZeroReference(t.ctx, 0, 6000);
     EXPECT_NEAR(GetZeroReference(t.ctx, 0), 6000, 2);
