@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "link/sensor_mem_read.h"
 #include "support/virtual_sensor_rig.h"
 
@@ -53,16 +55,30 @@ TEST(CalO2Zero, ASensorWithoutTheZeroWordIsRefused) {
 
 // Cancelled in the first write, while settling or between two samples: it stops there.
 TEST(CalO2Zero, CancellingStopsWhereverItComes) {
-    for (const int64_t afterMs : {0, 1000, 4000}) {
+    const struct {
+        const char* when;
+        std::function<bool(const VirtualSensorRig&, int64_t elapsedMs)> now;
+        int64_t endsBeforeMs;
+    } cases[] = {
+        {"writing", [](const VirtualSensorRig&, int64_t) { return true; }, 100},
+        {"settling",  // the cleared word written and the port let go
+         [](const VirtualSensorRig& r, int64_t) {
+             return sensorEeWord(r, 760) == 0 && !r.sensor.isOpen();
+         },
+         3100},
+        {"sampling", [](const VirtualSensorRig&, int64_t elapsed) { return elapsed > 4000; }, 7100},
+    };
+    for (const auto& c : cases) {
         VirtualSensorRig rig(7, 1);
         setRamWord(rig, 38, 4000);
+        rig.sensor.memory().eeprom[760] = 0x12;
         const int64_t start = rig.t.clock.tickMs();
         rig.t.pump.onEvents([&] {
-            if (rig.t.clock.tickMs() >= start + afterMs) rig.ctx().ErrorText = "Avbryt";
+            if (c.now(rig, rig.t.clock.tickMs() - start)) rig.ctx().ErrorText = "Avbryt";
         });
-        EXPECT_FALSE(CalO2Zero(rig.ctx())) << afterMs;
-        EXPECT_EQ(rig.ctx().ErrorText, "Avbryt");
-        EXPECT_LT(rig.t.clock.tickMs() - start, afterMs + 2200) << afterMs;
+        EXPECT_FALSE(CalO2Zero(rig.ctx())) << c.when;
+        EXPECT_EQ(rig.ctx().ErrorText, "Avbryt") << c.when;
+        EXPECT_LT(rig.t.clock.tickMs() - start, c.endsBeforeMs) << c.when;
     }
 }
 
