@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <chrono>
-#include <filesystem>
 #include <regex>
 #include <sstream>
 
@@ -13,25 +12,10 @@
 namespace kelvo {
 namespace {
 
-namespace fs = std::filesystem;
 using test::runCli;
 using test::VirtualSensorServer;
 
-// A working folder seeded with the definition files, as the program is run from.
-struct WorkDir {
-    WorkDir() {
-        path = fs::temp_directory_path() /
-               ("kelvo-cli-model-" + std::to_string(::getpid()) + "-" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(path);
-        fs::create_directories(path);
-        for (const auto& entry : fs::directory_iterator(fs::path(KELVO_SOURCE_DIR) / "data"))
-            if (entry.path().extension() == ".PDT")
-                fs::copy_file(entry.path(), path / entry.path().filename());
-    }
-    ~WorkDir() { fs::remove_all(path); }
-    fs::path path;
-};
+using ModelCli = test::CliFolderTest;
 
 std::vector<std::vector<std::string>> rows(const std::string& text) {
     std::vector<std::vector<std::string>> result;
@@ -54,7 +38,7 @@ struct Case {
     std::vector<std::string> units;
 };
 
-TEST(ModelCli, IdentifyAndValuesOnEveryPlatform) {
+TEST_F(ModelCli, IdentifyAndValuesOnEveryPlatform) {
     const std::vector<Case> cases = {
         {"5",
          "0",
@@ -92,18 +76,18 @@ TEST(ModelCli, IdentifyAndValuesOnEveryPlatform) {
          {"Temp", "CO2", "O2"},
          {"C", "ppm", "%"}},
     };
-    WorkDir dir;
+    copyDefinitions();
     for (const Case& c : cases) {
         SCOPED_TRACE("platform " + c.platform + " version " + c.version);
         VirtualSensorServer server({"--platform", c.platform, "--version", c.version});
         ASSERT_TRUE(server.running()) << server.startError();
-        const auto identify = runCli({"--port", server.port(), "identify"},
-                                     std::chrono::seconds(60), dir.path.string());
+        const auto identify =
+            runCli({"--port", server.port(), "identify"}, std::chrono::seconds(60), dir.string());
         EXPECT_EQ(identify.exitCode, 0) << identify.err;
         EXPECT_EQ(identify.out, c.identify);
 
-        const auto values = runCli({"--port", server.port(), "values"}, std::chrono::seconds(60),
-                                   dir.path.string());
+        const auto values =
+            runCli({"--port", server.port(), "values"}, std::chrono::seconds(60), dir.string());
         EXPECT_EQ(values.exitCode, 0) << values.err;
         const auto table = rows(values.out);
         ASSERT_EQ(table.size(), c.names.size()) << values.out;
@@ -121,7 +105,7 @@ TEST(ModelCli, IdentifyAndValuesOnEveryPlatform) {
 
         // The measurement log's format: the sensor, the header, one row of the same values.
         const auto csv = runCli({"--port", server.port(), "values", "--csv"},
-                                std::chrono::seconds(60), dir.path.string());
+                                std::chrono::seconds(60), dir.string());
         EXPECT_EQ(csv.exitCode, 0) << csv.err;
         std::istringstream lines(csv.out);
         std::string comment, header, row, extra;
@@ -140,7 +124,7 @@ TEST(ModelCli, IdentifyAndValuesOnEveryPlatform) {
     }
 }
 
-TEST(ModelCli, WatchRepeatsUntilStopped) {
+TEST_F(ModelCli, WatchRepeatsUntilStopped) {
     VirtualSensorServer server({"--platform", "7"});
     ASSERT_TRUE(server.running()) << server.startError();
     const auto watched =
@@ -152,21 +136,17 @@ TEST(ModelCli, WatchRepeatsUntilStopped) {
     EXPECT_LE(table.size(), 9u) << watched.out;
 }
 
-TEST(ModelCli, Platform5WithoutItsDefinitionFileSaysWhichFile) {
-    const fs::path empty =
-        fs::temp_directory_path() / ("kelvo-cli-empty-" + std::to_string(::getpid()));
-    fs::create_directories(empty);
+TEST_F(ModelCli, Platform5WithoutItsDefinitionFileSaysWhichFile) {
     VirtualSensorServer server({"--platform", "5"});
     ASSERT_TRUE(server.running()) << server.startError();
     const auto values =
-        runCli({"--port", server.port(), "values"}, std::chrono::seconds(60), empty.string());
+        runCli({"--port", server.port(), "values"}, std::chrono::seconds(60), dir.string());
     EXPECT_EQ(values.exitCode, 1);
-    EXPECT_EQ(values.err, "Can't find file: " + (empty / "DEF00231.PDT").string() + ", \n");
+    EXPECT_EQ(values.err, "Can't find file: " + file("DEF00231.PDT") + ", \n");
     EXPECT_EQ(values.out, "");
-    fs::remove_all(empty);
 }
 
-TEST(ModelCli, ArgumentsAreChecked) {
+TEST_F(ModelCli, ArgumentsAreChecked) {
     EXPECT_EQ(runCli({"--port", "virtual:6", "identify", "extra"}).exitCode, 2);
     EXPECT_EQ(runCli({"--port", "virtual:6", "values", "--every", "3"}).exitCode, 2);
 }

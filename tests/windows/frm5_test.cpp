@@ -12,7 +12,6 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
-#include <QTimer>
 #include <array>
 #include <cmath>
 #include <functional>
@@ -28,6 +27,7 @@
 #include "windows/fake_window_host.h"
 #include "windows/platform5/shape_picture.h"
 #include "windows/sensor_windows.h"
+#include "windows/window_input.h"
 
 namespace kelvo::test {
 namespace {
@@ -46,12 +46,6 @@ protected:
         W* w = window.findChild<W*>(name);
         EXPECT_NE(w, nullptr) << name;
         return w;
-    }
-    // What leaving a field after typing does.
-    void type(QLineEdit* field, const QString& text) {
-        QTest::mouseClick(field, Qt::LeftButton);
-        field->setText(text);
-        QTest::keyClick(field, Qt::Key_Return);
     }
 
     TestContext t;
@@ -330,15 +324,6 @@ TEST_F(Frm5Test, AnEditedFieldIsStoredThroughItsCodecBesideTheBitsItDoesNotOwn) 
     EXPECT_EQ(window.txbOutIntTime[0]->text(), "512");
 }
 
-// Clicks the label and picks the item from the pop-up it opens.
-void pick(QLabel* label, QMenu* popup, QAction* item) {
-    QTimer::singleShot(0, popup, [popup, item] {
-        item->trigger();
-        popup->close();
-    });
-    QTest::mouseClick(label, Qt::LeftButton);
-}
-
 TEST_F(Frm5Test, ANonsenseImageRoundTripsIntoWholeBytes) {
     std::mt19937 random(7);
     std::uniform_real_distribution<float> anyValue(-300, 600);
@@ -350,12 +335,10 @@ TEST_F(Frm5Test, ANonsenseImageRoundTripsIntoWholeBytes) {
         window.FormUpdate();
         window.FormRead();
         // The bytes the window always writes (a pick-list byte without a match is kept).
-        for (int a : {32, 57, 187, 188, 189, 190, 191, 192, 193, 194, 195, 196, 208}) {
-            const float v = ram(a);
-            EXPECT_TRUE(v >= 0 && v <= 255 && v == std::floor(v)) << a << " holds " << v;
-        }
-        for (int a = 162; a < 187; ++a) {
-            if ((a - 162) % 5 == 0) continue;
+        std::vector<int> written = {32, 57, 187, 188, 189, 190, 191, 192, 193, 194, 195, 196, 208};
+        for (int a = 162; a < 187; ++a)
+            if ((a - 162) % 5 != 0) written.push_back(a);
+        for (int a : written) {
             const float v = ram(a);
             EXPECT_TRUE(v >= 0 && v <= 255 && v == std::floor(v)) << a << " holds " << v;
         }
@@ -477,19 +460,18 @@ TEST(SensorWindows, StartUpGetsFourWindowsWithTheSharedMembers) {
     FakeWindowHost host;
     auto windows = createSensorWindows(t.ctx, host);
     ASSERT_EQ(windows.size(), 4u);
-    const WindowKind kinds[] = {WindowKind::Frm5, WindowKind::Frm5Chart, WindowKind::Frm6,
-                                WindowKind::Frm61};
-    const char* names[] = {"frm5", "frm5Chart", "frm6", "frm61"};
-    for (int i = 0; i < 4; ++i) {
-        SensorWindow* w = windows.at(kinds[i]).get();
-        EXPECT_EQ(w->objectName(), names[i]);
+    for (const auto& [kind, windowName] : {std::pair{WindowKind::Frm5, "frm5"},
+                                           {WindowKind::Frm5Chart, "frm5Chart"},
+                                           {WindowKind::Frm6, "frm6"},
+                                           {WindowKind::Frm61, "frm61"}}) {
+        SCOPED_TRACE(windowName);
+        SensorWindow* w = windows.at(kind).get();
+        EXPECT_EQ(w->objectName(), windowName);
         EXPECT_FALSE(w->isVisible());
-        for (const char* name : {"cbxSimulated", "btnReadFromSensor", "btnSendToSensor", "txbSN"}) {
-            EXPECT_NE(w->findChild<QWidget*>(name), nullptr) << names[i] << " " << name;
-        }
-        for (const char* name : {"mReadfromsensor", "mSendtosensor", "mComSet"}) {
-            EXPECT_NE(w->findChild<QAction*>(name), nullptr) << names[i] << " " << name;
-        }
+        for (const char* name : {"cbxSimulated", "btnReadFromSensor", "btnSendToSensor", "txbSN"})
+            EXPECT_NE(w->findChild<QWidget*>(name), nullptr) << name;
+        for (const char* name : {"mReadfromsensor", "mSendtosensor", "mComSet"})
+            EXPECT_NE(w->findChild<QAction*>(name), nullptr) << name;
         // No sensor answers this context: the mappings run through, and a platform-5
         // window reports the read it could not make.
         t.ctx.ErrorText.clear();
