@@ -18,15 +18,16 @@
 #include "common/context.h"
 #include "link/sensor_mem_read.h"
 #include "support/virtual_sensor_rig.h"
+#include "windows/probe_window.h"
 #include "windows/sensor_window.h"
 
 namespace kelvo::test {
 namespace {
 
 // A sensor window that records what start-up asks of it.
-class RecordingWindow : public SensorWindow {
+class RecordingWindow : public ProbeWindow {
 public:
-    RecordingWindow(Context& ctx, WindowHost& host, const QString& name) : SensorWindow(ctx, host) {
+    RecordingWindow(Context& ctx, WindowHost& host, const QString& name) : ProbeWindow(ctx, host) {
         setObjectName(name);
     }
     bool FormUpdateInit() override {
@@ -34,21 +35,9 @@ public:
         if (failInit && ctx_.ErrorText.empty()) ctx_.ErrorText = "Sensor is corrupt";
         return !failInit;
     }
-    bool FormUpdate() override {
-        ++updates;
-        return true;
-    }
-    bool FormRead() override {
-        ++reads;
-        return true;
-    }
-    bool FormUpdateM() override { return true; }
-    bool ActionSensorReadM() override { return true; }
     void SimMode(bool on) override { simMode = on; }
 
     int inits = 0;
-    int updates = 0;
-    int reads = 0;
     bool failInit = false;
     std::optional<bool> simMode;
 };
