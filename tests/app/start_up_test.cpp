@@ -258,10 +258,7 @@ TEST_F(StartUpTest, LeavingAWindowWithDontTickedEndsTheProgram) {
 using SimulatedStart = StartUpTest;
 
 TEST_F(SimulatedStart, ListsSimFilesWithoutRegardToCaseAndPreselectsLast) {
-    touch("a.sim");
-    touch("B.SIM");
-    touch("c.sim.txt");
-    touch("notes.txt");
+    for (const char* name : {"a.sim", "B.SIM", "c.sim.txt", "notes.txt"}) touch(name);
     mainAndStart(2);
     frmSim& sim = startUp->sim();
     ASSERT_TRUE(sim.isVisible());
