@@ -141,24 +141,30 @@ TEST_F(StartUpTest, SingleSensorOpensItsPlatformWindowLive) {
 
 // One message says why, once, and the setup dialog comes back.
 TEST_F(StartUpTest, ALineOrSensorThatCannotBeUsedIsReportedOnce) {
-    using Sensor = virtualsensor::VirtualSensor;
+    const std::string unknown = "Unknown sensor type, can't connect to sensor.";
     const struct {
         const char* what;
-        std::function<void(Sensor&)> fault;
-        const char* message;
+        int platform;
+        int version;
+        std::function<void()> fault;
+        std::string message;
     } cases[] = {
-        {"busy port", [](Sensor& s) { s.refuseOpen(true); },
+        {"busy port", 6, 0, [this] { sensorRig->sensor.refuseOpen(true); },
          "This port is locked by other devise\nPermission denied"},
-        {"active line", [](Sensor& s) { s.otherMasterTalking(true); },
+        {"active line", 6, 0, [this] { sensorRig->sensor.otherMasterTalking(true); },
          "Central unit must be set to slave mode or be disconnected."},
-        {"unknown identification", [](Sensor& s) { s.memory().ram[65] = 0; },
-         "Unknown sensor type, can't connect to sensor."},
-        {"silent sensor", [](Sensor& s) { s.silentFor(100000); }, "Can't read from sensor"},
+        {"unknown identification", 6, 0, [this] { sensorRig->sensor.memory().ram[65] = 0; },
+         unknown},
+        {"platform 5 version 4", 5, 3, [this] { sensorRig->sensor.memory().ram[226] = 4; },
+         unknown},
+        {"silent sensor", 6, 0, [this] { sensorRig->sensor.silentFor(100000); },
+         "Can't read from sensor"},
     };
+    copyDefinitions();
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
-        useSensor(6, 0);
-        c.fault(sensorRig->sensor);
+        useSensor(c.platform, c.version);
+        c.fault();
         mainAndStart(0);
         EXPECT_EQ(messages(), std::vector<std::string>{c.message});
         EXPECT_EQ(shown(), nullptr);
@@ -350,16 +356,6 @@ TEST_F(WindowChoice, EachPlatformAndVersionOpensItsWindow) {
         EXPECT_EQ(shown(), windows[c.window])
             << c.platform << "v" << c.version << ::testing::PrintToString(messages());
     }
-}
-
-TEST_F(WindowChoice, PlatformFiveVersionFourIsRejected) {
-    useSensor(5, 3);
-    sensorRig->sensor.memory().ram[226] = 4;
-    copyDefinitions();
-    mainAndStart(0);
-    EXPECT_EQ(shown(), nullptr);
-    EXPECT_EQ(messages(),
-              std::vector<std::string>{"Unknown sensor type, can't connect to sensor."});
 }
 
 TEST_F(WindowChoice, PlatformFiveWithoutItsDefinitionFileIsRejectedWithTheFileMessage) {

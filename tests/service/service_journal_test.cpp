@@ -54,9 +54,10 @@ protected:
         Context& ctx = rig->ctx();
         ctx.AppDir = dir.string();
         ctx.serviceRecorder = &journal;
-        if (read)
+        if (read) {
             EXPECT_TRUE(ReadSpans(ctx, WholeImageReads(static_cast<uint8_t>(platform))))
                 << ctx.ErrorText;
+        }
         return rig;
     }
 
