@@ -89,14 +89,6 @@ protected:
     bool setupShown() { return startUp && startUp->comSet().isVisible(); }
     bool progressShown() { return startUp && startUp->progress().isVisible(); }
 
-    void copyData(const QString& name, const QString& as = QString()) {
-        ASSERT_TRUE(QFile::copy(QStringLiteral(KELVO_SOURCE_DIR "/data/") + name,
-                                workDir.filePath(as.isEmpty() ? name : as)));
-    }
-    void copyDefinitions() {
-        const QDir data(QStringLiteral(KELVO_SOURCE_DIR "/data"));
-        for (const QString& name : data.entryList({"*.PDT"}, QDir::Files)) copyData(name);
-    }
     // Chooses the file in the setup dialog and sends it.
     void sendFile(const QString& name) {
         start().Main();

@@ -480,12 +480,6 @@ TEST(SensorWindows, StartUpGetsFourWindowsWithTheSharedMembers) {
     }
 }
 
-}  // namespace
-}  // namespace kelvo::test
-
-namespace kelvo::test {
-namespace {
-
 TEST(Frm5Lifetime, AWindowDestroyedWhileAFieldIsBeingEditedCommitsNothing) {
     TestContext t;
     FakeWindowHost host;

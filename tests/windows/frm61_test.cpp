@@ -147,14 +147,12 @@ TEST(Frm61, TypedValuesRaiseTheAlarmsPastTheirLevelsAndNotAtThem) {
             type(window.pctChannels->txbCHact[c.row], QString::fromLatin1(c.value));
             EXPECT_EQ(window.pctChannels->txbCHact[c.row]->text(), c.value) << kind.platform;
             if (!o2) continue;
+            std::vector<QLineEdit*> statuses(window.txbAlarm061Status.begin(),
+                                             window.txbAlarm061Status.end());
+            if (kind.platform == 7)
+                statuses = {window.txbAlarm7StatusPre, window.txbAlarm7StatusMain};
             std::string shown;
-            if (kind.platform == 61) {
-                for (QLineEdit* s : window.txbAlarm061Status)
-                    shown += s->text() == "OK" ? "." : "A";
-            } else {
-                for (QLineEdit* s : {window.txbAlarm7StatusPre, window.txbAlarm7StatusMain})
-                    shown += s->text() == "OK" ? "." : "A";
-            }
+            for (QLineEdit* s : statuses) shown += s->text() == "OK" ? "." : "A";
             EXPECT_EQ(shown, kind.platform == 61 ? c.statuses61 : c.statuses7)
                 << "platform " << kind.platform << " value " << c.value;
         }

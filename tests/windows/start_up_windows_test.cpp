@@ -29,10 +29,7 @@ protected:
         ShellTest::SetUp();
         if (HasFatalFailure()) return;
         rig = std::make_unique<VirtualSensorRig>(GetParam().platform, GetParam().version);
-        const QDir data(QStringLiteral(KELVO_SOURCE_DIR "/data"));
-        for (const QString& name : data.entryList({"*.PDT"}, QDir::Files)) {
-            ASSERT_TRUE(QFile::copy(data.filePath(name), workDir.filePath(name)));
-        }
+        copyDefinitions();
     }
     Context& context() override { return rig->ctx(); }
     // Main, then "Start Kelvo" in the setup dialog; the window start-up opened.
