@@ -28,6 +28,7 @@
 #include "windows/platform5/shape_picture.h"
 #include "windows/sensor_windows.h"
 #include "windows/window_input.h"
+#include "windows/window_on_sensor.h"
 
 namespace kelvo::test {
 namespace {
@@ -238,18 +239,6 @@ std::vector<int> mappedAddresses() {
     for (int a = 162; a <= 196; ++a) addresses.push_back(a);
     for (int a = 205; a <= 208; ++a) addresses.push_back(a);
     return addresses;
-}
-
-std::string changes(const std::array<float, kRamImageSize>& before,
-                    const std::array<float, kRamImageSize>& after) {
-    std::string text;
-    for (int a = 0; a < kRamImageSize; ++a) {
-        if (before[a] != after[a]) {
-            text += " " + std::to_string(a) + ": " + std::to_string(int(before[a])) + " -> " +
-                    std::to_string(int(after[a]));
-        }
-    }
-    return text;
 }
 
 // What a user might do to the window before leaving it, a quarter of the controls at a time.

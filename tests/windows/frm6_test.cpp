@@ -328,14 +328,8 @@ TEST(Frm6Safety, OpenAndLeaveKeepsRandomSettingsBytes) {
             w.f->FormUpdate();
             w.run(kActionSensorWrite);
             EXPECT_TRUE(w.rig.t.prompter.messages().empty()) << version;
-            std::string changed;
-            for (size_t a = 0; a < before.size(); ++a) {
-                const int now = w.rig.sensor.memory().eeprom[a];
-                if (now != before[a])
-                    changed += " " + std::to_string(a) + ": " + std::to_string(before[a]) + "->" +
-                               std::to_string(now);
-            }
-            EXPECT_EQ(changed, "") << "version " << version << " round " << round;
+            EXPECT_EQ(changes(before, w.rig.sensor.memory().eeprom), "")
+                << "version " << version << " round " << round;
         }
     }
 }

@@ -27,6 +27,18 @@ inline std::string kindName(const ::testing::TestParamInfo<SensorKind>& info) {
            std::to_string(info.param.version);
 }
 
+// The bytes that differ between two images, each as " address: before -> after".
+template <typename Image>
+std::string changes(const Image& before, const Image& after) {
+    std::string text;
+    for (size_t a = 0; a < before.size(); ++a) {
+        if (before[a] != after[a])
+            text += " " + std::to_string(a) + ": " + std::to_string(int(before[a])) + " -> " +
+                    std::to_string(int(after[a]));
+    }
+    return text;
+}
+
 struct WindowOnSensor {
     // prepare: what the sensor holds beyond its factory image, set before anything is read.
     WindowOnSensor(int platform, int version,
