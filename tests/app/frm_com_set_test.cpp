@@ -27,7 +27,8 @@ TEST_F(ComSetPreferences, MissingKeysShowPortOneEmptyIdAndSingleSensor) {
 }
 
 // Each stored "True" selects its option and drops the earlier ones, so the last one wins;
-// a stored simulated mode loads as a single sensor, and only the texts "True" and "1" count.
+// a stored simulated mode loads as a single sensor, only the texts "True" and "1" count, and
+// a stored ID no sensor can have is not offered.
 TEST_F(ComSetPreferences, StoredStartModesLeaveExactlyOneSelected) {
     const struct {
         const char* what;
@@ -40,6 +41,7 @@ TEST_F(ComSetPreferences, StoredStartModesLeaveExactlyOneSelected) {
         {"several", {{"StartMode0", "True"}, {"StartMode1", "True"}, {"StartMode2", "False"}}, 1},
         {"network and simulated", {{"StartMode1", "True"}, {"StartMode2", "True"}}, 0},
         {"lower case", {{"StartMode1", "true"}, {"Dont", "True"}}, 0},
+        {"ID 45", {{"ID", "45"}}, 0},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -50,6 +52,7 @@ TEST_F(ComSetPreferences, StoredStartModesLeaveExactlyOneSelected) {
         for (int mode = 0; mode < 3; ++mode)
             EXPECT_EQ(dialog.optStartMode[mode]->isChecked(), mode == c.selected) << mode;
         EXPECT_EQ(dialog.txbID->isHidden(), c.selected != 1);
+        EXPECT_EQ(dialog.txbID->text(), "");
         EXPECT_FALSE(dialog.cbxDontShow->isChecked());
     }
 }
@@ -157,11 +160,6 @@ TEST_F(ComSetPreferences, NetworkIdIsTypedFreelyAndCheckedOnStart) {
     dialog.txbID->setText("abc");
     dialog.btnStartKelvo->click();
     EXPECT_EQ(starts, 1);
-}
-
-TEST_F(ComSetPreferences, AStoredIdNoSensorCanHaveIsNotOffered) {
-    storePreference("ID", "45");
-    EXPECT_EQ(shell().comSet().txbID->text(), "");
 }
 
 TEST_F(ComSetPreferences, PortPickListOffersTheVirtualSensorsAndKeepsTheTypedPort) {
