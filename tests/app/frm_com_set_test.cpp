@@ -26,35 +26,35 @@ TEST_F(ComSetPreferences, MissingKeysShowPortOneEmptyIdAndSingleSensor) {
     EXPECT_EQ(dialog.windowTitle(), "Communication setup");
 }
 
-TEST_F(ComSetPreferences, StoredSimulatedModeLoadsAsSingleSensor) {
-    storePreference("StartMode0", "False");
-    storePreference("StartMode1", "False");
-    storePreference("StartMode2", "True");
-    frmComSet& dialog = shell().comSet();
-    EXPECT_TRUE(dialog.optStartMode[0]->isChecked());
-    EXPECT_FALSE(dialog.optStartMode[1]->isChecked());
-    EXPECT_FALSE(dialog.optStartMode[2]->isChecked());
-}
-
-TEST_F(ComSetPreferences, SeveralStoredModesLeaveExactlyOneSelected) {
-    // Each "True" selects its option and drops the earlier ones, the last one wins.
-    storePreference("StartMode0", "True");
-    storePreference("StartMode1", "True");
-    storePreference("StartMode2", "False");
-    frmComSet& dialog = shell().comSet();
-    EXPECT_FALSE(dialog.optStartMode[0]->isChecked());
-    EXPECT_TRUE(dialog.optStartMode[1]->isChecked());
-    EXPECT_FALSE(dialog.optStartMode[2]->isChecked());
-}
-
-TEST_F(ComSetPreferences, NetworkAndSimulatedStoredTogetherLoadAsSingleSensorAlone) {
-    storePreference("StartMode1", "True");
-    storePreference("StartMode2", "True");
-    frmComSet& dialog = shell().comSet();
-    EXPECT_TRUE(dialog.optStartMode[0]->isChecked());
-    EXPECT_FALSE(dialog.optStartMode[1]->isChecked());
-    EXPECT_FALSE(dialog.optStartMode[2]->isChecked());
-    EXPECT_TRUE(dialog.txbID->isHidden());
+// Each stored "True" selects its option and drops the earlier ones, so the last one wins;
+// a stored simulated mode loads as a single sensor, only the texts "True" and "1" count, and
+// a stored ID no sensor can have is not offered.
+TEST_F(ComSetPreferences, StoredStartModesLeaveExactlyOneSelected) {
+    const struct {
+        const char* what;
+        std::vector<std::pair<const char*, const char*>> stored;
+        int selected;
+    } cases[] = {
+        {"simulated",
+         {{"StartMode0", "False"}, {"StartMode1", "False"}, {"StartMode2", "True"}},
+         0},
+        {"several", {{"StartMode0", "True"}, {"StartMode1", "True"}, {"StartMode2", "False"}}, 1},
+        {"network and simulated", {{"StartMode1", "True"}, {"StartMode2", "True"}}, 0},
+        {"lower case", {{"StartMode1", "true"}, {"Dont", "True"}}, 0},
+        {"ID 45", {{"ID", "45"}}, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        startUp.reset();
+        QSettings("Kelvo", "Kelvo").clear();
+        for (const auto& [key, value] : c.stored) storePreference(key, value);
+        frmComSet& dialog = shell().comSet();
+        for (int mode = 0; mode < 3; ++mode)
+            EXPECT_EQ(dialog.optStartMode[mode]->isChecked(), mode == c.selected) << mode;
+        EXPECT_EQ(dialog.txbID->isHidden(), c.selected != 1);
+        EXPECT_EQ(dialog.txbID->text(), "");
+        EXPECT_FALSE(dialog.cbxDontShow->isChecked());
+    }
 }
 
 TEST_F(ComSetPreferences, StoredValuesComeBackAndTheIdRowFollowsNetworkMode) {
@@ -73,14 +73,6 @@ TEST_F(ComSetPreferences, StoredValuesComeBackAndTheIdRowFollowsNetworkMode) {
     dialog.optStartMode[0]->click();
     EXPECT_TRUE(dialog.txbID->isHidden());
     EXPECT_TRUE(dialog.lblID->isHidden());
-}
-
-TEST_F(ComSetPreferences, OnlyTheTextsTrueAndOneCount) {
-    storePreference("StartMode1", "true");
-    storePreference("Dont", "True");
-    frmComSet& dialog = shell().comSet();
-    EXPECT_TRUE(dialog.optStartMode[0]->isChecked());
-    EXPECT_FALSE(dialog.cbxDontShow->isChecked());
 }
 
 TEST_F(ComSetPreferences, StartStoresTheSixKeysAsTextAndHides) {
@@ -168,11 +160,6 @@ TEST_F(ComSetPreferences, NetworkIdIsTypedFreelyAndCheckedOnStart) {
     dialog.txbID->setText("abc");
     dialog.btnStartKelvo->click();
     EXPECT_EQ(starts, 1);
-}
-
-TEST_F(ComSetPreferences, AStoredIdNoSensorCanHaveIsNotOffered) {
-    storePreference("ID", "45");
-    EXPECT_EQ(shell().comSet().txbID->text(), "");
 }
 
 TEST_F(ComSetPreferences, PortPickListOffersTheVirtualSensorsAndKeepsTheTypedPort) {

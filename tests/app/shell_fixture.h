@@ -40,10 +40,24 @@ protected:
     static QString storedPreference(const QString& key) {
         return QSettings("Kelvo", "Kelvo").value("Start/" + key, "<missing>").toString();
     }
-    void touch(const QString& name, const QByteArray& content = "x") {
-        QFile file(workDir.filePath(name));
+    // Writes a file in the working folder, or at the absolute path given.
+    static void write(const QString& path, const QByteArray& content) {
+        QFile file(path);
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
         file.write(content);
+    }
+    void touch(const QString& name, const QByteArray& content = "x") {
+        write(workDir.filePath(name), content);
+    }
+    // A file of data/ in the working folder, under its own name or another.
+    void copyData(const QString& name, const QString& as = QString()) {
+        ASSERT_TRUE(QFile::copy(QStringLiteral(KELVO_SOURCE_DIR "/data/") + name,
+                                workDir.filePath(as.isEmpty() ? name : as)));
+    }
+    // The definition files of data/, as the program's working folder has them.
+    void copyDefinitions() {
+        const QDir data(QStringLiteral(KELVO_SOURCE_DIR "/data"));
+        for (const QString& name : data.entryList({"*.PDT"}, QDir::Files)) copyData(name);
     }
 
     // The Context start-up works on: a silent port here, a virtual sensor in start-up tests.

@@ -23,24 +23,19 @@ TEST_F(ProgressDialog, EmptyCaptionClosesEvenWhenNeverShown) {
     EXPECT_FALSE(dialog.isVisible());
 }
 
-TEST_F(ProgressDialog, CancelLeavesAvbrytAndTheDialogOpen) {
-    frmMsg dialog(tc.ctx);
-    dialog.ShowProgress("Reading sensor", false, nullptr, false, true, true);
-    ASSERT_TRUE(dialog.isVisible());
-    dialog.Command1->click();
-    EXPECT_EQ(tc.ctx.ErrorText, "Avbryt");
-    EXPECT_TRUE(dialog.isVisible());
-    EXPECT_TRUE(tc.prompter.shown.empty());
-}
-
-TEST_F(ProgressDialog, EscapeAsksTheOperationToStopAndKeepsTheDialog) {
-    frmMsg dialog(tc.ctx);
-    dialog.ShowProgress("Reading sensor", false, nullptr, false, true, true);
-    ASSERT_TRUE(dialog.isVisible());
-    QTest::keyClick(&dialog, Qt::Key_Escape);
-    EXPECT_EQ(tc.ctx.ErrorText, "Avbryt");
-    // The operation's caller closes it, as after Cancel.
-    EXPECT_TRUE(dialog.isVisible());
+// Cancel and Escape ask the operation to stop; the operation's caller closes the dialog.
+TEST_F(ProgressDialog, CancelOrEscapeLeavesAvbrytAndTheDialogOpen) {
+    for (const bool escape : {false, true}) {
+        SCOPED_TRACE(escape ? "Escape" : "Cancel");
+        tc.ctx.ErrorText.clear();
+        frmMsg dialog(tc.ctx);
+        dialog.ShowProgress("Reading sensor", false, nullptr, false, true, true);
+        ASSERT_TRUE(dialog.isVisible());
+        escape ? QTest::keyClick(&dialog, Qt::Key_Escape) : dialog.Command1->click();
+        EXPECT_EQ(tc.ctx.ErrorText, "Avbryt");
+        EXPECT_TRUE(dialog.isVisible());
+        EXPECT_TRUE(tc.prompter.shown.empty());
+    }
 }
 
 TEST_F(ProgressDialog, TimerShowsStatusAndPercentOfVisibleLinesOnly) {

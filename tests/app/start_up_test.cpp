@@ -9,6 +9,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
+#include <functional>
 
 #include "app/frm_com_set.h"
 #include "app/frm_msg.h"
@@ -17,15 +18,16 @@
 #include "common/context.h"
 #include "link/sensor_mem_read.h"
 #include "support/virtual_sensor_rig.h"
+#include "windows/probe_window.h"
 #include "windows/sensor_window.h"
 
 namespace kelvo::test {
 namespace {
 
 // A sensor window that records what start-up asks of it.
-class RecordingWindow : public SensorWindow {
+class RecordingWindow : public ProbeWindow {
 public:
-    RecordingWindow(Context& ctx, WindowHost& host, const QString& name) : SensorWindow(ctx, host) {
+    RecordingWindow(Context& ctx, WindowHost& host, const QString& name) : ProbeWindow(ctx, host) {
         setObjectName(name);
     }
     bool FormUpdateInit() override {
@@ -33,21 +35,9 @@ public:
         if (failInit && ctx_.ErrorText.empty()) ctx_.ErrorText = "Sensor is corrupt";
         return !failInit;
     }
-    bool FormUpdate() override {
-        ++updates;
-        return true;
-    }
-    bool FormRead() override {
-        ++reads;
-        return true;
-    }
-    bool FormUpdateM() override { return true; }
-    bool ActionSensorReadM() override { return true; }
     void SimMode(bool on) override { simMode = on; }
 
     int inits = 0;
-    int updates = 0;
-    int reads = 0;
     bool failInit = false;
     std::optional<bool> simMode;
 };
@@ -56,8 +46,10 @@ class StartUpTest : public ShellTest {
 protected:
     StartUpTest() : sensorRig(std::make_unique<VirtualSensorRig>(6, 0)) {}
 
-    // Puts another factory-fresh sensor on the line; call before start-up is made.
+    // Puts another factory-fresh sensor on the line; a start-up made before is dropped.
     void useSensor(int platform, int version) {
+        startUp.reset();
+        windows.clear();
         sensorRig = std::make_unique<VirtualSensorRig>(platform, version);
     }
     Context& context() override { return sensorRig->ctx(); }
@@ -97,13 +89,23 @@ protected:
     bool setupShown() { return startUp && startUp->comSet().isVisible(); }
     bool progressShown() { return startUp && startUp->progress().isVisible(); }
 
-    void copyData(const QString& name, const QString& as = QString()) {
-        ASSERT_TRUE(QFile::copy(QStringLiteral(KELVO_SOURCE_DIR "/data/") + name,
-                                workDir.filePath(as.isEmpty() ? name : as)));
+    // Chooses the file in the setup dialog and sends it.
+    void sendFile(const QString& name) {
+        start().Main();
+        prompter().fileAnswers = {workDir.filePath(name).toStdString()};
+        startUp->comSet().Command5->click();
+        startUp->comSet().cmdSendFile->click();
     }
-    void copyDefinitions() {
-        const QDir data(QStringLiteral(KELVO_SOURCE_DIR "/data"));
-        for (const QString& name : data.entryList({"*.PDT"}, QDir::Files)) copyData(name);
+    // The sensor controls are on in a live window and off in a simulated one.
+    static void expectSensorControls(RecordingWindow& w, bool on) {
+        EXPECT_EQ(w.simMode, !on);
+        EXPECT_EQ(w.windowTitle(),
+                  QCoreApplication::applicationName() + (on ? "" : " Simulated mode"));
+        EXPECT_EQ(w.cbxSimulated->isHidden(), !on);
+        EXPECT_EQ((std::vector<bool>{w.mReadfromsensor->isEnabled(), w.mSendtosensor->isEnabled(),
+                                     w.mCalibrate->isEnabled(), w.btnReadFromSensor->isEnabled(),
+                                     w.btnSendToSensor->isEnabled()}),
+                  std::vector<bool>(5, on));
     }
 
     std::unique_ptr<VirtualSensorRig> sensorRig;
@@ -117,11 +119,7 @@ TEST_F(StartUpTest, SingleSensorOpensItsPlatformWindowLive) {
     EXPECT_EQ(startUp->CurrentWindow, &w);
     EXPECT_EQ(w.inits, 1);
     EXPECT_EQ(w.updates, 1);
-    EXPECT_EQ(w.simMode, false);
-    EXPECT_EQ(w.windowTitle(), QCoreApplication::applicationName());
-    EXPECT_FALSE(w.cbxSimulated->isHidden());
-    EXPECT_TRUE(w.mReadfromsensor->isEnabled());
-    EXPECT_TRUE(w.btnSendToSensor->isEnabled());
+    expectSensorControls(w, true);
     EXPECT_TRUE(w.mComSet->isChecked());
     EXPECT_EQ(sensorRig->ctx().SensorAddress, 30);
     EXPECT_FALSE(setupShown());
@@ -129,65 +127,56 @@ TEST_F(StartUpTest, SingleSensorOpensItsPlatformWindowLive) {
     EXPECT_TRUE(messages().empty());
     EXPECT_EQ(sensorRig->ctx().AppDir,
               (QDir::toNativeSeparators(workDir.path()) + QDir::separator()).toStdString());
-}
-
-TEST_F(StartUpTest, ThePortCheckListensTwoSecondsBeforeTheFirstRead) {
-    mainAndStart(0);
-    ASSERT_NE(shown(), nullptr);
+    // The port check listens two seconds before the first read.
     EXPECT_GE(sensorRig->t.clock.tickMs() - 1'000'000, 2000);
 }
 
-TEST_F(StartUpTest, BusyPortIsReportedAndTheSetupDialogComesBack) {
-    sensorRig->sensor.refuseOpen(true);
-    mainAndStart(0);
-    EXPECT_EQ(messages(), std::vector<std::string>{"This port is locked by other devise\nPermission denied"});
-    EXPECT_EQ(shown(), nullptr);
-    EXPECT_TRUE(setupShown());
-    EXPECT_FALSE(progressShown());
-    EXPECT_EQ(sensorRig->ctx().ErrorText, "");
+// One message says why, once, and the setup dialog comes back.
+TEST_F(StartUpTest, ALineOrSensorThatCannotBeUsedIsReportedOnce) {
+    const std::string unknown = "Unknown sensor type, can't connect to sensor.";
+    const struct {
+        const char* what;
+        int platform;
+        int version;
+        std::function<void()> fault;
+        std::string message;
+    } cases[] = {
+        {"busy port", 6, 0, [this] { sensorRig->sensor.refuseOpen(true); },
+         "This port is locked by other devise\nPermission denied"},
+        {"active line", 6, 0, [this] { sensorRig->sensor.otherMasterTalking(true); },
+         "Central unit must be set to slave mode or be disconnected."},
+        {"unknown identification", 6, 0, [this] { sensorRig->sensor.memory().ram[65] = 0; },
+         unknown},
+        {"platform 5 version 4", 5, 3, [this] { sensorRig->sensor.memory().ram[226] = 4; },
+         unknown},
+        {"silent sensor", 6, 0, [this] { sensorRig->sensor.silentFor(100000); },
+         "Can't read from sensor"},
+    };
+    copyDefinitions();
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        useSensor(c.platform, c.version);
+        c.fault();
+        mainAndStart(0);
+        EXPECT_EQ(messages(), std::vector<std::string>{c.message});
+        EXPECT_EQ(shown(), nullptr);
+        EXPECT_TRUE(setupShown());
+        EXPECT_FALSE(progressShown());
+        EXPECT_EQ(sensorRig->ctx().ErrorText, "");
+    }
 }
 
-TEST_F(StartUpTest, ActiveLineIsReported) {
-    sensorRig->sensor.otherMasterTalking(true);
-    mainAndStart(0);
-    EXPECT_EQ(messages(), std::vector<std::string>{
-                              "Central unit must be set to slave mode or be disconnected."});
-    EXPECT_TRUE(setupShown());
-}
-
-TEST_F(StartUpTest, SilentSensorGivesTheReadMessageOnce) {
-    sensorRig->sensor.silentFor(100000);
-    mainAndStart(0);
-    ASSERT_EQ(messages().size(), 1u);
-    EXPECT_FALSE(messages()[0].empty());
-    EXPECT_EQ(shown(), nullptr);
-    EXPECT_TRUE(setupShown());
-    EXPECT_FALSE(progressShown());
-}
-
-TEST_F(StartUpTest, UnknownIdentificationIsRejected) {
-    sensorRig->sensor.memory().ram[65] = 0;
-    mainAndStart(0);
-    EXPECT_EQ(messages(),
-              std::vector<std::string>{"Unknown sensor type, can't connect to sensor."});
-    EXPECT_TRUE(setupShown());
-}
-
-TEST_F(StartUpTest, NetworkSensorWithEmptyIdAddressesSensorZero) {
-    sensorRig->sensor.setNetworkId(0);
-    mainAndStart(1, "");
-    ASSERT_NE(shown(), nullptr) << ::testing::PrintToString(messages());
-    EXPECT_EQ(sensorRig->ctx().SensorAddress, 0);
-    ASSERT_FALSE(sensorRig->sensor.received().empty());
-    EXPECT_EQ(sensorRig->sensor.received().front(), 224);
-}
-
-TEST_F(StartUpTest, NetworkSensorIsAddressedByItsId) {
-    sensorRig->sensor.setNetworkId(12);
-    mainAndStart(1, "12");
-    ASSERT_NE(shown(), nullptr) << ::testing::PrintToString(messages());
-    EXPECT_EQ(sensorRig->ctx().SensorAddress, 12);
-    EXPECT_EQ(sensorRig->sensor.received().front(), 224 + 12);
+TEST_F(StartUpTest, NetworkSensorIsAddressedByItsIdAndAnEmptyIdAddressesSensorZero) {
+    for (const auto& [id, typed] : {std::pair{0, ""}, {12, "12"}}) {
+        SCOPED_TRACE(id);
+        useSensor(6, 0);
+        sensorRig->sensor.setNetworkId(id);
+        mainAndStart(1, typed);
+        ASSERT_NE(shown(), nullptr) << ::testing::PrintToString(messages());
+        EXPECT_EQ(sensorRig->ctx().SensorAddress, id);
+        ASSERT_FALSE(sensorRig->sensor.received().empty());
+        EXPECT_EQ(sensorRig->sensor.received().front(), 224 + id);
+    }
 }
 
 TEST_F(StartUpTest, FailingWindowInitShowsItsMessage) {
@@ -267,10 +256,7 @@ TEST_F(StartUpTest, LeavingAWindowWithDontTickedEndsTheProgram) {
 using SimulatedStart = StartUpTest;
 
 TEST_F(SimulatedStart, ListsSimFilesWithoutRegardToCaseAndPreselectsLast) {
-    touch("a.sim");
-    touch("B.SIM");
-    touch("c.sim.txt");
-    touch("notes.txt");
+    for (const char* name : {"a.sim", "B.SIM", "c.sim.txt", "notes.txt"}) touch(name);
     mainAndStart(2);
     frmSim& sim = startUp->sim();
     ASSERT_TRUE(sim.isVisible());
@@ -297,13 +283,20 @@ TEST_F(SimulatedStart, TheListIsBuiltOncePerProcess) {
     EXPECT_EQ(startUp->sim().cmbTypeOfS->count(), 2);
 }
 
-TEST_F(SimulatedStart, MissingLastFileIsReported) {
-    mainAndStart(2);
-    startUp->sim().Command1->click();
-    ASSERT_EQ(messages().size(), 1u);
-    EXPECT_NE(messages()[0].find("File not found"), std::string::npos);
-    EXPECT_TRUE(setupShown());
-    EXPECT_FALSE(progressShown());
+TEST_F(SimulatedStart, AMissingOrDamagedFileIsReported) {
+    touch("broken.sim", QByteArray(40, '\x07'));
+    for (const auto& [choice, message] :
+         {std::pair{"Last", "File not found"}, {"broken", "File is damaged"}}) {
+        SCOPED_TRACE(choice);
+        useSensor(6, 0);
+        mainAndStart(2);
+        startUp->sim().cmbTypeOfS->setCurrentText(choice);
+        startUp->sim().Command1->click();
+        ASSERT_EQ(messages().size(), 1u);
+        EXPECT_NE(messages()[0].find(message), std::string::npos);
+        EXPECT_TRUE(setupShown());
+        EXPECT_FALSE(progressShown());
+    }
 }
 
 TEST_F(SimulatedStart, SimFileOpensItsWindowWithTheSensorControlsOff) {
@@ -314,14 +307,7 @@ TEST_F(SimulatedStart, SimFileOpensItsWindowWithTheSensorControlsOff) {
     sim.Command1->click();
     RecordingWindow* w = shown();
     ASSERT_EQ(w, windows[WindowKind::Frm6]) << ::testing::PrintToString(messages());
-    EXPECT_EQ(w->simMode, true);
-    EXPECT_EQ(w->windowTitle(), QCoreApplication::applicationName() + " Simulated mode");
-    EXPECT_TRUE(w->cbxSimulated->isHidden());
-    EXPECT_FALSE(w->mReadfromsensor->isEnabled());
-    EXPECT_FALSE(w->mSendtosensor->isEnabled());
-    EXPECT_FALSE(w->mCalibrate->isEnabled());
-    EXPECT_FALSE(w->btnReadFromSensor->isEnabled());
-    EXPECT_FALSE(w->btnSendToSensor->isEnabled());
+    expectSensorControls(*w, false);
     EXPECT_TRUE(sensorRig->sensor.received().empty());  // no sensor was asked anything
     EXPECT_FALSE(progressShown());
 
@@ -333,14 +319,7 @@ TEST_F(SimulatedStart, SimFileOpensItsWindowWithTheSensorControlsOff) {
     startUp->comSet().optStartMode[0]->click();
     startUp->comSet().btnStartKelvo->click();
     ASSERT_EQ(shown(), w) << ::testing::PrintToString(messages());
-    EXPECT_EQ(w->simMode, false);
-    EXPECT_EQ(w->windowTitle(), QCoreApplication::applicationName());
-    EXPECT_FALSE(w->cbxSimulated->isHidden());
-    EXPECT_TRUE(w->mReadfromsensor->isEnabled());
-    EXPECT_TRUE(w->mSendtosensor->isEnabled());
-    EXPECT_TRUE(w->mCalibrate->isEnabled());
-    EXPECT_TRUE(w->btnReadFromSensor->isEnabled());
-    EXPECT_TRUE(w->btnSendToSensor->isEnabled());
+    expectSensorControls(*w, true);
 }
 
 TEST_F(SimulatedStart, LastFindsLastSetWhateverItsCase) {
@@ -350,41 +329,25 @@ TEST_F(SimulatedStart, LastFindsLastSetWhateverItsCase) {
     EXPECT_EQ(shown(), windows[WindowKind::Frm61]) << ::testing::PrintToString(messages());
 }
 
-TEST_F(SimulatedStart, DamagedSimFileIsReported) {
-    touch("broken.sim", QByteArray(40, '\x07'));
-    mainAndStart(2);
-    startUp->sim().cmbTypeOfS->setCurrentText("broken");
-    startUp->sim().Command1->click();
-    ASSERT_EQ(messages().size(), 1u);
-    EXPECT_NE(messages()[0].find("File is damaged"), std::string::npos);
-    EXPECT_TRUE(setupShown());
-    EXPECT_FALSE(progressShown());
-}
-
 using WindowChoice = StartUpTest;
 
-TEST_F(WindowChoice, PlatformFiveVersionZeroOpensFrm5) {
-    useSensor(5, 0);
+TEST_F(WindowChoice, EachPlatformAndVersionOpensItsWindow) {
     copyDefinitions();
-    mainAndStart(0);
-    EXPECT_EQ(shown(), windows[WindowKind::Frm5]) << ::testing::PrintToString(messages());
-}
-
-TEST_F(WindowChoice, PlatformFiveVersionThreeOpensTheTwaWindow) {
-    useSensor(5, 3);
-    copyDefinitions();
-    mainAndStart(0);
-    EXPECT_EQ(shown(), windows[WindowKind::Frm5Chart]) << ::testing::PrintToString(messages());
-}
-
-TEST_F(WindowChoice, PlatformFiveVersionFourIsRejected) {
-    useSensor(5, 3);
-    sensorRig->sensor.memory().ram[226] = 4;
-    copyDefinitions();
-    mainAndStart(0);
-    EXPECT_EQ(shown(), nullptr);
-    EXPECT_EQ(messages(),
-              std::vector<std::string>{"Unknown sensor type, can't connect to sensor."});
+    const struct {
+        int platform;
+        int version;
+        WindowKind window;
+    } cases[] = {{5, 0, WindowKind::Frm5},
+                 {5, 3, WindowKind::Frm5Chart},  // the TWA window
+                 {6, 5, WindowKind::Frm6},
+                 {7, 1, WindowKind::Frm61},
+                 {7, 2, WindowKind::Frm61}};
+    for (const auto& c : cases) {
+        useSensor(c.platform, c.version);
+        mainAndStart(0);
+        EXPECT_EQ(shown(), windows[c.window])
+            << c.platform << "v" << c.version << ::testing::PrintToString(messages());
+    }
 }
 
 TEST_F(WindowChoice, PlatformFiveWithoutItsDefinitionFileIsRejectedWithTheFileMessage) {
@@ -396,31 +359,11 @@ TEST_F(WindowChoice, PlatformFiveWithoutItsDefinitionFileIsRejectedWithTheFileMe
     EXPECT_TRUE(setupShown());
 }
 
-TEST_F(WindowChoice, PlatformSevenOpensFrm61) {
-    for (int version : {1, 2}) {
-        startUp.reset();
-        windows.clear();
-        useSensor(7, version);
-        mainAndStart(0);
-        EXPECT_EQ(shown(), windows[WindowKind::Frm61])
-            << version << ::testing::PrintToString(messages());
-    }
-}
-
-TEST_F(WindowChoice, PlatformSixVersionFiveOpensFrm6) {
-    useSensor(6, 5);
-    mainAndStart(0);
-    EXPECT_EQ(shown(), windows[WindowKind::Frm6]) << ::testing::PrintToString(messages());
-}
-
 using SendFileFromSetup = StartUpTest;
 
 TEST_F(SendFileFromSetup, ChosenFileGoesIntoTheSensorWithoutAMessage) {
     copyData("Platform6.sim", "mine.Set");
-    start().Main();
-    prompter().fileAnswers = {workDir.filePath("mine.Set").toStdString()};
-    startUp->comSet().Command5->click();
-    startUp->comSet().cmdSendFile->click();
+    sendFile("mine.Set");
     EXPECT_TRUE(messages().empty()) << ::testing::PrintToString(messages());
     EXPECT_FALSE(progressShown());
     EXPECT_FALSE(sensorRig->sensor.requests().empty());
@@ -455,10 +398,7 @@ TEST_F(SendFileFromSetup, PlatformFiveVersionThreeIsNotSupported) {
     useSensor(5, 3);
     copyDefinitions();
     copyData("Platform5-TWA.sim", "twa.Set");
-    start().Main();
-    prompter().fileAnswers = {workDir.filePath("twa.Set").toStdString()};
-    startUp->comSet().Command5->click();
-    startUp->comSet().cmdSendFile->click();
+    sendFile("twa.Set");
     EXPECT_EQ(messages(),
               std::vector<std::string>{"Unknown sensor type, can't connect to sensor."});
     EXPECT_FALSE(progressShown());

@@ -16,11 +16,6 @@ protected:
         ASSERT_TRUE(seedDir.isValid());
         for (const QString& name : kSeedFiles) write(seedDir.filePath(name), "seed");
     }
-    static void write(const QString& path, const QByteArray& content) {
-        QFile file(path);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(content);
-    }
     static QByteArray read(const QString& path) {
         QFile file(path);
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");

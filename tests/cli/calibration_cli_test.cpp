@@ -1,8 +1,6 @@
 // kelvo-cli calibrate, end to end: the words it reports are the words the sensor keeps.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-#include <filesystem>
 #include <regex>
 #include <sstream>
 
@@ -17,22 +15,9 @@ using Args = std::vector<std::string>;
 
 constexpr auto kQuick = std::chrono::seconds(30);
 
-// A working folder with the definition files of data/, so that the backups and history the
-// calibrations leave stay out of the source tree.
-struct WorkDir {
-    WorkDir() {
-        namespace fs = std::filesystem;
-        path =
-            (fs::temp_directory_path() / ("kelvo-calcli-" + std::to_string(::getpid()))).string();
-        fs::remove_all(path);
-        fs::create_directories(path);
-        for (const auto& e : fs::directory_iterator(std::string(KELVO_SOURCE_DIR) + "/data"))
-            if (e.path().extension() == ".PDT")
-                fs::copy(e.path(), fs::path(path) / e.path().filename());
-    }
-    ~WorkDir() { std::filesystem::remove_all(path); }
-    std::string path;
-};
+// The calibrations run in a folder of their own, so that the backups and history they leave
+// stay out of the source tree.
+using CalibrateCli = test::CliFolderTest;
 
 struct Word {
     std::string memory;
@@ -53,7 +38,7 @@ std::vector<Word> wordsOf(const std::string& out) {
     return words;
 }
 
-TEST(CalibrateCli, UsageErrors) {
+TEST_F(CalibrateCli, UsageErrors) {
     for (const Args& args : {Args{"calibrate"}, Args{"calibrate", "co2-other"},
                              Args{"calibrate", "co2-zero", "5"}, Args{"calibrate", "bogus"}}) {
         Args full{"--port", "virtual:6"};
@@ -67,14 +52,14 @@ TEST(CalibrateCli, UsageErrors) {
     EXPECT_EQ(o2.err, "This sensor has no O2 calibration.\n");
 }
 
-TEST(CalibrateCli, WordsWrittenStayInTheSensor) {
+TEST_F(CalibrateCli, WordsWrittenStayInTheSensor) {
     struct Case {
         std::string platform;
         Args calibration;
         size_t words;
     };
-    const WorkDir work;
-    const std::string kDataDir = work.path;
+    copyDefinitions();
+    const std::string kDataDir = dir.string();
     for (const Case& c : {Case{"6", {"co2-zero"}, 1}, Case{"6", {"co2-span", "1000"}, 17},
                           Case{"6", {"temp", "21.5"}, 17}, Case{"5", {"co2-other", "800"}, 1},
                           Case{"5", {"temp", "21.5"}, 1}, Case{"7", {"co2-span", "1000"}, 18},

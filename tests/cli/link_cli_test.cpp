@@ -1,7 +1,6 @@
 // kelvo-cli read, write and command, end to end against a virtual sensor on a pty.
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -13,6 +12,7 @@ namespace {
 using test::runCli;
 using test::VirtualSensorServer;
 using Args = std::vector<std::string>;
+using LinkCli = test::CliFolderTest;
 
 constexpr auto kQuick = std::chrono::seconds(20);
 
@@ -52,7 +52,7 @@ TEST(LinkCliUsage, BadArgumentsAreUsageErrorsWithAMessage) {
     }
 }
 
-TEST(LinkCli, WritesAndReadsBackThroughARealPort) {
+TEST_F(LinkCli, WritesAndReadsBackThroughARealPort) {
     VirtualSensorServer server({"--platform", "61"});
     ASSERT_TRUE(server.running()) << server.startError();
     const std::string port = server.port();
@@ -76,7 +76,7 @@ TEST(LinkCli, WritesAndReadsBackThroughARealPort) {
     EXPECT_EQ(runCli(on(port, {"command", "5"})).exitCode, 0);
 }
 
-TEST(LinkCli, FailuresSayWhyOnStderr) {
+TEST_F(LinkCli, FailuresSayWhyOnStderr) {
     auto twa = runCli(on("virtual:6", {"command", "5"}), kQuick);
     EXPECT_EQ(twa.exitCode, 1);
     EXPECT_EQ(twa.err, "Can't reset TWA\n");
@@ -86,10 +86,7 @@ TEST(LinkCli, FailuresSayWhyOnStderr) {
     EXPECT_EQ(gone.err, "Can't read from sensor\n");
 }
 
-TEST(LinkCli, LogOptionAppendsTheCommunicationLogInTheWorkingDirectory) {
-    const auto dir = std::filesystem::temp_directory_path() / "kelvo_link_cli_log";
-    std::filesystem::remove_all(dir);
-    std::filesystem::create_directories(dir);
+TEST_F(LinkCli, LogOptionAppendsTheCommunicationLogInTheWorkingDirectory) {
     auto result =
         runCli({"--port", "virtual:61", "--log", "read", "ram", "--address", "65", "--count", "1"},
                kQuick, dir.string());
@@ -100,7 +97,6 @@ TEST(LinkCli, LogOptionAppendsTheCommunicationLogInTheWorkingDirectory) {
     text << in.rdbuf();
     EXPECT_EQ(text.str(),
               "READ(0 65 1 False)\r\n RTS(254) CTR(223) MR(129 65 194) DC(6 214 220)\r\n");
-    std::filesystem::remove_all(dir);
 }
 
 }  // namespace

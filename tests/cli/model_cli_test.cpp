@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <chrono>
-#include <filesystem>
 #include <regex>
 #include <sstream>
 
@@ -13,25 +12,10 @@
 namespace kelvo {
 namespace {
 
-namespace fs = std::filesystem;
 using test::runCli;
 using test::VirtualSensorServer;
 
-// A working folder seeded with the definition files, as the program is run from.
-struct WorkDir {
-    WorkDir() {
-        path = fs::temp_directory_path() /
-               ("kelvo-cli-model-" + std::to_string(::getpid()) + "-" +
-                ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(path);
-        fs::create_directories(path);
-        for (const auto& entry : fs::directory_iterator(fs::path(KELVO_SOURCE_DIR) / "data"))
-            if (entry.path().extension() == ".PDT")
-                fs::copy_file(entry.path(), path / entry.path().filename());
-    }
-    ~WorkDir() { fs::remove_all(path); }
-    fs::path path;
-};
+using ModelCli = test::CliFolderTest;
 
 std::vector<std::vector<std::string>> rows(const std::string& text) {
     std::vector<std::vector<std::string>> result;
@@ -49,61 +33,43 @@ std::vector<std::vector<std::string>> rows(const std::string& text) {
 
 struct Case {
     std::string platform, version;
-    std::string identify;            // the expected output
+    int protocol, idByte;
+    std::string serial;
     std::vector<std::string> names;  // channels in order
     std::vector<std::string> units;
 };
 
-TEST(ModelCli, IdentifyAndValuesOnEveryPlatform) {
-    const std::vector<Case> cases = {
-        {"5",
-         "0",
-         "platform: 5\nprotocol: 2\nversion: 0\nid-byte: 231\nserial: 23101207\n",
-         {"Temp", "CO2", "RH"},
-         {"C", "ppm", "%"}},
-        {"5",
-         "2",
-         "platform: 5\nprotocol: 1\nversion: 2\nid-byte: 127\nserial: 12701209\n",
-         {"Temp", "CO2", "RH"},
-         {"C", "ppm", "%"}},
-        {"6",
-         "0",
-         "platform: 6\nprotocol: 1\nversion: 0\nid-byte: 222\nserial: 22231415\n",
-         {"Out 1", "Out 2", "Temp", "RH", "Out 3", "Out 4", "CO2", "Error"},
-         {"V", "V", "C", "%", "", "", "ppm", ""}},
-        {"6",
-         "3",
-         "platform: 6\nprotocol: 1\nversion: 3\nid-byte: 223\nserial: 22331418\n",
-         {"Out 2", "Out 1", "Temp", "RH", "Out 3", "Out 4", "CO2", "Error"},
-         {"V", "V", "C", "%", "", "", "ppm", ""}},
-        {"61",
-         "0",
-         "platform: 61\nprotocol: 2\nversion: 0\nid-byte: 214\nserial: 21427182\n",
-         {"Temp", "CO2", "Ch 6"},
-         {"C", "ppm", "%"}},
-        {"61",
-         "1",
-         "platform: 61\nprotocol: 2\nversion: 1\nid-byte: 215\nserial: 21527183\n",
-         {"Temp", "CO2"},
-         {"C", "ppm"}},
-        {"7",
-         "2",
-         "platform: 7\nprotocol: 2\nversion: 2\nid-byte: 33\nserial: 3370236\n",
-         {"Temp", "CO2", "O2"},
-         {"C", "ppm", "%"}},
+TEST_F(ModelCli, IdentifyAndValuesOnEveryPlatform) {
+    // Platform 6 shows its outputs first, named by product (223 swaps the first two).
+    auto outputsFirst = [](const char* first, const char* second) {
+        return std::vector<std::string>{first,   second,  "Temp", "RH",
+                                        "Out 3", "Out 4", "CO2",  "Error"};
     };
-    WorkDir dir;
+    const std::vector<std::string> units6 = {"V", "V", "C", "%", "", "", "ppm", ""};
+    const std::vector<Case> cases = {
+        {"5", "0", 2, 231, "23101207", {"Temp", "CO2", "RH"}, {"C", "ppm", "%"}},
+        {"5", "2", 1, 127, "12701209", {"Temp", "CO2", "RH"}, {"C", "ppm", "%"}},
+        {"6", "0", 1, 222, "22231415", outputsFirst("Out 1", "Out 2"), units6},
+        {"6", "3", 1, 223, "22331418", outputsFirst("Out 2", "Out 1"), units6},
+        {"61", "0", 2, 214, "21427182", {"Temp", "CO2", "Ch 6"}, {"C", "ppm", "%"}},
+        {"61", "1", 2, 215, "21527183", {"Temp", "CO2"}, {"C", "ppm"}},
+        {"7", "2", 2, 33, "3370236", {"Temp", "CO2", "O2"}, {"C", "ppm", "%"}},
+    };
+    copyDefinitions();
     for (const Case& c : cases) {
         SCOPED_TRACE("platform " + c.platform + " version " + c.version);
         VirtualSensorServer server({"--platform", c.platform, "--version", c.version});
         ASSERT_TRUE(server.running()) << server.startError();
-        const auto identify = runCli({"--port", server.port(), "identify"},
-                                     std::chrono::seconds(60), dir.path.string());
+        const auto identify =
+            runCli({"--port", server.port(), "identify"}, std::chrono::seconds(60), dir.string());
         EXPECT_EQ(identify.exitCode, 0) << identify.err;
-        EXPECT_EQ(identify.out, c.identify);
+        EXPECT_EQ(identify.out,
+                  "platform: " + c.platform + "\nprotocol: " + std::to_string(c.protocol) +
+                      "\nversion: " + c.version + "\nid-byte: " + std::to_string(c.idByte) +
+                      "\nserial: " + c.serial + "\n");
 
-        const auto values = runCli({"--port", server.port(), "values"}, std::chrono::seconds(60),
-                                   dir.path.string());
+        const auto values =
+            runCli({"--port", server.port(), "values"}, std::chrono::seconds(60), dir.string());
         EXPECT_EQ(values.exitCode, 0) << values.err;
         const auto table = rows(values.out);
         ASSERT_EQ(table.size(), c.names.size()) << values.out;
@@ -121,7 +87,7 @@ TEST(ModelCli, IdentifyAndValuesOnEveryPlatform) {
 
         // The measurement log's format: the sensor, the header, one row of the same values.
         const auto csv = runCli({"--port", server.port(), "values", "--csv"},
-                                std::chrono::seconds(60), dir.path.string());
+                                std::chrono::seconds(60), dir.string());
         EXPECT_EQ(csv.exitCode, 0) << csv.err;
         std::istringstream lines(csv.out);
         std::string comment, header, row, extra;
@@ -140,7 +106,7 @@ TEST(ModelCli, IdentifyAndValuesOnEveryPlatform) {
     }
 }
 
-TEST(ModelCli, WatchRepeatsUntilStopped) {
+TEST_F(ModelCli, WatchRepeatsUntilStopped) {
     VirtualSensorServer server({"--platform", "7"});
     ASSERT_TRUE(server.running()) << server.startError();
     const auto watched =
@@ -152,21 +118,17 @@ TEST(ModelCli, WatchRepeatsUntilStopped) {
     EXPECT_LE(table.size(), 9u) << watched.out;
 }
 
-TEST(ModelCli, Platform5WithoutItsDefinitionFileSaysWhichFile) {
-    const fs::path empty =
-        fs::temp_directory_path() / ("kelvo-cli-empty-" + std::to_string(::getpid()));
-    fs::create_directories(empty);
+TEST_F(ModelCli, Platform5WithoutItsDefinitionFileSaysWhichFile) {
     VirtualSensorServer server({"--platform", "5"});
     ASSERT_TRUE(server.running()) << server.startError();
     const auto values =
-        runCli({"--port", server.port(), "values"}, std::chrono::seconds(60), empty.string());
+        runCli({"--port", server.port(), "values"}, std::chrono::seconds(60), dir.string());
     EXPECT_EQ(values.exitCode, 1);
-    EXPECT_EQ(values.err, "Can't find file: " + (empty / "DEF00231.PDT").string() + ", \n");
+    EXPECT_EQ(values.err, "Can't find file: " + file("DEF00231.PDT") + ", \n");
     EXPECT_EQ(values.out, "");
-    fs::remove_all(empty);
 }
 
-TEST(ModelCli, ArgumentsAreChecked) {
+TEST_F(ModelCli, ArgumentsAreChecked) {
     EXPECT_EQ(runCli({"--port", "virtual:6", "identify", "extra"}).exitCode, 2);
     EXPECT_EQ(runCli({"--port", "virtual:6", "values", "--every", "3"}).exitCode, 2);
 }

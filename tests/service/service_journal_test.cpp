@@ -47,14 +47,17 @@ protected:
     }
     void TearDown() override { fs::remove_all(dir); }
 
-    // A rig whose whole image has been read, as a window has it, with the journal installed.
-    std::unique_ptr<VirtualSensorRig> openSensor(int platform, int version) {
+    // A rig with the journal installed whose whole image has been read, as a window has it,
+    // or none of it.
+    std::unique_ptr<VirtualSensorRig> openSensor(int platform, int version, bool read = true) {
         auto rig = std::make_unique<VirtualSensorRig>(platform, version);
         Context& ctx = rig->ctx();
         ctx.AppDir = dir.string();
         ctx.serviceRecorder = &journal;
-        EXPECT_TRUE(ReadSpans(ctx, WholeImageReads(static_cast<uint8_t>(platform))))
-            << ctx.ErrorText;
+        if (read) {
+            EXPECT_TRUE(ReadSpans(ctx, WholeImageReads(static_cast<uint8_t>(platform))))
+                << ctx.ErrorText;
+        }
         return rig;
     }
 
@@ -205,10 +208,8 @@ TEST_F(ServiceJournalCases, WhatSendsNothingLeavesNoTraceAndAnUnwritableBackupSt
 }
 
 TEST_F(ServiceJournalCases, SettingsNeverReadGetNoInventedBackup) {
-    VirtualSensorRig rig(6, 0);
-    Context& ctx = rig.ctx();
-    ctx.AppDir = dir.string();
-    ctx.serviceRecorder = &journal;
+    auto rig = openSensor(6, 0, false);
+    Context& ctx = rig->ctx();
     ASSERT_NE(GetPlatform(ctx), 0);
     ctx.EeImage[100] = 7;
     ctx.EeImage[101] = 9;

@@ -86,11 +86,8 @@ TEST(FactoryImages, IdentifyAndShowPlausibleValues) {
 }
 
 TEST(FactoryImages, OnlyTheVersionsWeMake) {
-    EXPECT_FALSE(virtualsensor::FactoryImage(5, 4));
-    EXPECT_FALSE(virtualsensor::FactoryImage(6, 6));
-    EXPECT_FALSE(virtualsensor::FactoryImage(61, 2));
-    EXPECT_FALSE(virtualsensor::FactoryImage(7, 0));
-    EXPECT_FALSE(virtualsensor::FactoryImage(8, 0));
+    for (const auto& [platform, version] : {std::pair{5, 4}, {6, 6}, {61, 2}, {7, 0}, {8, 0}})
+        EXPECT_FALSE(virtualsensor::FactoryImage(platform, version)) << platform << "v" << version;
 }
 
 TEST(FactoryImages, Platform6NamesFollowTheProduct) {

@@ -16,26 +16,21 @@ namespace {
 
 using test::VirtualSensorRig;
 
-double wordAt(const std::vector<uint8_t>& bytes, int a) {
+// A big-endian word of the EEPROM or the RAM.
+template <typename Memory>
+double wordAt(const Memory& bytes, int a) {
     return bytes[a] * 256.0 + bytes[a + 1];
 }
-double ramWordAt(const SensorMemory& m, int a) {
-    return m.ram[a] * 256.0 + m.ram[a + 1];
-}
-void putWord(std::vector<uint8_t>& bytes, int a, double value) {
+template <typename Memory>
+void putWord(Memory& bytes, int a, double value) {
     const long word = std::lround(value);
     bytes[a] = static_cast<uint8_t>(word >> 8);
     bytes[a + 1] = static_cast<uint8_t>(word & 0xFF);
 }
-void putRamWord(SensorMemory& m, int a, double value) {
-    const long word = std::lround(value);
-    m.ram[a] = static_cast<uint8_t>(word >> 8);
-    m.ram[a + 1] = static_cast<uint8_t>(word & 0xFF);
-}
 
 double co2Of(SensorMemory& m, int address, int64_t nowMs = 0) {
     UpdateLiveValues(m, nowMs);
-    return ramWordAt(m, address);
+    return wordAt(m.ram, address);
 }
 
 TEST(SensorPhysics, ValuesDriftSlowlyInRoomAir) {
@@ -57,9 +52,9 @@ TEST(SensorPhysics, ZeroCalibrationWordTakesEffect) {
     m.gasPpm = 0;
     putWord(m.eeprom, 46, 29000);  // an aged zero word
     UpdateLiveValues(m, 0);
-    EXPECT_GT(ramWordAt(m, 30) - 5000, 50);
+    EXPECT_GT(wordAt(m.ram, 30) - 5000, 50);
     // What the zero calibration computes: Z = 61440 * 2048 / R.
-    const double ratio = ramWordAt(m, 72);
+    const double ratio = wordAt(m.ram, 72);
     putWord(m.eeprom, 46, std::trunc(125829120 / ratio));
     EXPECT_NEAR(co2Of(m, 30) - 5000, 0, 2);
 }
@@ -67,17 +62,17 @@ TEST(SensorPhysics, ZeroCalibrationWordTakesEffect) {
 TEST(SensorPhysics, Platform5SpanWordTakesEffect) {
     SensorMemory m = *FactoryImage(5, 0);
     m.gasPpm = 1000;
-    putRamWord(m, 138, 1900);  // a span word off by 7 %
+    putWord(m.ram, 138, 1900);  // a span word off by 7 %
     UpdateLiveValues(m, 0);
-    EXPECT_GT(std::abs(ramWordAt(m, 22) - 6000), 40);
+    EXPECT_GT(std::abs(wordAt(m.ram, 22) - 6000), 40);
     // The platform-5 span calibration: E is where the table puts the span gas.
     const Platform5Model p = platform5Model(231);
     const auto table = BuildTableEntries(p.l, p.m, p.o, p.tt, p.u, p.start, {});
     const double e = InterpolateToLinear(*table, 6000);
-    const double z = ramWordAt(m, 130);
-    const double r = ramWordAt(m, 70);
+    const double z = wordAt(m.ram, 130);
+    const double r = wordAt(m.ram, 70);
     const double a = (61440 - e) * 2048 / (61440 - z * r / 2048);
-    putRamWord(m, 138, a);  // no temperature term on the factory sensor
+    putWord(m.ram, 138, a);  // no temperature term on the factory sensor
     EXPECT_NEAR(co2Of(m, 22), 6000, 3);
 }
 
@@ -87,7 +82,7 @@ void spanFit(SensorMemory& m, int table, int zeroAddress, double n, double spanR
              const GasModel& model) {
     UpdateLiveValues(m, 0);
     const double z = wordAt(m.eeprom, zeroAddress);
-    const double r = ramWordAt(m, m.platform == 6 ? 72 : 40);
+    const double r = wordAt(m.ram, m.platform == 6 ? 72 : 40);
     const double q0 = 61440 - (61440 - z * r / 2048) * n;
     const double q = (n - 1 + q0 / 61440) / n;
     const double power = std::log(q) / std::log(model.at(spanRaw - 5000));
@@ -143,7 +138,7 @@ TEST(SensorPhysics, TemperatureFollowsItsTableAndOffsetWord) {
 
     SensorMemory m5 = *FactoryImage(5, 1);
     m5.airTemperature = 21.0;
-    putRamWord(m5, 128, 32768 - 30);
+    putWord(m5.ram, 128, 32768 - 30);
     EXPECT_EQ(co2Of(m5, 20), 5000 + 2070);
 }
 

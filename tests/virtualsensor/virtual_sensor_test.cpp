@@ -9,26 +9,27 @@ namespace {
 
 using test::VirtualSensorRig;
 
-// A master that talks raw bytes: what the link does, minus its policies.
-struct Master {
-    explicit Master(VirtualSensorRig& rig) : rig(rig) { rig.sensor.open(); }
+// A virtual sensor with a master on its line that talks raw bytes: what the link does,
+// minus its policies.
+struct Master : VirtualSensorRig {
+    template <typename... Args>
+    explicit Master(Args&&... args) : VirtualSensorRig(std::forward<Args>(args)...) {
+        sensor.open();
+    }
 
     // Waits (on the virtual clock) until `count` bytes are readable or `timeoutMs` pass.
     Bytes receive(size_t count, int64_t timeoutMs = 300) {
-        const int64_t deadline = rig.t.clock.tickMs() + timeoutMs;
-        while (static_cast<size_t>(rig.sensor.bytesWaiting()) < count &&
-               rig.t.clock.tickMs() < deadline)
-            rig.t.pump.idle(deadline);
-        return rig.sensor.readAll();
+        const int64_t deadline = t.clock.tickMs() + timeoutMs;
+        while (static_cast<size_t>(sensor.bytesWaiting()) < count && t.clock.tickMs() < deadline)
+            t.pump.idle(deadline);
+        return sensor.readAll();
     }
     Bytes exchange(const Bytes& frame, size_t replySize) {
-        rig.sensor.write({254});
+        sensor.write({254});
         if (receive(1) != Bytes{223}) return {0xEE};
-        rig.sensor.write(frame);
+        sensor.write(frame);
         return receive(replySize);
     }
-
-    VirtualSensorRig& rig;
 };
 
 Bytes withChecksum(Bytes frame) {
@@ -39,27 +40,25 @@ Bytes withChecksum(Bytes frame) {
 }
 
 TEST(VirtualSensorHandshake, AnswersItsOwnAddressAndTheSingleSensorAddressOnly) {
-    VirtualSensorRig rig(6);
+    Master rig(6);
     rig.sensor.setNetworkId(5);
-    Master m(rig);
     for (uint8_t rts : {254, 229}) {
         rig.sensor.write({rts});
         EXPECT_EQ(rig.sensor.bytesWaiting(), 0);  // nothing before the turnaround
-        EXPECT_EQ(m.receive(1), Bytes{223}) << int(rts);
+        EXPECT_EQ(rig.receive(1), Bytes{223}) << int(rts);
     }
     rig.sensor.write({225});
-    EXPECT_EQ(m.receive(1, 100), Bytes{});
+    EXPECT_EQ(rig.receive(1, 100), Bytes{});
     EXPECT_EQ(rig.sensor.handshakesAnswered(), 2);
 }
 
 TEST(VirtualSensorHandshake, ForgetsAHalfSentFrameAndListensForANewHandshake) {
-    VirtualSensorRig rig(61);
-    Master m(rig);
+    Master rig(61);
     rig.sensor.write({254});
-    ASSERT_EQ(m.receive(1), Bytes{223});
+    ASSERT_EQ(rig.receive(1), Bytes{223});
     rig.sensor.write({129});  // first byte of a read, then the master gives up
     rig.t.clock.advance(200);
-    EXPECT_EQ(m.exchange(withChecksum({129, 65}), 3).size(), 3u);
+    EXPECT_EQ(rig.exchange(withChecksum({129, 65}), 3).size(), 3u);
 }
 
 TEST(VirtualSensorRead, AnswersEveryAreaWithStatusDataAndChecksum) {
@@ -68,80 +67,73 @@ TEST(VirtualSensorRead, AnswersEveryAreaWithStatusDataAndChecksum) {
     memory.ram[128] = 1;
     memory.ram[129] = 2;
     memory.eeprom[1022] = 9;
-    VirtualSensorRig rig(memory);
-    Master m(rig);
-    EXPECT_EQ(m.exchange({129, 65, 194}, 3), (Bytes{6, 33, 39}));
-    EXPECT_EQ(m.exchange(withChecksum({194, 0}), 4), (Bytes{6, 1, 2, 9}));
+    Master rig(memory);
+    EXPECT_EQ(rig.exchange({129, 65, 194}, 3), (Bytes{6, 33, 39}));
+    EXPECT_EQ(rig.exchange(withChecksum({194, 0}), 4), (Bytes{6, 1, 2, 9}));
     // Platform 7 addresses its 1024-byte EEPROM with two bytes.
-    EXPECT_EQ(m.exchange(withChecksum({138, 3, 254}), 4), (Bytes{6, 9, 1, 16}));
+    EXPECT_EQ(rig.exchange(withChecksum({138, 3, 254}), 4), (Bytes{6, 9, 1, 16}));
 }
 
 TEST(VirtualSensorRead, SmallEepromIsAddressedByWord) {
     SensorMemory memory = *FactoryImage(6, 0);
     for (int a = 0; a < 6; ++a) memory.eeprom[100 + a] = static_cast<uint8_t>(a + 1);
-    VirtualSensorRig rig(memory);
-    Master m(rig);
-    EXPECT_EQ(m.exchange(withChecksum({142, 50}), 8), (Bytes{6, 1, 2, 3, 4, 5, 6, 27}));
+    Master rig(memory);
+    EXPECT_EQ(rig.exchange(withChecksum({142, 50}), 8), (Bytes{6, 1, 2, 3, 4, 5, 6, 27}));
 }
 
 TEST(VirtualSensorRead, RefusesBadChecksumsAndAddressesOutsideTheMemory) {
-    VirtualSensorRig rig(61);
-    Master m(rig);
-    EXPECT_EQ(m.exchange({129, 65, 195}, 3), Bytes{21});
-    EXPECT_EQ(m.exchange(withChecksum({142, 255}), 8), Bytes{21});  // bytes 510..515
-    EXPECT_EQ(m.exchange(withChecksum({129, 128}), 3), Bytes{21});  // wire address past a half
-    EXPECT_EQ(m.exchange(withChecksum({198, 125}), 8), Bytes{21});  // past RAM 255
+    Master rig(61);
+    EXPECT_EQ(rig.exchange({129, 65, 195}, 3), Bytes{21});
+    EXPECT_EQ(rig.exchange(withChecksum({142, 255}), 8), Bytes{21});  // bytes 510..515
+    EXPECT_EQ(rig.exchange(withChecksum({129, 128}), 3), Bytes{21});  // wire address past a half
+    EXPECT_EQ(rig.exchange(withChecksum({198, 125}), 8), Bytes{21});  // past RAM 255
 }
 
 TEST(VirtualSensorWrite, EepromTakesWritesOnlyBetweenUnlockAndLock) {
-    VirtualSensorRig rig(61);  // protocol 2
-    Master m(rig);
+    Master rig(61);  // protocol 2
     const Bytes write = withChecksum({10, 20, 0xAB, 0xCD});
     EXPECT_TRUE(rig.sensor.eepromLocked());
-    EXPECT_EQ(m.exchange(write, 1), Bytes{21});
-    EXPECT_EQ(m.exchange({177, 169, 90}, 1), Bytes{6});
-    EXPECT_EQ(m.exchange(write, 1), Bytes{6});
+    EXPECT_EQ(rig.exchange(write, 1), Bytes{21});
+    EXPECT_EQ(rig.exchange({177, 169, 90}, 1), Bytes{6});
+    EXPECT_EQ(rig.exchange(write, 1), Bytes{6});
     EXPECT_EQ(rig.sensor.memory().eeprom[40], 0xAB);
     EXPECT_EQ(rig.sensor.memory().eeprom[41], 0xCD);
-    EXPECT_EQ(m.exchange({169, 171, 84}, 1), Bytes{6});
-    EXPECT_EQ(m.exchange(withChecksum({10, 20, 1, 1}), 1), Bytes{21});
+    EXPECT_EQ(rig.exchange({169, 171, 84}, 1), Bytes{6});
+    EXPECT_EQ(rig.exchange(withChecksum({10, 20, 1, 1}), 1), Bytes{21});
     EXPECT_EQ(rig.sensor.memory().eeprom[40], 0xAB);
 }
 
 TEST(VirtualSensorWrite, RamWritesCrossTheHalvesAndLargeEepromKeepsToItsPage) {
-    VirtualSensorRig rig(7, 1);
-    Master m(rig);
-    EXPECT_EQ(m.exchange(withChecksum({4, 126, 1, 2, 3, 4}), 1), Bytes{6});
+    Master rig(7, 1);
+    EXPECT_EQ(rig.exchange(withChecksum({4, 126, 1, 2, 3, 4}), 1), Bytes{6});
     EXPECT_EQ(rig.sensor.memory().ram[129], 4);
-    EXPECT_EQ(m.exchange(withChecksum({65, 102, 1}), 1), Bytes{6});
+    EXPECT_EQ(rig.exchange(withChecksum({65, 102, 1}), 1), Bytes{6});
     EXPECT_EQ(rig.sensor.memory().ram[230], 1);
-    EXPECT_EQ(m.exchange({177, 169, 90}, 1), Bytes{6});
-    EXPECT_EQ(m.exchange(withChecksum({12, 0, 14, 1, 2, 3, 4}), 1), Bytes{21});  // 14..17
-    EXPECT_EQ(m.exchange(withChecksum({10, 0, 14, 1, 2}), 1), Bytes{6});
+    EXPECT_EQ(rig.exchange({177, 169, 90}, 1), Bytes{6});
+    EXPECT_EQ(rig.exchange(withChecksum({12, 0, 14, 1, 2, 3, 4}), 1), Bytes{21});  // 14..17
+    EXPECT_EQ(rig.exchange(withChecksum({10, 0, 14, 1, 2}), 1), Bytes{6});
     EXPECT_EQ(rig.sensor.memory().eeprom[15], 2);
 }
 
 TEST(VirtualSensorCommands, EachDialectKnowsOnlyItsOwnFrames) {
-    VirtualSensorRig rig(6);  // protocol 1
-    Master m(rig);
+    Master rig(6);  // protocol 1
     EXPECT_EQ(rig.sensor.protocol(), 1);
-    EXPECT_EQ(m.exchange({177, 169, 90}, 1), Bytes{});  // a protocol-2 unlock means nothing
+    EXPECT_EQ(rig.exchange({177, 169, 90}, 1), Bytes{});  // a protocol-2 unlock means nothing
     EXPECT_TRUE(rig.sensor.eepromLocked());
-    EXPECT_EQ(m.exchange({144, 0, 144}, 1), Bytes{6});
+    EXPECT_EQ(rig.exchange({144, 0, 144}, 1), Bytes{6});
     EXPECT_FALSE(rig.sensor.eepromLocked());
-    EXPECT_EQ(m.exchange({16, 0, 16}, 1), Bytes{6});
+    EXPECT_EQ(rig.exchange({16, 0, 16}, 1), Bytes{6});
     EXPECT_TRUE(rig.sensor.eepromLocked());
-    EXPECT_EQ(m.exchange({185, 1, 186}, 1), Bytes{});
+    EXPECT_EQ(rig.exchange({185, 1, 186}, 1), Bytes{});
     EXPECT_EQ(rig.sensor.twaResets(), 0);
 }
 
 TEST(VirtualSensorCommands, ProtocolTwoChecksTheKeyAndResetsTheTwa) {
-    VirtualSensorRig rig(5);  // identification byte 231: protocol 2
-    Master m(rig);
-    EXPECT_EQ(m.exchange(withChecksum({177, 0}), 1), Bytes{21});
+    Master rig(5);  // identification byte 231: protocol 2
+    EXPECT_EQ(rig.exchange(withChecksum({177, 0}), 1), Bytes{21});
     EXPECT_TRUE(rig.sensor.eepromLocked());
-    EXPECT_EQ(m.exchange({185, 1, 186}, 1), Bytes{6});
-    EXPECT_EQ(m.exchange({161, 0, 161}, 1), Bytes{6});
+    EXPECT_EQ(rig.exchange({185, 1, 186}, 1), Bytes{6});
+    EXPECT_EQ(rig.exchange({161, 0, 161}, 1), Bytes{6});
     EXPECT_EQ(rig.sensor.twaResets(), 1);
     EXPECT_EQ(rig.sensor.idSaves(), 1);
 }
@@ -150,14 +142,13 @@ TEST(VirtualSensorCommands, PlatformFiveSavesItsRamSettingsAndLoadsThemBack) {
     SensorMemory memory = *FactoryImage(5, 0);
     memory.ram[65] = 0x7F;  // protocol 1
     memory.ram[170] = 42;
-    VirtualSensorRig rig(memory);
-    Master m(rig);
-    EXPECT_EQ(m.exchange({161, 0, 161}, 1), Bytes{6});
+    Master rig(memory);
+    EXPECT_EQ(rig.exchange({161, 0, 161}, 1), Bytes{6});
     EXPECT_EQ(rig.sensor.memory().eeprom[170], 42);
     EXPECT_EQ(rig.sensor.memory().eeprom[65], 0);  // identification is not a setting
     rig.sensor.memory().ram[170] = 7;
     rig.sensor.memory().ram[65] = 0x7F;
-    EXPECT_EQ(m.exchange({32, 0, 32}, 1), Bytes{6});
+    EXPECT_EQ(rig.exchange({32, 0, 32}, 1), Bytes{6});
     EXPECT_EQ(rig.sensor.memory().ram[170], 42);
     EXPECT_EQ(rig.sensor.memory().ram[65], 0x7F);
     EXPECT_EQ(rig.sensor.savesToEeprom(), 1);
@@ -165,8 +156,7 @@ TEST(VirtualSensorCommands, PlatformFiveSavesItsRamSettingsAndLoadsThemBack) {
 }
 
 TEST(VirtualSensorLine, RealTimeBytesLandOneByOneAtTheirLineTime) {
-    VirtualSensorRig rig(61, 0, LineTiming::RealTime);
-    Master m(rig);
+    Master rig(61, 0, LineTiming::RealTime);
     const int64_t start = rig.t.clock.tickMs();
     rig.sensor.write({254});
     // 1.04 ms out, 1 ms turnaround, 1.04 ms back: readable from the fourth millisecond.
@@ -188,8 +178,7 @@ TEST(VirtualSensorLine, RealTimeBytesLandOneByOneAtTheirLineTime) {
 }
 
 TEST(VirtualSensorLine, OnlyBytesStillOnTheirWayCountAsPending) {
-    VirtualSensorRig rig(61, 0, LineTiming::RealTime);
-    Master m(rig);
+    Master rig(61, 0, LineTiming::RealTime);
     const int64_t startNs = rig.t.clock.tickNs();
     rig.sensor.write({254, 254});  // two handshakes: two 223s, back to back
     ASSERT_EQ(rig.sensor.nextArrivalNs(), startNs + 3'083'334);
@@ -202,54 +191,50 @@ TEST(VirtualSensorLine, OnlyBytesStillOnTheirWayCountAsPending) {
 }
 
 TEST(VirtualSensorFaults, SilenceRefusalsAndLateAnswersUseUpTheirCount) {
-    VirtualSensorRig rig(61);
-    Master m(rig);
+    Master rig(61);
     rig.sensor.silentFor(2);
     for (int i = 0; i < 2; ++i) {
         rig.sensor.write({254});
-        EXPECT_EQ(m.receive(1, 100), Bytes{});
+        EXPECT_EQ(rig.receive(1, 100), Bytes{});
     }
     rig.sensor.refuseNext(1);
-    EXPECT_EQ(m.exchange({129, 65, 194}, 3), Bytes{21});
-    EXPECT_EQ(m.exchange({129, 65, 194}, 3).size(), 3u);
+    EXPECT_EQ(rig.exchange({129, 65, 194}, 3), Bytes{21});
+    EXPECT_EQ(rig.exchange({129, 65, 194}, 3).size(), 3u);
 
     rig.sensor.answerLateBy(150, 1);
     rig.sensor.write({254});
-    EXPECT_EQ(m.receive(1, 100), Bytes{});
-    EXPECT_EQ(m.receive(1, 100), Bytes{223});
+    EXPECT_EQ(rig.receive(1, 100), Bytes{});
+    EXPECT_EQ(rig.receive(1, 100), Bytes{223});
 }
 
 TEST(VirtualSensorFaults, CorruptedChecksumAndAlternativeStatus) {
     SensorMemory memory = *FactoryImage(61, 0);
     memory.ram[65] = 214;
-    VirtualSensorRig rig(memory);
-    Master m(rig);
+    Master rig(memory);
     rig.sensor.corruptChecksumOnce();
-    Bytes reply = m.exchange({129, 65, 194}, 3);
+    Bytes reply = rig.exchange({129, 65, 194}, 3);
     ASSERT_EQ(reply.size(), 3u);
     EXPECT_NE(reply[2], static_cast<uint8_t>(6 + 214));
-    EXPECT_EQ(m.exchange({129, 65, 194}, 3), (Bytes{6, 214, 220}));
+    EXPECT_EQ(rig.exchange({129, 65, 194}, 3), (Bytes{6, 214, 220}));
     rig.sensor.answer134(true);
-    EXPECT_EQ(m.exchange({129, 65, 194}, 3), (Bytes{134, 214, 92}));
+    EXPECT_EQ(rig.exchange({129, 65, 194}, 3), (Bytes{134, 214, 92}));
     rig.sensor.refuseWrites(true);
-    EXPECT_EQ(m.exchange(withChecksum({1, 0, 5}), 1), Bytes{21});
+    EXPECT_EQ(rig.exchange(withChecksum({1, 0, 5}), 1), Bytes{21});
 }
 
 TEST(VirtualSensorFaults, OtherMasterAndGarbageArriveUnasked) {
-    VirtualSensorRig rig(6);
-    Master m(rig);
+    Master rig(6);
     rig.sensor.sendGarbage({1, 2, 3});
-    EXPECT_EQ(m.receive(3, 10), (Bytes{1, 2, 3}));
+    EXPECT_EQ(rig.receive(3, 10), (Bytes{1, 2, 3}));
     rig.sensor.otherMasterTalking(true);
     ASSERT_TRUE(rig.sensor.nextArrivalMs().has_value());
-    EXPECT_EQ(m.receive(1, 100).size(), 1u);
+    EXPECT_EQ(rig.receive(1, 100).size(), 1u);
     rig.sensor.otherMasterTalking(false);
-    EXPECT_EQ(m.receive(1, 100), Bytes{});
+    EXPECT_EQ(rig.receive(1, 100), Bytes{});
 }
 
 TEST(VirtualSensorFaults, VanishedPortFailsWritesAndOpensUntilReconnected) {
-    VirtualSensorRig rig(6);
-    Master m(rig);
+    Master rig(6);
     rig.sensor.vanishAfter(2);
     EXPECT_TRUE(rig.sensor.write({254}));
     EXPECT_FALSE(rig.sensor.write({129, 65}));
@@ -265,9 +250,8 @@ TEST(VirtualSensorFaults, VanishedPortFailsWritesAndOpensUntilReconnected) {
 }
 
 TEST(VirtualSensorRecord, KeepsEveryByteFrameOpenCloseAndDtrPulse) {
-    VirtualSensorRig rig(61);
-    Master m(rig);
-    m.exchange({129, 65, 194}, 3);
+    Master rig(61);
+    rig.exchange({129, 65, 194}, 3);
     rig.sensor.write({65, 84, 79});  // stray bytes the sensor ignores
     rig.sensor.setDtr(true);
     rig.sensor.setDtr(false);

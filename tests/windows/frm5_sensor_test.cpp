@@ -26,11 +26,14 @@ protected:
         rig.ctx().AppDir = KELVO_SOURCE_DIR "/data";
     }
 
+    // The window is shown before its loop runs, as start-up shows it.
     void afterSeconds(double seconds) {
+        window.show();
         rig.t.clock.advance(static_cast<int64_t>(seconds * 1000));
         window.activationPass();
     }
     void run(int16_t code) {
+        window.show();
         rig.ctx().PendingAction = code;
         window.activationPass();
     }
@@ -41,7 +44,6 @@ protected:
 };
 
 TEST_F(Frm5SensorTest, PollsTheMeasuredValuesQuietly) {
-    window.show();
     afterSeconds(2.5);
     EXPECT_TRUE(rig.t.prompter.messages().empty());
     EXPECT_FALSE(window.cbxSimulated->isChecked());
@@ -67,7 +69,6 @@ TEST_F(Frm5SensorTest, OpeningShowsTheMeasuredValuesTheImageHoldsWithoutAsking) 
 }
 
 TEST_F(Frm5SensorTest, ASensorThatStopsAnsweringSendsTheWindowIntoSimulatedMode) {
-    window.show();
     afterSeconds(2.5);
     rig.sensor.silentFor(1'000'000);
     afterSeconds(2.5);
@@ -83,7 +84,6 @@ TEST_F(Frm5SensorTest, ASensorThatStopsAnsweringSendsTheWindowIntoSimulatedMode)
 TEST_F(Frm5SensorTest, ReadFromSensorFillsTheWindowAndLeavesSimulatedMode) {
     rig.sensor.memory().ram[208] = 17;
     window.SimMode(true);
-    window.show();
     run(1);
     EXPECT_TRUE(rig.t.prompter.messages().empty());
     EXPECT_FALSE(window.cbxSimulated->isChecked());
@@ -94,14 +94,12 @@ TEST_F(Frm5SensorTest, ReadFromSensorFillsTheWindowAndLeavesSimulatedMode) {
 
 TEST_F(Frm5SensorTest, AFailedReadStaysSimulatedAndSaysWhy) {
     rig.sensor.silentFor(1'000'000);
-    window.show();
     run(1);
     ASSERT_EQ(rig.t.prompter.messages().size(), 1u);
     EXPECT_TRUE(window.cbxSimulated->isChecked());
 }
 
 TEST_F(Frm5SensorTest, SendToSensorStoresTheEditedId) {
-    window.show();
     run(1);
     window.txbID->setText("12");
     run(2);
@@ -110,7 +108,6 @@ TEST_F(Frm5SensorTest, SendToSensorStoresTheEditedId) {
 }
 
 TEST_F(Frm5SensorTest, TwaResetReachesASensorWithIdentificationByte231) {
-    window.show();
     run(12);
     EXPECT_TRUE(rig.t.prompter.messages().empty());
     EXPECT_EQ(rig.sensor.twaResets(), 1);
@@ -121,7 +118,6 @@ TEST_F(Frm5SensorTest, SaveInSimulatedModeStillReadsTheSensorFirst) {
     const std::string path = QDir(dir.path()).filePath("out.Set").toStdString();
     rig.sensor.silentFor(1'000'000);
     window.SimMode(true);
-    window.show();
     rig.t.prompter.fileAnswers.push_back(path);
     run(4);
     EXPECT_EQ(rig.t.prompter.messages().size(), 1u);

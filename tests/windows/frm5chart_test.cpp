@@ -103,8 +103,7 @@ TEST_F(Frm5ChartTest, EachRowStoresItsLevelAsAAndB) {
 TEST_F(Frm5ChartTest, TheAlarmStateComesFromRam255) {
     w.rig.sensor.memory().ram[255] = 5;
     w.rig.sensor.memory().ram[14] = 128;
-    w.rig.t.clock.advance(2100);
-    window->activationPass();
+    w.poll();
     const char* expected[] = {"ALARM", "OK", "ALARM", "OK", "OK"};
     for (int k = 0; k < frm5Chart::kRows; ++k) {
         EXPECT_EQ(window->txbStatus[k]->text(), expected[k]) << k;
@@ -116,8 +115,7 @@ TEST_F(Frm5ChartTest, TheAlarmStateComesFromRam255) {
 
 TEST_F(Frm5ChartTest, AFailedPollSaysSoTwiceAndTurnsSimulated) {
     w.rig.sensor.silentFor(1'000'000);
-    w.rig.t.clock.advance(2100);
-    window->activationPass();
+    w.poll();
     const std::string message = "No sensor detected, entering simulated mode.";
     EXPECT_EQ(w.rig.t.prompter.messages(), (std::vector<std::string>{message, message}));
     EXPECT_TRUE(window->cbxSimulated->isChecked());

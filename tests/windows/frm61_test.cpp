@@ -12,11 +12,11 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QTest>
-#include <QTimer>
 #include <random>
 
 #include "model/channels.h"
 #include "windows/channel_panel.h"
+#include "windows/window_input.h"
 #include "windows/window_on_sensor.h"
 
 namespace kelvo::test {
@@ -24,22 +24,6 @@ namespace {
 
 frm61& windowOf(WindowOnSensor& w) {
     return *static_cast<frm61*>(w.window);
-}
-
-// What leaving a field after typing does.
-void type(QLineEdit* field, const QString& text) {
-    QTest::mouseClick(field, Qt::LeftButton);
-    field->setText(text);
-    QTest::keyClick(field, Qt::Key_Return);
-}
-
-// Clicks the label and picks the item from the pop-up it opens.
-void pick(QLabel* label, QMenu* popup, QAction* item) {
-    QTimer::singleShot(0, popup, [popup, item] {
-        item->trigger();
-        popup->close();
-    });
-    QTest::mouseClick(label, Qt::LeftButton);
 }
 
 // Pictures for the notes when KELVO_SHOT_DIR names a folder.
@@ -123,8 +107,7 @@ TEST(Frm61, TheStatusShowsOkInTheValueColourAndErrorsInRed) {
         QLineEdit* status = windowOf(w).pctChannels->txbCHact[frm61::kStatusRow];
         for (const auto& c : cases) {
             w.rig.sensor.memory().ram[67] = c.status;
-            w.rig.t.clock.advance(2100);
-            w.window->activationPass();
+            w.poll();
             EXPECT_EQ(status->text(), c.shown) << platform;
             EXPECT_EQ(status->palette().color(QPalette::Text),
                       c.red ? QColor(255, 0, 0) : QColor(0, 255, 0))
@@ -155,8 +138,7 @@ TEST(Frm61, TypedValuesRaiseTheAlarmsPastTheirLevelsAndNotAtThem) {
         WindowOnSensor w(kind.platform, kind.version);
         frm61& window = windowOf(w);
         // The values last polled are where the typing starts.
-        w.rig.t.clock.advance(2100);
-        window.activationPass();
+        w.poll();
         window.SimMode(true);
         w.rig.sensor.clearRecord();
         const bool o2 = !(kind.platform == 61 && kind.version == 1);
@@ -165,14 +147,12 @@ TEST(Frm61, TypedValuesRaiseTheAlarmsPastTheirLevelsAndNotAtThem) {
             type(window.pctChannels->txbCHact[c.row], QString::fromLatin1(c.value));
             EXPECT_EQ(window.pctChannels->txbCHact[c.row]->text(), c.value) << kind.platform;
             if (!o2) continue;
+            std::vector<QLineEdit*> statuses(window.txbAlarm061Status.begin(),
+                                             window.txbAlarm061Status.end());
+            if (kind.platform == 7)
+                statuses = {window.txbAlarm7StatusPre, window.txbAlarm7StatusMain};
             std::string shown;
-            if (kind.platform == 61) {
-                for (QLineEdit* s : window.txbAlarm061Status)
-                    shown += s->text() == "OK" ? "." : "A";
-            } else {
-                for (QLineEdit* s : {window.txbAlarm7StatusPre, window.txbAlarm7StatusMain})
-                    shown += s->text() == "OK" ? "." : "A";
-            }
+            for (QLineEdit* s : statuses) shown += s->text() == "OK" ? "." : "A";
             EXPECT_EQ(shown, kind.platform == 61 ? c.statuses61 : c.statuses7)
                 << "platform " << kind.platform << " value " << c.value;
         }
@@ -221,8 +201,7 @@ TEST_P(Frm61OnSensor, PollsLiveValuesAndRoundTripsItsSettings) {
     WindowOnSensor w(kind.platform, kind.version);
     frm61& window = windowOf(w);
     const int rows = kind.platform == 61 && kind.version == 1 ? 2 : 3;
-    w.rig.t.clock.advance(2100);
-    w.window->activationPass();
+    w.poll();
     ASSERT_TRUE(w.rig.t.prompter.messages().empty()) << w.rig.t.prompter.messages()[0];
     for (int k = 0; k < frm61::kChannelRows; ++k) {
         EXPECT_EQ(window.pctChannels->pctChannel[k]->isVisibleTo(&window),
@@ -317,8 +296,7 @@ TEST(Frm61, AWindowThatShowedNoSensorStoresNothing) {
 TEST(Frm61, ALevelTypedBelowTheLiveValueShowsTheAlarm) {
     WindowOnSensor w61(61, 0);
     frm61& window61 = windowOf(w61);
-    w61.rig.t.clock.advance(2100);
-    window61.activationPass();
+    w61.poll();
     ASSERT_EQ(window61.txbAlarm061Status[0]->text(), "OK");
     type(window61.txbAlarm061Level[0], "400");
     EXPECT_EQ(window61.txbAlarm061Status[0]->text(), "ALARM");
@@ -329,8 +307,7 @@ TEST(Frm61, ALevelTypedBelowTheLiveValueShowsTheAlarm) {
 
     WindowOnSensor w7(7, 2);
     frm61& window7 = windowOf(w7);
-    w7.rig.t.clock.advance(2100);
-    window7.activationPass();
+    w7.poll();
     EXPECT_EQ(window7.txbAlarm7StatusPre->text(), "OK");
     type(window7.lblAlarm7Level[0], "400");
     EXPECT_EQ(window7.txbAlarm7StatusPre->text(), "ALARM");

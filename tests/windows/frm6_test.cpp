@@ -20,6 +20,7 @@
 #include "settings/platform6_codecs.h"
 #include "windows/channel_panel.h"
 #include "windows/platform5/shape_picture.h"
+#include "windows/window_input.h"
 #include "windows/window_on_sensor.h"
 
 namespace kelvo::test {
@@ -35,13 +36,7 @@ struct Frm6OnSensor : WindowOnSensor {
         EXPECT_NE(w, nullptr) << name.toStdString();
         return w;
     }
-    // What typing a value and leaving the field does.
-    void type(QLineEdit* field, const QString& text) {
-        QTest::mouseClick(field, Qt::LeftButton);
-        field->setText(text);
-        QTest::keyClick(field, Qt::Key_Return);
-    }
-    void type(const char* name, const QString& text) { type(control<QLineEdit>(name), text); }
+    void type(const char* name, const QString& text) { test::type(control<QLineEdit>(name), text); }
     int ee(int address) { return int(ctx().EeImage[address]); }
     int sensorEe(int address) { return rig.sensor.memory().eeprom[address]; }
     bool shown(const char* name) { return control(name)->isVisibleTo(f); }
@@ -175,7 +170,7 @@ TEST(Frm6Window, OnProduct223TheControlsNamedOut1EditTheSecondOutput) {
     EXPECT_EQ(w.f->lblOutName[1]->text(), "Out 1");
     EXPECT_EQ(w.f->cbxFout[1][0]->text(), "Out 1");
     EXPECT_EQ(w.f->cbxDigTout[0]->text(), "Out 2");
-    w.type(w.f->txbOutBaseLine[1], "50");
+    type(w.f->txbOutBaseLine[1], "50");
     EXPECT_EQ(w.ee(142), 160);
     EXPECT_EQ(w.f->lblOutName[2]->text(), "Out 3");
     w.f->centralWidget()->layout()->activate();
@@ -267,7 +262,7 @@ TEST(Frm6Vav, StepButtonsAndLimitsSendTheOutputsTestPosition) {
     w.f->Command2->click();
     w.f->activationPass();
     EXPECT_EQ(w.f->txbUseMin->text(), "48");
-    w.type(w.f->txbUseMax, "150");
+    type(w.f->txbUseMax, "150");
     EXPECT_EQ(w.f->txbUseMax->text(), "100");
     w.f->activationPass();
     EXPECT_EQ(w.sensorEe(139), 192);
@@ -333,14 +328,8 @@ TEST(Frm6Safety, OpenAndLeaveKeepsRandomSettingsBytes) {
             w.f->FormUpdate();
             w.run(kActionSensorWrite);
             EXPECT_TRUE(w.rig.t.prompter.messages().empty()) << version;
-            std::string changed;
-            for (size_t a = 0; a < before.size(); ++a) {
-                const int now = w.rig.sensor.memory().eeprom[a];
-                if (now != before[a])
-                    changed += " " + std::to_string(a) + ": " + std::to_string(before[a]) + "->" +
-                               std::to_string(now);
-            }
-            EXPECT_EQ(changed, "") << "version " << version << " round " << round;
+            EXPECT_EQ(changes(before, w.rig.sensor.memory().eeprom), "")
+                << "version " << version << " round " << round;
         }
     }
 }

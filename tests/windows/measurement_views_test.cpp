@@ -62,15 +62,13 @@ TEST_P(MeasurementViewsOnEveryWindow, LogAndTrendTakeEveryPollAsShown) {
     // The reading at opening counts where the window already shows one.
     const int atOpening = views.trend()->pointsShown(channel);
     for (int poll = 0; poll < 3; ++poll) {
-        w.rig.t.clock.advance(2100);
-        w.window->activationPass();
+        w.poll();
         polled.push_back(w.window->shownChannels());
     }
     views.mLogMeasurements->trigger();
     EXPECT_FALSE(views.logging());
     EXPECT_FALSE(views.mLogMeasurements->isChecked());
-    w.rig.t.clock.advance(2100);
-    w.window->activationPass();  // a poll after stopping writes nothing
+    w.poll();  // a poll after stopping writes nothing
 
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
@@ -98,8 +96,7 @@ TEST_P(MeasurementViewsOnEveryWindow, LogAndTrendTakeEveryPollAsShown) {
     EXPECT_EQ(views.trend()->pointsShown(channel), atOpening + 4);
     EXPECT_EQ(views.trend()->stabilityOf(channel).samples, atOpening + 4);
     views.trend()->btnPause->setChecked(true);
-    w.rig.t.clock.advance(2100);
-    w.window->activationPass();
+    w.poll();
     EXPECT_EQ(views.trend()->pointsShown(channel), atOpening + 4) << "a paused chart stays as it was";
     views.trend()->btnPause->setChecked(false);
     EXPECT_EQ(views.trend()->pointsShown(channel), atOpening + 5) << "resuming shows what was missed";

@@ -11,7 +11,6 @@
 #include <QMenu>
 #include <QRadioButton>
 #include <QTest>
-#include <QTimer>
 #include <map>
 
 #include "link/address_lists.h"
@@ -20,6 +19,7 @@
 #include "windows/platform5/frm5.h"
 #include "windows/platform5/frm5chart.h"
 #include "windows/platform5/shape_picture.h"
+#include "windows/window_input.h"
 #include "windows/window_on_sensor.h"
 
 namespace kelvo::test {
@@ -47,15 +47,6 @@ std::map<std::string, std::string> settingsOnScreen(const QWidget* window) {
     for (const auto* picture : window->findChildren<ShapePicture*>())
         shown[picture->objectName().toStdString()] = picture->isHidden() ? "hidden" : "shown";
     return shown;
-}
-
-// Clicks the label and picks the item from the pop-up it opens.
-void pick(QLabel* label, QMenu* popup, QAction* item) {
-    QTimer::singleShot(0, popup, [popup, item] {
-        item->trigger();
-        popup->close();
-    });
-    QTest::mouseClick(label, Qt::LeftButton);
 }
 
 void editEverySetting(frm5& w) {
@@ -120,12 +111,11 @@ TEST_P(Platform5RoundTrip, EverySettingSentComesBackAsItWasShown) {
     auto raw = [&](const char* text, int channel) {
         return int(ParseChannelValue(w.ctx(), text, float(channel), false));
     };
+    auto expectBytes = [&](std::initializer_list<std::pair<int, int>> bytes) {
+        for (const auto& [address, value] : bytes) EXPECT_EQ(sensor[address], value) << address;
+    };
     if (alarms) {
-        EXPECT_EQ(sensor[208], 7);
-        EXPECT_EQ(sensor[31], 2);
-        EXPECT_EQ(sensor[162], 3);
-        EXPECT_EQ(sensor[205], 243);
-        EXPECT_EQ(sensor[207], 32);
+        expectBytes({{208, 7}, {31, 2}, {162, 3}, {205, 243}, {207, 32}});
         EXPECT_EQ(sensor[189], (factory[189] & 0xE0) | (~factory[189] & 31));
         EXPECT_EQ(word(165 + 5), raw("1000", 1));
         EXPECT_EQ(word(163 + 5), raw("1000", 1) - 10);
@@ -133,16 +123,12 @@ TEST_P(Platform5RoundTrip, EverySettingSentComesBackAsItWasShown) {
         EXPECT_EQ(word(165 + 15), raw("5", 0) + 100);
         EXPECT_EQ(sensor[226], GetParam());
     } else {
-        EXPECT_EQ(sensor[208], 12);
-        EXPECT_EQ(sensor[31], 4);
-        EXPECT_EQ(sensor[32], 0 * 32 + 16);  // channel 0, one step of 2.5 degrees
+        // Byte 32: channel 0, one step of 2.5 degrees.
+        expectBytes({{208, 12}, {31, 4}, {32, 0 * 32 + 16}, {192, 3}, {205, 32}});
+        expectBytes({{187, 128 + 14}, {188, 128 + 51}});
         EXPECT_EQ(sensor[57] & 6, 2);
         EXPECT_EQ(sensor[189] & 64, 0);
         EXPECT_EQ(sensor[193] & 64, 64);
-        EXPECT_EQ(sensor[192], 3);
-        EXPECT_EQ(sensor[187], 128 + 14);
-        EXPECT_EQ(sensor[188], 128 + 51);
-        EXPECT_EQ(sensor[205], 32);
         EXPECT_EQ(word(165 + 5), raw("1500", 1));
     }
     // Whatever the window sent is what its image holds.

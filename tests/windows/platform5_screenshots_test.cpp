@@ -31,8 +31,7 @@ TEST(Platform5Screenshots, LiveSimulatedAndInAlarm) {
     if (!std::getenv("KELVO_SHOTS_DIR")) GTEST_SKIP() << "KELVO_SHOTS_DIR not set";
     {
         WindowOnSensor w(5, 0);
-        w.rig.t.clock.advance(2100);
-        w.window->activationPass();
+        w.poll();
         shoot(w.window, "frm5-live.png");
         auto* window = dynamic_cast<frm5*>(w.window);
         window->SimMode(true);
@@ -64,8 +63,7 @@ TEST(Platform5Screenshots, LiveSimulatedAndInAlarm) {
         m.ram[14] = 128;
         m.ram[189] = 1 + 2;
     });
-    w.rig.t.clock.advance(2100);
-    w.window->activationPass();
+    w.poll();
     shoot(w.window, "frm5-chart-alarm.png");
 }
 

@@ -115,8 +115,7 @@ private:
                 w_.window->activationPass();
                 return live() ? "simulated off" : "simulated on";
             case Step::Poll:
-                w_.rig.t.clock.advance(2100);
-                w_.window->activationPass();
+                w_.poll();
                 return "poll";
             default:
                 return calibrate(step);

@@ -29,31 +29,37 @@ protected:
         ShellTest::SetUp();
         if (HasFatalFailure()) return;
         rig = std::make_unique<VirtualSensorRig>(GetParam().platform, GetParam().version);
-        const QDir data(QStringLiteral(KELVO_SOURCE_DIR "/data"));
-        for (const QString& name : data.entryList({"*.PDT"}, QDir::Files)) {
-            ASSERT_TRUE(QFile::copy(data.filePath(name), workDir.filePath(name)));
-        }
+        copyDefinitions();
     }
     Context& context() override { return rig->ctx(); }
+    // Main, then "Start Kelvo" in the setup dialog; the window start-up opened.
+    SensorWindow* start(bool single = true) {
+        StartUp& s = shell(createSensorWindows);
+        s.Main();
+        if (single) s.comSet().optStartMode[0]->click();
+        s.comSet().btnStartKelvo->click();
+        return s.SensorWindows.at(GetParam().window).get();
+    }
 
     std::unique_ptr<VirtualSensorRig> rig;
 };
 
+// The first poll comes two seconds after a live start.
 TEST_P(StartUpWindowsTest, OpensALiveWindowThatPollsAndHandsBack) {
-    StartUp& s = shell(createSensorWindows);
-    s.Main();
-    s.comSet().optStartMode[0]->click();
-    s.comSet().btnStartKelvo->click();
+    SensorWindow* window = start();
     ASSERT_TRUE(rig->t.prompter.messages().empty()) << rig->t.prompter.messages()[0];
-    SensorWindow* window = s.SensorWindows.at(GetParam().window).get();
-    ASSERT_EQ(s.CurrentWindow, window);
+    ASSERT_EQ(startUp->CurrentWindow, window);
     ASSERT_TRUE(window->isVisible());
+    // Switching the window live is no news, and must not cancel what follows it.
+    EXPECT_EQ(rig->ctx().ErrorText, "");
     EXPECT_FALSE(window->cbxSimulated->isChecked());
     EXPECT_FALSE(window->findChild<QLineEdit*>("txbSN")->text().isEmpty());
 
     for (int pass = 0; pass < 3; ++pass) {
+        const size_t before = rig->sensor.requests().size();
         rig->t.clock.advance(2100);
         window->activationPass();
+        EXPECT_GT(rig->sensor.requests().size(), before) << "pass " << pass;
     }
     EXPECT_TRUE(rig->t.prompter.messages().empty()) << rig->t.prompter.messages()[0];
     EXPECT_FALSE(window->cbxSimulated->isChecked());
@@ -61,40 +67,20 @@ TEST_P(StartUpWindowsTest, OpensALiveWindowThatPollsAndHandsBack) {
 
     window->close();
     EXPECT_FALSE(window->isVisible());
-    EXPECT_TRUE(s.comSet().isVisible());
+    EXPECT_TRUE(startUp->comSet().isVisible());
     // Platform 7 has no settings-file block of its own.
     EXPECT_EQ(QFile::exists(workDir.filePath("last.set")), GetParam().platform != 7);
 }
 
-TEST_P(StartUpWindowsTest, TheFirstPollComesTwoSecondsAfterALiveStart) {
-    StartUp& s = shell(createSensorWindows);
-    s.Main();
-    s.comSet().optStartMode[0]->click();
-    s.comSet().btnStartKelvo->click();
-    SensorWindow* window = s.SensorWindows.at(GetParam().window).get();
-    ASSERT_TRUE(window->isVisible());
-    // Switching the window live is no news, and must not cancel what follows it.
-    EXPECT_EQ(rig->ctx().ErrorText, "");
-
-    const size_t before = rig->sensor.requests().size();
-    rig->t.clock.advance(2100);
-    window->activationPass();
-    EXPECT_GT(rig->sensor.requests().size(), before);
-    EXPECT_TRUE(rig->t.prompter.messages().empty());
-}
-
 TEST_P(StartUpWindowsTest, ExitFromTheMenuKeepsTheSettingsAndBringsTheSetupBack) {
-    StartUp& s = shell(createSensorWindows);
-    s.Main();
-    s.comSet().btnStartKelvo->click();
-    SensorWindow* window = s.SensorWindows.at(GetParam().window).get();
+    SensorWindow* window = start(false);
     ASSERT_TRUE(window->isVisible());
     window->mExit->trigger();
     EXPECT_FALSE(window->isVisible());
-    EXPECT_TRUE(s.comSet().isVisible());
+    EXPECT_TRUE(startUp->comSet().isVisible());
     EXPECT_EQ(QFile::exists(workDir.filePath("last.set")), GetParam().platform != 7);
     EXPECT_TRUE(rig->t.prompter.messages().empty()) << rig->t.prompter.messages()[0];
-    EXPECT_FALSE(s.progress().isVisible());
+    EXPECT_FALSE(startUp->progress().isVisible());
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryPlatform, StartUpWindowsTest,

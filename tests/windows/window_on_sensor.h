@@ -27,6 +27,18 @@ inline std::string kindName(const ::testing::TestParamInfo<SensorKind>& info) {
            std::to_string(info.param.version);
 }
 
+// The bytes that differ between two images, each as " address: before -> after".
+template <typename Image>
+std::string changes(const Image& before, const Image& after) {
+    std::string text;
+    for (size_t a = 0; a < before.size(); ++a) {
+        if (before[a] != after[a])
+            text += " " + std::to_string(a) + ": " + std::to_string(int(before[a])) + " -> " +
+                    std::to_string(int(after[a]));
+    }
+    return text;
+}
+
 struct WindowOnSensor {
     // prepare: what the sensor holds beyond its factory image, set before anything is read.
     WindowOnSensor(int platform, int version,
@@ -54,6 +66,11 @@ struct WindowOnSensor {
     // What the loop does when a menu item sets this code: run it now.
     void run(int16_t code) {
         ctx().PendingAction = code;
+        window->activationPass();
+    }
+    // Lets the time between two polls pass and runs the loop once.
+    void poll() {
+        rig.t.clock.advance(2100);
         window->activationPass();
     }
     // The user presses Cancel once this many more events have been processed.

@@ -13,8 +13,7 @@ TEST_P(WindowBetweenActions, ThePortIsClosedAfterEveryPollAndAction) {
     WindowOnSensor w(GetParam().platform, GetParam().version);
     for (int poll = 0; poll < 3; ++poll) {
         const int opens = w.rig.sensor.opens();
-        w.rig.t.clock.advance(2100);
-        w.window->activationPass();
+        w.poll();
         EXPECT_GT(w.rig.sensor.opens(), opens) << "poll " << poll << " read nothing";
         EXPECT_FALSE(w.rig.sensor.isOpen()) << "after poll " << poll;
     }
@@ -35,8 +34,7 @@ TEST_P(WindowBetweenActions, ACloseRequestDuringAPollLeavesTheWindowWhenThePollE
             w.window->close();
         }
     });
-    w.rig.t.clock.advance(2100);
-    w.window->activationPass();
+    w.poll();
     ASSERT_TRUE(closeSent);
     EXPECT_EQ(w.host.restarts, 1);
     EXPECT_FALSE(w.rig.sensor.isOpen());
