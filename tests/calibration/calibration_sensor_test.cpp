@@ -154,8 +154,11 @@ TEST(CalCO2SpanSensor, Platform5SpanWordBringsTheReadingToTheSpanGas) {
         rig.ram()[202] = static_cast<uint8_t>(127 + term);
         rig.putRamWord(138, 1900);  // a span word off by 7 %
         EXPECT_GT(std::fabs(rig.reading(1) - 6000), 40);
+        const float reference = GetZeroReference(rig.ctx(), 0);
         ASSERT_TRUE(CalCO2Span(rig.ctx(), 1, "6000", false)) << rig.ctx().ErrorText;
         EXPECT_NEAR(rig.reading(1), 6000, 3) << term;
+        // The zero reference is stored again against the new span word.
+        EXPECT_NEAR(GetZeroReference(rig.ctx(), 0), reference, 2) << term;
     }
 }
 
@@ -333,13 +336,18 @@ TEST(CalO2SpanSensor, StoresTheReferenceOverTheCellReading) {
 }
 
 // A detector that reads nothing gives no zero word; the sensor keeps the one it has.
+// Nor is a fresh-air zero taken against a platform-5 span word of 0.
 TEST(CalCO2SinglePointSensor, ADetectorReadingOfZeroIsRefused) {
-    Rig rig(6, 0);
-    rig.putRamWord(72, 0);  // the detector ratio, pinned
-    const int before = rig.eeWord(46);
-    EXPECT_FALSE(CalCO2SinglePoint(rig.ctx(), kPlatformChannel, false, kCalZero, ""));
-    EXPECT_EQ(rig.ctx().ErrorText, "Calibration not possible with the sensor's present readings.");
-    EXPECT_EQ(rig.eeWord(46), before);
+    for (const int platform : {6, 5}) {
+        Rig rig(platform, 0);
+        const int at = platform == 6 ? 46 : 130;
+        rig.putRamWord(platform == 6 ? 72 : 138, 0);  // the detector ratio / the span word
+        const int before = platform == 6 ? rig.eeWord(at) : rig.ramWord(at);
+        EXPECT_FALSE(CalCO2SinglePoint(rig.ctx(), kPlatformChannel, false,
+                                       platform == 6 ? kCalZero : kCalFreshAir, ""));
+        EXPECT_EQ(rig.ctx().ErrorText, "Calibration not possible with the sensor's present readings.");
+        EXPECT_EQ(platform == 6 ? rig.eeWord(at) : rig.ramWord(at), before);
+    }
 }
 
 // --- A sensor that stops answering part-way ------------------------------------------------
@@ -366,6 +374,18 @@ TEST(CalibrationOnAFailingSensor, FailsAndLeavesTheImageAsTheSensorHasIt) {
          [](Rig& r) {
              r.putRamWord(38, 4000);
              return CalO2Zero(r.ctx());
+         }},
+        // A window holds the zero word it shows (else the read of it, made just before the
+        // write, would be the write's own request).
+        {"fresh-air zero word, platform 5", 5, 0, false, 130, 2,
+         [](Rig& r) {
+             return SensorMemRead(r.ctx(), 0, 130, 2, false, false) &&
+                    CalCO2SinglePoint(r.ctx(), 1, false, kCalFreshAir, "");
+         }},
+        {"fresh-air zero word, platform 6", 6, 0, true, 46, 2,
+         [](Rig& r) {
+             return SensorMemRead(r.ctx(), 0, 46, 2, true, false) &&
+                    CalCO2SinglePoint(r.ctx(), kPlatformChannel, false, kCalFreshAir, "");
          }},
         {"span word, platform 5", 5, 0, false, 138, 2,
          [](Rig& r) { return CalCO2Span(r.ctx(), 1, "6000", false); }},

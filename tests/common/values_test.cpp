@@ -56,6 +56,8 @@ TEST(ByteSplitting, TakesTheValueAsARoundedInteger) {
     EXPECT_EQ(LowByte(checksum), (6 + 33 + 500) % 256);
     float negative = -1;  // two's complement bits, not a crash
     EXPECT_EQ(LowByte(negative), 255);
+    float belowTheTop = 65534.5f;  // rounds to the even 65534, below the clamp
+    EXPECT_EQ(LowByte(belowTheTop), 254);
 }
 
 TEST(RoundUp, PositiveFractionsGoUpEverythingElseDown) {
@@ -118,6 +120,7 @@ TEST(NumberText, ShortestDecimalText) {
     EXPECT_EQ(NumberText(0.0), "0");
     EXPECT_EQ(NumberText(-0.0), "0");
     EXPECT_EQ(NumberText(61440), "61440");
+    EXPECT_EQ(NumberText(1.23456789012345), "1.23456789012345");  // wider than a float
 }
 
 // A Qt program takes the desktop's locale for the C library too; on a German desktop the

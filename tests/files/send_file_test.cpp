@@ -181,7 +181,8 @@ TEST_F(SendFileTest, Platform5SendsTheSettingsList) {
     source.sensor.memory().ram[31] = 0x21;  // network settings, in list 6
     ASSERT_TRUE(SensorMemRead(source.ctx(), 8, 0, 0, false, false));
     const std::string path = (dir / "p5.Set").string();
-    ASSERT_TRUE(SaveSettings(source.ctx(), 0, path, 255, false));
+    ASSERT_TRUE(SavePlatformSettings(source.ctx(), path));
+    EXPECT_EQ(std::ifstream(path, std::ios::binary).get(), 255);  // platform 5's writer flag
 
     // The zero reference is kept in a form that depends on the span word, which the file
     // does not carry: the load stores it again for the target's own span word.

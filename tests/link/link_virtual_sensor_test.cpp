@@ -131,6 +131,22 @@ TEST(LinkWithVirtualSensor, AnUnknownProductHasNoEepromToRead) {
     EXPECT_EQ(rig.ctx().ErrorText, "Unknown product");
 }
 
+TEST(LinkWithVirtualSensor, APortThatWillNotOpenFailsEveryTransaction) {
+    const std::function<bool(Context&)> transactions[] = {
+        [](Context& ctx) { return SensorMemRead(ctx, 0, 0, 2, true, false); },
+        [](Context& ctx) { return SensorMemWrite(ctx, 0, 14, 2, true, false, false, false, false, true); },
+        [](Context& ctx) { return SensorCommand(ctx, kTwaReset, false); },
+    };
+    for (const auto& run : transactions) {
+        VirtualSensorRig rig(61);
+        ASSERT_TRUE(SensorMemRead(rig.ctx(), 0, kRamIdByte, 1, false, false));  // identified
+        rig.ctx().EeRead.fill(true);
+        rig.sensor.refuseOpen(true);
+        EXPECT_FALSE(run(rig.ctx()));
+        EXPECT_FALSE(rig.ctx().ErrorText.empty());
+    }
+}
+
 TEST(LinkWithVirtualSensor, RefusedWritesLeaveTheEepromLocked) {
     VirtualSensorRig rig(61);
     rig.sensor.refuseWrites(true);

@@ -172,7 +172,7 @@ TEST(SensorMemReadRetries, DeadLineGivesUpAfterAHundredAttemptsPerBlock) {
     WiredContext w;
     w.line.answersHandshake = false;
     const int64_t start = w.now();
-    EXPECT_FALSE(readRam(w.ctx, 60, 10));  // two blocks; the first one never ends
+    EXPECT_FALSE(SensorMemRead(w.ctx, 0, 60, 10, false, false));  // the first of two blocks never ends
     EXPECT_EQ(w.line.handshakes, 100);
     EXPECT_GE(w.now() - start, 100 * 105);
     EXPECT_LE(w.now() - start, 100 * 105 + 50);

@@ -108,14 +108,16 @@ TEST(SensorMemWriteRefusals, Platform5EepromIsRefused) {
 }
 
 TEST(SensorMemWriteRefusals, WordWithUnreadPartnerWarnsBeforeSending) {
-    WiredContext w;
-    w.identify(80);
-    EXPECT_FALSE(SensorMemWrite(w.ctx, 0, 21, 1, true, false, false, false, false, true));
-    ASSERT_EQ(w.t.prompter.shown.size(), 1u);
-    EXPECT_EQ(w.t.prompter.shown[0].text, "Word varning ");
-    EXPECT_EQ(w.t.prompter.shown[0].icon, Icon::Critical);
-    EXPECT_TRUE(w.line.writes.empty());
-    EXPECT_EQ(w.ctx.ErrorText, "Can't save to sensor");
+    for (const int address : {21, 0}) {
+        WiredContext w;
+        w.identify(80);
+        EXPECT_FALSE(SensorMemWrite(w.ctx, 0, address, 1, true, false, false, false, false, true));
+        ASSERT_EQ(w.t.prompter.shown.size(), 1u);
+        EXPECT_EQ(w.t.prompter.shown[0].text, "Word varning ");
+        EXPECT_EQ(w.t.prompter.shown[0].icon, Icon::Critical);
+        EXPECT_TRUE(w.line.writes.empty());
+        EXPECT_EQ(w.ctx.ErrorText, "Can't save to sensor");
+    }
 }
 
 TEST(SensorMemWriteRefusals, OddBlockStartOnTheSmallEeprom) {

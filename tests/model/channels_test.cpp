@@ -130,9 +130,10 @@ TEST(ChannelFormat, Platform5ByUnitCode) {
     EXPECT_EQ(GetUnitText(t.ctx, 4), "");
     EXPECT_EQ(FormatChannelValue(t.ctx, 1234, 4, false, false), "1234");
     EXPECT_EQ(ParseChannelValue(t.ctx, "1234", 4, false), 1234);
-    // g/kg in tenths; % in thousandths.
+    // g/kg in tenths or hundredths; % in thousandths.
     for (const auto& [code, value, text, unit] :
-         {std::tuple{8, 5123, "12.3", "g/kg"}, std::tuple{15, 17345, "12.345", "%"}}) {
+         {std::tuple{8, 5123, "12.3", "g/kg"}, std::tuple{9, 6234, "12.34", "g/kg"},
+          std::tuple{15, 17345, "12.345", "%"}}) {
         t.ctx.Definition.unitCode[3] = code;
         EXPECT_EQ(FormatChannelValue(t.ctx, value, 3, false, false), text);
         EXPECT_EQ(ParseChannelValue(t.ctx, text, 3, false), value);
@@ -236,6 +237,7 @@ TEST(ChannelPresence, Platform6Rules) {
     EXPECT_FALSE(ChannelPresent(t.ctx, 2, false, false));
     EXPECT_TRUE(ChannelPresent(t.ctx, 10, false, true));
     EXPECT_TRUE(ChannelPresent(t.ctx, 3, false, false));
+    EXPECT_TRUE(ChannelPresent(t.ctx, 13, false, false));
 }
 
 TEST(StatusText, NamesEachShownBit) {

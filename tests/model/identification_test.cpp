@@ -215,8 +215,11 @@ TEST(CalibrationWords, LiveWhereThePlatformKeepsThem) {
     EXPECT_EQ(eeprom[46] * 256 + eeprom[47], zero);
     EXPECT_EQ(rig.sensor.savesToRam(), 1);
     test::VirtualSensorRig five(5, 0);
+    five.ctx().AddressMask.fill(7);  // a window's selection, which the write leaves alone
     EXPECT_TRUE(SetSpanWord(five.ctx(), 1, true, false, 2100));
     EXPECT_EQ(five.sensor.savesToEeprom(), 1);
+    const auto& mask = five.ctx().AddressMask;
+    EXPECT_TRUE(std::all_of(mask.begin(), mask.end(), [](auto m) { return m == 7; }));
 }
 
 // The detector reading each platform keeps for each CO2 channel, fetched fresh; none for
@@ -272,7 +275,8 @@ TEST(LazyReads, UnansweredGiveZeroNotWhatTheImageHeld) {
     } rows[] = {{215, 6, -1, [](Context& c) { return GetSensorTemp(c); }},
                 {222, 6, -1, [](Context& c) { return GetRawReading(c, 11); }},
                 {223, 3, 90, [](Context& c) { return GetVersion(c); }},
-                {223, 3, 164, [](Context& c) { return GetVersion(c); }}};
+                {223, 3, 164, [](Context& c) { return GetVersion(c); }},
+                {0x20, 0, 762, [](Context& c) { return GetCO2Factor(c); }}};
     for (const Row& r : rows) {
         TestContext t;
         versionImage(t.ctx, r.id, 1, r.e173);
@@ -283,6 +287,11 @@ TEST(LazyReads, UnansweredGiveZeroNotWhatTheImageHeld) {
         // Each attempt begins with a call for the line (254).
         EXPECT_EQ(std::count(t.silent.sent.begin(), t.silent.sent.end(), 254), 100);
     }
+    TestContext t;  // the serial number is read quietly: a failed read leaves no message
+    versionImage(t.ctx, 222, 1, 6);
+    t.ctx.EeRead[170] = false;
+    GetSerialNumber(t.ctx);
+    EXPECT_EQ(t.ctx.ErrorText, "");
 }
 
 // Each platform's channel words, fetched one by one or in the bulk blocks, from a sensor
@@ -315,13 +324,17 @@ TEST(ChannelValue, EachPlatformFetchesItsChannelsWords) {
         ram[kRamIdByte] = id;
         EXPECT_EQ(GetChannelValue(rig.ctx(), static_cast<float>(channel), false), 0) << platform;
     }
-    // Platform 5's channel 3 lies outside the bulk blocks: when its own read fails, 0.
-    test::VirtualSensorRig rig(5, 0);
-    GetPlatform(rig.ctx());
-    rig.ctx().RamImage[26] = 0x12;
-    rig.ctx().RamRead[26] = rig.ctx().RamRead[27] = false;
-    rig.sensor.answerOnly(2);
-    EXPECT_EQ(GetChannelValue(rig.ctx(), 3, true), 0);
+    // A bulk read that fails gives 0, and so does the read of platform 5's channel 3,
+    // which lies outside the bulk blocks.
+    for (const auto& [platform, channel, answered] :
+         {std::tuple{5, 3, 2}, std::tuple{6, 2, 0}, std::tuple{6, 2, 1}}) {
+        test::VirtualSensorRig rig(platform, 0);
+        GetVersion(rig.ctx());
+        rig.ctx().RamImage[12] = rig.ctx().RamImage[26] = 0x12;
+        rig.ctx().RamRead[26] = rig.ctx().RamRead[27] = false;
+        rig.sensor.answerOnly(answered);
+        EXPECT_EQ(GetChannelValue(rig.ctx(), static_cast<float>(channel), true), 0) << platform;
+    }
 }
 
 // What the model fetches by itself when the image lacks it: the identification byte from
@@ -379,6 +392,9 @@ TEST(LazyReads, EachAccessorFetchesExactlyTheBytesItUses) {
         {6, 0, [](Context& c) { GetVersion(c); }, {}, {{90, 2}, {164, 2}, {172, 2}}, {{164, 1}}},
         {6, 0, [](Context& c) { GetCO2Factor(c); }, {}, {{164, 2}}, {{164, 1}}},
         {5, 0, [](Context& c) { GetChannelValue(c, 0, true); }, {{20, 6}, {236, 4}}, {}},
+        {5, 0, [](Context& c) { GetChannelValue(c, 3, true); }, {{20, 8}, {236, 4}}, {}},
+        {6, 0, [](Context& c) { GetChannelKind(c, 3); }, {}, {{54, 2}}},
+        {7, 1, [](Context& c) { GetCO2Factor(c); }, {}, {{762, 2}}},
         {6, 0, [](Context& c) { GetChannelValue(c, 13, false); }, {{34, 2}}, {}},
         {5, 0, [](Context& c) { SetZeroWord(c, 1, false, false, 1); }, {{130, 2}}, {}},
         // The fitted-channel bytes and the one that makes output 4 a CO channel come as words.

@@ -50,6 +50,7 @@ TEST(MeasurementTrend, TooFewReadingsHaveNoDriftAndTrimKeepsTheWindow) {
     EXPECT_EQ(one.spread, 0);
     EXPECT_FALSE(one.driftPerMinute.has_value());
     EXPECT_FALSE(StabilityOf({{10, 5}, {10, 7}}, 60).driftPerMinute.has_value());
+    EXPECT_EQ(StabilityOf({{10, 5}, {11, 7}}, 60).driftPerMinute, 120);  // two a second apart
 
     auto points = series(400, 0, [](double t) { return t; });  // 798 s
     TrimTrend(points, 600);

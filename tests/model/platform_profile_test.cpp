@@ -175,8 +175,8 @@ TEST(ReadUnknownBytes, ReadsOnlyWhatTheSpanSelectsAndTheImageLacks) {
     EXPECT_FALSE(ctx.EeRead[700]);  // beyond list 30 and outside the range
     EXPECT_EQ(ctx.AddressMask, mask);
     EXPECT_FALSE(ctx.port.isOpen());
-    ctx.EeRead[0] = false;  // a range may start at the first byte
-    ASSERT_TRUE(ReadUnknownBytes(ctx, {eepromRange(0, 1)}));
+    ctx.EeRead[0] = false;  // a range may start at the first byte, or run past the last
+    ASSERT_TRUE(ReadUnknownBytes(ctx, {eepromRange(0, 1), eepromRange(kEeImageSize - 2, 4)}));
     EXPECT_TRUE(ctx.EeRead[0]);
     // With nothing left to fetch the line stays quiet.
     rig.sensor.clearRecord();
