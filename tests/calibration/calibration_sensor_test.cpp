@@ -262,6 +262,7 @@ TEST(CalTempSensor, Platform5MovesTheZeroWordByTheDifference) {
         rig.ctx().RamRead[128] = rig.ctx().RamRead[129] = true;
         ASSERT_TRUE(CalTemp(rig.ctx(), trueTemp, kPlatformChannel, false)) << rig.ctx().ErrorText;
         EXPECT_EQ(rig.ramWord(128), zero + shift) << trueTemp;
+        EXPECT_FALSE(rig.ctx().RamRead[22]);  // the temperature word alone is measured
     }
 }
 
@@ -386,6 +387,11 @@ TEST(CalibrationOnAFailingSensor, FailsAndLeavesTheImageAsTheSensorHasIt) {
          [](Rig& r) {
              return SensorMemRead(r.ctx(), 0, 46, 2, true, false) &&
                     CalCO2SinglePoint(r.ctx(), kPlatformChannel, false, kCalFreshAir, "");
+         }},
+        {"O2 span", 7, 1, true, 0, 2,
+         [](Rig& r) {
+             r.putRamWord(38, 12000);
+             return CalO2Span(r.ctx(), 2000);
          }},
         {"span word, platform 5", 5, 0, false, 138, 2,
          [](Rig& r) { return CalCO2Span(r.ctx(), 1, "6000", false); }},

@@ -57,7 +57,9 @@ TEST(ByteSplitting, TakesTheValueAsARoundedInteger) {
     float negative = -1;  // two's complement bits, not a crash
     EXPECT_EQ(LowByte(negative), 255);
     float belowTheTop = 65534.5f;  // rounds to the even 65534, below the clamp
+    EXPECT_EQ(HighByte(belowTheTop), 255);
     EXPECT_EQ(LowByte(belowTheTop), 254);
+    EXPECT_EQ(belowTheTop, 65534.5f);
 }
 
 TEST(RoundUp, PositiveFractionsGoUpEverythingElseDown) {
