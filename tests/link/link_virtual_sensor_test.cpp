@@ -104,6 +104,10 @@ TEST(LinkWithVirtualSensor, UnpluggedAdapterFailsTheTransactionWhereverItGoes) {
              return SensorMemWrite(ctx, 0, 14, 4, true, false, false, true, true, true);
          },
          ""},
+        {[](Context& ctx) {  // RAM saved to the EEPROM after it
+             return SensorMemWrite(ctx, 0, 162, 1, false, true, false, false, false, true);
+         },
+         ""},
     };
     for (const auto& [run, message] : transactions) {
         VirtualSensorRig whole(61);

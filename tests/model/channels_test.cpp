@@ -156,6 +156,10 @@ TEST(ChannelFormat, Platform5UnitBytesOverrideTheDefinition) {
     EXPECT_EQ(GetUnitText(t.ctx, 2), "C");
     setRam(t.ctx, 206, 0x10);  // the second byte wins over the first
     EXPECT_EQ(GetUnitText(t.ctx, 0), "C");
+    setRam(t.ctx, 206, 0x30);  // unit bytes that cannot be read leave the definition's unit
+    t.ctx.RamRead[206] = false;
+    EXPECT_EQ(GetUnitText(t.ctx, 0), "C");
+    t.ctx.ErrorText.clear();
     // Platform 5 takes scale and decimals from its definition, not from descriptors.
     EXPECT_EQ(GetDecimals(t.ctx, 0), 0);
     EXPECT_EQ(t.ctx.ErrorText, "Ej klart");
@@ -181,6 +185,7 @@ TEST(ChannelNames, Platform6PairsAndSwaps) {
         {0x50, 0, 222, 14, false, "Ch 14"}, {0x50, 1, 222, 10, true, "CO"},
         {0x50, 1, 223, 0, false, "Out 2"},  {0x50, 1, 223, 1, false, "Out 1"},
         {0x50, 0, 222, -1, false, "Ch -1"}, {0x50, 0, 222, 2.5f, false, "Ch 2.5"},
+        {0x04, 0, 222, 4, false, "AH"},     {0x0C, 0, 222, 4, false, "AH 1"},
         {0x50, 0, 0, -1, false, ""},
     };
     for (const auto& c : cases) {
@@ -221,8 +226,10 @@ TEST(ChannelPresence, Platform6Rules) {
     setEe(t.ctx, 158, 0x00);  // CO2 and CO
     EXPECT_TRUE(ChannelPresent(t.ctx, 8, false, false));
     EXPECT_FALSE(ChannelPresent(t.ctx, 8, true, false));
-    EXPECT_TRUE(ChannelPresent(t.ctx, 0, false, false));
-    EXPECT_FALSE(ChannelPresent(t.ctx, 0, false, true));
+    for (const float output : {0, 1, 9, 10}) {
+        EXPECT_TRUE(ChannelPresent(t.ctx, output, false, false)) << output;
+        EXPECT_FALSE(ChannelPresent(t.ctx, output, false, true)) << output;
+    }
     EXPECT_TRUE(ChannelPresent(t.ctx, 12, false, false));
     EXPECT_TRUE(ChannelPresent(t.ctx, 13, false, true));
     EXPECT_FALSE(ChannelPresent(t.ctx, 14, false, false));

@@ -394,6 +394,7 @@ TEST(LazyReads, EachAccessorFetchesExactlyTheBytesItUses) {
         {5, 0, [](Context& c) { GetChannelValue(c, 0, true); }, {{20, 6}, {236, 4}}, {}},
         {5, 0, [](Context& c) { GetChannelValue(c, 3, true); }, {{20, 8}, {236, 4}}, {}},
         {6, 0, [](Context& c) { GetChannelKind(c, 3); }, {}, {{54, 2}}},
+        {6, 0, [](Context& c) { GetChannelKind(c, 2); }, {}, {{52, 4}}},
         {7, 1, [](Context& c) { GetCO2Factor(c); }, {}, {{762, 2}}},
         {6, 0, [](Context& c) { GetChannelValue(c, 13, false); }, {{34, 2}}, {}},
         {5, 0, [](Context& c) { SetZeroWord(c, 1, false, false, 1); }, {{130, 2}}, {}},
