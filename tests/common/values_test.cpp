@@ -56,8 +56,9 @@ TEST(ByteSplitting, TakesTheValueAsARoundedInteger) {
     EXPECT_EQ(LowByte(checksum), (6 + 33 + 500) % 256);
     float negative = -1;  // two's complement bits, not a crash
     EXPECT_EQ(LowByte(negative), 255);
-    float atTheTop = 65535.5f;  // would round past the top: clamped first
+    float atTheTop = 65535.5f, alsoAtTheTop = 65535.5f;  // would round past the top: clamped
     EXPECT_EQ(HighByte(atTheTop), 255);
+    EXPECT_EQ(LowByte(alsoAtTheTop), 255);
     EXPECT_EQ(atTheTop, 65535);
     float belowTheTop = 65534.5f;  // rounds to the even 65534, below the clamp
     EXPECT_EQ(HighByte(belowTheTop), 255);
