@@ -221,6 +221,16 @@ TEST(CalCO2SpanSensor, ImpossibleArithmeticLeavesTheTableAlone) {
     EXPECT_EQ(rig.sensor.savesToRam(), 0);
 }
 
+TEST(CalCO2SpanSensor, CancellingWhileTheSensorSettlesStops) {
+    Rig rig(6, 0);
+    rig.t.pump.onEvents([&] {  // the first pass written, the port let go
+        if (rig.sensor.savesToRam() > 0 && !rig.sensor.isOpen()) rig.ctx().ErrorText = "Avbryt";
+    });
+    EXPECT_FALSE(CalCO2Span(rig.ctx(), kPlatformChannel, "6500", false));
+    EXPECT_EQ(rig.ctx().ErrorText, "Avbryt");
+    EXPECT_EQ(rig.sensor.savesToRam(), 1);
+}
+
 TEST(CalCO2SpanSensor, UnknownChannelKindIsRefused) {
     Rig rig(6, 0);
     rig.ee()[58] = 4;  // no detector model for kind 4
@@ -475,6 +485,15 @@ TEST(CalibrationOnASensor, ChangesOnlyItsOwnWords) {
          {},
          {{46, 2}},
          [](Rig& r) { return CalCO2SinglePoint(r.ctx(), kPlatformChannel, false, kCalZero, ""); }},
+        {"zero, platform 6 channel 12",
+         6,
+         0,
+         {{74, 2}},  // its detector reading, pinned here
+         {{48, 2}},
+         [](Rig& r) {
+             r.putRamWord(74, 4096);
+             return CalCO2SinglePoint(r.ctx(), 12, false, kCalZero, "");
+         }},
         {"zero, platform 7",
          7,
          1,

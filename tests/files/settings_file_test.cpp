@@ -329,6 +329,8 @@ TEST_F(SettingsFileTest, Platform6LoadUsesTheStoredMaskAndRefusesOtherHardware) 
     ASSERT_TRUE(SaveSettings(t.ctx, 15, file("p6.Set"), 1, true));
     ASSERT_TRUE(SaveSettings(t.ctx, 10, file("p6.Set"), 1, false));
     const auto saved = t.ctx.EeImage;
+    const Bytes bytes = readAll(file("p6.Set"));  // the mask block first, its prefix cleared
+    EXPECT_EQ(Bytes(bytes.begin() + 21, bytes.begin() + 21 + 30), Bytes(30, 0));
 
     fillPlatform6(t.ctx, 77);
     const auto sensor = t.ctx.EeImage;

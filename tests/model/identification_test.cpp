@@ -276,7 +276,11 @@ TEST(LazyReads, UnansweredGiveZeroNotWhatTheImageHeld) {
                 {222, 6, -1, [](Context& c) { return GetRawReading(c, 11); }},
                 {223, 3, 90, [](Context& c) { return GetVersion(c); }},
                 {223, 3, 164, [](Context& c) { return GetVersion(c); }},
-                {0x20, 0, 762, [](Context& c) { return GetCO2Factor(c); }}};
+                {0x20, 0, 762, [](Context& c) { return GetCO2Factor(c); }},
+                {222, 6, 46, [](Context& c) {
+                     c.EeImage[46] = 9;  // held from before
+                     return GetZeroWord(c, 11);
+                 }}};
     for (const Row& r : rows) {
         TestContext t;
         versionImage(t.ctx, r.id, 1, r.e173);
