@@ -93,23 +93,20 @@ TEST(LinkWithVirtualSensor, BadChecksumIsReadAgain) {
 }
 
 // Wherever the adapter goes (a request-to-send, a frame, a lock command), the transaction
-// fails with a message (the read with its own) and never reports success, nor waits for a
+// fails with a message and never reports success, nor waits for a
 // reply that cannot come.
 TEST(LinkWithVirtualSensor, UnpluggedAdapterFailsTheTransactionWhereverItGoes) {
-    const std::vector<std::pair<std::function<bool(Context&)>, std::string>> transactions = {
-        {[](Context& ctx) { return SensorMemRead(ctx, 8, 0, 0, false, false); },
-         "Can't read from sensor"},
-        {[](Context& ctx) {
-             ctx.EeRead.fill(true);
-             return SensorMemWrite(ctx, 0, 14, 4, true, false, false, true, true, true);
-         },
-         ""},
-        {[](Context& ctx) {  // RAM saved to the EEPROM after it
-             return SensorMemWrite(ctx, 0, 162, 1, false, true, false, false, false, true);
-         },
-         ""},
+    const std::function<bool(Context&)> transactions[] = {
+        [](Context& ctx) { return SensorMemRead(ctx, 8, 0, 0, false, false); },
+        [](Context& ctx) {
+            ctx.EeRead.fill(true);
+            return SensorMemWrite(ctx, 0, 14, 4, true, false, false, true, true, true);
+        },
+        [](Context& ctx) {  // RAM saved to the EEPROM after it
+            return SensorMemWrite(ctx, 0, 162, 1, false, true, false, false, false, true);
+        },
     };
-    for (const auto& [run, message] : transactions) {
+    for (const auto& run : transactions) {
         VirtualSensorRig whole(61);
         ASSERT_TRUE(run(whole.ctx()));
         for (int sent = 0; sent < static_cast<int>(whole.sensor.received().size()); ++sent) {
@@ -120,9 +117,6 @@ TEST(LinkWithVirtualSensor, UnpluggedAdapterFailsTheTransactionWhereverItGoes) {
             EXPECT_FALSE(run(rig.ctx()));
             EXPECT_LT(rig.t.clock.tickMs() - startMs, 1000);
             EXPECT_FALSE(rig.ctx().ErrorText.empty());
-            if (!message.empty()) {
-                EXPECT_EQ(rig.ctx().ErrorText, message);
-            }
         }
     }
 }
