@@ -51,6 +51,7 @@ TEST(ByteSplitting, TakesTheValueAsARoundedInteger) {
     EXPECT_EQ(HighByte(half), 1);
     EXPECT_EQ(LowByte(half), 0);
     float aboveHalf = 255.5f;  // rounds to the even 256 as well
+    EXPECT_EQ(HighByte(aboveHalf), 1);
     EXPECT_EQ(LowByte(aboveHalf), 0);
     float checksum = 6 + 33 + 500;  // a running sum reduced modulo 256
     EXPECT_EQ(LowByte(checksum), (6 + 33 + 500) % 256);
@@ -116,6 +117,7 @@ TEST(ParseNumber, KeepsDigitsSignsAndOnePoint) {
     EXPECT_DOUBLE_EQ(ParseNumber(" 4 0 0 "), 400);
     EXPECT_DOUBLE_EQ(ParseNumber(".5"), 0.5);
     EXPECT_DOUBLE_EQ(ParseNumber("5-3"), 5);  // a later minus ends the number
+    for (const char* none : {"-", ".", "-.", "abc"}) EXPECT_FALSE(NumberIn(none)) << none;
 }
 
 TEST(NumberText, ShortestDecimalText) {
