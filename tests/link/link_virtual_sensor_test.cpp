@@ -100,7 +100,7 @@ TEST(LinkWithVirtualSensor, UnpluggedAdapterFailsTheTransactionWhereverItGoes) {
         [](Context& ctx) { return SensorMemRead(ctx, 8, 0, 0, false, false); },
         [](Context& ctx) {
             ctx.EeRead.fill(true);
-            return SensorMemWrite(ctx, 0, 14, 4, true, false, false, true, true, true);
+            return SensorMemWrite(ctx, 0, 14, 4, true, true, false, true, true, true);
         },
         [](Context& ctx) {  // RAM saved to the EEPROM after it
             return SensorMemWrite(ctx, 0, 162, 1, false, true, false, false, false, true);

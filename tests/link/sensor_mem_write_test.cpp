@@ -96,25 +96,19 @@ TEST(SensorMemWriteFrames, RamCommitSavesToEeprom) {
     EXPECT_EQ(w.frames(), (std::vector<Bytes>{{65, 34, 3, 102}, {161, 0, 161}}));
 }
 
-TEST(SensorMemWriteRefusals, Platform5EepromIsRefused) {
-    WiredContext w;
-    w.identify(96);
-    EXPECT_FALSE(SensorMemWrite(w.ctx, 0, 20, 2, true, false, false, false, false, true));
-    ASSERT_EQ(w.t.prompter.shown.size(), 1u);
-    EXPECT_EQ(w.t.prompter.shown[0].text, "Kan inte skriva till infPlatform 5 EEPROM");
-    EXPECT_EQ(w.t.prompter.shown[0].icon, Icon::Plain);
-    EXPECT_EQ(w.ctx.ErrorText, "Can't save to sensor");
-    EXPECT_TRUE(w.line.writes.empty());
-}
-
-TEST(SensorMemWriteRefusals, WordWithUnreadPartnerWarnsBeforeSending) {
-    for (const int address : {21, 0}) {
+// Platform 5's EEPROM, and a word whose partner byte was never read: refused with a prompt
+// before anything is sent.
+TEST(SensorMemWriteRefusals, RefusedWithAPromptBeforeSending) {
+    for (const auto& [id, address, text, icon] :
+         {std::tuple{96, 20, "Kan inte skriva till infPlatform 5 EEPROM", Icon::Plain},
+          std::tuple{80, 21, "Word varning ", Icon::Critical},
+          std::tuple{80, 0, "Word varning ", Icon::Critical}}) {
         WiredContext w;
-        w.identify(80);
+        w.identify(static_cast<uint8_t>(id));
         EXPECT_FALSE(SensorMemWrite(w.ctx, 0, address, 1, true, false, false, false, false, true));
         ASSERT_EQ(w.t.prompter.shown.size(), 1u);
-        EXPECT_EQ(w.t.prompter.shown[0].text, "Word varning ");
-        EXPECT_EQ(w.t.prompter.shown[0].icon, Icon::Critical);
+        EXPECT_EQ(w.t.prompter.shown[0].text, text);
+        EXPECT_EQ(w.t.prompter.shown[0].icon, icon);
         EXPECT_TRUE(w.line.writes.empty());
         EXPECT_EQ(w.ctx.ErrorText, "Can't save to sensor");
     }

@@ -233,8 +233,9 @@ TEST(ChannelPresence, Platform6Rules) {
     EXPECT_TRUE(ChannelPresent(t.ctx, 12, false, false));
     EXPECT_TRUE(ChannelPresent(t.ctx, 13, false, true));
     EXPECT_FALSE(ChannelPresent(t.ctx, 14, false, false));
-    setEe(t.ctx, 158, 0x02);
+    setEe(t.ctx, 158, 0x03);  // bit 0 plays no part
     EXPECT_FALSE(ChannelPresent(t.ctx, 11, false, false));
+    EXPECT_TRUE(ChannelPresent(t.ctx, 12, false, false));
     // Version 1 has no outputs 3 and 4.
     setEe(t.ctx, 173, 1);
     EXPECT_FALSE(ChannelPresent(t.ctx, 9, false, false));
