@@ -49,8 +49,8 @@ TEST(CalibrationMath, ModelsStartAtOneAndFollowTheirDetectorsCurve) {
     EXPECT_FALSE(ModelForChannelKind(3));
     EXPECT_FALSE(ModelForDetectorCode(4));
     EXPECT_FALSE(ModelForDetectorCode(15));
-    EXPECT_EQ(ModelForDetectorCode(0)->factor, 2);
-    EXPECT_EQ(ModelForDetectorCode(3)->factor, 1);
+    for (const auto& [code, factor] : {std::pair{0, 2}, {1, 1}, {2, 2}, {3, 1}})
+        EXPECT_EQ(ModelForDetectorCode(code)->factor, factor) << code;
 }
 
 TEST(CalibrationMath, StepSearchFindsThePointWithinTolerance) {

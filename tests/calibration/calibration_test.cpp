@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 
 #include "link/sensor_mem_read.h"
@@ -66,7 +67,13 @@ TEST(CalO2Zero, CancellingStopsWhereverItComes) {
              return sensorEeWord(r, 760) == 0 && !r.sensor.isOpen();
          },
          3100},
-        {"sampling", [](const VirtualSensorRig&, int64_t elapsed) { return elapsed > 4000; }, 7100},
+        {"between samples",  // the first sample read (RAM 38) and the port let go
+         [](const VirtualSensorRig& r, int64_t) {
+             const auto& asked = r.sensor.requests();
+             const auto sample = [](const Bytes& f) { return f[0] == 130 && f[1] == 38; };
+             return !r.sensor.isOpen() && std::any_of(asked.begin(), asked.end(), sample);
+         },
+         5100},
     };
     for (const auto& c : cases) {
         VirtualSensorRig rig(7, 1);
