@@ -63,6 +63,7 @@ INSTANTIATE_TEST_SUITE_P(
         SplitCase{"SmallSixApartIsTwoBlocks", Mem::SmallEeprom, {0, 6}, {{138, 0}, {138, 3}}},
         SplitCase{"SmallFourBytes", Mem::SmallEeprom, {0, 3}, {{140, 0}}},
         SplitCase{"SmallTopWord", Mem::SmallEeprom, {510}, {{138, 255}}},
+        SplitCase{"SmallOddAddressReadsItsWord", Mem::SmallEeprom, {11}, {{138, 5}}},
         SplitCase{"SmallBlockEndsAtTheTop", Mem::SmallEeprom, {506, 511}, {{142, 253}}},
         // The large EEPROM reads 1, 2 or 4 bytes and never 3.
         SplitCase{"LargeNextByte", Mem::LargeEeprom, {0, 1}, {{138, 0, 0}}},

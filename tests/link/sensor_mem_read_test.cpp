@@ -77,13 +77,6 @@ TEST(SensorMemReadFrames, IdentifyingTheSensorFirstKeepsTheSelection) {
     EXPECT_EQ(w.ctx.AddressMask[65], 0);
 }
 
-TEST(SensorMemReadFrames, OddEepromAddressReadsItsWholeWord) {
-    WiredContext w;
-    w.identify(80);
-    ASSERT_TRUE(SensorMemRead(w.ctx, 0, 11, 1, true, false));
-    EXPECT_EQ(w.frames(), (std::vector<Bytes>{{138, 5, 143}}));
-}
-
 TEST(SensorMemReadFrames, RamBlocksStopAtTheHalf) {
     WiredContext w;
     w.line.ram[128] = 9;

@@ -279,14 +279,9 @@ TEST(LazyReads, UnansweredGiveZeroNotWhatTheImageHeld) {
                 {0x20, 0, 762, [](Context& c) { return GetCO2Factor(c); }},
                 {0x20, 0, 1022, [](Context& c) { return GetVersion(c); }},
                 {222, 6, -1, [](Context& c) { return GetSensorTemp(c); }},
-                {0x20, 0, -1, [](Context& c) {
-                     c.RamImage[16] = 9;  // held from before
-                     return GetChannelValue(c, 2, false);
-                 }},
-                {222, 6, 46, [](Context& c) {
-                     c.EeImage[46] = 9;  // held from before
-                     return GetZeroWord(c, 11);
-                 }}};
+                {0x20, 0, -1,
+                 [](Context& c) { c.RamImage[16] = 9; return GetChannelValue(c, 2, false); }},
+                {222, 6, 46, [](Context& c) { c.EeImage[46] = 9; return GetZeroWord(c, 11); }}};
     for (const Row& r : rows) {
         TestContext t;
         versionImage(t.ctx, r.id, 1, r.e173);
