@@ -92,9 +92,8 @@ TEST(LinkWithVirtualSensor, BadChecksumIsReadAgain) {
     EXPECT_EQ(rig.ctx().RamImage[12], 243);
 }
 
-// Wherever the adapter goes (a request-to-send, a frame, a lock command), the transaction
-// fails with a message and never reports success, nor waits for a
-// reply that cannot come.
+// Wherever the adapter goes (request-to-send, frame, unlock, lock or save), the transaction
+// fails with a message, never reports success and never waits for a reply that cannot come.
 TEST(LinkWithVirtualSensor, UnpluggedAdapterFailsTheTransactionWhereverItGoes) {
     const std::function<bool(Context&)> transactions[] = {
         [](Context& ctx) { return SensorMemRead(ctx, 8, 0, 0, false, false); },
@@ -132,7 +131,9 @@ TEST(LinkWithVirtualSensor, AnUnknownProductHasNoEepromToRead) {
 TEST(LinkWithVirtualSensor, APortThatWillNotOpenFailsEveryTransaction) {
     const std::function<bool(Context&)> transactions[] = {
         [](Context& ctx) { return SensorMemRead(ctx, 0, 0, 2, true, false); },
-        [](Context& ctx) { return SensorMemWrite(ctx, 0, 14, 2, true, false, false, false, false, true); },
+        [](Context& ctx) {
+            return SensorMemWrite(ctx, 0, 14, 2, true, false, false, false, false, true);
+        },
         [](Context& ctx) { return SensorCommand(ctx, kTwaReset, false); },
     };
     for (const auto& run : transactions) {
