@@ -27,11 +27,16 @@
 namespace kelvo {
 
 namespace {
-// What keeps the text from being a network ID; empty when it is one. The field takes any
-// text: a field that drops keys it dislikes turned "35" into "3" without a word.
-QString networkIdProblem(const QString& typed) {
+const char kSetFilter[] = "(*.Set)|*.Set";
+const char kSimFilter[] = "(*.sim)|*.sim";
+}  // namespace
+
+QString frmComSet::networkIdProblem(const QString& typed) {
     const QString text = typed.trimmed();
-    if (text.isEmpty()) return {};  // addresses sensor 0, as an empty field always has
+    // Sensor 0 by default was a dead end: the read waited out its attempts, then blamed the
+    // sensor rather than the missing ID.
+    if (text.isEmpty())
+        return QStringLiteral("Type the sensor's network ID, a number from 0 to 29.");
     bool number = false;
     const int id = text.toInt(&number);
     if (!number)
@@ -41,6 +46,7 @@ QString networkIdProblem(const QString& typed) {
     return {};
 }
 
+namespace {
 QString boolText(bool value) {
     return value ? QStringLiteral("True") : QStringLiteral("False");
 }
@@ -272,8 +278,23 @@ void frmComSet::btnHelp_Click() {
     host_.openDocument(QString::fromStdString(ctx_.AppDir) + "helpComSet.html");
 }
 
+QString frmComSet::pickedSimulationFile() const {
+    // Only a file picked for the purpose and still named in the field: a settings file
+    // picked for sending, or a field cleared since, leaves the choice to the list.
+    if (cd1FileName_.isEmpty() || txbFileName->text() != cd1FileName_) return {};
+    return cd1FileName_.endsWith(QLatin1String(".sim"), Qt::CaseInsensitive) ? cd1FileName_
+                                                                             : QString();
+}
+
+void frmComSet::usePortInField() {
+    const std::string typed = comPortText().trimmed().toStdString();
+    if (ctx_.port.portName() == typed) return;
+    if (ctx_.port.isOpen()) ctx_.port.close();
+    ctx_.port.setPortName(typed);
+}
+
 void frmComSet::Command5_Click() {
-    if (auto chosen = ctx_.prompt.openFile("(*.Set)|*.Set")) {
+    if (auto chosen = ctx_.prompt.openFile(startMode() == 2 ? kSimFilter : kSetFilter)) {
         cd1FileName_ = QString::fromStdString(*chosen);
         txbFileName->setText(cd1FileName_);
     }
@@ -288,6 +309,9 @@ void frmComSet::cmdSendFile_Click() {
     if (txbFileName->text().trimmed().isEmpty()) {
         ctx_.ErrorText = "Please enter file name in the textbox.";
     } else {
+        // A technician types the port, then sends: the field, not the last start, says
+        // where the sensor is.
+        usePortInField();
         host_.ShowProgress("Loading settings", false, this);
         // The file sent is the one chosen with "..."; a typed path alone sends nothing.
         if (!cd1FileName_.isEmpty()) {
@@ -309,10 +333,7 @@ void frmComSet::btnFindSensors_Click() {
     setEnabled(false);
     const auto enableAgain = qScopeGuard([this] { setEnabled(true); });
     ctx_.ErrorText.clear();
-    // The scan asks the port in the field; the link keeps its own for "Send file to sensor"
-    // until start-up applies the field.
-    const std::string linkPort = ctx_.port.portName();
-    ctx_.port.setPortName(comPortText().trimmed().toStdString());
+    usePortInField();
     host_.ShowProgress("Finding sensors", false, this);
     std::vector<FoundSensor> found;
     ScanNetwork(ctx_, found, [this](int id) {
@@ -320,7 +341,6 @@ void frmComSet::btnFindSensors_Click() {
         ctx_.ProgressPercent = static_cast<uint8_t>(id * 100 / (kLastNetworkId + 1));
         return true;
     });
-    ctx_.port.setPortName(linkPort);
     const bool quiet = !ctx_.ErrorText.empty();
     if (hasErrorToShow(ctx_)) ctx_.prompt.message(ctx_.ErrorText);
     ctx_.ErrorText.clear();

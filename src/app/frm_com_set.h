@@ -55,6 +55,13 @@ public:
     // The path of the settings file last chosen with "...", empty when none was chosen.
     QString CD1FileName() const { return cd1FileName_; }
 
+    // In "Simulated mode": the ".sim" file picked with "..." and still in the file field,
+    // which is simulated instead of a choice from the list; empty when there is none.
+    QString pickedSimulationFile() const;
+    // What keeps the text from being a network ID; empty when it is one. The field takes
+    // any text: a field that drops keys it dislikes turned "35" into "3" without a word.
+    static QString networkIdProblem(const QString& typed);
+
     // The system's view of the controls.
     QString comPortText() const;
     int startMode() const;  // 0 single, 1 network, 2 simulated
@@ -104,6 +111,8 @@ private:
     void btnFindSensors_Click();
     void btnStartKelvo_Click();
     void btnExit_Click();
+    // Points the link at the port in "Com port", as it stands.
+    void usePortInField();
 
     Context& ctx_;
     WindowHost& host_;

@@ -1,9 +1,13 @@
 #include "app/help_viewer.h"
 
 #include <QDesktopServices>
+#include <QDialogButtonBox>
 #include <QFileInfo>
+#include <QPushButton>
+#include <QShortcut>
 #include <QStandardPaths>
 #include <QTextBrowser>
+#include <QVBoxLayout>
 
 namespace kelvo {
 
@@ -28,16 +32,31 @@ void HelpViewer::open(const QString& path) {
 
 void HelpViewer::showOwn(const QString& path) {
     if (!own_) {
-        own_ = std::make_unique<QTextBrowser>();
+        own_ = std::make_unique<QWidget>();
         own_->setObjectName(QStringLiteral("frmHelp"));
-        own_->setOpenExternalLinks(true);
+        browser_ = new QTextBrowser(own_.get());
+        browser_->setObjectName(QStringLiteral("txtHelp"));
+        browser_->setOpenExternalLinks(true);
+        auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, own_.get());
+        buttons->button(QDialogButtonBox::Close)->setObjectName(QStringLiteral("btnClose"));
+        QObject::connect(buttons, &QDialogButtonBox::rejected, own_.get(), &QWidget::close);
+        // A window read with the keyboard is left with it too, as a browser tab is.
+        for (const QKeySequence& key : {QKeySequence(Qt::Key_Escape),
+                                        QKeySequence(Qt::CTRL | Qt::Key_W),
+                                        QKeySequence(QKeySequence::Close)}) {
+            auto* shortcut = new QShortcut(key, own_.get());
+            QObject::connect(shortcut, &QShortcut::activated, own_.get(), &QWidget::close);
+        }
+        auto* layout = new QVBoxLayout(own_.get());
+        layout->addWidget(browser_);
+        layout->addWidget(buttons);
         own_->resize(720, 560);
     }
     own_->setWindowTitle(QStringLiteral("Help - %1").arg(QFileInfo(path).fileName()));
     if (QFileInfo::exists(path)) {
-        own_->setSource(QUrl::fromLocalFile(path));
+        browser_->setSource(QUrl::fromLocalFile(path));
     } else {
-        own_->setPlainText(QStringLiteral("The help page %1 was not found.").arg(path));
+        browser_->setPlainText(QStringLiteral("The help page %1 was not found.").arg(path));
     }
     own_->show();
     own_->raise();

@@ -8,6 +8,7 @@
 #include <memory>
 
 class QTextBrowser;
+class QWidget;
 
 namespace kelvo {
 
@@ -20,8 +21,10 @@ public:
     ~HelpViewer();
 
     void open(const QString& path);
-    // Kelvo's own help window; null until a page needed it.
-    QTextBrowser* ownWindow() const { return own_.get(); }
+    // The page in Kelvo's own help window; null until a page needed it.
+    QTextBrowser* ownWindow() const { return browser_; }
+    // That window, with its Close button; it closes on Escape and Ctrl+W too.
+    QWidget* ownFrame() const { return own_.get(); }
 
     static bool openWithDesktop(const QUrl& url);
 
@@ -29,7 +32,8 @@ private:
     void showOwn(const QString& path);
 
     DesktopOpener desktop_;
-    std::unique_ptr<QTextBrowser> own_;
+    std::unique_ptr<QWidget> own_;
+    QTextBrowser* browser_ = nullptr;
 };
 
 }  // namespace kelvo

@@ -11,6 +11,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSettings>
+#include <QStatusBar>
 
 #include "app/frm_com_set.h"
 #include "app/frm_msg.h"
@@ -168,6 +169,12 @@ void StartUp::startSensor() {
     portApplied_ = true;
 
     if (setup.startMode() == 2) {
+        // A file picked with "..." is the user's answer already; a list after it would
+        // ask again and then ignore the pick.
+        if (const QString picked = setup.pickedSimulationFile(); !picked.isEmpty()) {
+            simulate(picked);
+            return;
+        }
         fillSimulationList();
         sim().show();  // modal; continueSimulated follows the user's answer
         sim().raise();
@@ -182,8 +189,11 @@ void StartUp::continueSimulated() {
         errorCheck();
         return;
     }
+    simulate(simulationFile(sim().cmbTypeOfS->currentText()));
+}
+
+void StartUp::simulate(const QString& path) {
     ShowProgress("Please wait", true, nullptr, false, true, true);
-    const QString path = simulationFile(sim().cmbTypeOfS->currentText());
     int blockType = 0;
     if (!ReadSetBlock(ctx_, path.toStdString(), blockType, true, true) ||
         !chooseAndOpenWindow(true)) {
@@ -194,8 +204,14 @@ void StartUp::continueSimulated() {
 bool StartUp::detectRealSensor() {
     frmComSet& setup = comSet();
     if (setup.startMode() == 0) ctx_.SensorAddress = kSingleSensorAddress;
-    if (setup.startMode() == 1)
+    if (setup.startMode() == 1) {
+        // The dialog refuses such an ID, but a start that skips the dialog would wait out
+        // a read of no sensor first.
+        if (const QString problem = frmComSet::networkIdProblem(setup.txbID->text());
+            !problem.isEmpty())
+            return failWith(ctx_, problem.toStdString());
         ctx_.SensorAddress = static_cast<float>(leadingNumber(setup.txbID->text()));
+    }
 
     ShowProgress("Please wait", true, &setup, false, true, true);
     if (!CheckPortFree(ctx_, kPortCheckSeconds)) return false;
@@ -230,7 +246,7 @@ SensorWindow* StartUp::chooseWindow(bool simulated) {
 bool StartUp::openWindow(SensorWindow& window, bool simulated) {
     CurrentWindow = &window;
     const QString name = executableName();
-    window.setWindowTitle(name);
+    window.showCaption(name);
     if (!window.FormUpdateInit() || !window.FormUpdate()) return false;
 
     window.SimMode(simulated);
@@ -238,12 +254,14 @@ bool StartUp::openWindow(SensorWindow& window, bool simulated) {
     if (window.cbxSimulated) window.cbxSimulated->setVisible(live);
     if (window.mReadfromsensor) window.mReadfromsensor->setEnabled(live);
     if (window.mSendtosensor) window.mSendtosensor->setEnabled(live);
-    window.setWindowTitle(simulated ? name + " Simulated mode" : name);
+    window.showCaption(simulated ? name + " Simulated mode" : name);
     if (window.mCalibrate) window.mCalibrate->setEnabled(live);
     if (window.btnReadFromSensor) window.btnReadFromSensor->setEnabled(live);
     if (window.btnSendToSensor) window.btnSendToSensor->setEnabled(live);
     if (window.mComSet) window.mComSet->setChecked(!dontShowSetupDialog());
 
+    // The last line of the window's previous sensor would read as news of this one.
+    window.statusBar()->clearMessage();
     ShowProgress(QString());
     window.show();
     window.raise();

@@ -87,6 +87,8 @@ private:
     void offerSeed();
     void startSensor();
     void continueSimulated();
+    // Loads the settings file and opens the window it identifies, simulated.
+    void simulate(const QString& path);
     bool detectRealSensor();
     bool chooseAndOpenWindow(bool simulated);
     SensorWindow* chooseWindow(bool simulated);

@@ -4,6 +4,29 @@
 
 namespace kelvo::virtualsensor {
 
+namespace {
+// Where each platform keeps its own network ID: the ID a window shows must be the one the
+// sensor answers to.
+void storeNetworkId(SensorMemory& memory, int id) {
+    const auto byte = static_cast<uint8_t>(id);
+    switch (memory.platform) {
+        case kPlatform5:
+            memory.ram[208] = byte;
+            memory.eeprom[208] = byte;  // its persistent copy
+            break;
+        case kPlatform6:
+        case kPlatform61:
+            memory.eeprom[32] = byte;
+            break;
+        case kPlatform7:
+            memory.eeprom[16] = byte;
+            break;
+        default:
+            break;
+    }
+}
+}  // namespace
+
 const std::vector<NetworkMember>& DemoNetwork() {
     static const std::vector<NetworkMember> members{
         {1, kPlatform5, 0}, {2, kPlatform6, 0}, {3, kPlatform61, 0}, {4, kPlatform7, 1}};
@@ -15,6 +38,7 @@ VirtualNetwork::VirtualNetwork(const Clock& clock, const std::vector<NetworkMemb
     for (const NetworkMember& m : members) {
         auto memory = FactoryImage(m.platform, m.version);
         if (!memory) continue;
+        storeNetworkId(*memory, m.id);
         auto sensor = std::make_unique<VirtualSensor>(clock, std::move(*memory), timing);
         sensor->setNetworkId(m.id);
         sensor->answerSingleAddress(false);

@@ -10,6 +10,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QShortcut>
 #include <QStatusBar>
 #include <QTimer>
 
@@ -135,6 +136,31 @@ void SensorWindow::buildMenus() {
     });
     connect(mComSet, &QAction::triggered, this, &SensorWindow::toggleComSet);
     connect(mHelp, &QAction::triggered, this, &SensorWindow::openHelp);
+    addMenuKeys();
+}
+
+void SensorWindow::addMenuKeys() {
+    // The captions stay as they are, without "&" marks: the keys are bound here instead.
+    const struct {
+        QKeySequence key;
+        QAction* item;
+    } keys[] = {
+        {QKeySequence(Qt::Key_F10), mFile->menuAction()},
+        {QKeySequence(Qt::ALT | Qt::Key_F), mFile->menuAction()},
+        {QKeySequence(Qt::ALT | Qt::Key_S), M0->menuAction()},
+        {QKeySequence(Qt::ALT | Qt::Key_V), mView->menuAction()},
+        {QKeySequence(Qt::ALT | Qt::Key_H), mHelp},
+    };
+    for (const auto& k : keys) {
+        auto* shortcut = new QShortcut(k.key, this);
+        connect(shortcut, &QShortcut::activated, this, [this, item = k.item] {
+            if (item->menu()) {
+                menuBar()->setActiveAction(item);
+            } else {
+                item->trigger();
+            }
+        });
+    }
 }
 
 void SensorWindow::requestAction(int16_t code, bool pleaseWait) {
@@ -177,10 +203,25 @@ void SensorWindow::SimMode(bool on) {
     mCalibrate->menuAction()->setEnabled(!on);
     btnReadFromSensor->setEnabled(!on);
     btnSendToSensor->setEnabled(!on);
-    setWindowTitle(on ? kSimulatedCaption : kLiveCaption);
+    showCaption(on ? kSimulatedCaption : kLiveCaption);
+    if (!on && statusBar()->currentMessage() == lostSensorHint()) statusBar()->clearMessage();
     // Leaving simulated mode is no news to report; the next pass clears the marker.
     if (!on) cancel(ctx_);
     wakeLoop();
+}
+
+void SensorWindow::showCaption(const QString& caption) {
+    // Which sensor the window shows, after the caption, so two windows or a screenshot
+    // can be told apart; nothing before the image knows the sensor.
+    if (!ctx_.RamRead[kRamIdByte]) {
+        setWindowTitle(caption);
+        return;
+    }
+    setWindowTitle(QStringLiteral("%1 - platform %2 version %3, %4")
+                       .arg(caption)
+                       .arg(GetPlatform(ctx_))
+                       .arg(QString::fromStdString(NumberText(GetVersion(ctx_))),
+                            QString::fromStdString(SerialText(ctx_))));
 }
 
 void SensorWindow::executeAction(int16_t code) {
@@ -309,8 +350,16 @@ void SensorWindow::pollMeasurements() {
         ctx_.ErrorText.clear();
         ctx_.prompt.message("No sensor detected, entering simulated mode.");
         SimMode(true);
+        // The sensor controls are greyed now; without this line nothing says how to reach
+        // the sensor again.
+        statusBar()->showMessage(lostSensorHint());
     }
     ctx_.ErrorText.clear();
+}
+
+QString SensorWindow::lostSensorHint() const {
+    return QStringLiteral("The sensor does not answer. Untick \"%1\" to try it again.")
+        .arg(cbxSimulated->text());
 }
 
 void SensorWindow::releasePort() {
@@ -361,13 +410,26 @@ void SensorWindow::closeEvent(QCloseEvent* event) {
 }
 
 void SensorWindow::leaveWindow() {
-    // Tearing the link down under a running transaction would leave it half done; the
-    // pass hands over when its action has ended.
+    // Tearing the link down under a running transaction would leave it half done. The
+    // close cancels it as the progress dialog's Cancel does: the link stops at the next
+    // block boundary and puts the sensor back in order, then the pass hands over.
     if (passRunning_) {
         leaveRequested_ = true;
+        cancel(ctx_);
         return;
     }
     host_.RestartOrEnd();
+}
+
+void SensorWindow::showHeld(QLineEdit* field, const QString& held) {
+    const QString typed = field->text().trimmed();
+    // The same number written another way ("16.0") was stored as typed.
+    if (typed == held || ParseNumber(typed.toStdString()) == ParseNumber(held.toStdString()))
+        return;
+    field->setText(held);
+    statusBar()->showMessage(
+        QStringLiteral("The sensor cannot store %1: held at %2, the nearest value it can.")
+            .arg(typed, held));
 }
 
 void SensorWindow::reportSuccess(const QString& text) {

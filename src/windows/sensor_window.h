@@ -60,6 +60,10 @@ public:
     // Ticks or unticks cbxSimulated and switches the sensor controls and the caption.
     virtual void SimMode(bool on);
 
+    // Sets the window's caption, followed by the platform, version and serial text of the
+    // sensor in the image.
+    void showCaption(const QString& caption);
+
     // The actions the activation loop runs; true on success, the reason in ErrorText.
     virtual bool ActionSensorRead();
     virtual bool ActionSensorWrite();
@@ -132,12 +136,17 @@ protected:
         bool calibration = false;
     };
     virtual ActionLabel actionLabel(int16_t code) const;
+    // Sends the TWA reset and says in the status bar what the sensor answered.
+    bool resetTwa();
     // The reference value a calibration's user typed, for the service record.
     void noteReference(const std::string& typed);
 
     // Says in the status bar what an action did to the sensor or its files, so the
     // technician knows it worked; the next action clears it.
     void reportSuccess(const QString& text);
+    // Puts held, the nearest value the sensor can store, in place of a typed value it
+    // cannot, and says so in the status bar; a value it can store is left alone.
+    void showHeld(QLineEdit* field, const QString& held);
     // Simulated-mode step of the loop (the trigger-test animation); true while it wants
     // passes at animation speed.
     virtual bool simulationStep() { return false; }
@@ -190,11 +199,17 @@ protected:
 
     Context& ctx_;
     WindowHost& host_;
+    // The temperature calibration's progress text; the platform-6 window's has a blank more.
+    QString calTempProgress_ = QStringLiteral("Calibrating temperature");
 
 private:
     void buildMenus();
+    // Alt+letter opens each menu, F10 the first, as on any desktop.
+    void addMenuKeys();
     void pollMeasurements();
     void releasePort();
+    // What the status bar says once the sensor stopped answering.
+    QString lostSensorHint() const;
     void scheduleNextPass();
     void toggleComSet();
     void openHelp();

@@ -4,6 +4,7 @@
 
 #include "calibration/calibration.h"
 #include "common/context.h"
+#include "common/id_byte.h"
 #include "common/values.h"
 #include "files/platform_settings_file.h"
 #include "files/settings_file.h"
@@ -34,7 +35,8 @@ bool SensorWindow::ActionSensorRead() {
     const uint8_t platform = GetPlatform(ctx_);
     // Simulated while the image is empty, so nothing polls a half-read sensor.
     SimMode(true);
-    SensorLinkInit(ctx_, static_cast<uint8_t>(kSingleSensorAddress));
+    // The sensor keeps the address it was opened at: on a network, address 30 reaches no one.
+    SensorLinkInit(ctx_, static_cast<uint8_t>(ctx_.SensorAddress));
     if (!ReadSpans(ctx_, WholeImageReads(platform))) return false;
     SimMode(false);
     // SimMode(false) marks its change as nothing to report; the read itself went well.
@@ -104,10 +106,23 @@ std::string SensorWindow::answerUnit(AnswerIn quantity) const {
 }
 
 bool SensorWindow::ActionTWAReset() {
-    if (GetPlatform(ctx_) != kPlatform5 || GetIdByte(ctx_) != kTwaIdByte) return true;
+    if (GetPlatform(ctx_) != kPlatform5 || GetIdByte(ctx_) != kTwaIdByte) {
+        // Nothing goes to the sensor; the user still learns why nothing happened.
+        reportSuccess(QStringLiteral("This sensor keeps no TWA; nothing was reset."));
+        return true;
+    }
+    return resetTwa();
+}
+
+bool SensorWindow::resetTwa() {
     host_.ShowProgress(QStringLiteral("TWA reset"));
+    // The older protocol has no TWA reset frame: "Can't reset TWA" would blame a sensor
+    // that was never asked.
+    if (ctx_.RamRead[kRamIdByte] && ProtocolOfIdByte(GetIdByte(ctx_)) == 1)
+        return failWith(ctx_, "This sensor speaks protocol 1, which has no TWA reset command. "
+                              "Nothing was sent to the sensor.");
     if (!SensorCommand(ctx_, kTwaReset, false)) return false;
-    reportSuccess(QStringLiteral("TWA reset."));
+    reportSuccess(QStringLiteral("TWA reset: the sensor acknowledged it."));
     return true;
 }
 
@@ -140,7 +155,7 @@ bool SensorWindow::ActionCalTempZero() {
         promptInUnit("Please enter correct temperature", answerUnit(AnswerIn::Temperature)));
     noteReference(answer);
     if (checkAnswer(answer) != Answer::Number) return false;
-    host_.ShowProgress(QStringLiteral("Calibrating temperature"));
+    host_.ShowProgress(calTempProgress_);
     // The platform's own temperature channel: on platform 5 that is channel 0, elsewhere
     // channel 0 is no temperature at all.
     if (!kelvo::CalTemp(ctx_, static_cast<float>(ParseNumber(answer)), kPlatformChannel, false))

@@ -3,9 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QCloseEvent>
 #include <QApplication>
 #include <QFile>
 #include <QTimer>
+#include <QWindow>
+#include <atomic>
+#include <thread>
+#include <vector>
 
 #include "app/frm_msg.h"
 #include "app/kelvo_application.h"
@@ -50,6 +55,44 @@ TEST_P(ApplicationExit, LeavingTheWindowEndsTheProgramWithTheSetupDialogOff) {
     EXPECT_FALSE(shown->isVisible());
     EXPECT_FALSE(app.startUp().progress().isVisible());
     EXPECT_TRUE(QFile::exists(workDir.filePath("last.set")));
+}
+
+// A close from the window manager is a posted event: it lands wherever the window happens
+// to be, mid-poll included. A thread that keeps a core busy starves the event loop, so
+// events queue up and arrive in bunches, as they do beside a build.
+TEST_F(ShellTest, ACloseRequestWhileTheEventLoopIsStarvedStillEndsTheProgram) {
+    storePreference("ComPort", "virtual:6");
+    storePreference("Dont", "1");
+    std::atomic<bool> busy{true};
+    std::vector<std::thread> hogs;
+    for (int i = 0; i < 2; ++i)
+        hogs.emplace_back([&busy] {
+            volatile uint64_t spins = 0;
+            while (busy.load(std::memory_order_relaxed)) spins = spins + 1;
+        });
+    // Before the first poll, during it, and just after it.
+    for (int delayMs : {0, 2000, 2100}) {
+        SCOPED_TRACE(delayMs);
+        KelvoApplication app(std::make_unique<ScriptedPrompter>());
+        SensorWindow* shown = nullptr;
+        QObject::connect(&app.startUp(), &StartUp::windowShown, [&](SensorWindow* window) {
+            shown = window;
+            QTimer::singleShot(delayMs, window, [window] {
+                QCoreApplication::postEvent(window->windowHandle(), new QCloseEvent);
+            });
+        });
+        QTimer::singleShot(0, &app, [&app] { app.start(); });
+        QTimer watchdog;
+        watchdog.setSingleShot(true);
+        QObject::connect(&watchdog, &QTimer::timeout, [] { QCoreApplication::exit(kGaveUp); });
+        watchdog.start(kGiveUpMs);
+        EXPECT_EQ(QApplication::exec(), 0);
+        watchdog.stop();
+        ASSERT_NE(shown, nullptr) << app.context().ErrorText;
+        EXPECT_FALSE(shown->isVisible());
+    }
+    busy = false;
+    for (auto& hog : hogs) hog.join();
 }
 
 INSTANTIATE_TEST_SUITE_P(Ways, ApplicationExit, ::testing::Values(true, false),

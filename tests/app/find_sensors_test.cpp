@@ -35,7 +35,7 @@ TEST_F(FindSensors, OffersEachSensorThatAnsweredAndFillsTheIdPicked) {
     EXPECT_TRUE(line.prompter.shown.empty()) << "no message when sensors were found";
     items[2]->trigger();
     EXPECT_EQ(dialog.txbID->text(), "3");
-    EXPECT_EQ(network.portName(), "link's port") << "the link keeps its port until start";
+    EXPECT_EQ(network.portName(), dialog.comPortText().toStdString()) << "the port in the field";
     EXPECT_TRUE(dialog.isEnabled());
 }
 

@@ -124,7 +124,7 @@ TEST_F(ComSetPreferences, NetworkIdIsTypedFreelyAndCheckedOnStart) {
         {"35", "Network ID 35 is outside 0 to 29."},
         {"-1", "Network ID -1 is outside 0 to 29."},
         {"x1", "\"x1\" is not a network ID. Type a number from 0 to 29."},
-        {"", ""},  // no ID at all addresses sensor 0, as it always has
+        {"", "Type the sensor's network ID, a number from 0 to 29."},
         {"30", "Network ID 30 is outside 0 to 29."},
         {" 29 ", ""},
         {"0", ""},

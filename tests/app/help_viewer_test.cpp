@@ -2,7 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include <QFile>
+#include <QPushButton>
+#include <QTest>
 #include <QTemporaryDir>
 #include <QTextBrowser>
 
@@ -48,6 +52,22 @@ TEST(HelpViewer, ThePageOpensInTheBrowserOrElseInKelvosOwnWindow) {
         EXPECT_TRUE(viewer.ownWindow()->isVisible());
         EXPECT_TRUE(viewer.ownWindow()->toPlainText().contains(c.ownWindowShows))
             << viewer.ownWindow()->toPlainText().toStdString();
+    }
+}
+
+TEST(HelpViewer, OwnWindowClosesByItsButtonEscapeAndCtrlW) {
+    const std::function<void(QWidget*)> ways[] = {
+        [](QWidget* w) { w->findChild<QPushButton*>("btnClose")->click(); },
+        [](QWidget* w) { QTest::keyClick(w, Qt::Key_Escape); },
+        [](QWidget* w) { QTest::keyClick(w, Qt::Key_W, Qt::ControlModifier); },
+    };
+    HelpViewer viewer([](const QUrl&) { return false; });
+    for (const auto& close : ways) {
+        viewer.open("missing.html");
+        QWidget* frame = viewer.ownFrame();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(frame));
+        close(frame);
+        EXPECT_FALSE(frame->isVisible());
     }
 }
 

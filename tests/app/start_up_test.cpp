@@ -17,6 +17,7 @@
 #include "app/shell_fixture.h"
 #include "common/context.h"
 #include "link/sensor_mem_read.h"
+#include "qt/selectable_port.h"
 #include "support/virtual_sensor_rig.h"
 #include "windows/probe_window.h"
 #include "windows/sensor_window.h"
@@ -99,8 +100,11 @@ protected:
     // The sensor controls are on in a live window and off in a simulated one.
     static void expectSensorControls(RecordingWindow& w, bool on) {
         EXPECT_EQ(w.simMode, !on);
-        EXPECT_EQ(w.windowTitle(),
-                  QCoreApplication::applicationName() + (on ? "" : " Simulated mode"));
+        // The caption, then the sensor in the image.
+        const QString caption =
+            QCoreApplication::applicationName() + (on ? "" : " Simulated mode");
+        EXPECT_TRUE(w.windowTitle().startsWith(caption + " - platform 6 version "))
+            << w.windowTitle().toStdString();
         EXPECT_EQ(w.cbxSimulated->isHidden(), !on);
         EXPECT_EQ((std::vector<bool>{w.mReadfromsensor->isEnabled(), w.mSendtosensor->isEnabled(),
                                      w.mCalibrate->isEnabled(), w.btnReadFromSensor->isEnabled(),
@@ -166,8 +170,8 @@ TEST_F(StartUpTest, ALineOrSensorThatCannotBeUsedIsReportedOnce) {
     }
 }
 
-TEST_F(StartUpTest, NetworkSensorIsAddressedByItsIdAndAnEmptyIdAddressesSensorZero) {
-    for (const auto& [id, typed] : {std::pair{0, ""}, {12, "12"}}) {
+TEST_F(StartUpTest, NetworkSensorIsAddressedByItsIdAndAnEmptyIdIsRefusedAtOnce) {
+    for (const auto& [id, typed] : {std::pair{0, "0"}, {12, "12"}}) {
         SCOPED_TRACE(id);
         useSensor(6, 0);
         sensorRig->sensor.setNetworkId(id);
@@ -177,6 +181,16 @@ TEST_F(StartUpTest, NetworkSensorIsAddressedByItsIdAndAnEmptyIdAddressesSensorZe
         ASSERT_FALSE(sensorRig->sensor.received().empty());
         EXPECT_EQ(sensorRig->sensor.received().front(), 224 + id);
     }
+    // Skipping the dialog skips its check too: start-up asks before the line is used.
+    useSensor(6, 0);
+    storePreference("StartMode1", "True");
+    storePreference("ID", "");
+    storePreference("Dont", "1");
+    start().Main();
+    EXPECT_EQ(messages(),
+              std::vector<std::string>{"Type the sensor's network ID, a number from 0 to 29."});
+    EXPECT_TRUE(sensorRig->sensor.received().empty());
+    EXPECT_TRUE(setupShown());
 }
 
 TEST_F(StartUpTest, FailingWindowInitShowsItsMessage) {
@@ -322,6 +336,19 @@ TEST_F(SimulatedStart, SimFileOpensItsWindowWithTheSensorControlsOff) {
     expectSensorControls(*w, true);
 }
 
+TEST_F(SimulatedStart, AFilePickedWithTheBrowseButtonIsSimulatedWithoutTheList) {
+    copyData("Platform61.sim", "mine.sim");
+    start().Main();
+    frmComSet& setup = startUp->comSet();
+    setup.optStartMode[2]->click();
+    prompter().fileAnswers = {workDir.filePath("mine.sim").toStdString()};
+    setup.Command5->click();
+    EXPECT_EQ(prompter().prompts.back(), "(*.sim)|*.sim");
+    setup.btnStartKelvo->click();
+    EXPECT_EQ(shown(), windows[WindowKind::Frm61]) << ::testing::PrintToString(messages());
+    EXPECT_FALSE(startUp->sim().isVisible());
+}
+
 TEST_F(SimulatedStart, LastFindsLastSetWhateverItsCase) {
     copyData("Platform61.sim", "Last.SET");
     mainAndStart(2);
@@ -402,6 +429,33 @@ TEST_F(SendFileFromSetup, PlatformFiveVersionThreeIsNotSupported) {
     EXPECT_EQ(messages(),
               std::vector<std::string>{"Unknown sensor type, can't connect to sensor."});
     EXPECT_FALSE(progressShown());
+}
+
+// The setup dialog on the program's own port, which a name switches between sensors.
+class SendFileToTypedPort : public ShellTest {
+protected:
+    SendFileToTypedPort() : line(&port), port(line.clock) {}
+    Context& context() override { return line.ctx; }
+
+    TestContext line;
+    qt::SelectablePort port;
+};
+
+TEST_F(SendFileToTypedPort, TheFileGoesToThePortInTheFieldNotTheOneOfTheLastStart) {
+    copyData("Platform6.sim", "mine.Set");
+    storePreference("ComPort", "virtual:61");
+    shell().Main();
+    frmComSet& setup = startUp->comSet();
+    setup.txbComPort->setCurrentText("virtual:6");
+    line.prompter.fileAnswers = {workDir.filePath("mine.Set").toStdString()};
+    setup.Command5->click();
+    setup.cmdSendFile->click();
+    EXPECT_TRUE(line.prompter.messages().empty())
+        << ::testing::PrintToString(line.prompter.messages());
+    EXPECT_EQ(port.portName(), "virtual:6");
+    ASSERT_NE(port.virtualSensor(), nullptr);
+    EXPECT_EQ(port.virtualSensor()->memory().platform, 6);
+    EXPECT_EQ(port.virtualSensor()->savesToRam(), 1);  // the send's commit
 }
 
 using ProgressCancel = StartUpTest;

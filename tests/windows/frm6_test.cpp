@@ -16,6 +16,7 @@
 #include <QTest>
 #include <random>
 
+#include "common/values.h"
 #include "link/address_lists.h"
 #include "settings/platform6_codecs.h"
 #include "windows/channel_panel.h"
@@ -134,6 +135,22 @@ TEST(Frm6Window, StandardFieldsStoreWhatTheSensorWillKeepAndShowItBack) {
         EXPECT_EQ(w.ee(c.address) & c.mask, c.stored) << c.field << " " << c.typed;
         EXPECT_EQ(w.text(c.field).toStdString(), c.shown) << c.field << " " << c.typed;
     }
+    // What the sensor cannot store is held at the nearest value it can, never wrapped, and
+    // the status bar says so.
+    w.type("txbFa_0", "999999");
+    const QString top = w.text("txbFa_0");
+    for (const auto& [field, typed, shown] :
+         {std::tuple<const char*, const char*, QString>{"txbFa_0", "70000", top},
+          {"txbOutIntTime_0", "12", "16"}}) {
+        w.type(field, typed);
+        EXPECT_EQ(w.text(field), shown) << field;
+        EXPECT_EQ(w.f->statusBar()->currentMessage(),
+                  QStringLiteral("The sensor cannot store %1: held at %2, the nearest value it can.")
+                      .arg(typed, shown))
+            << field;
+    }
+    EXPECT_NE(top, "4464");
+    EXPECT_LT(ParseNumber(top.toStdString()), 70000);
     // 127 minutes: seven bits of time and the minutes bit.
     w.control<QLabel>("lblDigTunit")->setText("Min");
     w.type("txbDigTtime", "127");

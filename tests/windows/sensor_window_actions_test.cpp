@@ -2,10 +2,12 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QStatusBar>
 
 #include "support/test_context.h"
 #include "windows/fake_window_host.h"
 #include "windows/probe_window.h"
+#include "windows/window_on_sensor.h"
 
 namespace kelvo::test {
 namespace {
@@ -32,6 +34,32 @@ TEST_F(SensorActionsTest, TwaResetOnAnotherPlatform5SensorDoesNothingAndSucceeds
     EXPECT_TRUE(t.ctx.ErrorText.empty());
     EXPECT_TRUE(t.silent.sent.empty());
     EXPECT_TRUE(host.progress.isEmpty());
+}
+
+TEST(TwaReset, EachPlatform5WindowSaysWhatTheSensorAnswered) {
+    const struct {
+        int version;
+        const char* status;   // the status bar afterwards
+        const char* message;  // the message box, if any
+        int resets;           // what reached the sensor
+    } cases[] = {
+        {0, "TWA reset: the sensor acknowledged it.", "", 1},
+        {1, "TWA reset: the sensor acknowledged it.", "", 1},
+        {2, "",
+         "This sensor speaks protocol 1, which has no TWA reset command. Nothing was sent to "
+         "the sensor.",
+         0},
+        {3, "TWA reset: the sensor acknowledged it.", "", 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.version);
+        WindowOnSensor w(5, c.version);
+        w.run(kActionTWAReset);
+        EXPECT_EQ(w.window->statusBar()->currentMessage(), c.status);
+        EXPECT_EQ(w.rig.t.prompter.messages(),
+                  *c.message ? std::vector<std::string>{c.message} : std::vector<std::string>{});
+        EXPECT_EQ(w.rig.sensor.twaResets(), c.resets);
+    }
 }
 
 TEST_F(SensorActionsTest, EmptyAnswersEndCalibrationsWithoutAMessage) {

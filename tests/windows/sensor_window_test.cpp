@@ -10,6 +10,7 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QStatusBar>
 #include <QTest>
 
 #include "support/test_context.h"
@@ -72,6 +73,25 @@ TEST_F(SensorWindowTest, MenusCarryTheirNamesAndCaptionsInOrder) {
     EXPECT_EQ(window.findChild<QCheckBox*>("cbxSimulated")->text(), "Simulated");
     EXPECT_NE(window.findChild<QPushButton*>("btnReadFromSensor"), nullptr);
     EXPECT_NE(window.findChild<QPushButton*>("btnSendToSensor"), nullptr);
+}
+
+TEST_F(SensorWindowTest, AltLettersAndF10OpenTheMenus) {
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    const std::tuple<Qt::Key, Qt::KeyboardModifiers, QMenu*> keys[] = {
+        {Qt::Key_F10, Qt::NoModifier, window.mFile},
+        {Qt::Key_F, Qt::AltModifier, window.mFile},
+        {Qt::Key_S, Qt::AltModifier, window.M0},
+        {Qt::Key_V, Qt::AltModifier, window.mView},
+    };
+    for (const auto& [key, modifiers, menu] : keys) {
+        SCOPED_TRACE(menu->title().toStdString());
+        QTest::keyClick(&window, key, modifiers);
+        EXPECT_TRUE(menu->isVisible());
+        menu->hide();
+    }
+    QTest::keyClick(&window, Qt::Key_H, Qt::AltModifier);
+    EXPECT_EQ(host.documents.size(), 1);
 }
 
 TEST_F(SensorWindowTest, HandlersOnlyLeaveACodeAndMostSayPleaseWait) {
@@ -152,10 +172,19 @@ TEST_F(SensorWindowTest, AFailedPollEntersSimulatedModeWithOneMessage) {
     EXPECT_EQ(t.prompter.messages()[0], "No sensor detected, entering simulated mode.");
     EXPECT_TRUE(window.cbxSimulated->isChecked());
     EXPECT_EQ(window.windowTitle(), "Kelvo3.0 Simulated mode");
+    const QString hint = "The sensor does not answer. Untick \"Simulated\" to try it again.";
+    EXPECT_EQ(window.statusBar()->currentMessage(), hint);
     afterSeconds(5);
     afterSeconds(5);
     EXPECT_EQ(window.polls, 1);
     EXPECT_EQ(t.prompter.messages().size(), 1u);
+    // Unticking tries the sensor again, as the hint says; the hint has done its work.
+    window.pollFails = false;
+    window.cbxSimulated->click();
+    afterSeconds(2.5);
+    afterSeconds(2.5);
+    EXPECT_GE(window.polls, 2);
+    EXPECT_TRUE(window.statusBar()->currentMessage().isEmpty());
 }
 
 TEST_F(SensorWindowTest, SimulatedModeSwitchesTheSensorControlsOff) {
@@ -193,13 +222,16 @@ TEST_F(SensorWindowTest, TheCloseBoxHandsOverToRestartOrEnd) {
 
 TEST_F(SensorWindowTest, ClosingDuringAnActionHandsOverWhenTheActionEnds) {
     int restartsDuringRead = -1;
+    bool cancelled = false;
     window.duringRead = [&] {
         window.close();
         restartsDuringRead = host.restarts;
+        cancelled = isCancelled(t.ctx);
     };
     t.ctx.PendingAction = 1;
     window.activationPass();
     EXPECT_EQ(restartsDuringRead, 0);
+    EXPECT_TRUE(cancelled);
     EXPECT_EQ(host.restarts, 1);
 }
 

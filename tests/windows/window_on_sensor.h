@@ -42,8 +42,9 @@ std::string changes(const Image& before, const Image& after) {
 struct WindowOnSensor {
     // prepare: what the sensor holds beyond its factory image, set before anything is read.
     WindowOnSensor(int platform, int version,
-                   const std::function<void(virtualsensor::SensorMemory&)>& prepare = {})
-        : rig(platform, version) {
+                   const std::function<void(virtualsensor::SensorMemory&)>& prepare = {},
+                   virtualsensor::LineTiming timing = virtualsensor::LineTiming::Instant)
+        : rig(platform, version, timing) {
         if (prepare) prepare(rig.sensor.memory());
         rig.ctx().AppDir = KELVO_SOURCE_DIR "/data/";
         windows = createSensorWindows(rig.ctx(), host);

@@ -1,5 +1,6 @@
 // A shown window between user actions: the port is free for other programs, and a close
-// request that arrives while the window talks to the sensor still leaves the window.
+// request that arrives while the window talks to the sensor still leaves the window, after
+// cancelling what it was doing.
 #include <gtest/gtest.h>
 
 #include "windows/window_on_sensor.h"
@@ -37,6 +38,29 @@ TEST_P(WindowBetweenActions, ACloseRequestDuringAPollLeavesTheWindowWhenThePollE
     w.poll();
     ASSERT_TRUE(closeSent);
     EXPECT_EQ(w.host.restarts, 1);
+    EXPECT_FALSE(w.rig.sensor.isOpen());
+    EXPECT_TRUE(w.rig.t.prompter.messages().empty()) << w.rig.t.prompter.messages()[0];
+}
+
+TEST_P(WindowBetweenActions, ClosingDuringASendCancelsItAndLeavesWhenItHasEnded) {
+    WindowOnSensor w(GetParam().platform, GetParam().version, {},
+                     virtualsensor::LineTiming::RealTime);
+    int eventsIntoSend = 0;
+    int restartsAtClose = -1;
+    bool cancelledByClose = false;
+    w.rig.t.pump.onEvents([&] {
+        // The user closes the window a little way into the send, with the line paced.
+        if (!w.host.progress.contains("Sending to sensor") || ++eventsIntoSend != 5) return;
+        w.window->close();
+        restartsAtClose = w.host.restarts;
+        cancelledByClose = isCancelled(w.ctx());
+    });
+    w.run(kActionSensorWrite);
+    ASSERT_GE(eventsIntoSend, 5) << "the send ended before the close";
+    EXPECT_EQ(restartsAtClose, 0);
+    EXPECT_TRUE(cancelledByClose);
+    EXPECT_EQ(w.host.restarts, 1);
+    EXPECT_TRUE(w.rig.sensor.eepromLocked());
     EXPECT_FALSE(w.rig.sensor.isOpen());
     EXPECT_TRUE(w.rig.t.prompter.messages().empty()) << w.rig.t.prompter.messages()[0];
 }

@@ -12,7 +12,6 @@
 #include <QVBoxLayout>
 
 #include "common/context.h"
-#include "link/sensor_command.h"
 #include "windows/channel_panel.h"
 #include "windows/edit_field.h"
 #include "windows/window_host.h"
@@ -171,10 +170,7 @@ void frm5Chart::SimMode(bool on) {
 
 bool frm5Chart::ActionTWAReset() {
     // This window is only ever opened for TWA sensors: no product check as in frm5.
-    host_.ShowProgress(QStringLiteral("TWA reset"));
-    if (!SensorCommand(ctx_, kTwaReset, false)) return false;
-    reportSuccess(QStringLiteral("TWA reset."));
-    return true;
+    return resetTwa();
 }
 
 bool frm5Chart::eventFilter(QObject* watched, QEvent* event) {

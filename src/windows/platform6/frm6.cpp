@@ -24,6 +24,7 @@ using frm6widgets::indexed;
 using frm6widgets::named;
 
 frm6::frm6(Context& ctx, WindowHost& host, QWidget* parent) : SensorWindow(ctx, host, parent) {
+    calTempProgress_ = QStringLiteral("Calibrating temperature ");
     setObjectName(QStringLiteral("frm6"));
     mOptions->setTitle(QStringLiteral("Kelvo Options"));
     buildPopups();

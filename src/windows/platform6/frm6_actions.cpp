@@ -48,7 +48,8 @@ void frm6::executeAction(int16_t code) {
 bool frm6::ActionSensorRead() {
     host_.ShowProgress(QStringLiteral("Reading from sensor"));
     // A window in simulated mode stays there: the user leaves it by unticking the box.
-    SensorLinkInit(ctx_, static_cast<uint8_t>(kSingleSensorAddress));
+    // The sensor keeps the address it was opened at: on a network, address 30 reaches no one.
+    SensorLinkInit(ctx_, static_cast<uint8_t>(ctx_.SensorAddress));
     if (!ReadSpans(ctx_, WholeImageReads(kPlatform6))) return false;
     FormUpdateInit();
     FormUpdate();

@@ -36,6 +36,8 @@ constexpr int kOutputFirst = 138;   // + 3j
 constexpr int kOutputBase = 139;    // + 3j
 constexpr int kOutputSecond = 140;  // + 3j
 constexpr int kHighestNetworkId = 29;
+// A function's A and B keep their flag in the top bit of the word.
+constexpr long long kFifteenBits = 0x7FFF;
 constexpr int kDisplayChannels = 13;  // channels 0..12 can be shown
 constexpr uint8_t kDigitalBit = 64;   // first byte: digital; second byte: TMO
 constexpr uint8_t kTriggerBit = 32;   // first byte: the trigger drives the output
@@ -138,8 +140,10 @@ void frm6::buildOutputFields(int j) {
                    }});
     standard_.add(checkControl(cbxOut6Invert[j]), eepromByte(second, kInvertBit), flagCodec());
     bindText(standard_, txbOutIntTime[j], eepromByte(second, kIntTimeBits),
-             byteCodec(p6::intTimeText, p6::intTimeCode), [](QLineEdit* field) {
-                 if (!(number(field) >= 2)) field->setText(QStringLiteral("2"));
+             byteCodec(p6::intTimeText, p6::intTimeCode), [this](QLineEdit* field) {
+                 // Only powers of two from 2 s are stored: say which one a typed time became.
+                 showHeld(field, QString::fromStdString(
+                                     p6::intTimeText(p6::intTimeCode(number(field)))));
                  return true;
              });
     bindText(standard_, txbOutBaseLine[j], eepromByte(kOutputBase + 3 * j),
@@ -161,17 +165,26 @@ void frm6::buildFunctionFields(int i) {
                       pickListCodec([this](int k) { return mFchannel[k]->text().toStdString(); },
                                     kFunctionChannelItems));
     // A and B are raw values of the function's channel, 15 bits beside the flag bit.
+    // Held at the nearest value the 15 bits can store: masked, 70000 ppm came back as 4464.
+    const auto heldRaw = [this, channelAddr](const std::string& t) {
+        const float raw = ParseChannelValue(ctx_, t, float(eeprom(channelAddr) + 2), false);
+        return uint32_t(std::clamp<long long>(ToInteger(raw), 0, kFifteenBits));
+    };
+    const auto shownRaw = [this, channelAddr](uint32_t raw) {
+        return FormatChannelValue(ctx_, float(raw), float(eeprom(channelAddr) + 2), false, false);
+    };
     for (auto [field, address] : {std::pair{txbFa[i], kParameterA}, {txbFb[i], kParameterB}}) {
-        bindText(standard_, field, eepromWord(address + base, 127),
-                 {[this, channelAddr](uint32_t raw) {
-                      return FormatChannelValue(ctx_, float(raw), float(eeprom(channelAddr) + 2),
-                                                false, false);
-                  },
-                  [this, channelAddr](const std::string& t) -> std::optional<uint32_t> {
-                      const float raw =
-                          ParseChannelValue(ctx_, t, float(eeprom(channelAddr) + 2), false);
-                      return uint32_t(ToInteger(raw) & 0x7FFF);
-                  }});
+        bindText(
+            standard_, field, eepromWord(address + base, 127),
+            {shownRaw,
+             [heldRaw](const std::string& t) -> std::optional<uint32_t> { return heldRaw(t); }},
+            [this, heldRaw, shownRaw](QLineEdit* field) {
+                const std::string typed = field->text().toStdString();
+                const uint32_t raw = heldRaw(typed);
+                if (raw == 0 || raw == kFifteenBits)
+                    showHeld(field, QString::fromStdString(shownRaw(raw)));
+                return true;
+            });
     }
     for (int j = 0; j < kOutputs; ++j) {
         const FieldPlace route = i < 5 ? eepromByte(kOutputFirst + 3 * j, uint8_t(1 << i))
