@@ -36,6 +36,37 @@ std::string wordsOf(const Map& changes, Pick pick) {
     return text;
 }
 
+// While it lives, the image shows the sensor as last read instead of the edits about to be
+// sent, so the sensor is named and backed up by what it holds: an edited version or
+// identification byte must not make it another sensor. Bytes read meanwhile are kept.
+class ImageAsLastRead {
+public:
+    explicit ImageAsLastRead(Context& ctx)
+        : ctx_(ctx),
+          ee_(ctx.EeImage),
+          ram_(ctx.RamImage),
+          eeRead_(ctx.EeRead),
+          ramRead_(ctx.RamRead) {
+        ctx.EeImage = ctx.EeLast;
+        ctx.RamImage = ctx.RamLast;
+    }
+    ~ImageAsLastRead() {
+        for (size_t a = 0; a < ee_.size(); ++a)
+            if (eeRead_[a]) ctx_.EeImage[a] = ee_[a];
+        for (size_t a = 0; a < ram_.size(); ++a)
+            if (ramRead_[a]) ctx_.RamImage[a] = ram_[a];
+    }
+    ImageAsLastRead(const ImageAsLastRead&) = delete;
+    ImageAsLastRead& operator=(const ImageAsLastRead&) = delete;
+
+private:
+    Context& ctx_;
+    const decltype(Context::EeImage) ee_;
+    const decltype(Context::RamImage) ram_;
+    const decltype(Context::EeRead) eeRead_;
+    const decltype(Context::RamRead) ramRead_;
+};
+
 }  // namespace
 
 ServiceJournal::ServiceJournal(Now now) : now_(std::move(now)) {}
@@ -81,6 +112,7 @@ bool ServiceJournal::counts(bool eeprom) const {
 
 bool ServiceJournal::beforeWrite(Context& ctx, bool eeprom, std::span<const uint8_t> selection) {
     if (!active_) return true;
+    const ImageAsLastRead asRead(ctx);
     identify(ctx);
     const bool first = !writing_;
     writing_ = true;

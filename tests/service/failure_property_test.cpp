@@ -170,15 +170,15 @@ TEST(FailureProperty, EveryCutShortWriteIsLockedRecordedAndUndoneByItsBackup) {
         const size_t firstRequest = rig.sensor.requests().size();
         bool struck = false;
         rig.t.pump.onEvents([&] {
-            if (struck || fault == Fault::None ||
+            if (struck || fault == Fault::None || fault == Fault::Silent ||
                 rig.sensor.requests().size() < firstRequest + static_cast<size_t>(faultAt))
                 return;
             struck = true;
             if (fault == Fault::Cancel) cancel(ctx);
-            if (fault == Fault::Silent) rig.sensor.silentFor(1'000'000);
             if (fault == Fault::Vanish) rig.sensor.vanishAfter(0);
             if (fault == Fault::Refusing) rig.sensor.answerOnly(0);
         });
+        if (fault == Fault::Silent) rig.sensor.silentAfter(faultAt);
         bool ok = false;
         {
             RecordedAction record(ctx, action.name);
@@ -218,6 +218,7 @@ TEST(FailureProperty, EveryCutShortWriteIsLockedRecordedAndUndoneByItsBackup) {
 
         // Sent as a technician would, from a fresh start, once the sensor answers again.
         rig.sensor.silentFor(0);
+        rig.sensor.silentAfter(-1);
         rig.sensor.answerOnly(-1);
         rig.sensor.reconnect();
         VirtualSensorRig again(virtualsensor::SensorMemory(rig.sensor.memory()));
