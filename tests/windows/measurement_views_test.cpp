@@ -9,6 +9,7 @@
 #include <QLocale>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <algorithm>
@@ -134,6 +135,29 @@ TEST(MeasurementViews, SimulatedModePlotsTheTypedValuesAndACancelledLogLogsNothi
     const Stability stability = views.trend()->stabilityOf(channel);
     EXPECT_EQ(stability.samples, 3);
     EXPECT_DOUBLE_EQ(stability.spread, 0.5);
+}
+
+TEST(MeasurementViews, RefusesKelvosOwnFilesAndSaysWhenItLogs) {
+    WindowOnSensor w(6, 0);
+    MeasurementViews& views = *w.window->measurementViews();
+    const std::string home = w.ctx().AppDir;
+    const char* own[] = {"history.csv", "HISTORY.CSV", "backups/x.csv", "Backups/old/x.csv",
+                         "Last.Set", "comlogg.txt", "none/../history.csv"};
+    for (const char* name : own) {
+        w.rig.t.prompter.fileAnswers.push_back(home + name);
+        views.mLogMeasurements->trigger();
+        EXPECT_FALSE(views.logging()) << name;
+    }
+    EXPECT_FALSE(QFile::exists(QString::fromStdString(home + "history.csv")));
+    ASSERT_EQ(w.rig.t.prompter.messages().size(), std::size(own));
+    EXPECT_NE(w.rig.t.prompter.messages()[0].find("Choose another file"), std::string::npos);
+
+    QTemporaryDir dir;
+    w.rig.t.prompter.fileAnswers.push_back(dir.filePath("log.csv").toStdString());
+    views.mLogMeasurements->trigger();
+    EXPECT_EQ(w.window->statusBar()->currentMessage(), "Logging measurements to log.csv");
+    views.mLogMeasurements->trigger();
+    EXPECT_EQ(w.window->statusBar()->currentMessage(), "Measurement log closed: log.csv");
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryWindowKind, MeasurementViewsOnEveryWindow,
