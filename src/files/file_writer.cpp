@@ -165,8 +165,7 @@ void syncFolderOf(const std::string& path) {
 
 std::error_code placeWithoutReplacing(const std::string& from, const std::string& to) {
 #ifdef RENAME_NOREPLACE
-    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0)
-        return {};
+    if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return {};
     // Some file systems cannot rename without replacing; a hard link claims the name as well.
     if (errno != EINVAL && errno != ENOSYS && errno != ENOTSUP)
         return {errno, std::generic_category()};
@@ -231,7 +230,8 @@ bool writeTemporary(const std::string& target, const Bytes& bytes, std::string& 
     const fs::path path(target);
     const std::string stem = path.filename().string() + ".";
     for (int tries = 0; tries < kTemporaryTries; ++tries) {
-        const std::string candidate = (path.parent_path() / (stem + randomSuffix() + ".tmp")).string();
+        const std::string candidate =
+            (path.parent_path() / (stem + randomSuffix() + ".tmp")).string();
         Descriptor fd(openExclusive(candidate));
         if (!fd.valid()) {
             if (errno == EEXIST) continue;
@@ -336,9 +336,8 @@ bool AppendWhole(const std::string& path, std::string_view text, std::string_vie
     }
     // A part of a line would glue the next line onto it.
     const bool undone = cutBack(fd.get(), before);
-    error = "the disk took only " + std::to_string(written) + " of " +
-            std::to_string(line.size()) + " bytes" +
-            (undone ? "; they were taken back" : ", and they could not be taken back");
+    error = "the disk took only " + std::to_string(written) + " of " + std::to_string(line.size()) +
+            " bytes" + (undone ? "; they were taken back" : ", and they could not be taken back");
     return false;
 }
 

@@ -34,8 +34,8 @@ FileReadResult ReadFileBounded(const std::string& path, size_t limit) {
     FileReadResult result;
     std::error_code ec;
     const std::filesystem::path fsPath(path);
-    const auto status = path.empty() ? std::filesystem::file_status{}
-                                     : std::filesystem::status(fsPath, ec);
+    const auto status =
+        path.empty() ? std::filesystem::file_status{} : std::filesystem::status(fsPath, ec);
     if (!std::filesystem::exists(status)) {
         result.status = FileReadStatus::Missing;
         return result;
@@ -87,8 +87,10 @@ FileReadResult ReadFileBounded(const std::string& path, size_t limit) {
     if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
         const int code = errno;
         ::close(fd);
-        if (S_ISREG(info.st_mode)) result.error = systemError(code);
-        else result = notRegular(path);
+        if (S_ISREG(info.st_mode))
+            result.error = systemError(code);
+        else
+            result = notRegular(path);
         return result;
     }
     const size_t size = static_cast<size_t>(info.st_size);

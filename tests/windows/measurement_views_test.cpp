@@ -140,18 +140,12 @@ TEST(MeasurementViews, SimulatedModePlotsTheTypedValuesAndACancelledLogLogsNothi
 TEST(MeasurementViews, RefusesKelvosOwnFilesAndSaysWhenItLogs) {
     WindowOnSensor w(6, 0);
     MeasurementViews& views = *w.window->measurementViews();
-    const std::string home = w.ctx().AppDir;
-    const char* own[] = {"history.csv", "HISTORY.CSV", "backups/x.csv", "Backups/old/x.csv",
-                         "Last.Set", "comlogg.txt", "none/../history.csv"};
-    for (const char* name : own) {
-        w.rig.t.prompter.fileAnswers.push_back(home + name);
+    for (const char* own : {"HISTORY.CSV", "Backups/old/x.csv", "none/../Last.Set", "comlogg.txt"}) {
+        w.rig.t.prompter.fileAnswers.push_back(w.ctx().AppDir + own);
         views.mLogMeasurements->trigger();
-        EXPECT_FALSE(views.logging()) << name;
+        EXPECT_FALSE(views.logging()) << own;
     }
-    EXPECT_FALSE(QFile::exists(QString::fromStdString(home + "history.csv")));
-    ASSERT_EQ(w.rig.t.prompter.messages().size(), std::size(own));
-    EXPECT_NE(w.rig.t.prompter.messages()[0].find("Choose another file"), std::string::npos);
-
+    EXPECT_EQ(w.rig.t.prompter.messages().size(), 4u);
     QTemporaryDir dir;
     w.rig.t.prompter.fileAnswers.push_back(dir.filePath("log.csv").toStdString());
     views.mLogMeasurements->trigger();
