@@ -3,6 +3,8 @@
 #include <QCoreApplication>
 #include <QFile>
 
+#include "files/file_writer.h"
+
 namespace kelvo {
 
 QString installedDataFolder() {
@@ -31,13 +33,18 @@ QStringList missingFiles(const QDir& from, const QDir& to) {
 SeedResult seedWorkingFolder(const QDir& from, const QDir& to) {
     SeedResult result;
     for (const QString& name : missingFiles(from, to)) {
-        // QFile::copy writes into a temporary file and renames it into place, and never
-        // replaces a file that appeared meanwhile.
         QFile source(from.filePath(name));
-        if (source.copy(to.filePath(name))) {
+        if (!source.open(QIODevice::ReadOnly)) {
+            result.failed << name + ": " + source.errorString();
+            continue;
+        }
+        const QByteArray data = source.readAll();
+        std::string error;
+        // Never replaces a file that appeared meanwhile: that one is the user's.
+        if (WriteNewFile(to.filePath(name).toStdString(), Bytes(data.begin(), data.end()), error)) {
             result.copied << name;
         } else {
-            result.failed << name + ": " + source.errorString();
+            result.failed << name + ": " + QString::fromStdString(error);
         }
     }
     return result;

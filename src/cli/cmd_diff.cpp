@@ -19,8 +19,9 @@ int diff(const GlobalOptions&, const std::vector<std::string>& args) {
     for (int i = 0; i < 2; ++i) {
         FileReadResult read = ReadFileBounded(args[i], kSetReaderLimit);
         if (read.status != FileReadStatus::Ok) {
-            std::cerr << (read.status == FileReadStatus::Missing ? "File not found " + args[i]
-                                                                 : args[i] + ": " + read.error)
+            std::cerr << (read.status == FileReadStatus::Missing      ? "File not found " + args[i]
+                          : read.status == FileReadStatus::NotRegular ? read.error
+                                                                      : args[i] + ": " + read.error)
                       << "\n";
             return kExitFailed;
         }

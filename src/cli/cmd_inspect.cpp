@@ -20,7 +20,7 @@ int inspect(const GlobalOptions&, const std::vector<std::string>& args) {
         std::cerr << "File not found " << path << "\n";
         return kExitFailed;
     }
-    if (file.status == FileReadStatus::Failed) {
+    if (file.status == FileReadStatus::Failed || file.status == FileReadStatus::NotRegular) {
         std::cerr << file.error << "\n";
         return kExitFailed;
     }

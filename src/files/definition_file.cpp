@@ -3,12 +3,11 @@
 #include <cctype>
 #include <cmath>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <system_error>
 
 #include "common/context.h"
 #include "common/text.h"
+#include "files/settings_file_io.h"
 #include "model/identification.h"
 #include "model/tables.h"
 
@@ -80,15 +79,6 @@ std::optional<fs::path> productionFile(const std::string& name) {
 #endif
 }
 
-std::optional<std::vector<uint8_t>> readWhole(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return std::nullopt;
-    std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)),
-                               std::istreambuf_iterator<char>());
-    if (in.bad()) return std::nullopt;
-    return bytes;
-}
-
 bool forget(Context& ctx, const std::string& message) {
     ctx.Definition.loadedIdByte = 0;
     return failWith(ctx, message);
@@ -135,8 +125,13 @@ bool LoadDefinition(Context& ctx) {
     if (!path)
         return forget(ctx, "Can't find file: " + (fs::path(ctx.AppDir) / name).string() + ", ");
 
-    const auto bytes = readWhole(*path);
-    const auto parsed = bytes ? ParseDefinition(*bytes) : std::nullopt;
+    const FileReadResult file = ReadFileBounded(path->string(), kDefinitionFileLimit);
+    if (file.status == FileReadStatus::Ok && file.fileSize > kDefinitionFileLimit)
+        return forget(ctx, path->string() + " is too large for a definition file (over " +
+                               std::to_string(kDefinitionFileLimit / 1024) + " KB), ");
+    const auto parsed = file.status == FileReadStatus::Ok && file.fileSize == file.bytes.size()
+                            ? ParseDefinition(file.bytes)
+                            : std::nullopt;
     if (!parsed) return forget(ctx, "File error '" + path->string() + ", ");
 
     ProductDefinition& definition = ctx.Definition;

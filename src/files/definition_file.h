@@ -30,6 +30,10 @@ struct ParsedDefinition {
 
 // The fixed layout of a definition file; the files are never shorter.
 constexpr size_t kDefinitionFileSize = 640;
+// Larger files are refused unread. Only the first 640 bytes mean anything; the limit leaves
+// room for files that other tools pad or append notes to, while a file given by mistake (an
+// image, a log of gigabytes) costs no time and no memory.
+constexpr size_t kDefinitionFileLimit = 64 * 1024;
 
 // Pure reading of a file's bytes; nullopt when the file is too short or holds numbers
 // that are not finite.

@@ -2,18 +2,10 @@
 
 #include <algorithm>
 
+#include "files/csv_field.h"
+
 namespace kelvo {
 namespace {
-
-std::string csvField(const std::string& text) {
-    if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
-    std::string quoted = "\"";
-    for (char c : text) {
-        if (c == '"') quoted += '"';
-        quoted += c;
-    }
-    return quoted + '"';
-}
 
 // A value shown with a decimal comma (a typed simulated value, say) is written with a
 // point, so that the column stays numeric in the spreadsheet.
@@ -31,19 +23,20 @@ std::string MeasurementLogHeader(const std::string& serialText,
     std::string comment = serialText;
     std::replace(comment.begin(), comment.end(), '\n', ' ');
     std::replace(comment.begin(), comment.end(), '\r', ' ');
-    std::string header = "# " + comment + "\ntime";
+    // One cell, so that a comma in the sensor's text cannot start a cell of its own.
+    std::string header = CsvField("# " + comment) + "\ntime";
     for (const LogColumn& column : columns) {
         const std::string name =
             column.unit.empty() ? column.channel : column.channel + " (" + column.unit + ")";
-        header += "," + csvField(name);
+        header += "," + CsvField(name);
     }
     return header + "\n";
 }
 
 std::string MeasurementLogRow(const std::string& timestamp,
                               const std::vector<std::string>& shownValues) {
-    std::string row = csvField(timestamp);
-    for (const std::string& value : shownValues) row += "," + csvField(pointDecimal(value));
+    std::string row = CsvField(timestamp);
+    for (const std::string& value : shownValues) row += "," + CsvField(pointDecimal(value));
     return row + "\n";
 }
 

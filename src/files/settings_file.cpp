@@ -265,6 +265,10 @@ bool ReadSetBlock(Context& ctx, const std::string& Path, int& BlockType, bool Re
         failWith(ctx, "File not found " + Path);
         return false;
     }
+    if (file.status == FileReadStatus::NotRegular) {
+        failWith(ctx, file.error);
+        return false;
+    }
     if (file.status == FileReadStatus::Failed) {
         if (ReportErrors) failWith(ctx, file.error);
         return false;

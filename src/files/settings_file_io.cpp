@@ -1,14 +1,14 @@
 #include "files/settings_file_io.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <filesystem>
 #include <system_error>
 
-#if defined(_WIN32)
-#include <io.h>
-#else
+#if !defined(_WIN32)
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
@@ -19,25 +19,28 @@ std::string systemError(int code) {
     return std::generic_category().message(code);
 }
 
-bool flushToDisk(std::FILE* file) {
-    if (std::fflush(file) != 0) return false;
-#if defined(_WIN32)
-    return _commit(_fileno(file)) == 0;
-#else
-    return fsync(fileno(file)) == 0;
-#endif
+FileReadResult notRegular(const std::string& path) {
+    FileReadResult result;
+    result.status = FileReadStatus::NotRegular;
+    result.error = path + " is not a regular file";
+    return result;
 }
 
 }  // namespace
+
+#if defined(_WIN32)
 
 FileReadResult ReadFileBounded(const std::string& path, size_t limit) {
     FileReadResult result;
     std::error_code ec;
     const std::filesystem::path fsPath(path);
-    if (path.empty() || !std::filesystem::is_regular_file(fsPath, ec)) {
+    const auto status =
+        path.empty() ? std::filesystem::file_status{} : std::filesystem::status(fsPath, ec);
+    if (!std::filesystem::exists(status)) {
         result.status = FileReadStatus::Missing;
         return result;
     }
+    if (!std::filesystem::is_regular_file(status)) return notRegular(path);
     std::FILE* file = std::fopen(path.c_str(), "rb");
     if (!file) {
         result.error = systemError(errno);
@@ -60,34 +63,58 @@ FileReadResult ReadFileBounded(const std::string& path, size_t limit) {
     return result;
 }
 
-std::string TemporaryNameFor(const std::string& path) {
-    return path + ".saving";
+#else
+
+FileReadResult ReadFileBounded(const std::string& path, size_t limit) {
+    FileReadResult result;
+    struct stat info {};
+    // Asked before opening: opening a device can have effects of its own.
+    if (path.empty() || ::stat(path.c_str(), &info) != 0) {
+        if (path.empty() || errno == ENOENT || errno == ENOTDIR) {
+            result.status = FileReadStatus::Missing;
+        } else {
+            result.error = systemError(errno);
+        }
+        return result;
+    }
+    if (!S_ISREG(info.st_mode)) return notRegular(path);
+    // Non-blocking, and asked again once open, in case a FIFO took the name meanwhile.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) {
+        result.error = systemError(errno);
+        return result;
+    }
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        const int code = errno;
+        ::close(fd);
+        if (S_ISREG(info.st_mode))
+            result.error = systemError(code);
+        else
+            result = notRegular(path);
+        return result;
+    }
+    const size_t size = static_cast<size_t>(info.st_size);
+    result.bytes.resize(std::min(limit, size));
+    size_t got = 0;
+    while (got < result.bytes.size()) {
+        const ssize_t done = ::read(fd, result.bytes.data() + got, result.bytes.size() - got);
+        if (done < 0 && errno == EINTR) continue;
+        if (done < 0) {
+            result.error = systemError(errno);
+            result.bytes.clear();
+            ::close(fd);
+            return result;
+        }
+        if (done == 0) break;  // the file shrank meanwhile
+        got += static_cast<size_t>(done);
+    }
+    ::close(fd);
+    result.bytes.resize(got);
+    result.fileSize = std::max(size, got);
+    result.status = FileReadStatus::Ok;
+    return result;
 }
 
-bool WriteFileAtomically(const std::string& path, const Bytes& bytes, std::string& error) {
-    const std::string temporary = TemporaryNameFor(path);
-    std::FILE* file = std::fopen(temporary.c_str(), "wb");
-    if (!file) {
-        error = systemError(errno);
-        return false;
-    }
-    const size_t written = bytes.empty() ? 0 : std::fwrite(bytes.data(), 1, bytes.size(), file);
-    bool ok = written == bytes.size() && flushToDisk(file);
-    int code = errno;
-    if (std::fclose(file) != 0 && ok) {
-        ok = false;
-        code = errno;
-    }
-    std::error_code ec;
-    if (ok) {
-        std::filesystem::rename(temporary, path, ec);
-        if (!ec) return true;
-        error = ec.message();
-    } else {
-        error = systemError(code ? code : EIO);
-    }
-    std::filesystem::remove(temporary, ec);
-    return false;
-}
+#endif
 
 }  // namespace kelvo

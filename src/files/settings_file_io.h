@@ -1,14 +1,17 @@
 #pragma once
-// Whole-file reads and atomic replacement, so a settings file is never left half written.
+// Bounded whole-file reads of the files Kelvo reads (settings, ".sim" and definition
+// files): never more than the reader can use, never blocking on something that is no file.
+// Writing lives in file_writer.h.
 
 #include <cstddef>
 #include <string>
 
 #include "common/platform.h"
+#include "files/file_writer.h"
 
 namespace kelvo {
 
-enum class FileReadStatus { Ok, Missing, Failed };
+enum class FileReadStatus { Ok, Missing, NotRegular, Failed };
 
 struct FileReadResult {
     FileReadStatus status = FileReadStatus::Failed;
@@ -17,14 +20,9 @@ struct FileReadResult {
     std::string error;    // the system's description when the read failed
 };
 
+// Reads at most limit bytes. Missing: the path is empty or names nothing. NotRegular: a
+// folder, a device or a FIFO, with "<path> is not a regular file" in error; such a path is
+// never read from, and opening it never waits for a writer.
 FileReadResult ReadFileBounded(const std::string& path, size_t limit);
-
-// Writes the bytes beside the target, flushes them to the disk, then renames them over the
-// target: the target is either the old file or the new one, never a mixture. On failure the
-// target is untouched, the temporary file is removed, and error holds the system's words.
-bool WriteFileAtomically(const std::string& path, const Bytes& bytes, std::string& error);
-
-// The name beside the target that WriteFileAtomically writes first.
-std::string TemporaryNameFor(const std::string& path);
 
 }  // namespace kelvo

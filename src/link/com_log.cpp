@@ -1,10 +1,10 @@
 #include "link/com_log.h"
 
 #include <filesystem>
-#include <fstream>
 
 #include "common/context.h"
 #include "common/values.h"
+#include "files/file_writer.h"
 
 namespace kelvo::link {
 namespace {
@@ -61,9 +61,8 @@ void ComLog::reply(uint8_t status, const Bytes& data, uint8_t checksum, bool che
 
 void ComLog::appendTo(const Context& ctx) const {
     const auto path = std::filesystem::path(ctx.AppDir) / kComLogFileName;
-    std::ofstream file(path, std::ios::binary | std::ios::app);
-    if (!file) return;
-    file << text_ << kLineBreak;
+    std::string ignored;
+    AppendWhole(path.string(), text_ + kLineBreak, {}, ignored);
 }
 
 }  // namespace kelvo::link

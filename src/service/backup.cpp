@@ -9,7 +9,7 @@
 #include "common/values.h"
 #include "files/settings_file.h"
 #include "files/settings_file_format.h"
-#include "files/settings_file_io.h"
+#include "files/file_writer.h"
 #include "link/address_lists.h"
 #include "model/identification.h"
 #include "model/platform_profile.h"
@@ -150,14 +150,15 @@ BackupResult SaveBackup(const std::string& appDir, const Bytes& file, const std:
     }
     const std::string name = BackupFileName(serialText, when);
     const std::string stem = name.substr(0, name.size() - 4);
-    fs::path path = folder / name;
-    for (int n = 2; fs::exists(path, error); ++n)
-        path = folder / (stem + "-" + std::to_string(n) + ".Set");
-    if (!WriteFileAtomically(path.string(), file, result.error)) {
-        result.writeFailed = true;
-        return result;
-    }
-    result.path = path.string();
+    // The name is claimed by the rename itself: parallel runs in one folder, each with a
+    // backup of the same sensor in the same second, get one file each.
+    result.path = WriteUnderFreeName(
+        [&](int attempt) {
+            return (folder / (attempt == 1 ? name : stem + "-" + std::to_string(attempt) + ".Set"))
+                .string();
+        },
+        file, result.error);
+    result.writeFailed = result.path.empty();
     return result;
 }
 

@@ -57,7 +57,8 @@ struct BackupResult {
 };
 
 // Writes the file into the backups folder of AppDir (made when missing), under
-// BackupFileName with "-2", "-3", ... added rather than overwrite an earlier backup.
+// BackupFileName with "-2", "-3", ... added rather than overwrite an earlier backup, or
+// share a name with one another process saves at the same moment.
 BackupResult SaveBackup(const std::string& appDir, const Bytes& file, const std::string& serialText,
                         std::chrono::system_clock::time_point when);
 

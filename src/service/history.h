@@ -27,11 +27,11 @@ struct HistoryEntry {
 };
 
 std::vector<std::string> HistoryColumns();
-// One CSV line, without its line break: commas between fields, a field with a comma, quote
-// or line break quoted.
+// One CSV line of CsvFields, without its line break.
 std::string HistoryLine(const HistoryEntry& entry);
-// Appends the line (and the column names first, when the file is new or empty); false with
-// the system's words in error when it could not.
+// Appends the line (and the column names first, when the file is new or empty) whole, in
+// one write; false, with the path and the system's words in error, when it could not, and
+// then the file holds not a byte of it.
 bool AppendHistory(const std::string& appDir, const HistoryEntry& entry, std::string& error);
 
 }  // namespace kelvo

@@ -5,7 +5,7 @@
 #include "common/context.h"
 #include "common/id_byte.h"
 #include "common/values.h"
-#include "files/settings_file_io.h"
+#include "files/file_writer.h"
 #include "link/sensor_mem_write.h"
 #include "model/identification.h"
 

@@ -2,14 +2,17 @@
 
 #include <QAction>
 #include <QCheckBox>
-#include <QFile>
+#include <QFileInfo>
 #include <QMenu>
+#include <QStatusBar>
 #include <vector>
 
 #include "common/context.h"
+#include "files/file_writer.h"
 #include "files/measurement_log.h"
 #include "model/identification.h"
 #include "qt/local_timestamp.h"
+#include "service/own_files.h"
 #include "windows/sensor_window.h"
 #include "windows/trend_window.h"
 
@@ -35,7 +38,7 @@ MeasurementViews::MeasurementViews(SensorWindow& window, Context& ctx, QMenu* vi
 
 MeasurementViews::~MeasurementViews() = default;
 
-bool MeasurementViews::logging() const { return log_ != nullptr; }
+bool MeasurementViews::logging() const { return !logPath_.empty(); }
 
 void MeasurementViews::showTrend() {
     if (!trend_) {
@@ -72,14 +75,12 @@ void MeasurementViews::polled() {
         trend_->setMarkers(window_.trendMarkers());
         addToTrend();
     }
-    if (!log_) return;
+    if (!logging()) return;
     std::vector<std::string> values;
     for (const ShownChannel& shown : window_.shownChannels()) values.push_back(shown.value.toStdString());
     const std::string row = MeasurementLogRow(IsoLocalTimestamp().toStdString(), values);
-    if (log_->write(row.data(), static_cast<qint64>(row.size())) != static_cast<qint64>(row.size()) ||
-        !log_->flush()) {
-        stopLog(log_->errorString());
-    }
+    std::string error;
+    if (!AppendWhole(logPath_, row, logHeader_, error)) stopLog(QString::fromStdString(error));
 }
 
 void MeasurementViews::startLog() {
@@ -90,27 +91,38 @@ void MeasurementViews::startLog() {
     }
     const auto path = ctx_.prompt.saveFile("(*.csv)|*.csv");
     if (!path) return;
-    auto file = std::make_unique<QFile>(QString::fromStdString(*path));
+    if (IsOwnRecordFile(ctx_.AppDir, *path)) {
+        ctx_.prompt.message(*path + " is one of Kelvo's own records (the service history, a backup, "
+                            "last.set or the communication log).\nChoose another file for the "
+                            "measurement log.");
+        return;
+    }
     std::vector<LogColumn> columns;
     for (const ShownChannel& channel : shown)
         columns.push_back({channel.name.toStdString(), channel.unit.toStdString()});
     const std::string header = MeasurementLogHeader(SerialText(ctx_), columns);
-    if (!file->open(QIODevice::WriteOnly | QIODevice::Truncate) ||
-        file->write(header.data(), static_cast<qint64>(header.size())) !=
-            static_cast<qint64>(header.size()) ||
-        !file->flush()) {
-        ctx_.prompt.message("Cannot write the measurement log " + *path + ":\n" +
-                            file->errorString().toStdString());
+    std::string error;
+    if (!WriteFileAtomically(*path, Bytes(header.begin(), header.end()), error)) {
+        ctx_.prompt.message("Cannot write the measurement log " + *path + ":\n" + error);
         return;
     }
-    log_ = std::move(file);
+    logPath_ = *path;
+    logHeader_ = header;
+    window_.statusBar()->showMessage(QStringLiteral("Logging measurements to %1").arg(logName()));
+}
+
+QString MeasurementViews::logName() const {
+    return QFileInfo(QString::fromStdString(logPath_)).fileName();
 }
 
 void MeasurementViews::stopLog(const QString& reason) {
-    if (!log_) return;
-    const std::string path = log_->fileName().toStdString();
-    log_.reset();
+    if (!logging()) return;
+    const QString name = logName();
+    const std::string path = logPath_;
+    logPath_.clear();
+    logHeader_.clear();
     mLogMeasurements->setChecked(false);
+    window_.statusBar()->showMessage(QStringLiteral("Measurement log closed: %1").arg(name));
     // A log that ends by itself must say so: the technician may be away from the screen.
     if (!reason.isEmpty())
         ctx_.prompt.message("Logging to " + path + " stopped:\n" + reason.toStdString());

@@ -6,10 +6,9 @@
 #include <QObject>
 #include <QString>
 #include <QTimer>
-#include <memory>
+#include <string>
 
 class QAction;
-class QFile;
 class QMenu;
 
 namespace kelvo {
@@ -41,6 +40,7 @@ private:
     void showTrend();
     void startLog();
     void stopLog(const QString& reason = QString());
+    QString logName() const;
     void sampleSimulated();
     void addToTrend();
 
@@ -48,7 +48,9 @@ private:
     Context& ctx_;
     TrendWindow* trend_ = nullptr;
     QTimer simulatedSamples_;
-    std::unique_ptr<QFile> log_;
+    // The log's file and its header, written again should the file vanish while logging.
+    std::string logPath_;
+    std::string logHeader_;
 };
 
 }  // namespace kelvo

@@ -11,6 +11,7 @@
 
 #include "cli/cli_harness.h"
 #include "files/settings_file_format.h"
+#include "files/file_writer.h"
 #include "files/settings_file_io.h"
 
 namespace kelvo {

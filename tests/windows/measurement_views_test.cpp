@@ -9,6 +9,7 @@
 #include <QLocale>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <algorithm>
@@ -134,6 +135,23 @@ TEST(MeasurementViews, SimulatedModePlotsTheTypedValuesAndACancelledLogLogsNothi
     const Stability stability = views.trend()->stabilityOf(channel);
     EXPECT_EQ(stability.samples, 3);
     EXPECT_DOUBLE_EQ(stability.spread, 0.5);
+}
+
+TEST(MeasurementViews, RefusesKelvosOwnFilesAndSaysWhenItLogs) {
+    WindowOnSensor w(6, 0);
+    MeasurementViews& views = *w.window->measurementViews();
+    for (const char* own : {"HISTORY.CSV", "Backups/old/x.csv", "none/../Last.Set", "comlogg.txt"}) {
+        w.rig.t.prompter.fileAnswers.push_back(w.ctx().AppDir + own);
+        views.mLogMeasurements->trigger();
+        EXPECT_FALSE(views.logging()) << own;
+    }
+    EXPECT_EQ(w.rig.t.prompter.messages().size(), 4u);
+    QTemporaryDir dir;
+    w.rig.t.prompter.fileAnswers.push_back(dir.filePath("log.csv").toStdString());
+    views.mLogMeasurements->trigger();
+    EXPECT_EQ(w.window->statusBar()->currentMessage(), "Logging measurements to log.csv");
+    views.mLogMeasurements->trigger();
+    EXPECT_EQ(w.window->statusBar()->currentMessage(), "Measurement log closed: log.csv");
 }
 
 INSTANTIATE_TEST_SUITE_P(EveryWindowKind, MeasurementViewsOnEveryWindow,

@@ -1,0 +1,18 @@
+#pragma once
+// Cells of the CSV files a spreadsheet opens (the service history, the measurement log).
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace kelvo {
+
+// One cell: quoted (a quote doubled) when it holds a comma, a quote or a line break. Text a
+// spreadsheet would run as a formula, starting with = + - @, a tab or a carriage return,
+// gets a leading apostrophe inside quotes; a plain number such as "-12.5" stays a number.
+std::string CsvField(std::string_view text);
+
+// The cells joined by commas, without a line break.
+std::string CsvLine(const std::vector<std::string>& fields);
+
+}  // namespace kelvo

@@ -1,0 +1,83 @@
+// Every CSV file Kelvo writes reads back cell for cell through a strict reader, whatever text
+// a sensor, a definition file or a technician put in it, and no cell runs as a formula.
+#include "files/csv_field.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <optional>
+#include <random>
+#include <regex>
+
+#include "files/measurement_log.h"
+#include "service/history.h"
+
+namespace kelvo {
+namespace {
+
+using Record = std::vector<std::string>;
+
+// One RFC 4180 record ending in eol; nullopt for what a lenient reader would guess at: a
+// quote or line break in an unquoted cell, text after a closing quote, more than one record.
+std::optional<Record> readStrictly(const std::string& text, const std::string& eol) {
+    static const std::regex cell(R"(("(?:[^"]|"")*"|[^",\r\n]*)(,?))");
+    if (text.size() < eol.size() || text.compare(text.size() - eol.size(), eol.size(), eol))
+        return std::nullopt;
+    const std::string body = text.substr(0, text.size() - eol.size());
+    Record record;
+    std::smatch m;
+    for (auto at = body.cbegin();; at = m[0].second) {
+        if (!std::regex_search(at, body.cend(), m, cell, std::regex_constants::match_continuous))
+            return std::nullopt;
+        const std::string c = m[1];
+        record.push_back(c.empty() || c[0] != '"' ? c
+                                                  : std::regex_replace(c.substr(1, c.size() - 2),
+                                                                       std::regex("\"\""), "\""));
+        if (m[2].length() == 0)
+            return m[0].second == body.cend() ? std::optional(record) : std::nullopt;
+    }
+}
+
+// What a cell must read back as: the text, with an apostrophe before what would run.
+std::string expectedCell(const std::string& text) {
+    static const std::regex number(R"(-?(\d+\.?\d*|\.\d+)([eE][-+]?\d+)?)");
+    const bool runs =
+        !text.empty() && std::string_view("=+-@\t\r").find(text[0]) != std::string_view::npos;
+    return runs && !std::regex_match(text, number) ? "'" + text : text;
+}
+
+std::string randomText(std::mt19937& random) {
+    static const std::string alphabet = "=+-@\t\r\n,\"' a1.e\xC2\xB0#";
+    if (random() % 4 == 0) return std::to_string(static_cast<int>(random() % 20001) - 10000) + ".5";
+    std::string text(random() % 8, ' ');
+    for (char& c : text) c = alphabet[random() % alphabet.size()];
+    return text;
+}
+
+TEST(CsvWriters, AnyTextReadsBackWholeAndNoCellRunsAsAFormula) {
+    std::mt19937 random(::testing::UnitTest::GetInstance()->random_seed());
+    const Record columns = HistoryColumns();
+    for (int round = 0; round < 2000; ++round) {
+        HistoryEntry e;
+        const std::pair<const char*, std::string*> fields[] = {
+            {"Serial", &e.serial},       {"Version", &e.version}, {"Action", &e.action},
+            {"Reference", &e.reference}, {"Before", &e.before},   {"After", &e.after},
+            {"Backup", &e.backup}};
+        for (auto [name, text] : fields) *text = randomText(random);
+        const auto history = readStrictly(HistoryLine(e) + "\r\n", "\r\n");
+        ASSERT_TRUE(history && history->size() == columns.size()) << HistoryLine(e);
+        for (auto [name, text] : fields)
+            EXPECT_EQ(
+                history->at(std::find(columns.begin(), columns.end(), name) - columns.begin()),
+                expectedCell(*text))
+                << HistoryLine(e);
+        const LogColumn a{randomText(random), randomText(random) + "x"}, b{randomText(random), ""};
+        const std::string header = MeasurementLogHeader(randomText(random), {a, b});
+        const Record cells = {"time", expectedCell(a.channel + " (" + a.unit + ")"),
+                              expectedCell(b.channel)};
+        EXPECT_EQ(readStrictly(header.substr(header.find('\n') + 1), "\n"), cells) << header;
+    }
+}
+
+}  // namespace
+}  // namespace kelvo
