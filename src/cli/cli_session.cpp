@@ -4,11 +4,10 @@
 #include <iostream>
 
 #include "files/definition_file.h"
-#include "model/identification.h"
-#include "model/platform_profile.h"
 #include "qt/qt_clock.h"
 #include "qt/qt_event_pump.h"
 #include "qt/selectable_port.h"
+#include "cli/stop_signals.h"
 #include "service/service_journal.h"
 
 namespace kelvo::cli {
@@ -30,8 +29,9 @@ struct Session::Parts {
     qt::QtClock clock;
     qt::SelectablePort port{clock};
     qt::QtEventPump pump{clock, &port};
+    StoppingPump stoppingPump{pump};
     StderrPrompter prompter;
-    Context ctx{port, clock, pump, prompter};
+    Context ctx{port, clock, stoppingPump, prompter};
     ServiceJournal journal;
 };
 
@@ -44,6 +44,8 @@ Session::Session(const GlobalOptions& options) : parts_(std::make_unique<Parts>(
     std::error_code error;
     c.AppDir = std::filesystem::current_path(error).string();
     c.serviceRecorder = &parts_->journal;
+    parts_->stoppingPump.attach(&c);
+    installStopSignals();
 }
 
 Session::~Session() {
@@ -54,20 +56,13 @@ Context& Session::ctx() {
     return parts_->ctx;
 }
 
-bool Session::readForBackup() {
-    Context& c = parts_->ctx;
-    const uint8_t platform = GetPlatform(c);
-    const PlatformProfile* profile = FindProfile(platform, GetVersion(c));
-    if (!profile || profile->saveBlocks.empty()) {
-        // No backup for it: whatever identification said is no failure of the send.
-        if (!isCancelled(c)) c.ErrorText.clear();
-        return true;
-    }
-    return ReadUnknownBytes(c, WholeImageReads(platform));
-}
-
 int Session::fail(const std::string& fallback) {
     const std::string& text = parts_->ctx.ErrorText;
+    if (isCancelled(parts_->ctx)) {
+        // A stop before anything reached the sensor: the record says so, and so does this.
+        std::cerr << "Stopped by signal " << stopSignal() << ": nothing reached the sensor.\n";
+        return kExitFailed;
+    }
     std::cerr << (text.empty() ? fallback : text) << "\n";
     return kExitFailed;
 }

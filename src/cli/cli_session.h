@@ -24,10 +24,6 @@ public:
     // Prints ErrorText (or the fallback when it is empty) to stderr; returns kExitFailed.
     int fail(const std::string& fallback = "Failed");
 
-    // Reads what the sensor's backup needs that has not been read yet, so that a command
-    // that sends can keep the settings it replaces; true when there is nothing to read.
-    bool readForBackup();
-
 private:
     struct Parts;
     std::unique_ptr<Parts> parts_;

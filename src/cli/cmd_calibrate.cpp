@@ -122,11 +122,16 @@ int calibrate(const GlobalOptions& options, const std::vector<std::string>& args
     const uint8_t platform = GetPlatform(ctx);
     if (platform == 0) return session.fail(kUnknownSensorMessage);
     const std::string value = args.size() > 1 ? args[1] : std::string();
-    RecordedAction action(ctx, "kelvo-cli calibrate " + args[0],
-                          ServiceRecorder::Kind::Calibration);
-    action.referenceTyped(value);
-    if (!session.readForBackup()) return session.fail("Can't read from sensor");
-    if (!runCalibration(ctx, args[0], value, platform)) return session.fail("Calibration failed");
+    bool calibrated = false;
+    {
+        // The action ends (and is recorded, and says what reached the sensor) before its
+        // result is printed.
+        RecordedAction action(ctx, "kelvo-cli calibrate " + args[0],
+                              ServiceRecorder::Kind::Calibration);
+        action.referenceTyped(value);
+        calibrated = action.finish(runCalibration(ctx, args[0], value, platform));
+    }
+    if (!calibrated) return session.fail("Calibration failed");
 
     for (const WordSpot& spot : spotsOf(ctx, args[0], platform)) {
         auto byteAt = [&](int a) {

@@ -38,9 +38,15 @@ int sendFile(const GlobalOptions& options, const std::vector<std::string>& args)
         return kExitUsage;
     }
     Session session(options);
-    RecordedAction action(session.ctx(), "kelvo-cli send-file " + args[0]);
-    const bool sent = SendSettingsFile(session.ctx(), args[0],
-                                       [](const std::string& step) { std::cout << step << "\n"; });
+    bool sent = false;
+    {
+        // The action ends (and is recorded, and says what reached the sensor) before its
+        // result is printed.
+        RecordedAction action(session.ctx(), "kelvo-cli send-file " + args[0]);
+        sent = action.finish(SendSettingsFile(session.ctx(), args[0], [](const std::string& step) {
+            std::cout << step << std::endl;
+        }));
+    }
     if (!sent) return session.fail("Sending to sensor failed");
     std::cout << "Sent " << args[0] << "\n";
     return kExitOk;

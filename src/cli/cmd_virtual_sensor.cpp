@@ -3,6 +3,7 @@
 
 #include <csignal>
 #include <iostream>
+#include <map>
 #include <optional>
 
 #include "cli/cli_command.h"
@@ -27,14 +28,15 @@ extern "C" void requestStop(int) {
 #endif
 }
 
-std::optional<int> wholeNumber(const std::string& text) {
+// A whole number from 0 up, or -1 for anything else.
+int wholeNumber(const std::string& text) {
     try {
         size_t used = 0;
         const int value = std::stoi(text, &used);
-        if (used == text.size()) return value;
+        if (used == text.size() && value >= 0) return value;
     } catch (const std::exception&) {
     }
-    return std::nullopt;
+    return -1;
 }
 
 struct Options {
@@ -43,15 +45,17 @@ struct Options {
     bool realTime = false;
     int id = -1;
     bool network = false;
+    // Faults to try a client against: silent, or refusing, after this many requests.
+    int silentAfter = -1;
+    int refuseAfter = -1;
 };
 
 std::optional<Options> parse(const GlobalOptions& global, const std::vector<std::string>& args) {
     Options options;
     options.id = global.id;
+    int version = 0;
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& arg = args[i];
-        const bool hasValue = i + 1 < args.size();
-        std::optional<int> value = hasValue ? wholeNumber(args[i + 1]) : std::nullopt;
         if (arg == "--realtime") {
             options.realTime = true;
             continue;
@@ -60,14 +64,20 @@ std::optional<Options> parse(const GlobalOptions& global, const std::vector<std:
             options.network = true;
             continue;
         }
-        if ((arg != "--platform" && arg != "--version" && arg != "--id") || !value) {
+        const int value = i + 1 < args.size() ? wholeNumber(args[i + 1]) : -1;
+        const std::map<std::string, int*> numbers{{"--version", &version},
+                                                  {"--platform", &options.platform},
+                                                  {"--id", &options.id},
+                                                  {"--silent-after", &options.silentAfter},
+                                                  {"--refuse-after", &options.refuseAfter}};
+        const auto target = numbers.find(arg);
+        if (target == numbers.end() || value < 0) {
             std::cerr << "kelvo-cli: virtual-sensor: unexpected '" << arg << "'\n";
             return std::nullopt;
         }
         ++i;
-        if (arg == "--platform") options.platform = *value;
-        if (arg == "--version") options.version = *value;
-        if (arg == "--id") options.id = *value;
+        *target->second = value;
+        if (arg == "--version") options.version = version;
     }
     if (options.network && (options.platform != 0 || options.version || options.id != -1)) {
         std::cerr << "kelvo-cli: virtual-sensor: --net serves its own four sensors at IDs 1 to 4\n";
@@ -101,6 +111,8 @@ int serveVirtualSensor(const GlobalOptions& global, const std::vector<std::strin
     virtualsensor::VirtualSensor sensor(clock, std::move(*memory), timing);
     sensor.setRecording(false);
     if (options->id >= 0) sensor.setNetworkId(options->id);
+    sensor.silentAfter(options->silentAfter);
+    sensor.answerOnly(options->refuseAfter);
     virtualsensor::VirtualNetwork network(clock, virtualsensor::DemoNetwork(), timing);
     network.setRecording(false);
     virtualsensor::PtyBridge bridge(options->network ? static_cast<SerialPort&>(network) : sensor,
@@ -126,9 +138,10 @@ int serveVirtualSensor(const GlobalOptions& global, const std::vector<std::strin
 
 const RegisterCommand registered(
     {"virtual-sensor",
-     "virtual-sensor --platform P [--version V] [--realtime] [--id N] | --net [--realtime]  "
-     "serve a virtual sensor (or the four-sensor network of virtual:net) on a pseudo-terminal "
-     "until interrupted",
+     "virtual-sensor --platform P [--version V] [--realtime] [--id N] [--silent-after N] "
+     "[--refuse-after N] | --net [--realtime]  serve a virtual sensor (or the four-sensor "
+     "network of virtual:net) on a pseudo-terminal until interrupted; the faults make it fall "
+     "silent, or refuse everything, after N requests",
      serveVirtualSensor});
 
 }  // namespace

@@ -67,22 +67,26 @@ int writeMemory(const GlobalOptions& options, const std::vector<std::string>& ar
     Context& ctx = session.ctx();
     const int a = static_cast<int>(*address);
     const int count = static_cast<int>(values->size());
-    RecordedAction action(ctx, "kelvo-cli write");
-    if (!session.readForBackup()) return session.fail("Can't read from sensor");
-    if (!readCovering(ctx, *eeprom, a, count)) return session.fail("Can't read from sensor");
-    for (int k = 0; k < count; ++k) {
-        if (*eeprom)
-            ctx.EeImage[a + k] = (*values)[k];
-        else
-            ctx.RamImage[a + k] = (*values)[k];
+    bool written = false;
+    {
+        // The action ends (and is recorded, and says what reached the sensor) before its
+        // result is printed.
+        RecordedAction action(ctx, "kelvo-cli write");
+        if (!readCovering(ctx, *eeprom, a, count)) return session.fail("Can't read from sensor");
+        for (int k = 0; k < count; ++k) {
+            if (*eeprom)
+                ctx.EeImage[a + k] = (*values)[k];
+            else
+                ctx.RamImage[a + k] = (*values)[k];
+        }
+        written = action.finish(SensorMemWrite(ctx, {.span = {*eeprom, 0, a, count},
+                                                     .commit = flag("--commit"),
+                                                     .keepOpen = flag("--keep-open"),
+                                                     .unlock = flag("--unlock"),
+                                                     .lock = flag("--lock"),
+                                                     .writeAll = flag("--write-all")}));
     }
-    if (!SensorMemWrite(ctx, {.span = {*eeprom, 0, a, count},
-                              .commit = flag("--commit"),
-                              .keepOpen = flag("--keep-open"),
-                              .unlock = flag("--unlock"),
-                              .lock = flag("--lock"),
-                              .writeAll = flag("--write-all")}))
-        return session.fail("Can't save to sensor");
+    if (!written) return session.fail("Can't save to sensor");
     return kExitOk;
 }
 

@@ -56,9 +56,15 @@ struct Context {
     // Data bytes the sensor has acknowledged since a caller last set it to 0, so a window
     // can say what a send did.
     int BytesWritten = 0;
+    // An unlock command went out and no lock has been acknowledged since: a failed action
+    // locks the EEPROM again before it ends, whichever step unlocked it.
+    bool EepromMayBeUnlocked = false;
+    // RAM bytes a loaded backup puts back beyond the settings a send carries (platform-5
+    // calibration words): the next send writes them too.
+    std::array<bool, kRamImageSize> RamToRestore{};
 
     // Module data kept between calls by the routines that own it.
-    ProductDefinition Definition;              // production definition loaded last
+    ProductDefinition Definition;  // production definition loaded last
     // Loads the production definition of the sensor in the image into Definition. The
     // sensor model asks it when it needs the definition of another sensor than the one
     // loaded; whoever owns the Context hands it in (the definition files, in practice).
@@ -89,8 +95,14 @@ public:
         : ctx_(ctx) {
         if (ctx_.serviceRecorder) ctx_.serviceRecorder->actionStarted(ctx_, action, kind);
     }
-    ~RecordedAction() {
-        if (ctx_.serviceRecorder) ctx_.serviceRecorder->actionEnded(ctx_);
+    // Where the caller has no result to give, an empty ErrorText is success.
+    ~RecordedAction() { finish(ctx_.ErrorText.empty()); }
+    // Ends the action now with its result; the record (and ErrorText, on failure) then says
+    // how it ended. Returns ok.
+    bool finish(bool ok) {
+        if (!finished_ && ctx_.serviceRecorder) ctx_.serviceRecorder->actionEnded(ctx_, ok);
+        finished_ = true;
+        return ok;
     }
     RecordedAction(const RecordedAction&) = delete;
     RecordedAction& operator=(const RecordedAction&) = delete;
@@ -100,6 +112,7 @@ public:
 
 private:
     Context& ctx_;
+    bool finished_ = false;
 };
 
 // The user cancelled what is running.

@@ -27,7 +27,7 @@ bool SendSettingsFile(Context& ctx, const std::string& path,
     if (!LoadSettings(ctx, path, profile->loadList)) return false;
 
     report("Saving to sensor");
-    return RunWriteSteps(ctx, profile->send);
+    return SendSettings(ctx, profile->send);
 }
 
 }  // namespace kelvo

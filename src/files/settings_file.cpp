@@ -72,6 +72,15 @@ struct RamCopy {
     std::array<bool, kRamImageSize> read;
 };
 
+// Whether an intact file holds a block of the type, asked without a message when it does not.
+bool hasBlock(const std::string& path, uint16_t type) {
+    const FileReadResult file = ReadFileBounded(path, kSetReaderLimit + 1);
+    if (file.status != FileReadStatus::Ok || file.fileSize != file.bytes.size()) return false;
+    const SetFileParse parsed = ParseSetFile(file.bytes);
+    return parsed.ok() && std::any_of(parsed.layout.blocks.begin(), parsed.layout.blocks.end(),
+                                      [type](const SetFileBlock& b) { return b.type == type; });
+}
+
 bool loadPlatform5(Context& ctx, const std::string& path, int32_t listNo) {
     const float keptVersion = GetVersion(ctx);  // may fetch RAM 226 into the kept copy
     const RamCopy kept{ctx.RamImage, ctx.RamRead};
@@ -90,9 +99,18 @@ bool loadPlatform5(Context& ctx, const std::string& path, int32_t listNo) {
     const float zero0 = GetZeroReference(ctx, 0);
     const float zero1 = GetZeroReference(ctx, 1);
     SelectAddressList(ctx, listNo);
+    const auto settings = ctx.AddressMask;
+    // Platform-5 files have no mask of their own; a backup carries one, which then says
+    // exactly what the file puts back, calibration words beyond the settings included.
+    if (hasBlock(path, kSetBlockMask)) {
+        int maskType = kSetBlockMask;
+        if (!ReadSetBlock(ctx, path, maskType, true, false)) return restore();
+        for (int a = kRamBlockLow; a < kRamBlockHigh; ++a) ctx.AddressMask[a] = 0;
+    }
     for (int a = 0; a < 256; ++a) {
         ctx.RamImage[a] = merged(kept.values[a], ctx.RamImage[a], ctx.AddressMask[a]);
         if (ctx.AddressMask[a] == 0) ctx.RamRead[a] = kept.read[a];
+        ctx.RamToRestore[a] = ctx.AddressMask[a] != 0 && settings[a] == 0;
     }
     if (ctx.AddressMask[216] == 255) SetZeroReference(ctx, 0, zero0);
     if (ctx.AddressMask[223] == 255) SetZeroReference(ctx, 1, zero1);
@@ -115,6 +133,17 @@ Platform6Identity identityOf(Context& ctx) {
     id.byte58 = GetChannelKind(ctx, 11);
     return id;
 }
+
+}  // namespace
+
+bool LearnLoadIdentity(Context& ctx) {
+    const uint8_t platform = GetPlatform(ctx);
+    GetVersion(ctx);
+    if (platform == kPlatform6) identityOf(ctx);
+    return ctx.ErrorText.empty();
+}
+
+namespace {
 
 bool loadPlatform6or61(Context& ctx, const std::string& path, int32_t listNo, uint8_t platform) {
     // The identity questions come first: the bytes they fetch from the sensor belong in the

@@ -47,10 +47,15 @@ Outcome exchange(Context& ctx, int32_t command, const Bytes& frame) {
     ctx.StatusText = kTexts[command].status;
     ctx.events.processEvents();
     if (!sendEachByte(ctx, frame)) return Outcome::Fail;
+    // An unlock whose answer is lost may still have reached the sensor; one it refused has not.
+    const bool wasOpen = ctx.EepromMayBeUnlocked;
+    if (command == kUnlockEeprom) ctx.EepromMayBeUnlocked = true;
     Stopwatch since(ctx.clock);
     if (!waitForBytes(ctx, 1, since, kCommandPolicy.replyWait)) return Outcome::Retry;
     const Bytes reply = ctx.port.readAll();
-    return !reply.empty() && isAcknowledge(reply.front()) ? Outcome::Done : Outcome::Retry;
+    if (!reply.empty() && isAcknowledge(reply.front())) return Outcome::Done;
+    if (!reply.empty()) ctx.EepromMayBeUnlocked = wasOpen;
+    return Outcome::Retry;
 }
 
 bool runCommand(Context& ctx, int32_t command) {
@@ -67,8 +72,10 @@ bool runCommand(Context& ctx, int32_t command) {
     const std::optional<Bytes> frame = commandFrame(command, protocol);
     if (!frame) return false;
     if (!ensureOpen(ctx)) return false;
-    return runAttempts(ctx, kCommandPolicy, nullptr,
-                       [&](Stopwatch&) { return exchange(ctx, command, *frame); });
+    const bool done = runAttempts(ctx, kCommandPolicy, nullptr,
+                                  [&](Stopwatch&) { return exchange(ctx, command, *frame); });
+    if (done && command == kLockEeprom) ctx.EepromMayBeUnlocked = false;
+    return done;
 }
 
 }  // namespace

@@ -38,9 +38,11 @@ public:
           map_(topAddress(memory) + 1) {}
 
     bool run() {
+        copyMask();
+        if (ctx_.serviceRecorder && !ctx_.serviceRecorder->beforeWrite(ctx_, r_.eeprom, candidates()))
+            return false;
         if (!checkSensorAddress(ctx_) || !checkRange(ctx_, r_.address, r_.count, r_.eeprom, top()))
             return false;
-        copyMask();
         if (r_.eeprom && r_.unlock) {
             ctx_.StatusText = "Unlocking EEPROM";
             if (!SensorCommand(ctx_, kUnlockEeprom, true)) return false;
@@ -58,6 +60,27 @@ public:
     }
 
 private:
+    // The bytes this write may send before unchanged ones are left out, with the partner of
+    // every small-EEPROM word: what the sensor held there is what a backup must keep.
+    std::vector<uint8_t> candidates() {
+        std::vector<uint8_t> selection = map_;
+        if (r_.listNo != 0) {
+            const auto kept = ctx_.AddressMask;
+            SelectAddressList(ctx_, r_.listNo);
+            std::copy_n(ctx_.AddressMask.begin(), selection.size(), selection.begin());
+            ctx_.AddressMask = kept;
+        }
+        if (r_.count > 0) {
+            const long long first = ToInteger(r_.address);
+            for (int a = 0; a <= top(); ++a)
+                selection[a] = (a >= first && a < first + r_.count) ? kWholeByte : 0;
+        }
+        if (memory_ == Memory::SmallEeprom)
+            for (int a = 0; a <= top(); ++a)
+                if (selection[a] != 0) selection[a ^ 1] = kWholeByte;
+        return selection;
+    }
+
     int top() const { return static_cast<int>(map_.size()) - 1; }
     bool selected(int a) const { return a <= top() && map_[a] != 0; }
 
@@ -121,6 +144,7 @@ private:
         const int total = static_cast<int>(
             std::count_if(map_.begin(), map_.end(), [](uint8_t m) { return m != 0; }));
         if (!ensureOpen(ctx_)) return false;
+        if (ctx_.serviceRecorder) ctx_.serviceRecorder->bytesPlanned(r_.eeprom, total);
         Progress progress(ctx_, total);
         for (int a = 0; a <= top();) {
             if (!selected(a)) {
@@ -195,23 +219,18 @@ private:
 
 constexpr const char* kWriteFailed = "Can't save to sensor";
 
-// Best effort: a failed write must not leave the EEPROM open to stray frames. The first
-// message stays; a second Cancel during the lock still ends it.
-void relock(Context& ctx) {
+}  // namespace
+
+bool RelockAfterFailure(Context& ctx) {
     const std::string first = ctx.ErrorText.empty() ? kWriteFailed : ctx.ErrorText;
     ctx.ErrorText.clear();
-    SensorCommand(ctx, kLockEeprom, true);
+    const bool locked = SensorCommand(ctx, kLockEeprom, true);
     ctx.ErrorText = first;
+    return locked;
 }
-
-}  // namespace
 
 bool SensorMemWrite(Context& ctx, int32_t ListNo, float Address, uint8_t Count, bool Eeprom,
                     bool Commit, bool KeepOpen, bool Unlock, bool Lock, bool WriteAll) {
-    if (ctx.serviceRecorder && !ctx.serviceRecorder->beforeWrite(ctx)) {
-        if (!KeepOpen) ctx.port.close();
-        return false;
-    }
     const uint8_t platform = Eeprom ? platformKeepingMask(ctx) : 0;
     const Memory memory = !Eeprom                  ? Memory::Ram
                           : platform == kPlatform7 ? Memory::LargeEeprom
@@ -219,7 +238,7 @@ bool SensorMemWrite(Context& ctx, int32_t ListNo, float Address, uint8_t Count, 
     WriteTransaction write(ctx, {ListNo, Address, Count, Eeprom, Commit, Unlock, Lock, WriteAll},
                            memory, platform);
     const bool ok = write.run();
-    if (!ok && write.leftUnlocked()) relock(ctx);
+    if (!ok && (write.leftUnlocked() || ctx.EepromMayBeUnlocked)) RelockAfterFailure(ctx);
     ctx.StatusText = "";
     if (!KeepOpen) ctx.port.close();
     if (!ok) failWith(ctx, kWriteFailed);

@@ -29,8 +29,8 @@ std::vector<bool> selectedBy(Context& ctx, const MemorySpan& span, size_t size) 
 }
 
 template <typename Image, typename Flags>
-bool readUnknown(Context& ctx, const MemorySpan& span, Image& image, Image& last, Flags& read) {
-    const std::vector<bool> selected = selectedBy(ctx, span, read.size());
+bool readUnknown(Context& ctx, bool eeprom, const std::vector<bool>& selected, Image& image,
+                 Image& last, Flags& read, bool keepOpen) {
     std::vector<bool> unknown(read.size(), false);
     bool any = false;
     for (size_t a = 0; a < read.size(); ++a) {
@@ -46,7 +46,7 @@ bool readUnknown(Context& ctx, const MemorySpan& span, Image& image, Image& last
     std::fill(ctx.AddressMask.begin(), ctx.AddressMask.end(), 0);
     for (size_t a = 0; a < unknown.size(); ++a)
         if (unknown[a]) ctx.AddressMask[a] = kWholeByte;
-    const bool ok = SensorMemRead(ctx, 0, 0, 0, span.eeprom, false);
+    const bool ok = SensorMemRead(ctx, 0, 0, 0, eeprom, keepOpen);
     // Reads come in whole words and blocks; a known byte the block ran over keeps its value.
     for (size_t a = 0; a < read.size(); ++a) {
         if (keptRead[a]) {
@@ -236,14 +236,41 @@ bool RunWriteSteps(Context& ctx, const std::vector<WriteRequest>& steps) {
     return true;
 }
 
+bool SendSettings(Context& ctx, const std::vector<WriteRequest>& steps) {
+    // Runs of the RAM bytes a loaded backup puts back, each run a write, the last saved to
+    // the EEPROM as the settings are.
+    std::vector<WriteRequest> restore;
+    for (int a = 0; a < kRamImageSize; ++a) {
+        if (!ctx.RamToRestore[a]) continue;
+        int end = a;
+        while (end < kRamImageSize && ctx.RamToRestore[end]) ++end;
+        restore.push_back({ramRange(a, end - a), false, true, false, false, true});
+        a = end;
+    }
+    if (!restore.empty()) {
+        restore.back().commit = true;
+        restore.back().keepOpen = false;
+    }
+    if (!RunWriteSteps(ctx, steps) || !RunWriteSteps(ctx, restore)) return false;
+    ctx.RamToRestore.fill(false);
+    return true;
+}
+
 bool ReadUnknownBytes(Context& ctx, const std::vector<MemorySpan>& spans) {
     for (const MemorySpan& span : spans) {
         const bool ok = span.eeprom
-                            ? readUnknown(ctx, span, ctx.EeImage, ctx.EeLast, ctx.EeRead)
-                            : readUnknown(ctx, span, ctx.RamImage, ctx.RamLast, ctx.RamRead);
+                            ? ReadUnknownSelected(ctx, true, selectedBy(ctx, span, kEeImageSize))
+                            : ReadUnknownSelected(ctx, false, selectedBy(ctx, span, kRamImageSize));
         if (!ok) return false;
     }
     return true;
+}
+
+bool ReadUnknownSelected(Context& ctx, bool eeprom, const std::vector<bool>& selected,
+                         bool keepOpen) {
+    return eeprom ? readUnknown(ctx, true, selected, ctx.EeImage, ctx.EeLast, ctx.EeRead, keepOpen)
+                  : readUnknown(ctx, false, selected, ctx.RamImage, ctx.RamLast, ctx.RamRead,
+                                keepOpen);
 }
 
 }  // namespace kelvo

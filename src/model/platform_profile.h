@@ -85,6 +85,9 @@ bool ReadSpans(Context& ctx, const std::vector<MemorySpan>& spans);
 bool RunReads(Context& ctx, const std::vector<ReadRequest>& reads);
 // Each write in turn; a step runs only when the one before it succeeded.
 bool RunWriteSteps(Context& ctx, const std::vector<WriteRequest>& steps);
+// A settings send: the steps, then the RAM bytes a loaded backup puts back beyond them
+// (RamToRestore), which it clears once they are sent.
+bool SendSettings(Context& ctx, const std::vector<WriteRequest>& steps);
 
 // A byte whose read flag is clear holds no value from the sensor or from a file (a read was
 // cancelled or failed, or the window never read it): sending it would write a value from
@@ -92,5 +95,9 @@ bool RunWriteSteps(Context& ctx, const std::vector<WriteRequest>& steps);
 // value is known exactly as it was, even where a read block runs over it. True when
 // nothing was missing or everything missing was read.
 bool ReadUnknownBytes(Context& ctx, const std::vector<MemorySpan>& spans);
+// The same for a selection of one memory, given per address (true = wanted). keepOpen
+// leaves the port open for what follows.
+bool ReadUnknownSelected(Context& ctx, bool eeprom, const std::vector<bool>& selected,
+                         bool keepOpen = false);
 
 }  // namespace kelvo

@@ -9,15 +9,15 @@
 namespace kelvo {
 
 std::vector<std::string> HistoryColumns() {
-    return {"Time",   "Serial", "Platform",      "Version",       "Action", "Reference",
-            "Before", "After",  "Bytes written", "Bytes changed", "Backup"};
+    return {"Time",  "Serial",        "Platform",      "Version", "Action", "Reference", "Before",
+            "After", "Bytes written", "Bytes changed", "Backup",  "Result", "Message"};
 }
 
 std::string HistoryLine(const HistoryEntry& e) {
     return CsvLine({LocalTimeText(e.time, "%Y-%m-%d %H:%M:%S"), e.serial,
                     e.platform ? std::to_string(e.platform) : "", e.version, e.action, e.reference,
                     e.before, e.after, std::to_string(e.bytesWritten),
-                    std::to_string(e.bytesChanged), e.backup});
+                    std::to_string(e.bytesChanged), e.backup, e.result, e.message});
 }
 
 bool AppendHistory(const std::string& appDir, const HistoryEntry& entry, std::string& error) {

@@ -22,6 +22,8 @@ struct HistoryEntry {
     int bytesWritten = 0;   // data bytes the sensor acknowledged
     int bytesChanged = 0;   // of those, bytes that now differ from what the sensor held
     std::string backup;     // the backup's file name, or why there is none
+    std::string result;     // done, failed, interrupted or refused (nothing reached the sensor)
+    std::string message;    // why it did not end as done
 };
 
 std::vector<std::string> HistoryColumns();

@@ -5,8 +5,9 @@
 #include "common/context.h"
 #include "common/id_byte.h"
 #include "common/values.h"
+#include "files/file_writer.h"
+#include "link/sensor_mem_write.h"
 #include "model/identification.h"
-#include "service/backup.h"
 
 namespace kelvo {
 namespace {
@@ -35,6 +36,37 @@ std::string wordsOf(const Map& changes, Pick pick) {
     return text;
 }
 
+// While it lives, the image shows the sensor as last read instead of the edits about to be
+// sent, so the sensor is named and backed up by what it holds: an edited version or
+// identification byte must not make it another sensor. Bytes read meanwhile are kept.
+class ImageAsLastRead {
+public:
+    explicit ImageAsLastRead(Context& ctx)
+        : ctx_(ctx),
+          ee_(ctx.EeImage),
+          ram_(ctx.RamImage),
+          eeRead_(ctx.EeRead),
+          ramRead_(ctx.RamRead) {
+        ctx.EeImage = ctx.EeLast;
+        ctx.RamImage = ctx.RamLast;
+    }
+    ~ImageAsLastRead() {
+        for (size_t a = 0; a < ee_.size(); ++a)
+            if (eeRead_[a]) ctx_.EeImage[a] = ee_[a];
+        for (size_t a = 0; a < ram_.size(); ++a)
+            if (ramRead_[a]) ctx_.RamImage[a] = ram_[a];
+    }
+    ImageAsLastRead(const ImageAsLastRead&) = delete;
+    ImageAsLastRead& operator=(const ImageAsLastRead&) = delete;
+
+private:
+    Context& ctx_;
+    const decltype(Context::EeImage) ee_;
+    const decltype(Context::RamImage) ram_;
+    const decltype(Context::EeRead) eeRead_;
+    const decltype(Context::RamRead) ramRead_;
+};
+
 }  // namespace
 
 ServiceJournal::ServiceJournal(Now now) : now_(std::move(now)) {}
@@ -42,20 +74,26 @@ ServiceJournal::ServiceJournal(Now now) : now_(std::move(now)) {}
 void ServiceJournal::actionStarted(Context&, const std::string& action, Kind kind) {
     active_ = true;
     writing_ = false;
+    identified_ = false;
     refused_ = false;
+    eepromWritten_ = false;
     kind_ = kind;
     entry_ = HistoryEntry{};
     entry_.action = action;
     changes_.clear();
+    cover_ = BackupCoverage{};
+    backup_.clear();
+    planned_ = 0;
+    acknowledged_ = 0;
 }
 
 void ServiceJournal::referenceTyped(const std::string& text) {
     entry_.reference = text;
 }
 
-bool ServiceJournal::beforeWrite(Context& ctx) {
-    if (!active_ || writing_) return true;
-    writing_ = true;
+void ServiceJournal::identify(Context& ctx) {
+    if (identified_) return;
+    identified_ = true;
     // Every send path has identified the sensor before it writes, so these cost no traffic;
     // should one fail all the same, the write is not to fail for it.
     const std::string keptError = ctx.ErrorText;
@@ -64,35 +102,133 @@ bool ServiceJournal::beforeWrite(Context& ctx) {
     entry_.version = NumberText(GetVersion(ctx));
     entry_.serial = SerialText(ctx);
     ctx.ErrorText = keptError;
-    const BackupResult backup = SaveBackup(ctx, entry_.serial, entry_.time);
-    lastBackup_ = backup.path;
-    if (!backup.path.empty()) {
-        entry_.backup = std::filesystem::path(backup.path).filename().string();
+}
+
+// Sensors other than platform 5 keep their settings in EEPROM; a RAM byte written to them
+// (the timeout counter reset before an unlock) is the link's, not a setting.
+bool ServiceJournal::counts(bool eeprom) const {
+    return eeprom || entry_.platform == kPlatform5;
+}
+
+bool ServiceJournal::beforeWrite(Context& ctx, bool eeprom, std::span<const uint8_t> selection) {
+    if (!active_) return true;
+    const ImageAsLastRead asRead(ctx);
+    identify(ctx);
+    const bool first = !writing_;
+    writing_ = true;
+    if (refused_) return false;
+    bool grew = false;
+    if (counts(eeprom)) {
+        eepromWritten_ = eepromWritten_ || eeprom;
+        const std::span<uint8_t> covered =
+            eeprom ? std::span<uint8_t>(cover_.eeprom) : std::span<uint8_t>(cover_.ram);
+        for (size_t a = 0; a < covered.size() && a < selection.size(); ++a) {
+            if ((selection[a] & ~covered[a]) == 0) continue;
+            covered[a] |= selection[a];
+            grew = true;
+        }
+    }
+    return first || grew ? keepBackup(ctx) : true;
+}
+
+// Writes the backup for what is covered so far, the first time under a new name, later over
+// the same file: the file on disk always puts back everything the action has written.
+bool ServiceJournal::keepBackup(Context& ctx) {
+    if (!ReadForBackup(ctx, cover_)) {
+        refused_ = true;
+        entry_.backup = "none: the sensor could not be read";
+        return failWith(ctx,
+                        "Nothing was sent: what the sensor holds could not be read for a "
+                        "backup.");
+    }
+    // What the sensor holds at bytes covered just now, before anything is written there.
+    for (int a = 0; a < kBackupEepromBytes; ++a)
+        if (cover_.eeprom[a] && !changes_.count({true, a})) cover_.eepromWas[a] = ctx.EeLast[a];
+    for (int a = 0; a < kBackupRamBytes; ++a)
+        if (cover_.ram[a] && !changes_.count({false, a})) cover_.ramWas[a] = ctx.RamLast[a];
+
+    std::string why;
+    const std::optional<Bytes> file = BackupSettingsFile(ctx, cover_, why);
+    if (!file) {
+        // A sensor whose settings no file can hold still gets its history line.
+        entry_.backup = "none: " + why;
         return true;
     }
-    entry_.backup = "none: " + backup.error;
-    // A backup that could be made but not written stops the send: the settings it would
-    // replace would be lost for good.
-    refused_ = backup.writeFailed;
-    if (refused_)
-        return failWith(ctx,
-                        "Nothing was sent: the backup could not be saved (" + backup.error + ").");
+    std::string error;
+    if (backup_.empty()) {
+        const BackupResult saved = SaveBackup(ctx.AppDir, *file, entry_.serial, entry_.time);
+        if (saved.path.empty()) {
+            refused_ = true;
+            entry_.backup = "none: " + saved.error;
+            return failWith(
+                ctx, "Nothing was sent: the backup could not be saved (" + saved.error + ").");
+        }
+        backup_ = saved.path;
+        lastBackup_ = backup_;
+        entry_.backup = std::filesystem::path(backup_).filename().string();
+    } else if (!WriteFileAtomically(backup_, *file, error)) {
+        // The backup on disk still puts back what was written so far; nothing beyond it goes.
+        return failWith(ctx, "Stopped before the next write: the backup " + backup_ +
+                                 " could not be extended (" + error + ").");
+    }
     return true;
 }
 
+void ServiceJournal::bytesPlanned(bool eeprom, int count) {
+    if (active_ && counts(eeprom)) planned_ += count;
+}
+
 void ServiceJournal::byteWritten(bool eeprom, int address, float before, float after) {
-    // Sensors other than platform 5 keep their settings in EEPROM; a RAM byte written to
-    // them (the timeout counter reset before an unlock) is the link's, not a setting.
-    if (!active_ || (!eeprom && entry_.platform != kPlatform5)) return;
+    if (!active_ || !counts(eeprom)) return;
+    ++acknowledged_;
     auto [it, fresh] = changes_.try_emplace({eeprom, address}, Change{before, after});
     if (!fresh) it->second.after = after;
 }
 
-void ServiceJournal::actionEnded(Context& ctx) {
+std::string ServiceJournal::wayBack() const {
+    if (backup_.empty())
+        return " No backup of this sensor's settings could be kept (" + entry_.backup + ").";
+    const std::string file =
+        std::string(kBackupFolder) + "/" + std::filesystem::path(backup_).filename().string();
+    return " To put back what it held, send the backup " + file + ": kelvo-cli send-file " + file +
+           ", or in the sensor's window load that file and send it.";
+}
+
+// A failure says what reached the sensor and the way back; a cancel before anything
+// reached it stays silent, as a cancel always was.
+void ServiceJournal::tellOutcome(Context& ctx, bool succeeded) {
+    const bool cancelled = isCancelled(ctx);
+    entry_.result = succeeded            ? "done"
+                    : cancelled          ? "interrupted"
+                    : acknowledged_ == 0 ? "refused"
+                                         : "failed";
+    if (succeeded) return;
+    entry_.message = cancelled ? "cancelled" : ctx.ErrorText;
+    const bool open = eepromWritten_ && ctx.EepromMayBeUnlocked;
+    if (acknowledged_ == 0 && !open) return;
+
+    std::string text = cancelled ? "Stopped part-way." : ctx.ErrorText;
+    if (!text.empty() && text.back() != '.') text += '.';
+    text += " " + std::to_string(acknowledged_) + " of " +
+            std::to_string(std::max(planned_, acknowledged_)) +
+            " bytes reached the sensor (the block after them may have reached it too).";
+    if (open)
+        text += " The EEPROM may still be unlocked: the sensor did not take the lock.";
+    else if (eepromWritten_)
+        text += " The EEPROM is locked.";
+    if (acknowledged_ > 0) text += wayBack();
+    ctx.ErrorText = text;
+    entry_.message = text;
+}
+
+void ServiceJournal::actionEnded(Context& ctx, bool succeeded) {
     if (!active_) return;
+    // A failure outside a write (a read between the unlock and the write) still locks.
+    if (!succeeded && ctx.EepromMayBeUnlocked) RelockAfterFailure(ctx);
     active_ = false;
-    if (!writing_ || refused_) return;
-    entry_.bytesWritten = static_cast<int>(changes_.size());
+    if (!writing_) return;
+    tellOutcome(ctx, succeeded);
+    entry_.bytesWritten = acknowledged_;
     for (const auto& [place, change] : changes_)
         if (change.before != change.after) ++entry_.bytesChanged;
     if (kind_ == Kind::Calibration) {

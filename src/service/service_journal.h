@@ -1,7 +1,8 @@
 #pragma once
 // The service record the program keeps in AppDir: before the first write of an action, a
-// backup of the settings the sensor held; when the action ends, one history line saying
-// what was sent. Actions that send nothing leave no trace.
+// backup of what the sensor held wherever the action may write; when the action ends, one
+// history line saying what was sent and how it ended. Actions that send nothing leave no
+// trace.
 
 #include <chrono>
 #include <functional>
@@ -10,6 +11,7 @@
 #include <utility>
 
 #include "common/service_recorder.h"
+#include "service/backup.h"
 #include "service/history.h"
 
 namespace kelvo {
@@ -21,8 +23,11 @@ public:
 
     void actionStarted(Context& ctx, const std::string& action, Kind kind) override;
     void referenceTyped(const std::string& text) override;
-    void actionEnded(Context& ctx) override;
-    bool beforeWrite(Context& ctx) override;
+    // A failed action locks the EEPROM again where it may be open, and its message says
+    // what reached the sensor and which backup puts it back.
+    void actionEnded(Context& ctx, bool succeeded) override;
+    bool beforeWrite(Context& ctx, bool eeprom, std::span<const uint8_t> selection) override;
+    void bytesPlanned(bool eeprom, int count) override;
     void byteWritten(bool eeprom, int address, float before, float after) override;
 
     // The backup the last action that sent left; empty when it left none.
@@ -34,14 +39,26 @@ private:
         float after;
     };
 
+    void identify(Context& ctx);
+    bool counts(bool eeprom) const;
+    bool keepBackup(Context& ctx);
+    std::string wayBack() const;
+    void tellOutcome(Context& ctx, bool succeeded);
+
     Now now_;
     bool active_ = false;
     bool writing_ = false;
+    bool identified_ = false;
     bool refused_ = false;  // the backup could not be written, so nothing was sent
+    bool eepromWritten_ = false;
     Kind kind_ = Kind::Send;
     HistoryEntry entry_;
     std::map<std::pair<bool, int>, Change> changes_;  // (eeprom, address)
+    BackupCoverage cover_;
+    std::string backup_;  // this action's backup, empty while it has none
     std::string lastBackup_;
+    int planned_ = 0;
+    int acknowledged_ = 0;
 };
 
 }  // namespace kelvo

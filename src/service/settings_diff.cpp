@@ -40,10 +40,27 @@ std::string valueText(const NamedSetting& s, uint32_t value) {
     return s.show ? s.show(value) : std::to_string(value);
 }
 
+// The memory address of a data block's byte, which its file's mask block is indexed by.
+int addressOf(uint16_t type, int index) {
+    return type == kSetBlockRam && index >= kRamGapFirst ? index + kRamGapLength : index;
+}
+
+// Whether a file takes the byte at a memory address: every byte, when it has no mask block.
+bool carries(std::span<const uint8_t> mask, int address) {
+    if (mask.empty()) return true;
+    const size_t at = kSetMaskBlockPrefix + static_cast<size_t>(address);
+    return at < mask.size() && mask[at] != 0;
+}
+
 void diffBlock(uint16_t type, std::span<const uint8_t> a, std::span<const uint8_t> b,
-               SettingsDiff& diff) {
+               std::span<const uint8_t> maskA, std::span<const uint8_t> maskB, SettingsDiff& diff) {
     std::set<const NamedSetting*> shown;
     for (size_t i = 0; i < a.size() && i < b.size(); ++i) {
+        // A byte one file does not take (a backup holds only what its action could change)
+        // is no setting it would change.
+        const int address = addressOf(type, static_cast<int>(i));
+        if (carries(maskA, address) != carries(maskB, address)) ++diff.carriedByOne;
+        if (!carries(maskA, address) || !carries(maskB, address)) continue;
         if (a[i] == b[i]) continue;
         ++diff.bytes;
         const int index = static_cast<int>(i);
@@ -88,14 +105,24 @@ SettingsDiff DiffSettingsFiles(const Bytes& a, const std::string& nameA, const B
     }
     const auto blocksA = blocksOf(a, pa);
     const auto blocksB = blocksOf(b, pb);
+    // Masks are compared as what each file takes, byte by byte, with the data they select.
+    const auto maskOf = [](const auto& blocks) {
+        const auto mask = blocks.find(kSetBlockMask);
+        return mask == blocks.end() ? std::span<const uint8_t>() : mask->second;
+    };
     for (const auto& [type, data] : blocksA) {
         const auto other = blocksB.find(type);
         if (other == blocksB.end()) {
             diff.lines.push_back("block " + std::to_string(type) + " only in " + nameA);
             continue;
         }
-        diffBlock(type, data, other->second, diff);
+        if (type == kSetBlockMask && blocksA.size() > 1 && blocksB.size() > 1) continue;
+        diffBlock(type, data, other->second, maskOf(blocksA), maskOf(blocksB), diff);
     }
+    if (diff.carriedByOne > 0)
+        diff.lines.push_back(std::to_string(diff.carriedByOne) +
+                             (diff.carriedByOne == 1 ? " byte is" : " bytes are") +
+                             " in one file only");
     for (const auto& [type, data] : blocksB)
         if (!blocksA.count(type))
             diff.lines.push_back("block " + std::to_string(type) + " only in " + nameB);

@@ -12,7 +12,8 @@ namespace kelvo {
 
 struct SettingsDiff {
     std::vector<std::string> lines;  // one per differing byte or named setting
-    int bytes = 0;                   // differing bytes
+    int bytes = 0;                   // differing bytes that both files take
+    int carriedByOne = 0;            // bytes one file's mask takes and the other's does not
     std::string error;               // a file that is no settings file; nothing compared
 };
 

@@ -1,6 +1,7 @@
 #include "virtualsensor/virtual_sensor.h"
 
 #include <algorithm>
+#include <limits>
 #include <numeric>
 
 namespace kelvo::virtualsensor {
@@ -319,6 +320,8 @@ void VirtualSensor::handleFrame(int64_t atNs) {
     }
     if (answersLeft_ == 0) return refuse(atNs);
     if (answersLeft_ > 0) --answersLeft_;
+    if (silentCountdown_ > 0 && --silentCountdown_ == 0)
+        silentHandshakes_ = std::numeric_limits<int>::max();
     if (Command command = commandOf(frame_[0]); command != Command::None)
         return handleCommand(command, atNs);
     if (frame_[0] & 0x80) return handleRead(atNs);

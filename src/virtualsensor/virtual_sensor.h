@@ -79,6 +79,9 @@ public:
     // Answers this many more requests, then refuses every one (a sensor that fails in the
     // middle of a procedure); a negative count answers for ever again.
     void answerOnly(int requests) { answersLeft_ = requests; }
+    // Answers this many more requests, then no handshake at all (a sensor that falls
+    // silent in the middle of a write); a negative count never falls silent.
+    void silentAfter(int requests) { silentCountdown_ = requests; }
     void corruptChecksumOnce() { corruptNextReply_ = true; }
     // The next `answers` answers (a 223 counts as one, a reply as another) come late.
     void answerLateBy(int64_t ms, int answers);
@@ -164,6 +167,7 @@ private:
     int silentHandshakes_ = 0;
     int refusals_ = 0;
     int answersLeft_ = -1;
+    int silentCountdown_ = -1;
     bool corruptNextReply_ = false;
     int64_t lateByNs_ = 0;
     int lateAnswers_ = 0;

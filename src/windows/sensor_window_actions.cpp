@@ -56,7 +56,7 @@ bool SensorWindow::ActionSensorWrite() {
     if (!FormRead()) return false;
     host_.ShowProgress(QStringLiteral("Sending to sensor"));
     ctx_.BytesWritten = 0;
-    if (!RunWriteSteps(ctx_, steps)) return false;
+    if (!SendSettings(ctx_, steps)) return false;
     reportSuccess(QStringLiteral("Sent %1 bytes to sensor %2.")
                       .arg(ctx_.BytesWritten)
                       .arg(QString::fromStdString(SerialText(ctx_))));

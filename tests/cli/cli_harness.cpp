@@ -8,6 +8,7 @@
 
 #include <array>
 #include <cerrno>
+#include <optional>
 
 namespace kelvo::test {
 namespace {
@@ -98,15 +99,24 @@ int killAndReap(pid_t pid) {
 }  // namespace
 
 CliResult runCli(const std::vector<std::string>& args, std::chrono::milliseconds timeout,
-                 const std::string& workDir) {
+                 const std::string& workDir, const Interrupt& interrupt) {
     CliResult result;
     const Child child = spawn(args, workDir);
     if (child.pid < 0) return result;
     const auto deadline = Clock::now() + timeout;
+    std::optional<Clock::time_point> signalAt;
+    bool signalled = interrupt.signal == 0;
     std::array<pollfd, 2> fds{pollfd{child.out, POLLIN, 0}, pollfd{child.err, POLLIN, 0}};
     int open = 2;
     while (open > 0 && Clock::now() < deadline) {
-        if (::poll(fds.data(), fds.size(), msLeft(deadline)) < 0 && errno != EINTR) break;
+        if (!signalled && !signalAt && result.out.find(interrupt.onOutput) != std::string::npos)
+            signalAt = Clock::now() + interrupt.after;
+        if (!signalled && signalAt && Clock::now() >= *signalAt) {
+            ::kill(interrupt.target ? interrupt.target : child.pid, interrupt.signal);
+            signalled = true;
+        }
+        const int wait = signalled || !signalAt ? msLeft(deadline) : std::min(msLeft(deadline), 5);
+        if (::poll(fds.data(), fds.size(), wait) < 0 && errno != EINTR) break;
         for (size_t i = 0; i < fds.size(); ++i) {
             if (fds[i].fd < 0 || fds[i].revents == 0) continue;
             if (!drain(fds[i].fd, i == 0 ? result.out : result.err)) {

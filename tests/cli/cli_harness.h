@@ -21,10 +21,18 @@ struct CliResult {
     std::string err;
 };
 
+// A signal sent to the command a while after its output first shows a text.
+struct Interrupt {
+    std::string onOutput;
+    std::chrono::milliseconds after{0};
+    int signal = 0;
+    pid_t target = 0;  // 0: the command itself
+};
+
 // Runs `kelvo-cli args...` in workDir (the current directory when empty).
 CliResult runCli(const std::vector<std::string>& args,
                  std::chrono::milliseconds timeout = std::chrono::seconds(60),
-                 const std::string& workDir = {});
+                 const std::string& workDir = {}, const Interrupt& interrupt = {});
 
 // `kelvo-cli virtual-sensor args...` in the background. The constructor waits for its
 // "port: /dev/pts/N" line; the destructor stops it (SIGTERM, then SIGKILL).
@@ -37,6 +45,7 @@ public:
     VirtualSensorServer& operator=(const VirtualSensorServer&) = delete;
 
     bool running() const { return pid_ > 0; }
+    pid_t pid() const { return pid_; }
     // The device to open, e.g. "/dev/pts/3"; empty when the server did not start.
     const std::string& port() const { return port_; }
     // What the server said on stderr before it printed its port (when it failed).
@@ -61,8 +70,8 @@ protected:
     void SetUp() override {
         const auto* test = ::testing::UnitTest::GetInstance()->current_test_info();
         dir = std::filesystem::temp_directory_path() /
-              ("kelvo-" + std::string(test->test_suite_name()) + "-" +
-               std::to_string(::getpid()) + "-" + test->name());
+              ("kelvo-" + std::string(test->test_suite_name()) + "-" + std::to_string(::getpid()) +
+               "-" + test->name());
         std::filesystem::remove_all(dir);
         std::filesystem::create_directories(dir);
     }

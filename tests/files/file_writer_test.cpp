@@ -45,13 +45,11 @@ TEST_F(FileWriter, ParallelRunsGetABackupEach) {
     std::vector<std::thread> runs;
     for (int r = 0; r < 8; ++r)
         runs.emplace_back([&, r] {
-            test::TestContext t;
-            t.ctx.AppDir = dir.string();
-            test::loadMemory(t.ctx, *virtualsensor::FactoryImage(6, 0));
-            t.ctx.EeLast = t.ctx.EeImage;
+            const Bytes file(100, static_cast<uint8_t>(r));
             for (int k = r; k < 40; k += 8)  // all in one second: one name for all to claim
-                paths[k] =
-                    SaveBackup(t.ctx, "22231415", std::chrono::system_clock::from_time_t(0)).path;
+                paths[k] = SaveBackup(dir.string(), file, "22231415",
+                                      std::chrono::system_clock::from_time_t(0))
+                               .path;
         });
     for (std::thread& run : runs) run.join();
     EXPECT_EQ(std::count(paths.begin(), paths.end(), ""), 0) << "a backup was refused";
