@@ -56,6 +56,11 @@ struct Context {
     // Data bytes the sensor has acknowledged since a caller last set it to 0, so a window
     // can say what a send did.
     int BytesWritten = 0;
+    // Actions holding the port open across their transactions (link/port_hold.h), and
+    // while one does, when the last exchange ended on the tick (ns; -1 = none yet): the
+    // pause before the next attempt is counted from there.
+    int PortHolds = 0;
+    int64_t LineQuietSinceNs = -1;
 
     // Module data kept between calls by the routines that own it.
     ProductDefinition Definition;              // production definition loaded last

@@ -9,6 +9,7 @@
 #include "common/values.h"
 #include "link/address_lists.h"
 #include "link/line_attempts.h"
+#include "link/port_hold.h"
 #include "link/link_frames.h"
 #include "link/link_progress.h"
 #include "link/sensor_command.h"
@@ -209,7 +210,7 @@ void relock(Context& ctx) {
 bool SensorMemWrite(Context& ctx, int32_t ListNo, float Address, uint8_t Count, bool Eeprom,
                     bool Commit, bool KeepOpen, bool Unlock, bool Lock, bool WriteAll) {
     if (ctx.serviceRecorder && !ctx.serviceRecorder->beforeWrite(ctx)) {
-        if (!KeepOpen) ctx.port.close();
+        if (!KeepOpen) releasePort(ctx);
         return false;
     }
     const uint8_t platform = Eeprom ? platformKeepingMask(ctx) : 0;
@@ -221,7 +222,7 @@ bool SensorMemWrite(Context& ctx, int32_t ListNo, float Address, uint8_t Count, 
     const bool ok = write.run();
     if (!ok && write.leftUnlocked()) relock(ctx);
     ctx.StatusText = "";
-    if (!KeepOpen) ctx.port.close();
+    if (!KeepOpen) releasePort(ctx);
     if (!ok) failWith(ctx, kWriteFailed);
     return ok;
 }
