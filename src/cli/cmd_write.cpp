@@ -8,6 +8,7 @@
 #include "common/context.h"
 #include "link/sensor_mem_read.h"
 #include "link/sensor_mem_write.h"
+#include "model/identification.h"
 
 namespace kelvo::cli {
 namespace {
@@ -32,15 +33,28 @@ std::optional<std::vector<float>> parseValues(const std::string& text) {
     }
 }
 
-// Reads what the write covers first, so that unchanged bytes are recognised and an EEPROM
-// word is never completed with a byte nobody has seen.
-bool readCovering(Context& ctx, bool eeprom, int address, int count) {
+// Reads what the write needs and this action has not read yet: the bytes it compares (an
+// EEPROM write without --write-all skips unchanged ones) and, on the small EEPROM, which is
+// written in whole words, the partner bytes it must complete. RAM writes compare nothing.
+bool readCovering(Context& ctx, bool eeprom, bool writeAll, int address, int count) {
+    if (!eeprom) return true;
+    const bool wholeWords = GetPlatform(ctx) != kPlatform7;
+    if (!ctx.ErrorText.empty()) return false;
     ctx.AddressMask.fill(0);
-    for (int a = address; a < address + count; ++a) ctx.AddressMask[a] = 255;
-    if (eeprom)
-        for (int a = address; a < address + count; ++a) ctx.AddressMask[a ^ 1] = 255;
+    bool any = false;
+    auto want = [&](int a) {
+        if (a < 0 || a > kTopEeprom || ctx.EeRead[a]) return;
+        ctx.AddressMask[a] = 255;
+        any = true;
+    };
+    for (int a = address; a < address + count; ++a) {
+        if (!writeAll) want(a);
+        const int partner = a ^ 1;
+        if (wholeWords && (partner < address || partner >= address + count)) want(partner);
+    }
+    if (!any) return true;
     bool report = true;
-    return SensorMemRead(ctx, 0, 0, 0, eeprom, true, 100, report);
+    return SensorMemRead(ctx, 0, 0, 0, true, true, 100, report);
 }
 
 int writeMemory(const GlobalOptions& options, const std::vector<std::string>& args) {
@@ -69,7 +83,8 @@ int writeMemory(const GlobalOptions& options, const std::vector<std::string>& ar
     const int count = static_cast<int>(values->size());
     RecordedAction action(ctx, "kelvo-cli write");
     if (!session.readForBackup()) return session.fail("Can't read from sensor");
-    if (!readCovering(ctx, *eeprom, a, count)) return session.fail("Can't read from sensor");
+    if (!readCovering(ctx, *eeprom, flag("--write-all"), a, count))
+        return session.fail("Can't read from sensor");
     for (int k = 0; k < count; ++k) {
         if (*eeprom)
             ctx.EeImage[a + k] = (*values)[k];
