@@ -399,9 +399,8 @@ void SensorWindow::showEvent(QShowEvent* event) {
     // left standing until the first poll it would make that poll, and any transfer before
     // it, give up.
     if (!passRunning_ && isCancelled(ctx_)) ctx_.ErrorText.clear();
-    // The first poll comes with the loop's first pass, so the values show at once; the
-    // next ones follow at the interval.
-    lastPollMs_ = ctx_.clock.tickMs() - kPollIntervalMs - 1;
+    // The first poll comes after a full interval: the image was just read.
+    lastPollMs_ = ctx_.clock.tickMs();
     scheduleNextPass();
 }
 
