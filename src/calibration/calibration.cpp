@@ -190,8 +190,11 @@ bool CalO2Zero(Context& ctx) {
     if (!writeO2Word(ctx, kEeO2Zero, 0)) return false;
     if (!waitYielding(ctx, kO2SettleMs)) return false;
     double sum = 0;
+    // The gap runs from one sample's start to the next, so a slow read does not stretch it.
+    int64_t sampleStart = 0;
     for (int i = 0; i < kO2Samples; ++i) {
-        if (i > 0 && !waitYielding(ctx, kO2SampleGapMs)) return false;
+        if (i > 0 && !waitYieldingUntil(ctx, sampleStart + kO2SampleGapMs)) return false;
+        sampleStart = ctx.clock.tickMs();
         double word = 0;
         if (!readO2Word(ctx, word)) return false;
         sum += word;

@@ -7,6 +7,7 @@
 
 #include "common/context.h"
 #include "link/memory_request.h"
+#include "link/port_hold.h"
 #include "model/platform_profile.h"
 
 namespace kelvo::calibration {
@@ -32,7 +33,7 @@ class PortRule {
 public:
     PortRule(Context& ctx, bool keepOpen) : ctx_(ctx), keepOpen_(keepOpen) {}
     ~PortRule() {
-        if (!keepOpen_ && ctx_.port.isOpen()) ctx_.port.close();
+        if (!keepOpen_ && ctx_.port.isOpen()) releasePort(ctx_);
     }
     PortRule(const PortRule&) = delete;
     PortRule& operator=(const PortRule&) = delete;
@@ -42,14 +43,16 @@ private:
     bool keepOpen_;
 };
 
-// Idles until the deadline on the clock; false when the user cancelled meanwhile.
-inline bool waitYielding(Context& ctx, int64_t ms) {
-    const int64_t deadline = ctx.clock.tickMs() + ms;
+// Idle until the deadline (or for ms) on the clock; false when the user cancelled meanwhile.
+inline bool waitYieldingUntil(Context& ctx, int64_t deadline) {
     while (ctx.clock.tickMs() < deadline) {
         ctx.events.idle(deadline);
         if (isCancelled(ctx)) return false;
     }
     return true;
+}
+inline bool waitYielding(Context& ctx, int64_t ms) {
+    return waitYieldingUntil(ctx, ctx.clock.tickMs() + ms);
 }
 
 inline int imageByte(float value) {

@@ -2,8 +2,10 @@
 
 #include <filesystem>
 #include <iostream>
+#include <optional>
 
 #include "files/definition_file.h"
+#include "link/port_hold.h"
 #include "qt/qt_clock.h"
 #include "qt/qt_event_pump.h"
 #include "qt/selectable_port.h"
@@ -33,6 +35,8 @@ struct Session::Parts {
     StderrPrompter prompter;
     Context ctx{port, clock, stoppingPump, prompter};
     ServiceJournal journal;
+    // A command is one action: the port is opened once for all of it.
+    std::optional<PortHold> hold;
 };
 
 Session::Session(const GlobalOptions& options) : parts_(std::make_unique<Parts>()) {
@@ -46,10 +50,16 @@ Session::Session(const GlobalOptions& options) : parts_(std::make_unique<Parts>(
     c.serviceRecorder = &parts_->journal;
     parts_->stoppingPump.attach(&c);
     installStopSignals();
+    parts_->hold.emplace(c);
 }
 
 Session::~Session() {
     parts_->port.close();
+}
+
+void Session::endAction() {
+    parts_->hold.reset();
+    parts_->hold.emplace(parts_->ctx);
 }
 
 Context& Session::ctx() {

@@ -21,6 +21,10 @@ public:
 
     Context& ctx();
 
+    // The command holds the port open from its first transaction to its end; a command that
+    // repeats (a watch) ends each round here, leaving the port free until the next.
+    void endAction();
+
     // Prints ErrorText (or the fallback when it is empty) to stderr; returns kExitFailed.
     int fail(const std::string& fallback = "Failed");
 

@@ -94,6 +94,7 @@ int values(const GlobalOptions& options, const std::vector<std::string>& args) {
         const int64_t next = ctx.clock.tickMs() + kWatchPeriodMs;
         if (!printValues(ctx, channels, csv)) return session.fail();
         if (!watch) return kExitOk;
+        session.endAction();
         while (ctx.clock.tickMs() < next) ctx.events.idle(next);
     }
 }

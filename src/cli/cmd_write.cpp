@@ -1,6 +1,7 @@
 // kelvo-cli write: values into the sensor's EEPROM or RAM through the write transaction.
 
 #include <iostream>
+#include <span>
 
 #include "cli/cli_args.h"
 #include "cli/cli_command.h"
@@ -8,6 +9,7 @@
 #include "common/context.h"
 #include "link/sensor_mem_read.h"
 #include "link/sensor_mem_write.h"
+#include "model/identification.h"
 
 namespace kelvo::cli {
 namespace {
@@ -32,13 +34,27 @@ std::optional<std::vector<float>> parseValues(const std::string& text) {
     }
 }
 
-// Reads what the write covers first, so that unchanged bytes are recognised and an EEPROM
-// word is never completed with a byte nobody has seen.
+// Reads what the write covers and this action has not read yet, before the new values go
+// into the image: the backup keeps what the sensor holds there, an EEPROM write without
+// --write-all skips unchanged bytes, and on the small EEPROM, which is written in whole
+// words, a partner byte is never completed with a value nobody has seen. Each byte once.
 bool readCovering(Context& ctx, bool eeprom, int address, int count) {
+    const bool wholeWords = eeprom && GetPlatform(ctx) != kPlatform7;
+    if (!ctx.ErrorText.empty()) return false;
+    const auto& known = eeprom ? std::span<const bool>(ctx.EeRead) : std::span<const bool>(ctx.RamRead);
+    const int top = eeprom ? kTopEeprom : kTopRam;
     ctx.AddressMask.fill(0);
-    for (int a = address; a < address + count; ++a) ctx.AddressMask[a] = 255;
-    if (eeprom)
-        for (int a = address; a < address + count; ++a) ctx.AddressMask[a ^ 1] = 255;
+    bool any = false;
+    auto want = [&](int a) {
+        if (a < 0 || a > top || known[a]) return;
+        ctx.AddressMask[a] = 255;
+        any = true;
+    };
+    for (int a = address; a < address + count; ++a) {
+        want(a);
+        if (wholeWords) want(a ^ 1);
+    }
+    if (!any) return true;
     bool report = true;
     return SensorMemRead(ctx, 0, 0, 0, eeprom, true, 100, report);
 }
@@ -72,7 +88,8 @@ int writeMemory(const GlobalOptions& options, const std::vector<std::string>& ar
         // The action ends (and is recorded, and says what reached the sensor) before its
         // result is printed.
         RecordedAction action(ctx, "kelvo-cli write");
-        if (!readCovering(ctx, *eeprom, a, count)) return session.fail("Can't read from sensor");
+        if (!readCovering(ctx, *eeprom, a, count))
+            return session.fail("Can't read from sensor");
         for (int k = 0; k < count; ++k) {
             if (*eeprom)
                 ctx.EeImage[a + k] = (*values)[k];

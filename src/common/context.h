@@ -62,6 +62,11 @@ struct Context {
     // RAM bytes a loaded backup puts back beyond the settings a send carries (platform-5
     // calibration words): the next send writes them too.
     std::array<bool, kRamImageSize> RamToRestore{};
+    // Actions holding the port open across their transactions (link/port_hold.h), and
+    // while one does, when the last exchange ended on the tick (ns; -1 = none yet): the
+    // pause before the next attempt is counted from there.
+    int PortHolds = 0;
+    int64_t LineQuietSinceNs = -1;
 
     // Module data kept between calls by the routines that own it.
     ProductDefinition Definition;  // production definition loaded last

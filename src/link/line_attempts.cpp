@@ -42,9 +42,22 @@ bool reopen(Context& ctx) {
     return ctx.port.open();
 }
 
+// While an action holds the port, the line's quiet time before an attempt is counted from
+// the end of the last exchange, so the time between two transactions counts towards it.
+void pauseBeforeAttempt(Context& ctx, Ms pause) {
+    if (pause <= kNoPause) return;
+    if (ctx.PortHolds == 0 || ctx.LineQuietSinceNs < 0) return waitFor(ctx, pause);
+    Stopwatch since(ctx.clock, ctx.LineQuietSinceNs);
+    waitOut(ctx, since, pause);
+}
+
+void lineFellQuiet(Context& ctx) {
+    ctx.LineQuietSinceNs = ctx.clock.tickNs();
+}
+
 enum class Handshake { Clear, NoClear, PortError };
 
-Handshake handshake(Context& ctx, const AttemptPolicy& policy, ComLog* log, Stopwatch& since) {
+Handshake handshakeOnce(Context& ctx, const AttemptPolicy& policy, ComLog* log, Stopwatch& since) {
     ctx.port.readAll();
     const auto rts = static_cast<uint8_t>(kRequestToSendBase + ToInteger(ctx.SensorAddress));
     if (!ctx.port.write({rts})) return Handshake::PortError;
@@ -59,6 +72,12 @@ Handshake handshake(Context& ctx, const AttemptPolicy& policy, ComLog* log, Stop
     if (reply.empty()) return Handshake::NoClear;
     if (log) log->clearToSend(reply.front());
     return reply.front() == kClearToSend ? Handshake::Clear : Handshake::NoClear;
+}
+
+Handshake handshake(Context& ctx, const AttemptPolicy& policy, ComLog* log, Stopwatch& since) {
+    const Handshake line = handshakeOnce(ctx, policy, log, since);
+    lineFellQuiet(ctx);
+    return line;
 }
 
 }  // namespace
@@ -97,7 +116,7 @@ const AttemptPolicy kCommandPolicy{.pauseBeforeAttempt = kNoPause,
 
 bool runAttempts(Context& ctx, const AttemptPolicy& policy, ComLog* log, const Exchange& exchange) {
     for (int counter = 0;;) {
-        if (policy.pauseBeforeAttempt > kNoPause) waitFor(ctx, policy.pauseBeforeAttempt);
+        pauseBeforeAttempt(ctx, policy.pauseBeforeAttempt);
         if (counter == policy.wakeLineAt && !wakeLine(ctx)) return false;
         if (policy.stopOnErrorText && !ctx.ErrorText.empty()) return false;
         if (counter >= policy.giveUpAt) return false;
@@ -110,7 +129,9 @@ bool runAttempts(Context& ctx, const AttemptPolicy& policy, ComLog* log, const E
         if (line == Handshake::NoClear) continue;
         if (!policy.discardBeforeSettle) waitOut(ctx, sinceClear, kFrameSettle);
         ctx.port.readAll();
-        switch (exchange(sinceClear)) {
+        const Outcome outcome = exchange(sinceClear);
+        lineFellQuiet(ctx);
+        switch (outcome) {
             case Outcome::Done:
                 return true;
             case Outcome::Fail:

@@ -5,6 +5,7 @@
 namespace kelvo::link {
 
 Stopwatch::Stopwatch(const Clock& clock) : clock_(&clock), last_(clock.tickNs()) {}
+Stopwatch::Stopwatch(const Clock& clock, int64_t sinceNs) : clock_(&clock), last_(sinceNs) {}
 
 int64_t Stopwatch::elapsedNs() {
     const int64_t now = clock_->tickNs();

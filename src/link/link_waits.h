@@ -21,6 +21,8 @@ using Ms = std::chrono::milliseconds;
 class Stopwatch {
 public:
     explicit Stopwatch(const Clock& clock);
+    // Counting from an earlier moment on the tick (nanoseconds).
+    Stopwatch(const Clock& clock, int64_t sinceNs);
     int64_t elapsedNs();
     int64_t elapsedMs() { return elapsedNs() / kNsPerMs; }
     int64_t remainingNs(Ms wait) { return wait.count() * kNsPerMs - elapsedNs(); }

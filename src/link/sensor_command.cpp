@@ -7,6 +7,7 @@
 #include "common/id_byte.h"
 #include "link/line_attempts.h"
 #include "link/link_frames.h"
+#include "link/port_hold.h"
 #include "link/sensor_mem_write.h"
 
 namespace kelvo {
@@ -82,7 +83,7 @@ bool runCommand(Context& ctx, int32_t command) {
 
 bool SensorCommand(Context& ctx, int32_t Command, bool KeepOpen) {
     const bool ok = runCommand(ctx, Command);
-    if (!KeepOpen) ctx.port.close();
+    if (!KeepOpen) releasePort(ctx);
     if (!ok && ctx.ErrorText.empty() && isKnownCommand(Command))
         ctx.ErrorText = kTexts[Command].failure;
     return ok;

@@ -10,6 +10,7 @@
 #include "link/address_lists.h"
 #include "link/com_log.h"
 #include "link/line_attempts.h"
+#include "link/port_hold.h"
 #include "link/link_frames.h"
 #include "link/link_progress.h"
 
@@ -163,7 +164,7 @@ bool SensorMemRead(Context& ctx, int32_t ListNo, float Address, uint8_t Count, b
         readSelection(ctx, ListNo, Address, Count, memory, MaxTries, log ? &*log : nullptr);
     if (log) log->appendTo(ctx);
     ctx.StatusText = "";
-    if (!KeepOpen) ctx.port.close();
+    if (!KeepOpen) releasePort(ctx);
     if (!ok && ReportError) failWith(ctx, "Can't read from sensor");
     return ok;
 }

@@ -9,6 +9,7 @@
 #include "common/values.h"
 #include "link/address_lists.h"
 #include "link/line_attempts.h"
+#include "link/port_hold.h"
 #include "link/link_frames.h"
 #include "link/link_progress.h"
 #include "link/sensor_command.h"
@@ -240,7 +241,7 @@ bool SensorMemWrite(Context& ctx, int32_t ListNo, float Address, uint8_t Count, 
     const bool ok = write.run();
     if (!ok && (write.leftUnlocked() || ctx.EepromMayBeUnlocked)) RelockAfterFailure(ctx);
     ctx.StatusText = "";
-    if (!KeepOpen) ctx.port.close();
+    if (!KeepOpen) releasePort(ctx);
     if (!ok) failWith(ctx, kWriteFailed);
     return ok;
 }

@@ -9,7 +9,10 @@
 namespace kelvo {
 namespace {
 
-// A clear-to-send lost to noise should not hide a sensor; a second try is cheap.
+// A clear-to-send lost to noise, or one that comes after the answer time, should not hide a
+// sensor: an ID that gives no clear-to-send is asked again. Asking a silent ID once would
+// nearly halve the scan, but a late sensor would go unfound and its late answer be taken
+// for the next ID's.
 constexpr int kHandshakeTries = 2;
 
 bool answers(Context& ctx) {

@@ -16,6 +16,7 @@
 
 #include "common/context.h"
 #include "common/values.h"
+#include "link/port_hold.h"
 #include "model/identification.h"
 #include "windows/edit_field.h"
 #include "windows/measurement_views.h"
@@ -301,6 +302,8 @@ void SensorWindow::activationPass() {
         }
         statusBar()->clearMessage();
         {
+            // One port opening for the whole action, its backup and history included.
+            PortHold hold(ctx_);
             // Whatever the action sends keeps a backup and a history line.
             const ActionLabel label = actionLabel(code);
             RecordedAction record(ctx_, label.name,
@@ -343,7 +346,11 @@ void SensorWindow::pollMeasurements() {
     if (now - lastPollMs_ <= kPollIntervalMs) return;
     lastPollMs_ = now;
     const bool ran = ctx_.ErrorText.empty();
-    const bool polled = ran && ActionSensorReadM();
+    bool polled = false;
+    {
+        PortHold hold(ctx_);
+        polled = ran && ActionSensorReadM();
+    }
     releasePort();
     if (polled) measurementViews_->polled();
     if (ran && !polled && !isCancelled(ctx_)) {

@@ -31,9 +31,9 @@ TEST(CalO2Zero, StoresTheAverageLessTenAfterWaitingOutTheSamples) {
     const int64_t start = rig.t.clock.tickMs();
     ASSERT_TRUE(CalO2Zero(rig.ctx())) << rig.ctx().ErrorText;
     EXPECT_EQ(sensorEeWord(rig, 760), 3990);
-    // 3 s to settle, then four gaps of 2 s between the five samples; the exchanges take
-    // 160 ms on every run of the virtual line.
-    EXPECT_EQ(rig.t.clock.tickMs() - start, 11000 + 160);
+    // 3 s to settle, then four gaps of 2 s from one sample's start to the next, the reads
+    // within them; the exchanges outside the gaps take 100 ms on every run of the virtual line.
+    EXPECT_EQ(rig.t.clock.tickMs() - start, 11000 + 100);
     EXPECT_FALSE(rig.sensor.isOpen());
 }
 

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "link/sensor_link.h"
 #include "link/sensor_mem_read.h"
 #include "link/sensor_mem_write.h"
@@ -69,6 +71,35 @@ TEST(BusScan, ACancelEndsTheScanWithWhatWasFound) {
     ASSERT_EQ(found.size(), 2u);
     EXPECT_EQ(found[1].id, 2);
     EXPECT_TRUE(isCancelled(rig.ctx()));
+}
+
+TEST(BusScan, FindsEverySensorThroughTheLinesFaults) {
+    struct Fault {
+        const char* name;
+        int id;
+        std::function<void(virtualsensor::VirtualSensor&)> apply;
+    };
+    const std::vector<Fault> faults{
+        {"garbage before the handshake", 2, [](auto& s) { s.sendGarbage({0xE2, 7, 0xDF}); }},
+        {"a corrupt checksum", 3, [](auto& s) { s.corruptChecksumOnce(); }},
+        {"a clear-to-send late within the answer time", 2, [](auto& s) { s.answerLateBy(60, 1); }},
+        {"a clear-to-send past the answer time, sensor last", 4,
+         [](auto& s) { s.answerLateBy(150, 1); }},
+        {"a clear-to-send past the answer time, sensor between", 2,
+         [](auto& s) { s.answerLateBy(150, 1); }},
+    };
+    for (const Fault& fault : faults) {
+        NetworkRig rig;
+        std::vector<FoundSensor> found;
+        ScanNetwork(rig.ctx(), found, [&](int id) {
+            if (id == fault.id) fault.apply(*rig.net.sensorAt(id));
+            return true;
+        });
+        std::vector<int> ids;
+        for (const FoundSensor& s : found) ids.push_back(s.id);
+        EXPECT_EQ(ids, (std::vector<int>{1, 2, 3, 4})) << fault.name;
+        for (const FoundSensor& s : found) EXPECT_NE(s.platform, 0) << fault.name << " " << s.id;
+    }
 }
 
 TEST(VirtualNetwork, EachSensorAnswersOnlyItsOwnIdAndFramesReachOnlyIt) {
