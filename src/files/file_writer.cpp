@@ -57,22 +57,21 @@ std::string randomSuffix() {
 
 #if defined(_WIN32)
 
-int openExclusive(const std::string& path) {
+int openWindows(const std::string& path, int flags, int share) {
     int fd = -1;
-    const errno_t code =
-        _sopen_s(&fd, path.c_str(), _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY | _O_NOINHERIT,
-                 _SH_DENYRW, _S_IREAD | _S_IWRITE);
+    const errno_t code = _sopen_s(&fd, path.c_str(), flags | _O_WRONLY | _O_CREAT | _O_BINARY |
+                                                         _O_NOINHERIT,
+                                  share, _S_IREAD | _S_IWRITE);
     if (code != 0) errno = code;
     return code == 0 ? fd : -1;
 }
 
+int openExclusive(const std::string& path) {
+    return openWindows(path, _O_EXCL, _SH_DENYRW);
+}
+
 int openForAppend(const std::string& path) {
-    int fd = -1;
-    const errno_t code =
-        _sopen_s(&fd, path.c_str(), _O_WRONLY | _O_APPEND | _O_CREAT | _O_BINARY | _O_NOINHERIT,
-                 _SH_DENYNO, _S_IREAD | _S_IWRITE);
-    if (code != 0) errno = code;
-    return code == 0 ? fd : -1;
+    return openWindows(path, _O_APPEND, _SH_DENYNO);
 }
 
 long long systemWrite(int fd, const char* data, size_t size) {
