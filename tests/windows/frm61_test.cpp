@@ -62,6 +62,8 @@ TEST(Frm61Menus, EachItemLeavesItsCodeAndZeroUnderSinglePointNone) {
     for (const auto& c : cases) {
         EXPECT_EQ(c.item->objectName(), c.name);
         EXPECT_EQ(c.item->text(), c.caption);
+        // The single-point "Zero" would do nothing beside "CO2 zero": not offered twice.
+        EXPECT_EQ(c.item->isVisible(), c.code != kActionNone) << c.name;
         w.host.progress.clear();
         c.item->trigger();
         EXPECT_EQ(w.ctx().PendingAction, c.code) << c.name;
@@ -292,7 +294,7 @@ TEST(Frm61, AWindowThatShowedNoSensorStoresNothing) {
     EXPECT_EQ(w.ctx().EeImage, image);
 }
 
-// A level typed below what the sensor measures shows the alarm at once, live.
+// A level typed below what the sensor measures shows the alarm at once on platform 61.
 TEST(Frm61, ALevelTypedBelowTheLiveValueShowsTheAlarm) {
     WindowOnSensor w61(61, 0);
     frm61& window61 = windowOf(w61);
@@ -309,9 +311,18 @@ TEST(Frm61, ALevelTypedBelowTheLiveValueShowsTheAlarm) {
     frm61& window7 = windowOf(w7);
     w7.poll();
     EXPECT_EQ(window7.txbAlarm7StatusPre->text(), "OK");
-    type(window7.lblAlarm7Level[0], "400");
+    // Platform 7 shows the alarms the sensor runs: a flipped slope or a level it has not
+    // received raises nothing until it is sent, and the status says so.
+    for (const char* level : {"", "400"}) {
+        QTest::mouseClick(window7.lblAlarm7Slope[0], Qt::LeftButton);
+        if (*level) type(window7.lblAlarm7Level[0], level);
+        EXPECT_EQ(window7.txbAlarm7StatusPre->text(), "OK") << window7.lblAlarm7Slope[0]->text().toStdString();
+        EXPECT_FALSE(window7.txbAlarm7StatusPre->toolTip().isEmpty());
+    }
+    w7.run(kActionSensorWrite);
     EXPECT_EQ(window7.txbAlarm7StatusPre->text(), "ALARM");
     EXPECT_EQ(window7.txbAlarm7StatusMain->text(), "OK");
+    EXPECT_TRUE(window7.txbAlarm7StatusPre->toolTip().isEmpty());
     picture(&window7, "frm61-platform7v2.png");
 }
 

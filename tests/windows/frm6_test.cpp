@@ -92,6 +92,9 @@ TEST(Frm6Window, EachVersionCodeOpensItsPanelSet) {
         for (const char* name : set.hiddenPanels)
             EXPECT_FALSE(w.shown(name)) << set.version << " " << name;
         EXPECT_TRUE(w.shown("pctChannels"));
+        // Only the sets with outputs to simulate rename the box.
+        const bool outputs = set.version == 0 || set.version == 2;
+        EXPECT_EQ(w.f->cbxSimulated->text(), outputs ? "Simulated" : "Off line") << set.version;
         EXPECT_TRUE(w.rig.t.prompter.messages().empty()) << set.version;
         // Read top to bottom on a 1366x768 screen, menu, title and task bar included.
         const QSize size = w.f->minimumSizeHint();
@@ -229,6 +232,14 @@ TEST(Frm6Window, TwaResetShowsPleaseWaitAndDoesNothingElse) {
     EXPECT_TRUE(w.host.progress.contains("Please wait"));
     EXPECT_TRUE(w.rig.sensor.requests().empty());
     EXPECT_TRUE(w.rig.t.prompter.messages().empty());
+    // The Read and Send buttons go straight to their action.
+    for (QPushButton* button : {w.f->btnReadFromSensor, w.f->btnSendToSensor}) {
+        w.host.progress.clear();
+        button->click();
+        w.f->activationPass();
+        EXPECT_FALSE(w.host.progress.contains("Please wait")) << button->objectName().toStdString();
+        EXPECT_GE(w.host.progress.size(), 2) << button->objectName().toStdString();
+    }
 }
 
 TEST(Frm6Window, SaveUsesTheListOfTheVersionCode) {
