@@ -2,11 +2,13 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <QLineEdit>
 #include <QStatusBar>
 
 #include "support/test_context.h"
 #include "windows/fake_window_host.h"
 #include "windows/probe_window.h"
+#include "windows/window_input.h"
 #include "windows/window_on_sensor.h"
 
 namespace kelvo::test {
@@ -110,6 +112,38 @@ TEST_F(SensorActionsTest, HelpPageIsNamedByPlatformAndVersion) {
     window.mHelp->trigger();
     ASSERT_EQ(host.documents.size(), 1);
     EXPECT_EQ(host.documents[0], QDir(QDir::tempPath()).filePath("help5v3.html"));
+}
+
+// A number no window's field can store is held at the nearest one it can, shown as the
+// sensor will keep it, and the status bar says so; typed again, that value is kept as it is.
+TEST(SensorWindowFields, EveryWindowHoldsWhatTheSensorCannotStoreAndSaysSo) {
+    const struct {
+        SensorKind kind;
+        const char* field;
+        const char* typed;
+    } cases[] = {
+        {{5, 0}, "txbOutIntTime_0", "1000"},      {{5, 0}, "txbID", "45"},
+        {{5, 1}, "txbTolvaLevel_1", "99999"},     {{61, 0}, "txbAlarm061Level_2", "-5"},
+        {{61, 0}, "txbID", "300"},                {{7, 2}, "lblAlarm7Level_0", "999999"},
+        {{6, 0}, "txbOutBaseLine_0", "250"},      {{6, 1}, "txbSetPV1CO2", "999999"},
+        {{6, 4}, "txbV4MinVent", "-20"},
+    };
+    for (const auto& c : cases) {
+        WindowOnSensor w(c.kind.platform, c.kind.version);
+        auto* field = w.window->findChild<QLineEdit*>(QString::fromLatin1(c.field));
+        ASSERT_NE(field, nullptr) << c.field;
+        type(field, QString::fromLatin1(c.typed));
+        const QString held = field->text();
+        EXPECT_NE(held, c.typed) << c.field;
+        EXPECT_EQ(w.window->statusBar()->currentMessage(),
+                  QStringLiteral("The sensor cannot store %1: held at %2, the nearest value it can.")
+                      .arg(QString::fromLatin1(c.typed), held))
+            << c.field;
+        w.window->statusBar()->clearMessage();
+        type(field, held);
+        EXPECT_EQ(field->text(), held) << c.field;
+        EXPECT_TRUE(w.window->statusBar()->currentMessage().isEmpty()) << c.field;
+    }
 }
 
 }  // namespace
