@@ -3,6 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QChartView>
+#include <QLineSeries>
+#include <QTableWidget>
+#include <QValueAxis>
 #include <QCheckBox>
 #include <QFile>
 #include <QLineEdit>
@@ -15,6 +19,7 @@
 #include <algorithm>
 #include <clocale>
 #include <cmath>
+#include <set>
 
 #include "common/values.h"
 #include "model/identification.h"
@@ -103,6 +108,31 @@ TEST_P(MeasurementViewsOnEveryWindow, LogAndTrendTakeEveryPollAsShown) {
     EXPECT_EQ(views.trend()->pointsShown(channel), atOpening + 5) << "resuming shows what was missed";
     EXPECT_TRUE(w.rig.t.prompter.messages().empty()) << w.rig.t.prompter.messages()[0];
 
+    // Every line and level lies on an axis of its own unit, named whole, and no axis stands
+    // empty; the drift waits for a minute of readings and is given per minute.
+    QChart* chart = views.trend()->findChild<QChartView*>("chvTrend")->chart();
+    std::set<QAbstractAxis*> used;
+    for (QAbstractSeries* line : chart->series()) {
+        const QString name = line->name();
+        EXPECT_FALSE(name.contains(':')) << name.toStdString();
+        for (QAbstractAxis* axis : line->attachedAxes()) {
+            if (axis->orientation() != Qt::Vertical) continue;
+            used.insert(axis);
+            const auto* values = static_cast<QValueAxis*>(axis);
+            if (name.endsWith(')')) {
+                EXPECT_TRUE(name.endsWith("(" + values->titleText() + ")")) << name.toStdString();
+            }
+            for (const QPointF& p : static_cast<QLineSeries*>(line)->points())
+                EXPECT_TRUE(p.y() >= values->min() && p.y() <= values->max()) << name.toStdString();
+        }
+    }
+    EXPECT_EQ(used.size(), static_cast<size_t>(chart->axes(Qt::Vertical).size()));
+    QTableWidget* figures = views.trend()->tblStability;
+    EXPECT_TRUE(figures->item(0, 3)->text().isEmpty()) << "drift after seconds of readings";
+    for (int poll = 0; poll < 30; ++poll) w.poll();
+    EXPECT_TRUE(figures->item(0, 3)->text().endsWith(" C/min") ||
+                figures->item(0, 3)->text().endsWith(" F/min"))
+        << figures->item(0, 3)->text().toStdString();
     // Alarm levels are drawn on the channel each watches.
     if (GetParam().platform == kPlatform61 || GetParam().platform == kPlatform7) {
         const std::vector<TrendMarker> markers = w.window->trendMarkers();

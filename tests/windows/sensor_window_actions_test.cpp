@@ -123,7 +123,7 @@ TEST(SensorWindowFields, EveryWindowHoldsWhatTheSensorCannotStoreAndSaysSo) {
         const char* typed;
     } cases[] = {
         {{5, 0}, "txbOutIntTime_0", "1000"},      {{5, 0}, "txbID", "45"},
-        {{5, 1}, "txbTolvaLevel_1", "99999"},     {{61, 0}, "txbAlarm061Level_2", "-5"},
+        {{5, 1}, "txbTolvaLevel_1", "99999"},     {{61, 0}, "txbAlarm061Level_2", "99999"},
         {{61, 0}, "txbID", "300"},                {{7, 2}, "lblAlarm7Level_0", "999999"},
         {{6, 0}, "txbOutBaseLine_0", "250"},      {{6, 1}, "txbSetPV1CO2", "999999"},
         {{6, 4}, "txbV4MinVent", "-20"},
