@@ -311,8 +311,7 @@ TEST(Frm61, ALevelTypedBelowTheLiveValueShowsTheAlarm) {
     frm61& window7 = windowOf(w7);
     w7.poll();
     EXPECT_EQ(window7.txbAlarm7StatusPre->text(), "OK");
-    // Platform 7 shows the alarms the sensor runs: a flipped slope or a level it has not
-    // received raises nothing until it is sent, and the status's tip says so.
+    // Platform 7 shows the sensor's alarms: unsent edits raise nothing, as the tip says.
     QTest::mouseClick(window7.lblAlarm7Slope[0], Qt::LeftButton);
     EXPECT_TRUE(window7.txbAlarm7StatusPre->text() == "OK" &&
                 !window7.txbAlarm7StatusPre->toolTip().isEmpty());
