@@ -430,13 +430,18 @@ void SensorWindow::leaveWindow() {
 
 void SensorWindow::showHeld(QLineEdit* field, const QString& held) {
     const QString typed = field->text().trimmed();
+    if (!sayHeld(typed, held)) return;
+    field->setText(held);
+}
+
+bool SensorWindow::sayHeld(const QString& typed, const QString& held) {
     // The same number written another way ("16.0") was stored as typed.
     if (typed == held || ParseNumber(typed.toStdString()) == ParseNumber(held.toStdString()))
-        return;
-    field->setText(held);
+        return false;
     statusBar()->showMessage(
         QStringLiteral("The sensor cannot store %1: held at %2, the nearest value it can.")
             .arg(typed, held));
+    return true;
 }
 
 void SensorWindow::reportSuccess(const QString& text) {
@@ -467,9 +472,15 @@ void SensorWindow::popUp(QLabel* target, QMenu* popup) {
 
 void SensorWindow::makeEditable(QLineEdit* field, FieldCheck check) {
     new EditFieldBehaviour(field, [this, field, check = std::move(check)] {
-        if (check && !check(field)) return;
-        FormRead();
-        FormUpdate();
+        const QString typed = field->text().trimmed();
+        const QString said = statusBar()->currentMessage();
+        if (!check || check(field)) {
+            FormRead();
+            FormUpdate();
+        }
+        // The field now shows what the sensor will keep; a typed value it cannot keep is
+        // not changed silently, unless the window said why already.
+        if (statusBar()->currentMessage() == said) sayHeld(typed, field->text().trimmed());
     });
 }
 

@@ -147,6 +147,8 @@ protected:
     // Puts held, the nearest value the sensor can store, in place of a typed value it
     // cannot, and says so in the status bar; a value it can store is left alone.
     void showHeld(QLineEdit* field, const QString& held);
+    // Says in the status bar that typed was held at held; false when they are one number.
+    bool sayHeld(const QString& typed, const QString& held);
     // Simulated-mode step of the loop (the trigger-test animation); true while it wants
     // passes at animation speed.
     virtual bool simulationStep() { return false; }
@@ -189,7 +191,8 @@ protected:
     void popUp(QLabel* target, QMenu* popup);
 
     // Editable text fields: click edits, Enter or leaving commits through check, then
-    // FormRead and FormUpdate (unless the check says the field needs neither).
+    // FormRead and FormUpdate (unless the check says the field needs neither); a value the
+    // sensor cannot keep is shown as it will be kept, and the status bar says so.
     using FieldCheck = std::function<bool(QLineEdit*)>;
     void makeEditable(QLineEdit* field, FieldCheck check = {});
 

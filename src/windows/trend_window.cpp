@@ -25,6 +25,14 @@ QString figure(double value) {
     return QString::fromStdString(NumberText(RoundHalfEven(value * 1000) / 1000));
 }
 
+// A channel as the trend names it: the row's caption without the colon some windows'
+// captions end in ("TEMP:"), and its unit.
+QString trackName(const ShownChannel& shown) {
+    QString name = shown.name.trimmed();
+    if (name.endsWith(u':')) name.chop(1);
+    return shown.unit.isEmpty() ? name : QStringLiteral("%1 (%2)").arg(name, shown.unit);
+}
+
 }  // namespace
 
 TrendWindow::TrendWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
@@ -63,13 +71,16 @@ TrendWindow::TrendWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
     tblStability->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     tblStability->setMinimumWidth(440);
 
-    auto* side = new QVBoxLayout;
-    side->addWidget(tblStability);
-    side->addWidget(btnPause);
-    auto* layout = new QHBoxLayout(this);
+    // The chart takes the whole width, so its legend names every line in full; the
+    // figures go below it.
+    auto* below = new QHBoxLayout;
+    below->addWidget(tblStability, 1);
+    below->addWidget(btnPause, 0, Qt::AlignBottom);
+    auto* layout = new QVBoxLayout(this);
     layout->addWidget(view, 1);
-    layout->addLayout(side);
-    resize(1120, 440);
+    layout->addLayout(below);
+    tblStability->setMaximumHeight(170);
+    resize(1120, 640);
 }
 
 bool TrendWindow::paused() const { return btnPause->isChecked(); }
@@ -79,6 +90,8 @@ QValueAxis* TrendWindow::axisForUnit(const QString& unit) {
     if (found != unitAxes_.end()) return found->second;
     auto* axis = new QValueAxis(chart_);
     axis->setTitleText(unit);
+    // Four figures at most, so that a tick's label is read whole ("22.35", not "22....").
+    axis->setLabelFormat(QStringLiteral("%.4g"));
     // Two units fit one on each side; more share the right.
     chart_->addAxis(axis, unitAxes_.empty() ? Qt::AlignLeft : Qt::AlignRight);
     unitAxes_[unit] = axis;
@@ -89,21 +102,25 @@ TrendWindow::Track& TrendWindow::trackFor(const ShownChannel& shown) {
     auto found = tracks_.find(shown.channel);
     if (found != tracks_.end()) return found->second;
     Track& track = tracks_[shown.channel];
-    track.name = shown.name;
+    track.name = trackName(shown);
     track.unit = shown.unit;
-    track.series = new QLineSeries(chart_);
-    track.series->setName(shown.unit.isEmpty() ? shown.name
-                                               : QStringLiteral("%1 (%2)").arg(shown.name, shown.unit));
-    chart_->addSeries(track.series);
-    track.series->attachAxis(timeAxis_);
-    track.series->attachAxis(axisForUnit(shown.unit));
     track.row = tblStability->rowCount();
     tblStability->insertRow(track.row);
     for (int column = 0; column < kColumns; ++column)
         tblStability->setItem(track.row, column, new QTableWidgetItem);
-    tblStability->item(track.row, kColumnChannel)->setText(track.series->name());
-    setMarkers(markers_);  // a marker may wait for this channel's axis
+    tblStability->item(track.row, kColumnChannel)->setText(track.name);
     return track;
+}
+
+void TrendWindow::drawLine(Track& track) {
+    // A row that shows no number (a status) gets no line, and no axis stands empty for it.
+    if (track.series) return;
+    track.series = new QLineSeries(chart_);
+    track.series->setName(track.name);
+    chart_->addSeries(track.series);
+    track.series->attachAxis(timeAxis_);
+    track.series->attachAxis(axisForUnit(track.unit));
+    setMarkers(markers_);  // a marker may wait for this channel's axis
 }
 
 void TrendWindow::addSample(double seconds, const std::vector<ShownChannel>& shown) {
@@ -111,8 +128,10 @@ void TrendWindow::addSample(double seconds, const std::vector<ShownChannel>& sho
     for (const ShownChannel& channel : shown) {
         Track& track = trackFor(channel);
         tblStability->item(track.row, kColumnValue)->setText(channel.value);
-        if (const auto value = NumberIn(channel.value.toStdString()); value && std::isfinite(*value))
+        if (const auto value = NumberIn(channel.value.toStdString()); value && std::isfinite(*value)) {
             track.points.push_back({seconds, *value});
+            drawLine(track);
+        }
         TrimTrend(track.points, kShownSeconds);
     }
     showStability();
@@ -128,7 +147,7 @@ void TrendWindow::setMarkers(const std::vector<TrendMarker>& markers) {
     markerSeries_.clear();
     for (const TrendMarker& marker : markers_) {
         auto track = tracks_.find(marker.channel);
-        if (track == tracks_.end()) continue;
+        if (track == tracks_.end() || !track->second.series) continue;
         auto* series = new QLineSeries(chart_);
         series->setName(marker.label);
         QPen pen(track->second.series->color());
@@ -152,6 +171,7 @@ void TrendWindow::redraw() {
         it->second.second = std::max(it->second.second, value);
     };
     for (auto& [channel, track] : tracks_) {
+        if (!track.series) continue;
         QList<QPointF> points;
         points.reserve(static_cast<qsizetype>(track.points.size()));
         for (const TrendPoint& p : track.points) {
@@ -163,7 +183,7 @@ void TrendWindow::redraw() {
     }
     for (const TrendMarker& marker : markers_) {
         auto track = tracks_.find(marker.channel);
-        if (track != tracks_.end()) widen(track->second.unit, marker.value);
+        if (track != tracks_.end() && track->second.series) widen(track->second.unit, marker.value);
     }
     for (auto& [unit, range] : ranges) {
         // A flat line still gets an axis a technician can read.
@@ -179,9 +199,14 @@ void TrendWindow::showStability() {
         const QString unit = track.unit.isEmpty() ? QString() : u' ' + track.unit;
         tblStability->item(track.row, kColumnSpread)
             ->setText(stability.samples ? figure(stability.spread) + unit : QString());
+        // A drift worked out from seconds of readings says little about a minute.
+        const bool minuteOfReadings =
+            !track.points.empty() &&
+            track.points.back().seconds - track.points.front().seconds >= kStabilitySeconds;
         tblStability->item(track.row, kColumnDrift)
-            ->setText(stability.driftPerMinute ? figure(*stability.driftPerMinute) + unit
-                                               : QString());
+            ->setText(stability.driftPerMinute && minuteOfReadings
+                          ? figure(*stability.driftPerMinute) + unit + QStringLiteral("/min")
+                          : QString());
     }
 }
 
@@ -192,7 +217,9 @@ Stability TrendWindow::stabilityOf(int channel) const {
 
 int TrendWindow::pointsShown(int channel) const {
     auto track = tracks_.find(channel);
-    return track == tracks_.end() ? 0 : static_cast<int>(track->second.series->count());
+    return track == tracks_.end() || !track->second.series
+               ? 0
+               : static_cast<int>(track->second.series->count());
 }
 
 }  // namespace kelvo

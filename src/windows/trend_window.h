@@ -57,6 +57,7 @@ private:
     };
 
     Track& trackFor(const ShownChannel& shown);
+    void drawLine(Track& track);
     QValueAxis* axisForUnit(const QString& unit);
     void redraw();
     void showStability();

@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTest>
 
 #include "windows/channel_panel.h"
 #include "windows/platform5/shape_picture.h"
@@ -98,6 +99,10 @@ TEST(Frm6Simulation, TheDigitalOutputAddsOnlyWhileActive) {
     EXPECT_EQ(s.out1("800"), "0");
     s.f->cbxDigActive->setChecked(true);
     EXPECT_EQ(s.out1("800"), "50");
+    // A flipped sign reaches the output on the loop's next pass, without another edit.
+    QTest::mouseClick(s.f->pctDigPSign, Qt::LeftButton);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(s.f->txbOutOut[0]->text(), "0");
 }
 
 TEST(Frm6Simulation, ATriggerTestOfFiveMinutesRunsThreeHundredSeconds) {

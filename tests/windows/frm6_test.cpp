@@ -92,6 +92,8 @@ TEST(Frm6Window, EachVersionCodeOpensItsPanelSet) {
         for (const char* name : set.hiddenPanels)
             EXPECT_FALSE(w.shown(name)) << set.version << " " << name;
         EXPECT_TRUE(w.shown("pctChannels"));
+        const bool outputs = set.version == 0 || set.version == 2;  // only they say "Simulated"
+        EXPECT_EQ(w.f->cbxSimulated->text(), outputs ? "Simulated" : "Off line") << set.version;
         EXPECT_TRUE(w.rig.t.prompter.messages().empty()) << set.version;
         // Read top to bottom on a 1366x768 screen, menu, title and task bar included.
         const QSize size = w.f->minimumSizeHint();
@@ -229,6 +231,9 @@ TEST(Frm6Window, TwaResetShowsPleaseWaitAndDoesNothingElse) {
     EXPECT_TRUE(w.host.progress.contains("Please wait"));
     EXPECT_TRUE(w.rig.sensor.requests().empty());
     EXPECT_TRUE(w.rig.t.prompter.messages().empty());
+    w.host.progress.clear();  // the buttons go straight to their action
+    w.f->btnSendToSensor->click();
+    EXPECT_TRUE(w.host.progress.isEmpty() && w.ctx().PendingAction == kActionSensorWrite);
 }
 
 TEST(Frm6Window, SaveUsesTheListOfTheVersionCode) {

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QChartView>
+#include <QTableWidget>
 #include <QCheckBox>
 #include <QFile>
 #include <QLineEdit>
@@ -15,6 +17,7 @@
 #include <algorithm>
 #include <clocale>
 #include <cmath>
+#include <set>
 
 #include "common/values.h"
 #include "model/identification.h"
@@ -103,6 +106,18 @@ TEST_P(MeasurementViewsOnEveryWindow, LogAndTrendTakeEveryPollAsShown) {
     EXPECT_EQ(views.trend()->pointsShown(channel), atOpening + 5) << "resuming shows what was missed";
     EXPECT_TRUE(w.rig.t.prompter.messages().empty()) << w.rig.t.prompter.messages()[0];
 
+    // No axis stands empty, no name keeps a caption's colon; drift per minute after a minute.
+    QChart* chart = views.trend()->findChild<QChartView*>("chvTrend")->chart();
+    std::set<QAbstractAxis*> used;
+    for (QAbstractSeries* line : chart->series()) {
+        used.insert(line->attachedAxes().at(1));
+        EXPECT_FALSE(line->name().contains(':')) << line->name().toStdString();
+    }
+    EXPECT_EQ(used.size(), static_cast<size_t>(chart->axes(Qt::Vertical).size()));
+    QTableWidgetItem* drift = views.trend()->tblStability->item(0, 3);
+    EXPECT_TRUE(drift->text().isEmpty());
+    for (int poll = 0; poll < 30; ++poll) w.poll();
+    EXPECT_TRUE(drift->text().endsWith(" C/min")) << drift->text().toStdString();
     // Alarm levels are drawn on the channel each watches.
     if (GetParam().platform == kPlatform61 || GetParam().platform == kPlatform7) {
         const std::vector<TrendMarker> markers = w.window->trendMarkers();

@@ -2,11 +2,14 @@
 #include <gtest/gtest.h>
 
 #include <QDir>
+#include <tuple>
+#include <QLineEdit>
 #include <QStatusBar>
 
 #include "support/test_context.h"
 #include "windows/fake_window_host.h"
 #include "windows/probe_window.h"
+#include "windows/window_input.h"
 #include "windows/window_on_sensor.h"
 
 namespace kelvo::test {
@@ -110,6 +113,24 @@ TEST_F(SensorActionsTest, HelpPageIsNamedByPlatformAndVersion) {
     window.mHelp->trigger();
     ASSERT_EQ(host.documents.size(), 1);
     EXPECT_EQ(host.documents[0], QDir(QDir::tempPath()).filePath("help5v3.html"));
+}
+
+// A number a field cannot store is held at the nearest one it can; the status bar says so.
+TEST(SensorWindowFields, EveryWindowHoldsWhatTheSensorCannotStoreAndSaysSo) {
+    const std::tuple<SensorKind, const char*, QString> cases[] = {
+        {{5, 0}, "txbOutIntTime_0", "1000"}, {{5, 1}, "txbTolvaLevel_1", "99999"},
+        {{61, 0}, "txbAlarm061Level_2", "99999"}, {{7, 2}, "lblAlarm7Level_0", "999999"},
+        {{6, 0}, "txbOutBaseLine_0", "250"}, {{6, 4}, "txbV4MinVent", "-20"}};
+    for (const auto& [kind, name, typed] : cases) {
+        WindowOnSensor w(kind.platform, kind.version);
+        auto* field = w.window->findChild<QLineEdit*>(QString::fromLatin1(name));
+        ASSERT_NE(field, nullptr) << name;
+        type(field, typed);
+        EXPECT_EQ(w.window->statusBar()->currentMessage(),
+                  QStringLiteral("The sensor cannot store %1: held at %2, the nearest value it can.")
+                      .arg(typed, field->text()))
+            << name;
+    }
 }
 
 }  // namespace

@@ -44,8 +44,10 @@ const QColor kWhite(255, 255, 255);
 }  // namespace
 
 frm5::frm5(Context& ctx, WindowHost& host, QWidget* parent)
-    : Platform5Window(ctx, host, {QStringLiteral("Display"), QStringLiteral("Shift button"), {}},
-                      parent) {
+    : Platform5Window(
+          ctx, host,
+          {QStringLiteral("Display mode:"), QStringLiteral("Shift btn."), QStringLiteral("Amount")},
+          parent) {
     setObjectName(QStringLiteral("frm5"));
     buildPopups();
 

@@ -182,6 +182,7 @@ void frm5::flipTriggerSign(bool toNegative) {
     txbDigTlevel->setText(toNegative ? QStringLiteral("-") + text : text);
     pctDigTPsign->setVisible(!toNegative);
     pctDigTNsign->setVisible(toNegative);
+    wakeLoop();
 }
 
 }  // namespace kelvo

@@ -70,6 +70,14 @@ frm6::frm6(Context& ctx, WindowHost& host, QWidget* parent) : SensorWindow(ctx, 
     buttons->addStretch();
     page->addLayout(buttons);
     setCentralWidget(central);
+    // This window's buttons go straight to their action; only the menu items say
+    // "Please wait" first.
+    disconnect(btnReadFromSensor, &QPushButton::clicked, mReadfromsensor, &QAction::trigger);
+    disconnect(btnSendToSensor, &QPushButton::clicked, mSendtosensor, &QAction::trigger);
+    connect(btnReadFromSensor, &QPushButton::clicked, this,
+            [this] { requestAction(kActionSensorRead, false); });
+    connect(btnSendToSensor, &QPushButton::clicked, this,
+            [this] { requestAction(kActionSensorWrite, false); });
 
     for (int k = 0; k < kChannelRows; ++k) {
         QLineEdit* value = pctChannels->txbCHact[k];

@@ -72,6 +72,8 @@ void frm6::flipSign(QLineEdit* level, ShapePicture* positive, ShapePicture* nega
     level->setText(toNegative ? QStringLiteral("-") + text : text);
     positive->setVisible(!toNegative);
     negative->setVisible(toNegative);
+    // The simulated outputs follow the new sign on the loop's next pass, not the next edit.
+    wakeLoop();
 }
 
 }  // namespace kelvo

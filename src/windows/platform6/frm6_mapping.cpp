@@ -356,7 +356,6 @@ void frm6::showOutputCaptions() {
 
 bool frm6::FormUpdate() {
     txbSN->setText(QString::fromStdString(SerialText(ctx_)));
-    cbxSimulated->setText(QStringLiteral("Simulated"));
     common_.show(ctx_);
     switch (version_) {
         case 1:
@@ -389,6 +388,8 @@ bool frm6::FormUpdate() {
     pctDigPSign->setVisible(!levelNegative);
     pctDigNSign->setVisible(levelNegative);
     if (cbxSimulated->isChecked()) Simulate();
+    // Only the windows with outputs to simulate call the box "Simulated".
+    cbxSimulated->setText(QStringLiteral("Simulated"));
     return true;
 }
 

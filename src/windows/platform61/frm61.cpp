@@ -113,6 +113,8 @@ void frm61::adaptMenus() {
     mCalCO2SPzero = mCalCO2Zero;
     mCalCO2SPzero->setObjectName(QStringLiteral("mCalCO2SPzero"));
     disconnect(mCalCO2SPzero, &QAction::triggered, this, nullptr);
+    // It would do nothing beside "CO2 zero", which does the zero: the menu offers it once.
+    mCalCO2SPzero->setVisible(false);
     mCalCO2SPBackground = mCalCO2Background;
     mCalCO2SPBackground->setObjectName(QStringLiteral("mCalCO2SPBackground"));
     mCalCO2SPOther = mCalCO2Other;
@@ -362,6 +364,7 @@ bool frm61::FormUpdateInit() {
     version_ = GetVersion(ctx_);
     active_.clear();
     shown_ = false;
+    sensorAlarms7_.clear();
     for (int k = 0; k < kChannelRows; ++k) pctChannels->pctChannel[k]->setVisible(false);
     showRow(kStatusRow, QStringLiteral("Status"), QString());
     pctChannels->lblCH_Type[kStatusRow]->setVisible(platform7_);
@@ -405,6 +408,7 @@ bool frm61::FormUpdateInit() {
     const bool references = !profile || profile->co2ReferenceCalibrations;
     mCalCO2SPBackground->setVisible(references);
     mCalCO2SPOther->setVisible(references);
+    mCalCO2->menuAction()->setVisible(references);  // nothing left in it otherwise
     cbxSimulated->setText(QStringLiteral("Off line"));
     cbxSimulated->setVisible(true);
     return true;

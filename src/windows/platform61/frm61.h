@@ -34,6 +34,8 @@ public:
     frm61(Context& ctx, WindowHost& host, QWidget* parent = nullptr);
 
     bool ActionSensorReadM() override;
+    bool ActionSensorRead() override;
+    bool ActionSensorWrite() override;
     bool ActionCalO2Zero();
     bool ActionCalO2Span();
     bool FormUpdateM() override;
@@ -131,6 +133,14 @@ private:
     void showAlarmStatus();
     // The value shown for a channel, when the window shows that channel.
     const QLineEdit* valueOf(int channel) const;
+    // The platform-7 alarm rows as they stand on screen: channel, level, slope.
+    struct Alarm7Row {
+        std::string channel, level, slope;
+        bool operator==(const Alarm7Row&) const = default;
+    };
+    std::vector<Alarm7Row> alarm7Rows() const;
+    // Taken when the screen shows what the sensor holds (opened, read, sent).
+    void rememberSensorAlarms();
 
     bool platform7() const { return platform7_; }
     bool version0() const { return !platform7_ && version_ == 0; }
@@ -146,6 +156,8 @@ private:
     float version_ = 0;
     // Rows of the channel panel in use, by channel: row k shows channel 4 + k.
     int measuredRows_ = 0;
+    // The platform-7 alarm rows the sensor runs; an edit counts only once it is sent.
+    std::vector<Alarm7Row> sensorAlarms7_;
 };
 
 }  // namespace kelvo

@@ -87,9 +87,12 @@ void frm61::showAlarm7Units() {
 
 bool frm61::FormUpdate() {
     txbSN->setText(QString::fromStdString(SerialText(ctx_)));
+    const bool opening = !shown_;
     for (FieldTable* table : active_) table->show(ctx_);
     shown_ = !active_.empty();
     if (platform7()) showAlarm7Units();
+    // The first showing after the sensor was identified is of its own settings.
+    if (opening) rememberSensorAlarms();
     showAlarmStatus();
     return true;
 }

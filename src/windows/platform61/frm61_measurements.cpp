@@ -43,6 +43,20 @@ std::string text(const QLineEdit* field) {
 }
 }  // namespace
 
+bool frm61::ActionSensorRead() {
+    if (!SensorWindow::ActionSensorRead()) return false;
+    rememberSensorAlarms();
+    showAlarmStatus();
+    return true;
+}
+
+bool frm61::ActionSensorWrite() {
+    if (!SensorWindow::ActionSensorWrite()) return false;
+    rememberSensorAlarms();
+    showAlarmStatus();
+    return true;
+}
+
 bool frm61::ActionSensorReadM() {
     if (!RunReads(ctx_, MeasurementReads(GetPlatform(ctx_)))) return false;
     return FormUpdateM();
@@ -117,21 +131,42 @@ std::vector<TrendMarker> frm61::trendMarkers() const {
     return markers;
 }
 
+std::vector<frm61::Alarm7Row> frm61::alarm7Rows() const {
+    std::vector<Alarm7Row> rows;
+    for (int r = 0; r < kAlarmRows; ++r) {
+        rows.push_back({lblAlarm7Channel[r]->text().toStdString(), text(lblAlarm7Level[r]),
+                        lblAlarm7Slope[r]->text().toStdString()});
+    }
+    return rows;
+}
+
+void frm61::rememberSensorAlarms() {
+    if (platform7()) sensorAlarms7_ = alarm7Rows();
+}
+
 void frm61::showAlarmStatus() {
     if (platform7()) {
-        std::vector<p61::AlarmRow> rows;
-        for (int r = 0; r < kAlarmRows; ++r) {
-            // The row as it stands on screen, its channel as the pick list names it.
+        // Live, the outputs follow the alarms the sensor holds, not edits it has not
+        // received; offline the rows on screen are what is being tried out.
+        const bool live = !cbxSimulated->isChecked();
+        const std::vector<Alarm7Row> shown = alarm7Rows();
+        const std::vector<Alarm7Row>& rows = live && !sensorAlarms7_.empty() ? sensorAlarms7_ : shown;
+        std::vector<p61::AlarmRow> alarms;
+        for (const Alarm7Row& row : rows) {
             const auto channel =
                 pickListCodec([this](int n) { return channelCaption(n); }, kChannelItems)
-                    .store(lblAlarm7Channel[r]->text().toStdString());
+                    .store(row.channel);
             const QLineEdit* value = channel ? valueOf(int(*channel)) : nullptr;
-            rows.push_back({value ? std::optional(text(value)) : std::nullopt,
-                            text(lblAlarm7Level[r]), lblAlarm7Slope[r]->text().toStdString()});
+            alarms.push_back({value ? std::optional(text(value)) : std::nullopt, row.level, row.slope});
         }
-        const p61::AlarmOutputs alarms = p61::Platform7Alarms(rows);
-        showAlarm(txbAlarm7StatusPre, alarms.pre);
-        showAlarm(txbAlarm7StatusMain, alarms.main);
+        const p61::AlarmOutputs outputs = p61::Platform7Alarms(alarms);
+        showAlarm(txbAlarm7StatusPre, outputs.pre);
+        showAlarm(txbAlarm7StatusMain, outputs.main);
+        const QString note = live && rows != shown
+                                 ? QStringLiteral("As the sensor's own alarms give it; the edited "
+                                                  "alarms count once sent to the sensor.")
+                                 : QString();
+        for (QLineEdit* field : {txbAlarm7StatusPre, txbAlarm7StatusMain}) field->setToolTip(note);
         return;
     }
     if (!version0()) return;
