@@ -12,6 +12,7 @@
 #include <QRadioButton>
 #include <QSettings>
 #include <QTemporaryDir>
+#include <algorithm>
 #include <cstdio>
 
 #include "app/frm_com_set.h"
@@ -19,6 +20,8 @@
 #include "app/start_up.h"
 #include "common/context.h"
 #include "link/sensor_link.h"
+#include "model/identification.h"
+#include "model/platform_profile.h"
 #include "qt/selectable_port.h"
 #include "virtualsensor/virtual_sensor.h"
 #include "windows/sensor_window.h"
@@ -98,6 +101,18 @@ bool runOnce(const QString& port) {
     int bytes = 0;
     const double minimumMs = protocolMinimumMs(sensor->requests(), blocks, bytes);
 
+    // The first values: from the window showing until its first poll has been answered and
+    // the port let go again.
+    sensor->clearRecord();
+    QElapsedTimer firstTimer;
+    firstTimer.start();
+    const size_t pollReads =
+        std::max<size_t>(1, kelvo::MeasurementReads(kelvo::GetPlatform(ctx)).size());
+    while ((sensor->requests().size() < pollReads || ctx.port.isOpen()) &&
+           firstTimer.elapsed() < 5000)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 5);
+    const double firstValuesMs = firstTimer.nsecsElapsed() / 1e6;
+
     // The silent-line check on its own, on the same port.
     QElapsedTimer checkTimer;
     checkTimer.start();
@@ -114,9 +129,10 @@ bool runOnce(const QString& port) {
     const double fillMs = fillTimer.nsecsElapsed() / 1e6;
     std::printf(
         "%-12s %-10s total %8.1f ms = port check %7.1f ms + reads %7.1f ms; "
-        "%3d blocks, %4d bytes; protocol minimum %7.1f ms (%.2fx); window fill %5.1f ms\n",
+        "%3d blocks, %4d bytes; protocol minimum %7.1f ms (%.2fx); window fill %5.1f ms; "
+        "first values %6.1f ms after showing\n",
         qPrintable(port), qPrintable(shown->objectName()), totalMs, checkMs, readsMs, blocks, bytes,
-        minimumMs, minimumMs > 0 ? readsMs / minimumMs : 0.0, fillMs);
+        minimumMs, minimumMs > 0 ? readsMs / minimumMs : 0.0, fillMs, firstValuesMs);
     startUp.ShowProgress(QString());
     shown->hide();
     return true;

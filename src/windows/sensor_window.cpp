@@ -399,8 +399,9 @@ void SensorWindow::showEvent(QShowEvent* event) {
     // left standing until the first poll it would make that poll, and any transfer before
     // it, give up.
     if (!passRunning_ && isCancelled(ctx_)) ctx_.ErrorText.clear();
-    // The first poll comes after a full interval: the image was just read.
-    lastPollMs_ = ctx_.clock.tickMs();
+    // The first values are polled on the loop's first pass, as soon as the window shows;
+    // the timer then keeps the interval from there.
+    lastPollMs_ = ctx_.clock.tickMs() - kPollIntervalMs - 1;
     scheduleNextPass();
 }
 

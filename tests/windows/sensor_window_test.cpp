@@ -158,8 +158,9 @@ TEST_F(SensorWindowTest, OtherWindowsCodesAreOnlyCleared) {
     EXPECT_EQ(host.restarts, 0);
 }
 
-TEST_F(SensorWindowTest, PollsEveryTwoSecondsInLiveMode) {
-    for (const auto& [seconds, polls] : {std::pair{1.0, 0}, {1.1, 1}, {1.0, 1}, {1.5, 2}}) {
+TEST_F(SensorWindowTest, PollsAtOnceThenEveryTwoSecondsInLiveMode) {
+    for (const auto& [seconds, polls] :
+         {std::pair{0.0, 1}, {1.9, 1}, {0.2, 2}, {1.0, 2}, {1.5, 3}}) {
         afterSeconds(seconds);
         EXPECT_EQ(window.polls, polls) << "after " << seconds << " s more";
     }

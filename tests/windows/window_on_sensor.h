@@ -59,6 +59,7 @@ struct WindowOnSensor {
         EXPECT_TRUE(window->FormUpdateInit() && window->FormUpdate()) << rig.ctx().ErrorText;
         window->SimMode(false);
         window->show();
+        window->activationPass();  // the first values, polled as soon as the window shows
         rig.ctx().ErrorText.clear();
         rig.sensor.clearRecord();
     }
