@@ -192,8 +192,7 @@ bool calTemp(Context& ctx, uint8_t platform, float TrueTemp, float Channel,
     if (platform == kPlatform5) {
         const double Z = GetZeroWord(ctx, c);
         if (!ctx.ErrorText.empty()) return false;
-        if (const std::string why = ImpossibleWord("temperature offset word", Z + D);
-            !why.empty())
+        if (const std::string why = ImpossibleWord("temperature offset word", Z + D); !why.empty())
             return failWith(ctx, why);
         return SetZeroWord(ctx, c, true, false, static_cast<float>(Z + D));
     }
@@ -205,8 +204,8 @@ bool calTemp(Context& ctx, uint8_t platform, float TrueTemp, float Channel,
         // Platform 7 keeps signed values in its tables (a point below 0 C is stored with
         // 65536 added): shift the value, not its stored form, or a shift across zero would
         // saturate at 65535.
-        const double value = platform == kPlatform7 ? SignedWord(static_cast<float>(entry)) + D
-                                                    : entry + D;
+        const double value =
+            platform == kPlatform7 ? SignedWord(static_cast<float>(entry)) + D : entry + D;
         const bool wraps = platform == kPlatform7 && std::fabs(value) > 32767;
         if (const std::string why =
                 ImpossibleWord("table entry", wraps || value >= 0 ? value : value + 65536);
@@ -225,7 +224,8 @@ bool o2Zero(Context& ctx, std::optional<CalibrationAim>& aim) {
     // The zero word lies beyond the 512-byte EEPROM of platforms 5, 6 and 61: a write there
     // would reach nothing and the calibration would report a success it never had.
     if (GetPlatform(ctx) != kPlatform7) return failWith(ctx, "This sensor has no O2 zero word.");
-    aim = CalibrationAim{CalQuantity::O2, kO2Channel, ParseChannelValue(ctx, "0", kO2Channel, false)};
+    aim =
+        CalibrationAim{CalQuantity::O2, kO2Channel, ParseChannelValue(ctx, "0", kO2Channel, false)};
     if (!writeO2Word(ctx, kEeO2Zero, 0)) return false;
     if (!waitYielding(ctx, kO2SettleMs)) return false;
     double sum = 0;
@@ -268,7 +268,8 @@ bool CalTemp(Context& ctx, float TrueTemp, float Channel, bool KeepOpen) {
 
 bool CalO2Zero(Context& ctx) {
     PortRule portRule(ctx, false);
-    return RunCheckedCalibration(ctx, [&](std::optional<CalibrationAim>& aim) { return o2Zero(ctx, aim); });
+    return RunCheckedCalibration(
+        ctx, [&](std::optional<CalibrationAim>& aim) { return o2Zero(ctx, aim); });
 }
 
 bool CalO2Span(Context& ctx, float O2Reference) {

@@ -57,10 +57,10 @@ public:
         ok = ok && (!counts(eeprom) || ReadUnknownSelected(ctx, eeprom, selected, true));
         // Refused before anything went out: the image keeps what the sensor holds, so no
         // later send takes the calibration's words there.
-        const auto& last = eeprom ? std::span<const float>(ctx.EeLast)
-                                  : std::span<const float>(ctx.RamLast);
-        const auto& known = eeprom ? std::span<const bool>(ctx.EeRead)
-                                   : std::span<const bool>(ctx.RamRead);
+        const auto& last =
+            eeprom ? std::span<const float>(ctx.EeLast) : std::span<const float>(ctx.RamLast);
+        const auto& known =
+            eeprom ? std::span<const bool>(ctx.EeRead) : std::span<const bool>(ctx.RamRead);
         for (size_t a = 0; a < image.size(); ++a)
             if (selected[a]) image[a] = ok ? toSend[a] : known[a] ? last[a] : image[a];
         return ok;
@@ -106,9 +106,9 @@ public:
         }
         // The image shows what the sensor was last known to take, as after any failed write.
         for (const auto& [place, change] : changes_)
-            (place.first ? std::span<float>(ctx_.EeImage) : std::span<float>(ctx_.RamImage))
-                [place.second] = place.first ? ctx_.EeLast[place.second]
-                                             : ctx_.RamLast[place.second];
+            (place.first ? std::span<float>(ctx_.EeImage)
+                         : std::span<float>(ctx_.RamImage))[place.second] =
+                place.first ? ctx_.EeLast[place.second] : ctx_.RamLast[place.second];
         return false;
     }
 
@@ -158,8 +158,9 @@ bool checkReading(Context& ctx, const CalibrationAim& aim) {
     const double reference = displayed(ctx, aim.reference, aim.channel);
     if (std::fabs(reading - reference) <= CalibrationTolerance(aim.quantity, reference, unit))
         return true;
-    return failWith(ctx, "The sensor reads " + withUnit(reading, unit) + " after calibration, not " +
-                             NumberText(reference) + ": the previous calibration was put back.");
+    return failWith(ctx, "The sensor reads " + withUnit(reading, unit) +
+                             " after calibration, not " + NumberText(reference) +
+                             ": the previous calibration was put back.");
 }
 
 }  // namespace
@@ -174,12 +175,12 @@ bool RunCheckedCalibration(Context& ctx,
     if (ok || !tracker.changedAnything()) return ok;
     // The procedure's port rule has closed the port; putting back opens it again and
     // closes it after.
-    const bool checkFailed = ctx.ErrorText.find("the previous calibration was put back") !=
-                             std::string::npos;
+    const bool checkFailed =
+        ctx.ErrorText.find("the previous calibration was put back") != std::string::npos;
     if (!tracker.putBack() && checkFailed) {
         const auto at = ctx.ErrorText.find(": the previous");
-        ctx.ErrorText = ctx.ErrorText.substr(0, at) +
-                        ", and the previous calibration could not be put back.";
+        ctx.ErrorText =
+            ctx.ErrorText.substr(0, at) + ", and the previous calibration could not be put back.";
     } else if (!checkFailed && !isCancelled(ctx) && !tracker.changedAnything()) {
         std::string text = ctx.ErrorText;
         if (!text.empty() && text.back() != '.') text += '.';
@@ -253,8 +254,9 @@ std::string ImpossibleTable(std::span<const double> entries, int direction) {
         if ((entries[i] - entries[i - 1]) * direction < 0)
             return "The computed table is not " +
                    std::string(direction > 0 ? "rising" : "falling") + " at entry " +
-                   std::to_string(i) + ": the sensor would report one value for two readings. "
-                                       "Nothing was sent.";
+                   std::to_string(i) +
+                   ": the sensor would report one value for two readings. "
+                   "Nothing was sent.";
     }
     return "";
 }

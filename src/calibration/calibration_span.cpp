@@ -178,8 +178,7 @@ bool CalCO2Span(Context& ctx, float Channel, const std::string& SpanGas, bool Ke
     return RunCheckedCalibration(ctx, [&](std::optional<CalibrationAim>& aim) {
         if (platform == kPlatform5) return spanPlatform5(ctx, SpanGas, aim);
         if (platform == kPlatform6 || platform == kPlatform61) {
-            return spanCurveFit(ctx, CO2ChannelOf(ctx, Channel, platform), SpanGas, KeepOpen,
-                                aim);
+            return spanCurveFit(ctx, CO2ChannelOf(ctx, Channel, platform), SpanGas, KeepOpen, aim);
         }
         if (platform == kPlatform7)
             return spanPlatform7(ctx, static_cast<float>(ParseNumber(SpanGas)), aim);

@@ -235,8 +235,9 @@ SensorMemory platform61(int version) {
     co2Calibration(m, 4, 46, 58, 34, 210, model, n);
     // The O2 cell reads through table 4 as well: a span factor that makes air read 20.9 %.
     if (version == 0)
-        putWord(ee, 0, linearOf(co2Table(model, 1, n, 5000), 5000 + kAirO2Hundredths) * 2048 /
-                           (kAirO2Hundredths / 100.0 * kO2CellPerPercent));
+        putWord(ee, 0,
+                linearOf(co2Table(model, 1, n, 5000), 5000 + kAirO2Hundredths) * 2048 /
+                    (kAirO2Hundredths / 100.0 * kO2CellPerPercent));
     m.ram[67] = 0;  // status: OK
     return m;
 }
