@@ -1,8 +1,11 @@
 // Single-point CO2, temperature and O2 calibrations.
 #include "calibration/calibration.h"
 
+#include <array>
 #include <cmath>
+#include <optional>
 
+#include "calibration/calibration_check.h"
 #include "calibration/calibration_math.h"
 #include "calibration/calibration_support.h"
 #include "common/context.h"
@@ -72,6 +75,8 @@ float PlatformTempChannel(Context& ctx) {
 
 namespace {
 
+constexpr float kPlatform7CO2Channel = 5;
+constexpr float kO2Channel = 6;
 constexpr int kEeO2Zero = 760;
 constexpr int kEeO2Span = 0;
 constexpr int kRamO2Reading = 38;
@@ -81,17 +86,25 @@ constexpr int64_t kO2SampleGapMs = 2000;
 constexpr int kO2Samples = 5;
 
 // Platform 7 keeps its zero word in EEPROM and has no channel routines for it.
-bool zeroPlatform7(Context& ctx) {
+bool zeroPlatform7(Context& ctx, std::optional<CalibrationAim>& aim) {
+    aim = CalibrationAim{CalQuantity::CO2, kPlatform7CO2Channel,
+                         ParseChannelValue(ctx, "0", kPlatform7CO2Channel, false)};
     if (!SensorMemRead(ctx, 0, kRamPlatform7Ratio, 2, false, true)) return false;
     const double r = ramWord(ctx, kRamPlatform7Ratio);
     if (r <= 0) return failWith(ctx, kNoCalibration);
-    storeEeWord(ctx, kEePlatform7Zero, Fix(kFullScale / r * kUnity));
+    const double Z = Fix(kFullScale / r * kUnity);
+    if (const std::string why = ImpossibleWord("zero word", Z, true); !why.empty())
+        return failWith(ctx, why);
+    if (!ReadUnknownBytes(ctx, {eepromRange(kEePlatform7Zero, 2)})) return false;
+    storeEeWord(ctx, kEePlatform7Zero, Z);
     // The sensor powers up with its EEPROM locked and refuses a write that does not unlock
     // it first; the lock at the end closes it again.
     return SensorMemWrite(ctx, calibrationWrite(eepromRange(kEePlatform7Zero, 2)));
 }
 
+// The word is read before it is changed, so that a failed calibration can put it back.
 bool writeO2Word(Context& ctx, int at, double value) {
+    if (!ReadUnknownBytes(ctx, {eepromRange(at, 2)})) return false;
     storeEeWord(ctx, at, value);
     return SensorMemWrite(ctx, calibrationWrite(eepromRange(at, 2)));
 }
@@ -105,11 +118,11 @@ bool readO2Word(Context& ctx, double& word) {
 
 }  // namespace
 
-bool CalCO2SinglePoint(Context& ctx, float Channel, bool KeepOpen, int CalType,
-                       const std::string& Concentration) {
-    PortRule portRule(ctx, KeepOpen);
-    const uint8_t platform = GetPlatform(ctx);
-    if (platform == kPlatform7) return zeroPlatform7(ctx);
+namespace {
+
+bool co2SinglePoint(Context& ctx, uint8_t platform, float Channel, bool keepOpen, int CalType,
+                    const std::string& Concentration, std::optional<CalibrationAim>& aim) {
+    if (platform == kPlatform7) return zeroPlatform7(ctx, aim);
     if (platform != kPlatform5 && platform != kPlatform6 && platform != kPlatform61) return false;
     const uint8_t c = CO2ChannelOf(ctx, Channel, platform);
 
@@ -118,10 +131,12 @@ bool CalCO2SinglePoint(Context& ctx, float Channel, bool KeepOpen, int CalType,
     if (!(R > 0)) return failWith(ctx, kNoCalibration);
     double Z;
     if (CalType == kCalZero) {
+        aim = CalibrationAim{CalQuantity::CO2, float(c), ParseChannelValue(ctx, "0", c, false)};
         Z = *ZeroGasWord(R);
     } else {
         const double x = CalType == kCalFreshAir ? GetZeroReference(ctx, 0)
                                                  : ParseChannelValue(ctx, Concentration, c, false);
+        aim = CalibrationAim{CalQuantity::CO2, float(c), static_cast<float>(x)};
         const double E = expectedRatio(ctx, GetChannelTable(ctx, c), x);
         double V;
         if (platform == kPlatform5) {
@@ -136,19 +151,34 @@ bool CalCO2SinglePoint(Context& ctx, float Channel, bool KeepOpen, int CalType,
         if (!ctx.ErrorText.empty()) return false;
         Z = Fix(RoundHalfEven(V) * kUnity / R);
     }
+    if (const std::string why = ImpossibleWord("zero word", Z, true); !why.empty())
+        return failWith(ctx, why);
     // The write's result is the procedure's: a word that never reached the sensor is no
     // calibration.
-    return SetZeroWord(ctx, c, true, KeepOpen, static_cast<float>(Z));
+    return SetZeroWord(ctx, c, true, keepOpen, static_cast<float>(Z));
 }
 
-bool CalTemp(Context& ctx, float TrueTemp, float Channel, bool KeepOpen) {
+}  // namespace
+
+bool CalCO2SinglePoint(Context& ctx, float Channel, bool KeepOpen, int CalType,
+                       const std::string& Concentration) {
     PortRule portRule(ctx, KeepOpen);
     const uint8_t platform = GetPlatform(ctx);
+    return RunCheckedCalibration(ctx, [&](std::optional<CalibrationAim>& aim) {
+        return co2SinglePoint(ctx, platform, Channel, KeepOpen, CalType, Concentration, aim);
+    });
+}
+
+namespace {
+
+bool calTemp(Context& ctx, uint8_t platform, float TrueTemp, float Channel,
+             std::optional<CalibrationAim>& aim) {
     if (platform != kPlatform5 && platform != kPlatform6 && platform != kPlatform61 &&
         platform != kPlatform7)
         return false;
     const uint8_t c = TempChannelOf(ctx, Channel, platform);
     const double wanted = ParseChannelValue(ctx, NumberText(TrueTemp), c, false);
+    aim = CalibrationAim{CalQuantity::Temperature, float(c), static_cast<float>(wanted)};
     GetChannelValue(ctx, c, false);
     const double measured = GetChannelValue(ctx, c, false);
     if (!ctx.ErrorText.empty()) return false;
@@ -162,31 +192,40 @@ bool CalTemp(Context& ctx, float TrueTemp, float Channel, bool KeepOpen) {
     if (platform == kPlatform5) {
         const double Z = GetZeroWord(ctx, c);
         if (!ctx.ErrorText.empty()) return false;
+        if (const std::string why = ImpossibleWord("temperature offset word", Z + D); !why.empty())
+            return failWith(ctx, why);
         return SetZeroWord(ctx, c, true, false, static_cast<float>(Z + D));
     }
     const int table = platform == kPlatform7 ? 0 : GetChannelTable(ctx, c);
+    std::array<double, kTableEntries> shifted{};
     for (int e = 0; e < kTableEntries; ++e) {
         const double entry = GetTableEntry(ctx, table, e);
         if (!ctx.ErrorText.empty()) return false;
         // Platform 7 keeps signed values in its tables (a point below 0 C is stored with
         // 65536 added): shift the value, not its stored form, or a shift across zero would
         // saturate at 65535.
-        const double shifted =
-            platform == kPlatform7
-                ? UnsignedWord(static_cast<float>(SignedWord(static_cast<float>(entry)) + D))
-                : entry + D;
-        SetTableEntry(ctx, table, e, static_cast<float>(shifted));
+        const double value =
+            platform == kPlatform7 ? SignedWord(static_cast<float>(entry)) + D : entry + D;
+        const bool wraps = platform == kPlatform7 && std::fabs(value) > 32767;
+        if (const std::string why =
+                ImpossibleWord("table entry", wraps || value >= 0 ? value : value + 65536);
+            !why.empty())
+            return failWith(ctx, why);
+        shifted[e] = platform == kPlatform7 ? UnsignedWord(static_cast<float>(value)) : value;
     }
+    for (int e = 0; e < kTableEntries; ++e)
+        SetTableEntry(ctx, table, e, static_cast<float>(shifted[e]));
     if (platform == kPlatform7)
         return SensorMemWrite(ctx, calibrationWrite(eepromRange(kEePlatform7TempTable, 34)));
     return SensorMemWrite(ctx, calibrationWrite(eepromList(kListFirstTable + table), true));
 }
 
-bool CalO2Zero(Context& ctx) {
-    PortRule portRule(ctx, false);
+bool o2Zero(Context& ctx, std::optional<CalibrationAim>& aim) {
     // The zero word lies beyond the 512-byte EEPROM of platforms 5, 6 and 61: a write there
     // would reach nothing and the calibration would report a success it never had.
     if (GetPlatform(ctx) != kPlatform7) return failWith(ctx, "This sensor has no O2 zero word.");
+    aim =
+        CalibrationAim{CalQuantity::O2, kO2Channel, ParseChannelValue(ctx, "0", kO2Channel, false)};
     if (!writeO2Word(ctx, kEeO2Zero, 0)) return false;
     if (!waitYielding(ctx, kO2SettleMs)) return false;
     double sum = 0;
@@ -204,14 +243,39 @@ bool CalO2Zero(Context& ctx) {
     return writeO2Word(ctx, kEeO2Zero, *word);
 }
 
-bool CalO2Span(Context& ctx, float O2Reference) {
-    PortRule portRule(ctx, false);
+bool o2Span(Context& ctx, float O2Reference, std::optional<CalibrationAim>& aim) {
+    aim = CalibrationAim{CalQuantity::O2, kO2Channel, O2Reference};
     double r = 0;
     if (!readO2Word(ctx, r)) return false;
     if (!(r > 0)) return failWith(ctx, kNoCalibration);
     const double E = expectedRatio(ctx, kO2Table, O2Reference);
     if (!ctx.ErrorText.empty()) return false;
-    return writeO2Word(ctx, kEeO2Span, E * kUnity / r);
+    const double S = E * kUnity / r;
+    if (const std::string why = ImpossibleWord("O2 span word", Fix(S), true); !why.empty())
+        return failWith(ctx, why);
+    return writeO2Word(ctx, kEeO2Span, S);
+}
+
+}  // namespace
+
+bool CalTemp(Context& ctx, float TrueTemp, float Channel, bool KeepOpen) {
+    PortRule portRule(ctx, KeepOpen);
+    const uint8_t platform = GetPlatform(ctx);
+    return RunCheckedCalibration(ctx, [&](std::optional<CalibrationAim>& aim) {
+        return calTemp(ctx, platform, TrueTemp, Channel, aim);
+    });
+}
+
+bool CalO2Zero(Context& ctx) {
+    PortRule portRule(ctx, false);
+    return RunCheckedCalibration(
+        ctx, [&](std::optional<CalibrationAim>& aim) { return o2Zero(ctx, aim); });
+}
+
+bool CalO2Span(Context& ctx, float O2Reference) {
+    PortRule portRule(ctx, false);
+    return RunCheckedCalibration(
+        ctx, [&](std::optional<CalibrationAim>& aim) { return o2Span(ctx, O2Reference, aim); });
 }
 
 }  // namespace kelvo

@@ -1,8 +1,10 @@
 // CO2 span calibrations: the platform-5 span word, the curve fits of platforms 6, 61 and 7.
 #include <array>
 #include <cmath>
+#include <optional>
 
 #include "calibration/calibration.h"
+#include "calibration/calibration_check.h"
 #include "calibration/calibration_math.h"
 #include "calibration/calibration_support.h"
 #include "common/context.h"
@@ -35,7 +37,17 @@ bool exponentFor(double q, double Fx, double& P) {
     return std::isfinite(P);
 }
 
-bool spanPlatform5(Context& ctx, const std::string& spanGas) {
+// Refuses an entry the sensor cannot hold or a table that does not fall as the gas rises.
+bool refuseImpossibleTable(Context& ctx, const std::array<double, 17>& entries) {
+    for (double entry : entries)
+        if (const std::string why = ImpossibleWord("table entry", entry); !why.empty())
+            return !failWith(ctx, why);
+    if (const std::string why = ImpossibleTable(entries, -1); !why.empty())
+        return !failWith(ctx, why);
+    return false;
+}
+
+bool spanPlatform5(Context& ctx, const std::string& spanGas, std::optional<CalibrationAim>& aim) {
     constexpr int c = 1;
     const double Z = GetZeroWord(ctx, c);
     const float T0 = GetZeroReference(ctx, 0);
@@ -43,12 +55,16 @@ bool spanPlatform5(Context& ctx, const std::string& spanGas) {
     const double Tc = GetSensorTemp(ctx);
     const double Tk = GetCalTemp(ctx, c) - 127;
     const double G = ParseNumber(spanGas);
+    aim = CalibrationAim{CalQuantity::CO2, c, static_cast<float>(G)};
     if (!ctx.ErrorText.empty()) return false;
     const double E = expectedRatio(ctx, c, G);
     const double detector = kFullScale - Z * R / kUnity;
     const double temperature = (Tk * Tc / 32 + kUnity) / kUnity;
     if (detector == 0 || temperature == 0) return failWith(ctx, kNoCalibration);
     const double A = (kFullScale - E) * kUnity / detector;
+    if (const std::string why = ImpossibleWord("span word", Fix(A / temperature), true);
+        !why.empty())
+        return failWith(ctx, why);
     if (!SetSpanWord(ctx, c, true, true, static_cast<float>(A / temperature))) return false;
     // The zero reference is kept in a form that depends on the span word.
     SetZeroReference(ctx, 0, T0);
@@ -70,19 +86,19 @@ bool fitPass(Context& ctx, uint8_t c, const ResponseModel& F, double n, double Z
     // Refused before the table is touched: a changed entry left in the image would go to
     // the sensor with the next "Send to sensor".
     if (!exponentFor(q, F(G - kFitBias), P)) return failWith(ctx, kNoCalibration);
-    SetTableEntry(ctx, table, 15, kFitBias);
     const auto points = FitCurvePoints(F, P, n, [&] { ctx.events.processEvents(); });
-    for (int p = 0; p < 15; ++p) {
-        SetTableEntry(ctx, table, p, static_cast<float>(Fix(points[p]) + kFitBias));
-    }
-    const double e14 = GetTableEntry(ctx, table, 14);
-    const double e15 = GetTableEntry(ctx, table, 15);
-    SetTableEntry(ctx, table, 16, static_cast<float>(2 * e15 - e14));
+    std::array<double, 17> entries{};
+    for (int p = 0; p < 15; ++p) entries[p] = Fix(points[p]) + kFitBias;
+    entries[15] = kFitBias;
+    entries[16] = 2 * entries[15] - entries[14];
+    if (refuseImpossibleTable(ctx, entries)) return false;
+    for (int p = 0; p < 17; ++p) SetTableEntry(ctx, table, p, static_cast<float>(entries[p]));
     return SensorMemWrite(ctx,
                           calibrationWrite(eepromList(kListFirstTable + table), true, keepOpen));
 }
 
-bool spanCurveFit(Context& ctx, uint8_t c, const std::string& spanGas, bool keepOpen) {
+bool spanCurveFit(Context& ctx, uint8_t c, const std::string& spanGas, bool keepOpen,
+                  std::optional<CalibrationAim>& aim) {
     const auto model = ModelForChannelKind(GetChannelKind(ctx, c));
     if (!model) return failWith(ctx, "Sensor = 0, ");
     const double n = GetCO2Factor(ctx);
@@ -92,6 +108,7 @@ bool spanCurveFit(Context& ctx, uint8_t c, const std::string& spanGas, bool keep
     if (!ctx.ErrorText.empty()) return false;
     if (!(n > 0)) return failWith(ctx, kNoCalibration);
     double G = ParseNumber(spanGas);
+    aim = CalibrationAim{CalQuantity::CO2, float(c), static_cast<float>(G)};
     for (int pass = 0; pass < 2; ++pass) {
         if (!fitPass(ctx, c, *model, n, Z, Tc, Tk, G, keepOpen)) return false;
         // Every pass ends with the sensor settling and measuring through its new table; after
@@ -108,22 +125,9 @@ bool spanCurveFit(Context& ctx, uint8_t c, const std::string& spanGas, bool keep
     return true;
 }
 
-}  // namespace
-
-bool CalCO2Span(Context& ctx, float Channel, const std::string& SpanGas, bool KeepOpen) {
-    PortRule portRule(ctx, KeepOpen);
-    const uint8_t platform = GetPlatform(ctx);
-    if (platform == kPlatform5) return spanPlatform5(ctx, SpanGas);
-    if (platform == kPlatform6 || platform == kPlatform61) {
-        return spanCurveFit(ctx, CO2ChannelOf(ctx, Channel, platform), SpanGas, KeepOpen);
-    }
-    if (platform == kPlatform7)
-        return CalCO2SpanPlatform7(ctx, static_cast<float>(ParseNumber(SpanGas)));
-    return false;
-}
-
-bool CalCO2SpanPlatform7(Context& ctx, float SpanGas) {
-    PortRule portRule(ctx, false);
+bool spanPlatform7(Context& ctx, float SpanGas, std::optional<CalibrationAim>& aim) {
+    constexpr float kCO2Channel = 5;
+    aim = CalibrationAim{CalQuantity::CO2, kCO2Channel, SpanGas};
     auto read = [&](int address, int count, bool eeprom) {
         return SensorMemRead(ctx, 0, static_cast<float>(address), static_cast<uint8_t>(count),
                              eeprom, true);
@@ -155,11 +159,37 @@ bool CalCO2SpanPlatform7(Context& ctx, float SpanGas) {
     for (int p = 0; p < 15; ++p) table[p] = Fix(points[p]);
     table[15] = 0;
     table[16] = 2 * table[15] - table[14];
+    // Entries are signed here: the sensor holds -32768 to 32767.
+    std::array<double, 17> held{};
+    for (int p = 0; p < 17; ++p) held[p] = table[p] + 32768;
+    if (refuseImpossibleTable(ctx, held)) return false;
     for (int p = 0; p < 17; ++p) {
         storeEeWord(ctx, kEePlatform7Table + 2 * p, UnsignedWord(static_cast<float>(table[p])));
     }
     return SensorMemWrite(ctx, calibrationWrite(eepromRange(kEePlatform7Table, kTableBytes))) &&
            SensorMemWrite(ctx, calibrationWrite(eepromRange(kEePlatform7Reference, 2)));
+}
+
+}  // namespace
+
+bool CalCO2Span(Context& ctx, float Channel, const std::string& SpanGas, bool KeepOpen) {
+    PortRule portRule(ctx, KeepOpen);
+    const uint8_t platform = GetPlatform(ctx);
+    return RunCheckedCalibration(ctx, [&](std::optional<CalibrationAim>& aim) {
+        if (platform == kPlatform5) return spanPlatform5(ctx, SpanGas, aim);
+        if (platform == kPlatform6 || platform == kPlatform61) {
+            return spanCurveFit(ctx, CO2ChannelOf(ctx, Channel, platform), SpanGas, KeepOpen, aim);
+        }
+        if (platform == kPlatform7)
+            return spanPlatform7(ctx, static_cast<float>(ParseNumber(SpanGas)), aim);
+        return false;
+    });
+}
+
+bool CalCO2SpanPlatform7(Context& ctx, float SpanGas) {
+    PortRule portRule(ctx, false);
+    return RunCheckedCalibration(
+        ctx, [&](std::optional<CalibrationAim>& aim) { return spanPlatform7(ctx, SpanGas, aim); });
 }
 
 }  // namespace kelvo

@@ -14,6 +14,7 @@ namespace {
 constexpr double kFullScale = 61440;
 constexpr double kFreshAirPpm = 400;
 constexpr double kSpanGasPpm = 2000;
+constexpr double kAirO2Hundredths = 2090;
 // Zero word of a detector calibrated against kZeroGasRatio.
 constexpr double kFactoryZeroWord = kFullScale * 2048 / kZeroGasRatio;
 
@@ -230,7 +231,13 @@ SensorMemory platform61(int version) {
     }
     putTable(ee, 308, linearTable(1000, 800));
     const int n = version == 1 ? 2 : 1;
-    co2Calibration(m, 4, 46, 58, 34, 210, gasModelOfKind(version == 1 ? 9 : 2), n);
+    const GasModel model = gasModelOfKind(version == 1 ? 9 : 2);
+    co2Calibration(m, 4, 46, 58, 34, 210, model, n);
+    // The O2 cell reads through table 4 as well: a span factor that makes air read 20.9 %.
+    if (version == 0)
+        putWord(ee, 0,
+                linearOf(co2Table(model, 1, n, 5000), 5000 + kAirO2Hundredths) * 2048 /
+                    (kAirO2Hundredths / 100.0 * kO2CellPerPercent));
     m.ram[67] = 0;  // status: OK
     return m;
 }

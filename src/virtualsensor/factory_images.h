@@ -20,6 +20,7 @@ struct SensorMemory {
     // a test or a demo puts it into a calibration gas by setting one.
     std::optional<double> gasPpm;
     std::optional<double> airTemperature;  // degrees Celsius
+    std::optional<double> oxygenPercent;
     // RAM bytes the sensor's physics wrote last. A live byte that no longer holds what
     // the physics wrote was set from outside (a test pinning a detector reading): it is
     // kept, and what depends on it is derived from it.

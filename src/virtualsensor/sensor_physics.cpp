@@ -157,6 +157,8 @@ void live6(SensorMemory& memory, const Surroundings& s) {
     const double n = 1 + ((ee[165] >> 1) & 1);
     const double co2 =
         co2Live(memory, s, 72, 46, 444, 30, gasModelOfKind(ee[58]), ee[104] - 127.0, tc, n);
+    // The second CO2 channel (12) through its own zero word and table.
+    co2Live(memory, s, 74, 48, 478, 32, gasModelOfKind(ee[59]), ee[105] - 127.0, tc, n);
     // The CO variant reports carbon monoxide on channel 10, with the bias: none in room air.
     if (ee[90] & 1) putLive(memory, 28, 5000);
     // Out 1 follows CO2 over 0..2000 ppm, Out 2 temperature over 0..50 C, in millivolts.
@@ -176,7 +178,12 @@ void live61(SensorMemory& memory, const Surroundings& s) {
     const double n = memory.ram[65] == 215 && memory.version == 1 ? 2 : 1;
     const int kind = memory.version == 1 ? 9 : 2;
     co2Live(memory, s, 40, 46, 444, 22, gasModelOfKind(kind), ee[83] - 127.0, tc, n);
-    putLive(memory, 24, 5000 + std::round(s.oxygen * 100));
+    if (memory.version != 0) return;
+    // The oxygen cell, its offset trimmed at the factory (this platform keeps no zero word):
+    // its word scaled by the span factor at EEPROM 0 and read through table 4, the table
+    // the O2 span calibration computes its factor from.
+    const double cell = putLive(memory, 38, std::round(s.oxygen * kO2CellPerPercent));
+    putLive(memory, 24, InterpolateToRaw(tableAt(memory, 444), cell * wordAt(ee, 0) / kFactorOne));
 }
 
 void live7(SensorMemory& memory, const Surroundings& s) {
@@ -188,10 +195,12 @@ void live7(SensorMemory& memory, const Surroundings& s) {
     const double tk = ee[881] >= 128 ? ee[881] - 256.0 : ee[881];
     // The platform-7 zero word lives at EEPROM 14.
     co2Live(memory, s, 40, 14, 580, 22, gasModelOfNibble(nibble), tk, tc, n);
-    // The oxygen cell: its zero offset and span factor in EEPROM, table 4 in hundredths.
-    const double cell = putLive(memory, 38, std::round(4000 + s.oxygen * 400));
-    const double linear = (cell - wordAt(ee, 760)) * wordAt(ee, 0) / kFactorOne;
-    putLive(memory, 24, InterpolateToRaw(tableAt(memory, 648), linear));
+    // The oxygen cell: the word it reports has its zero offset (EEPROM 760) taken off
+    // already, as the zero calibration expects when it clears the offset and reads the bare
+    // cell; the span factor (EEPROM 0) then scales it into table 4, in hundredths.
+    const double bare = std::round(kO2CellAtZero + s.oxygen * kO2CellPerPercent);
+    const double cell = putLive(memory, 38, std::max(0.0, bare - wordAt(ee, 760)));
+    putLive(memory, 24, InterpolateToRaw(tableAt(memory, 648), cell * wordAt(ee, 0) / kFactorOne));
 }
 
 }  // namespace
@@ -263,7 +272,7 @@ Surroundings surroundingsAt(const SensorMemory& memory, int64_t nowMs) {
     s.co2Ppm = memory.gasPpm.value_or(450 + 25 * wave(nowMs, 600) + 3 * wave(nowMs, 37));
     s.temperature = memory.airTemperature.value_or(22.4 + 0.3 * wave(nowMs, 900));
     s.humidity = 41 + 1.5 * wave(nowMs, 1200);
-    s.oxygen = 20.9 + 0.02 * wave(nowMs, 300);
+    s.oxygen = memory.oxygenPercent.value_or(20.9 + 0.02 * wave(nowMs, 300));
     return s;
 }
 

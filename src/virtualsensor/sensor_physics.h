@@ -20,6 +20,11 @@ struct GasModel {
 GasModel gasModelOfKind(int kind);
 GasModel gasModelOfNibble(int nibble);
 
+// An oxygen cell's word: kO2CellAtZero in no oxygen (platform 7; platform 61 trims it to 0)
+// and kO2CellPerPercent more for each % of O2.
+constexpr double kO2CellAtZero = 4000;
+constexpr double kO2CellPerPercent = 400;
+
 // The detector ratio, at zero gas, that the factory calibrated every sensor against:
 // its zero word is 61440 * 2048 / kZeroGasRatio.
 constexpr double kZeroGasRatio = 4096;

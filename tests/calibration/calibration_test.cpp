@@ -1,4 +1,5 @@
 #include "calibration/calibration.h"
+#include "calibration/calibration_check.h"
 
 #include <gtest/gtest.h>
 
@@ -27,23 +28,27 @@ void setRamWord(VirtualSensorRig& rig, int at, int value) {
 
 TEST(CalO2Zero, StoresTheAverageLessTenAfterWaitingOutTheSamples) {
     VirtualSensorRig rig(7, 1);
-    setRamWord(rig, 38, 4000);
+    rig.sensor.memory().oxygenPercent = 0;  // the bare cell reads 4000
     const int64_t start = rig.t.clock.tickMs();
     ASSERT_TRUE(CalO2Zero(rig.ctx())) << rig.ctx().ErrorText;
     EXPECT_EQ(sensorEeWord(rig, 760), 3990);
     // 3 s to settle, then four gaps of 2 s from one sample's start to the next, the reads
-    // within them; the exchanges outside the gaps take 100 ms on every run of the virtual line.
-    EXPECT_EQ(rig.t.clock.tickMs() - start, 11000 + 100);
+    // within them, and the settling before the check; the exchanges outside the gaps take
+    // the same time on every run of the virtual line.
+    EXPECT_EQ(rig.t.clock.tickMs() - start, 11000 + kCalibrationSettleMs + 190);
     EXPECT_FALSE(rig.sensor.isOpen());
 }
 
-TEST(CalO2Zero, AReadingOutOfRangeFailsAndLeavesTheZeroCleared) {
+TEST(CalO2Zero, AReadingOutOfRangeFailsAndPutsThePreviousZeroBack) {
     VirtualSensorRig rig(7, 1);
     rig.sensor.memory().eeprom[760] = 0x12;
+    const int before = sensorEeWord(rig, 760);
     setRamWord(rig, 38, 3000);
     EXPECT_FALSE(CalO2Zero(rig.ctx()));
-    EXPECT_EQ(rig.ctx().ErrorText, "O2 Zero calibration failed");
-    EXPECT_EQ(sensorEeWord(rig, 760), 0);
+    EXPECT_EQ(rig.ctx().ErrorText,
+              "O2 Zero calibration failed. The previous calibration was put back.");
+    EXPECT_EQ(sensorEeWord(rig, 760), before);
+    EXPECT_TRUE(rig.sensor.eepromLocked());
 }
 
 TEST(CalO2Zero, ASensorWithoutTheZeroWordIsRefused) {
@@ -54,7 +59,8 @@ TEST(CalO2Zero, ASensorWithoutTheZeroWordIsRefused) {
     EXPECT_FALSE(rig.sensor.isOpen());  // and released
 }
 
-// Cancelled in the first write, while settling or between two samples: it stops there.
+// Cancelled in the first write, while settling or between two samples: it stops there and
+// puts the zero word back (the last 100 ms).
 TEST(CalO2Zero, CancellingStopsWhereverItComes) {
     const struct {
         const char* when;
@@ -66,19 +72,20 @@ TEST(CalO2Zero, CancellingStopsWhereverItComes) {
          [](const VirtualSensorRig& r, int64_t) {
              return sensorEeWord(r, 760) == 0 && !r.sensor.isOpen();
          },
-         3100},
+         3200},
         {"between samples",  // the first sample read (RAM 38) and the port let go
          [](const VirtualSensorRig& r, int64_t) {
              const auto& asked = r.sensor.requests();
              const auto sample = [](const Bytes& f) { return f[0] == 130 && f[1] == 38; };
              return !r.sensor.isOpen() && std::any_of(asked.begin(), asked.end(), sample);
          },
-         5100},
+         5200},
     };
     for (const auto& c : cases) {
         VirtualSensorRig rig(7, 1);
-        setRamWord(rig, 38, 4000);
+        rig.sensor.memory().oxygenPercent = 0;
         rig.sensor.memory().eeprom[760] = 0x12;
+        const int before = sensorEeWord(rig, 760);
         const int64_t start = rig.t.clock.tickMs();
         rig.t.pump.onEvents([&] {
             if (c.now(rig, rig.t.clock.tickMs() - start)) rig.ctx().ErrorText = "Avbryt";
@@ -86,6 +93,7 @@ TEST(CalO2Zero, CancellingStopsWhereverItComes) {
         EXPECT_FALSE(CalO2Zero(rig.ctx())) << c.when;
         EXPECT_EQ(rig.ctx().ErrorText, "Avbryt") << c.when;
         EXPECT_LT(rig.t.clock.tickMs() - start, c.endsBeforeMs) << c.when;
+        EXPECT_EQ(sensorEeWord(rig, 760), before) << c.when;
     }
 }
 

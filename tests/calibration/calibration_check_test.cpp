@@ -1,0 +1,153 @@
+// Every calibration on a virtual sensor, with random gases, references and faults: it ends
+// calibrated and reading its reference, or failed with the sensor's words as they were.
+#include "calibration/calibration_check.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <random>
+#include <string>
+
+#include "calibration/calibration.h"
+#include "common/values.h"
+#include "model/channels.h"
+#include "model/identification.h"
+#include "support/virtual_sensor_rig.h"
+
+namespace kelvo {
+namespace {
+
+using test::VirtualSensorRig;
+using Memory = virtualsensor::SensorMemory;
+
+using Run = bool (*)(Context&, Memory&, std::mt19937&, double& reference);
+
+double between(std::mt19937& rng, double low, double high) {
+    return std::uniform_real_distribution<double>(low, high)(rng);
+}
+
+bool zero(Context& ctx, Memory& m, std::mt19937&, double& reference) {
+    m.gasPpm = reference = 0;
+    return CalCO2SinglePoint(ctx, kPlatformChannel, false, kCalZero, "");
+}
+bool span(Context& ctx, Memory& m, std::mt19937& rng, double& reference) {
+    m.gasPpm = between(rng, 500, 1800);
+    reference = std::round(*m.gasPpm + between(rng, -150, 150));  // the bottle's label
+    const float c = PlatformCO2Channel(ctx);
+    return CalCO2Span(ctx, c, NumberText(ParseChannelValue(ctx, NumberText(reference), c, false)),
+                      false);
+}
+bool temperature(Context& ctx, Memory& m, std::mt19937& rng, double& reference) {
+    m.airTemperature = between(rng, 10, 35);
+    reference = std::round(10 * (*m.airTemperature + between(rng, -3, 3))) / 10;
+    return CalTemp(ctx, static_cast<float>(reference), kPlatformChannel, false);
+}
+bool o2(Context& ctx, Memory& m, std::mt19937& rng, double& reference) {
+    m.oxygenPercent = reference = rng() % 4 ? std::round(between(rng, 17, 22) * 10) / 10 : 0;
+    if (reference == 0 && GetPlatform(ctx) == kPlatform7) return CalO2Zero(ctx);
+    return CalO2Span(ctx, ParseChannelValue(ctx, NumberText(reference), 6, false));
+}
+
+// Each puts the sensor into its gas or air, calibrates and gives the reference it aimed at.
+const struct {
+    Run run;
+    CalQuantity quantity;
+    std::vector<std::pair<int, int>> sensors;  // platform, version
+} kProcedures[] = {
+    {zero, CalQuantity::CO2, {{5, 0}, {6, 0}, {7, 1}}},
+    {span, CalQuantity::CO2, {{5, 0}, {6, 0}, {61, 1}, {7, 1}}},
+    {temperature, CalQuantity::Temperature, {{5, 0}, {6, 3}, {7, 1}}},
+    {o2, CalQuantity::O2, {{7, 1}, {61, 0}}},
+};
+
+// The EEPROM, and platform 5's RAM calibration words and references.
+std::vector<uint8_t> calibrationBytes(const Memory& m) {
+    std::vector<uint8_t> bytes = m.eeprom;
+    if (m.platform != kPlatform5) return bytes;
+    bytes.insert(bytes.end(), m.ram.begin() + 128, m.ram.begin() + 146);
+    bytes.insert(bytes.end(), m.ram.begin() + 214, m.ram.begin() + 218);
+    return bytes;
+}
+
+TEST(CalibrationProperty, EndsCalibratedAndReadingItsReferenceOrAsItWas) {
+    std::mt19937 rng(20261214);
+    int verified = 0, putBack = 0;
+    for (int run = 0; run < 150; ++run) {
+        const auto& p = kProcedures[rng() % std::size(kProcedures)];
+        const auto [platform, version] = p.sensors[rng() % p.sensors.size()];
+        VirtualSensorRig rig(platform, version);
+        Context& ctx = rig.ctx();
+        ctx.AppDir = KELVO_SOURCE_DIR "/data";
+        const int fault = run % 3;  // none, cancel, refusals the retries outlast or not
+        const size_t faultAt = std::uniform_int_distribution<size_t>(0, 30)(rng);
+        bool struck = fault == 0;
+        rig.t.pump.onEvents([&] {
+            if (struck || rig.sensor.requests().size() < faultAt) return;
+            struck = true;
+            if (fault == 1) cancel(ctx);
+            if (fault == 2) rig.sensor.refuseNext(3 + static_cast<int>(faultAt % 10));
+        });
+        const auto before = calibrationBytes(rig.sensor.memory());
+        double reference = 0;
+        const bool ok = p.run(ctx, rig.sensor.memory(), rng, reference);
+        SCOPED_TRACE("run " + std::to_string(run) + ": " + ctx.ErrorText);
+        EXPECT_TRUE(rig.sensor.eepromLocked());
+        if (!ok) {
+            EXPECT_EQ(calibrationBytes(rig.sensor.memory()), before);
+            putBack += calibrationBytes(rig.sensor.memory()) == before;
+            continue;
+        }
+        ctx.ErrorText.clear();
+        rig.t.clock.advance(kCalibrationSettleMs);
+        const float channel = p.quantity == CalQuantity::CO2           ? PlatformCO2Channel(ctx)
+                              : p.quantity == CalQuantity::Temperature ? PlatformTempChannel(ctx)
+                                                                       : 6;
+        const double reading = ParseNumber(
+            FormatChannelValue(ctx, GetChannelValue(ctx, channel, false), channel, false, true));
+        const std::string unit = GetUnitText(ctx, channel);
+        EXPECT_NEAR(reading, reference, CalibrationTolerance(p.quantity, reference, unit));
+        ++verified;
+    }
+    EXPECT_GT(verified, 30);
+    EXPECT_GT(putBack, 30);
+}
+
+// References too far from the present reading, and computed words no sensor could use.
+TEST(CalibrationRefusals, ImplausibleReferencesAndImpossibleWords) {
+    const struct {
+        int platform, version;
+        CalQuantity quantity;
+        double reference;
+        const char* problem;  // empty: accepted
+    } references[] = {
+        {6, 0, CalQuantity::CO2, 0, "The sensor reads 4"},  // zero "gas" in room air
+        {5, 0, CalQuantity::CO2, 1200, "more than 360 ppm apart"},
+        {5, 0, CalQuantity::Temperature, 150,
+         "and the reference is 150 \xC2\xB0"
+         "C"},
+        {61, 1, CalQuantity::Temperature, 31, ""},
+        {7, 1, CalQuantity::O2, 0, "now, and the reference is 0 %"},
+    };
+    for (const auto& r : references) {
+        VirtualSensorRig rig(r.platform, r.version);
+        rig.ctx().AppDir = KELVO_SOURCE_DIR "/data";
+        const std::string problem = PlausibilityProblem(rig.ctx(), r.quantity, r.reference);
+        SCOPED_TRACE(std::to_string(r.platform) + ": " + problem);
+        EXPECT_EQ(problem.empty(), *r.problem == 0);
+        EXPECT_NE(problem.find(r.problem), std::string::npos);
+    }
+    EXPECT_EQ(ImpossibleWord("zero word", 0, true),
+              "The computed zero word is 0: the sensor would stop measuring. Nothing was sent.");
+    const std::vector<double> bump{9000, 7000, 7100, 5000};
+    EXPECT_NE(ImpossibleTable(bump, -1).find("not falling at entry 2"), std::string::npos);
+
+    // A zero taken in 1000 ppm on platform 5 needs a word above 65535.
+    VirtualSensorRig rig(5, 0);
+    rig.ctx().AppDir = KELVO_SOURCE_DIR "/data";
+    rig.sensor.memory().gasPpm = 1000;
+    EXPECT_FALSE(CalCO2SinglePoint(rig.ctx(), kPlatformChannel, false, kCalZero, ""));
+    EXPECT_NE(rig.ctx().ErrorText.find("Nothing was sent."), std::string::npos);
+}
+
+}  // namespace
+}  // namespace kelvo
