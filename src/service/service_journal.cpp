@@ -1,5 +1,6 @@
 #include "service/service_journal.h"
 
+#include <algorithm>
 #include <filesystem>
 
 #include "common/context.h"
@@ -216,7 +217,12 @@ void ServiceJournal::tellOutcome(Context& ctx, bool succeeded) {
         text += " The EEPROM may still be unlocked: the sensor did not take the lock.";
     else if (eepromWritten_)
         text += " The EEPROM is locked.";
-    if (acknowledged_ > 0) text += wayBack();
+    // A procedure that put back what it changed leaves the sensor as it was.
+    const bool putBack = std::all_of(changes_.begin(), changes_.end(), [](const auto& change) {
+        return change.second.before == change.second.after;
+    });
+    if (acknowledged_ > 0)
+        text += putBack ? " The sensor holds again what it held before." : wayBack();
     ctx.ErrorText = text;
     entry_.message = text;
 }
