@@ -4,7 +4,9 @@
 #include <cmath>
 #include <limits>
 #include <random>
+#include <regex>
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -118,6 +120,28 @@ TEST(ParseNumber, KeepsDigitsSignsAndOnePoint) {
     EXPECT_DOUBLE_EQ(ParseNumber(".5"), 0.5);
     EXPECT_DOUBLE_EQ(ParseNumber("5-3"), 5);  // a later minus ends the number
     for (const char* none : {"-", ".", "-.", "abc"}) EXPECT_FALSE(NumberIn(none)) << none;
+}
+
+// What a person types where a value goes to a sensor: one plain decimal number, point or
+// comma, blanks around it. Checked against a regular expression over generated texts made
+// of the characters that fool a lenient reader; what it accepts, it reads as ParseNumber.
+TEST(StrictNumber, TakesExactlyOnePlainDecimalNumber) {
+    const std::regex plain(R"(^[ \t]*[-+]?([0-9]+([.,][0-9]*)?|[.,][0-9]+)[ \t]*$)");
+    const std::string alphabet = "0123456789012345.,-+ \te=x";
+    std::mt19937 random(24);
+    for (int i = 0; i < 20000; ++i) {
+        std::string text(random() % 9, ' ');
+        for (char& c : text) c = alphabet[random() % alphabet.size()];
+        const auto number = StrictNumber(text);
+        ASSERT_EQ(number.has_value(), std::regex_match(text, plain)) << '"' << text << '"';
+        if (number) {
+            ASSERT_EQ(*number, ParseNumber(text)) << text;
+        }
+    }
+    EXPECT_EQ(StrictNumber(" -12,5 "), -12.5);
+    for (const std::string& refused : std::vector<std::string>{
+             "1e3", "=2+5", "1e26", "12 ppm", "--", "", "1.000,5", std::string(400, '9')})
+        EXPECT_FALSE(StrictNumber(refused)) << refused;
 }
 
 TEST(NumberText, ShortestDecimalText) {
