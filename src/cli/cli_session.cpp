@@ -4,14 +4,14 @@
 #include <iostream>
 #include <optional>
 
+#include "cli/stop_signals.h"
 #include "files/definition_file.h"
 #include "link/port_hold.h"
-#include "qt/qt_clock.h"
 #include "qt/port_diagnosis.h"
 #include "qt/port_names.h"
+#include "qt/qt_clock.h"
 #include "qt/qt_event_pump.h"
 #include "qt/selectable_port.h"
-#include "cli/stop_signals.h"
 #include "service/service_journal.h"
 
 namespace kelvo::cli {

@@ -25,8 +25,7 @@ bool saveLikeTheWindow(Context& ctx, const std::string& path) {
     if (SavePlatformSettings(ctx, path)) return true;
     // The file system's reason alone does not say which file it was about.
     std::string reason = ctx.ErrorText;
-    while (!reason.empty() && (reason.back() == ' ' || reason.back() == ','))
-        reason.pop_back();
+    while (!reason.empty() && (reason.back() == ' ' || reason.back() == ',')) reason.pop_back();
     ctx.ErrorText =
         "Can't save settings to " + SettingsFileName(path) + (reason.empty() ? "." : ": " + reason);
     return false;
@@ -65,9 +64,8 @@ int sendFile(const GlobalOptions& options, const std::vector<std::string>& args)
         // The action ends (and is recorded, and says what reached the sensor) before its
         // result is printed.
         RecordedAction action(session.ctx(), "kelvo-cli send-file " + path);
-        sent = action.finish(SendSettingsFile(session.ctx(), path, [](const std::string& step) {
-            std::cout << step << std::endl;
-        }));
+        sent = action.finish(SendSettingsFile(
+            session.ctx(), path, [](const std::string& step) { std::cout << step << std::endl; }));
     }
     if (!sent) return session.fail("Sending to sensor failed");
     std::cout << "Sent " << path << "\n";

@@ -114,9 +114,8 @@ std::optional<double> StrictNumber(std::string_view text) {
     std::string number(text);
     const size_t separator = number.find_first_of(",.");
     if (separator != std::string::npos) number[separator] = '.';
-    const bool digitsOnly = std::all_of(number.begin(), number.end(), [](char c) {
-        return (c >= '0' && c <= '9') || c == '.';
-    });
+    const auto digitOrPoint = [](char c) { return (c >= '0' && c <= '9') || c == '.'; };
+    const bool digitsOnly = std::all_of(number.begin(), number.end(), digitOrPoint);
     if (!digitsOnly || std::count(number.begin(), number.end(), '.') > 1 ||
         number.find_first_of("0123456789") == std::string::npos)
         return std::nullopt;

@@ -101,8 +101,8 @@ std::string identityChanges(uint8_t platform, bool eeprom, const Image& before,
     for (const IdentityByte& b : profile->identity) {
         const int changed = imageByte(before[b.address]) ^ imageByte(after[b.address]);
         if (b.eeprom != eeprom || (changed & b.bits) == 0) continue;
-        const bool continues = first && b.address == last + 1 && std::string_view(b.meaning) ==
-                                                                 std::string_view(first->meaning);
+        const bool continues = first && b.address == last + 1 &&
+                               std::string_view(b.meaning) == std::string_view(first->meaning);
         if (!continues) nameGroup();
         if (!first) first = &b;
         last = b.address;
@@ -166,8 +166,7 @@ bool loadPlatform5(Context& ctx, const std::string& path, int32_t listNo) {
     }
     if (ctx.AddressMask[216] == 255) SetZeroReference(ctx, 0, zero0);
     if (ctx.AddressMask[223] == 255) SetZeroReference(ctx, 1, zero1);
-    if (!identityAccepted(ctx, path, identityChanges(kPlatform5, false, kept.values,
-                                                     ctx.RamImage)))
+    if (!identityAccepted(ctx, path, identityChanges(kPlatform5, false, kept.values, ctx.RamImage)))
         return restore();
     return true;
 }
