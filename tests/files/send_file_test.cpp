@@ -249,10 +249,12 @@ TEST_F(SendFileTest, AFileThatChangesTheSensorsIdentityIsSentOnlyWhenConfirmed) 
         Bytes file((std::istreambuf_iterator<char>(in)), {});
         const SetFileParse parsed = ParseSetFile(file);
         ASSERT_TRUE(parsed.ok());
-        const auto maskBlock = std::find_if(parsed.layout.blocks.begin(), parsed.layout.blocks.end(),
-                                            [](const SetFileBlock& b) { return b.type == 15; });
-        const auto dataBlock = std::find_if(parsed.layout.blocks.begin(), parsed.layout.blocks.end(),
-                                            [](const SetFileBlock& b) { return b.type == 10; });
+        const auto maskBlock =
+            std::find_if(parsed.layout.blocks.begin(), parsed.layout.blocks.end(),
+                         [](const SetFileBlock& b) { return b.type == 15; });
+        const auto dataBlock =
+            std::find_if(parsed.layout.blocks.begin(), parsed.layout.blocks.end(),
+                         [](const SetFileBlock& b) { return b.type == 10; });
         auto mask = [&](int a) -> uint8_t& { return file[maskBlock->offset + 4 + 30 + a]; };
         auto data = [&](int a) -> uint8_t& { return file[dataBlock->offset + 4 + a]; };
         for (int a : {164, 170, 171}) EXPECT_EQ(mask(a), 0) << a;
