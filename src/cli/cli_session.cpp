@@ -32,19 +32,16 @@ public:
     std::optional<std::string> saveFile(const std::string&) override { return std::nullopt; }
 };
 
-// Why the port cannot be opened, in the setup dialog's words with the system's reason below;
-// empty when it opens.
+// Why the port never opened, in the setup dialog's words with the system's reason below;
+// empty when it has opened.
 std::string portRefusal(qt::SelectablePort& port) {
-    if (port.isOpen()) return {};
-    if (port.open()) {
-        port.close();
-        return {};
-    }
+    // No reason: no open was tried.
+    if (port.everOpened() || port.errorString().empty()) return {};
     const qt::PortTarget target = qt::resolvePortName(port.portName());
     if (target.kind != qt::PortTarget::Kind::Serial) return port.errorString();
     std::string reason = qt::portProblem(target.device);
     if (reason.empty()) reason = port.errorString();
-    return "This port is locked by other devise" + (reason.empty() ? "" : "\n" + reason);
+    return "This port is locked by other devise\n" + reason;
 }
 
 }  // namespace
