@@ -6,14 +6,16 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 
+#include "files/file_writer.h"
 #include "files/platform_settings_file.h"
 #include "files/settings_file.h"
 #include "files/settings_file_format.h"
+#include "files/settings_file_io.h"
 #include "link/address_lists.h"
 #include "link/sensor_mem_read.h"
 #include "model/tables.h"
+#include "support/foreign_serial.h"
 #include "support/virtual_sensor_rig.h"
 
 namespace kelvo {
@@ -237,55 +239,34 @@ TEST_F(SendFileTest, NoSensorGivesTheReadsMessage) {
     EXPECT_NE(t.ctx.ErrorText, "Unknown product");
 }
 
-// Who the sensor is (the identification byte's copy, the flags beside it, the serial number)
-// never travels in Kelvo's own files; a crafted file that would change it goes out only when
-// the user says Yes, and a No names the bytes and sends nothing.
+// Who the sensor is never travels in Kelvo's own files; a crafted file that would change it
+// goes out only when the user says Yes, and a No names the bytes and sends nothing.
 TEST_F(SendFileTest, AFileThatChangesTheSensorsIdentityIsSentOnlyWhenConfirmed) {
     for (int platform : {6, 61}) {
-        SCOPED_TRACE(platform);
         VirtualSensorRig source(platform, 1);
-        const std::string path = savePlatform6(source);
-        std::ifstream in(path, std::ios::binary);
-        Bytes file((std::istreambuf_iterator<char>(in)), {});
-        const SetFileParse parsed = ParseSetFile(file);
-        ASSERT_TRUE(parsed.ok());
-        const auto maskBlock =
-            std::find_if(parsed.layout.blocks.begin(), parsed.layout.blocks.end(),
-                         [](const SetFileBlock& b) { return b.type == 15; });
-        const auto dataBlock =
-            std::find_if(parsed.layout.blocks.begin(), parsed.layout.blocks.end(),
-                         [](const SetFileBlock& b) { return b.type == 10; });
-        auto mask = [&](int a) -> uint8_t& { return file[maskBlock->offset + 4 + 30 + a]; };
-        auto data = [&](int a) -> uint8_t& { return file[dataBlock->offset + 4 + a]; };
-        for (int a : {164, 170, 171}) EXPECT_EQ(mask(a), 0) << a;
-        EXPECT_EQ(mask(165) & 1, 0);  // the version bit; 165's other bits are settings
-
-        mask(170) = mask(171) = 255;
-        data(170) = 0x12;
-        data(171) = 0x34;
-        const Bytes blocks(file.begin() + kSetHeaderSize, file.end());
+        const std::string own = savePlatform6(source);
+        const Bytes file = ReadFileBounded(own, kSetReaderLimit).bytes;
+        for (const SetFileBlock& b : ParseSetFile(file).layout.blocks) {
+            const uint8_t* mask = file.data() + b.offset + 4 + kSetMaskBlockPrefix;
+            if (b.type != kSetBlockMask) continue;
+            EXPECT_EQ(mask[164] | (mask[165] & 1) | mask[170] | mask[171], 0) << platform;
+        }
         const std::string crafted = (dir / "crafted.Set").string();
-        std::ofstream(crafted, std::ios::binary)
-            .write(reinterpret_cast<const char*>(MakeSetFile(1, 2, blocks).data()),
-                   static_cast<std::streamsize>(file.size()));
+        std::string error;
+        ASSERT_TRUE(WriteFileAtomically(crafted, test::withForeignSerial(file), error));
         const std::string named = "The settings file " + crafted +
                                   " would change the sensor's identity: EEPROM 170-171 (serial "
                                   "number).";
         for (bool yes : {false, true}) {
             VirtualSensorRig target(platform, 1);
-            const auto before = target.sensor.memory().eeprom;
+            auto expected = target.sensor.memory().eeprom;
+            if (yes) expected[170] = expected[171] = 0x42;
             target.t.prompter.confirmAnswers = {yes};
             EXPECT_EQ(SendSettingsFile(target.ctx(), crafted, progress), yes);
-            EXPECT_EQ(target.t.prompter.questions,
-                      std::vector<std::string>{named + " Use it anyway?"});
-            auto expected = before;
-            if (yes) {
-                expected[170] = 0x12;
-                expected[171] = 0x34;
-            } else {
-                EXPECT_EQ(target.ctx().ErrorText, named + " Nothing was sent to the sensor.");
-            }
-            EXPECT_EQ(target.sensor.memory().eeprom, expected) << yes;
+            EXPECT_EQ(target.t.prompter.questions, std::vector{named + " Use it anyway?"});
+            EXPECT_EQ(target.ctx().ErrorText,
+                      yes ? "" : named + " Nothing was sent to the sensor.");
+            EXPECT_EQ(target.sensor.memory().eeprom, expected) << platform << yes;
         }
     }
 }
