@@ -57,6 +57,15 @@ void QtPrompter::message(const std::string& text, Icon icon) {
     box.exec();
 }
 
+bool QtPrompter::confirm(const std::string& question) {
+    QMessageBox box(QMessageBox::Warning, QApplication::applicationName(),
+                    QString::fromStdString(question), QMessageBox::Yes | QMessageBox::No,
+                    parentWindow());
+    box.setDefaultButton(QMessageBox::No);
+    box.setEscapeButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
+}
+
 std::string QtPrompter::input(const std::string& prompt) {
     bool ok = false;
     const QString answer =

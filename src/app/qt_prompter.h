@@ -20,6 +20,7 @@ public:
     std::string input(const std::string& prompt) override;
     std::optional<std::string> openFile(const std::string& filter) override;
     std::optional<std::string> saveFile(const std::string& filter) override;
+    bool confirm(const std::string& question) override;
 
 private:
     static QWidget* parentWindow();

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "cli/cli_args.h"
 #include "cli/cli_command.h"
 
 namespace kelvo::cli {
@@ -43,19 +44,14 @@ int main(int argc, char** argv) {
             options.port = args[++i];
         } else if (arg == "--id" && i + 1 < args.size()) {
             const std::string& text = args[++i];
-            try {
-                size_t used = 0;
-                options.id = std::stoi(text, &used);
-                if (used != text.size()) throw std::invalid_argument(text);
-            } catch (const std::exception&) {
-                std::cerr << "kelvo-cli: --id takes a whole number, not '" << text << "'\n";
-                return kExitUsage;
-            }
             // The request-to-send byte is 224 + ID: IDs above 31 cannot be addressed.
-            if (options.id < 0 || options.id > 29) {
-                std::cerr << "kelvo-cli: --id must be a network ID from 0 to 29\n";
+            const auto id = parseWhole(text, 0, 29);
+            if (!id) {
+                std::cerr << "kelvo-cli: --id must be a network ID from 0 to 29, not '" << text
+                          << "'\n";
                 return kExitUsage;
             }
+            options.id = static_cast<int>(*id);
         } else if (arg == "--log") {
             options.log = true;
         } else {

@@ -4,26 +4,45 @@
 #include <iostream>
 #include <optional>
 
+#include "cli/stop_signals.h"
 #include "files/definition_file.h"
 #include "link/port_hold.h"
+#include "qt/port_diagnosis.h"
+#include "qt/port_names.h"
 #include "qt/qt_clock.h"
 #include "qt/qt_event_pump.h"
 #include "qt/selectable_port.h"
-#include "cli/stop_signals.h"
 #include "service/service_journal.h"
 
 namespace kelvo::cli {
 namespace {
 
 // Nobody sits at a kelvo-cli to answer a dialog: messages go to stderr, and every
-// question is answered with a cancel.
+// question is answered with a cancel; a Yes/No question is answered Yes only by --force.
 class StderrPrompter : public Prompter {
 public:
+    bool force = false;
+    bool confirm(const std::string& question) override {
+        if (force) std::cerr << question << " Yes (--force)\n";
+        return force;
+    }
     void message(const std::string& text, Icon) override { std::cerr << text << "\n"; }
     std::string input(const std::string&) override { return {}; }
     std::optional<std::string> openFile(const std::string&) override { return std::nullopt; }
     std::optional<std::string> saveFile(const std::string&) override { return std::nullopt; }
 };
+
+// Why the port never opened, in the setup dialog's words with the system's reason below;
+// empty when it has opened.
+std::string portRefusal(qt::SelectablePort& port) {
+    // No reason: no open was tried.
+    if (port.everOpened() || port.errorString().empty()) return {};
+    const qt::PortTarget target = qt::resolvePortName(port.portName());
+    if (target.kind != qt::PortTarget::Kind::Serial) return port.errorString();
+    std::string reason = qt::portProblem(target.device);
+    if (reason.empty()) reason = port.errorString();
+    return "This port is locked by other devise\n" + reason;
+}
 
 }  // namespace
 
@@ -39,7 +58,8 @@ struct Session::Parts {
     std::optional<PortHold> hold;
 };
 
-Session::Session(const GlobalOptions& options) : parts_(std::make_unique<Parts>()) {
+Session::Session(const GlobalOptions& options, bool force) : parts_(std::make_unique<Parts>()) {
+    parts_->prompter.force = force;
     Context& c = parts_->ctx;
     c.loadDefinition = LoadDefinition;
     parts_->port.setPortName(options.port);
@@ -67,12 +87,14 @@ Context& Session::ctx() {
 }
 
 int Session::fail(const std::string& fallback) {
-    const std::string& text = parts_->ctx.ErrorText;
     if (isCancelled(parts_->ctx)) {
         // A stop before anything reached the sensor: the record says so, and so does this.
         std::cerr << "Stopped by signal " << stopSignal() << ": nothing reached the sensor.\n";
         return kExitFailed;
     }
+    // A port that never opened is the cause of whatever the sensor could not do.
+    const std::string refusal = portRefusal(parts_->port);
+    const std::string& text = refusal.empty() ? parts_->ctx.ErrorText : refusal;
     std::cerr << (text.empty() ? fallback : text) << "\n";
     return kExitFailed;
 }

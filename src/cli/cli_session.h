@@ -15,8 +15,9 @@ class Session {
 public:
     // Port name as given (number, device path, virtual:P[vV]); SensorAddress from --id
     // (30 without it); ComLogEnabled from --log; AppDir = the current directory, where
-    // sends keep their backups and the service history.
-    explicit Session(const GlobalOptions& options);
+    // sends keep their backups and the service history. With force, a Yes/No question the
+    // core asks (a file that changes the sensor's identity) is answered Yes.
+    explicit Session(const GlobalOptions& options, bool force = false);
     ~Session();
 
     Context& ctx();
@@ -25,7 +26,8 @@ public:
     // repeats (a watch) ends each round here, leaving the port free until the next.
     void endAction();
 
-    // Prints ErrorText (or the fallback when it is empty) to stderr; returns kExitFailed.
+    // Prints ErrorText (or the fallback when it is empty) to stderr, or why the port cannot
+    // be opened when it cannot; returns kExitFailed.
     int fail(const std::string& fallback = "Failed");
 
 private:

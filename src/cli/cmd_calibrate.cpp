@@ -5,6 +5,7 @@
 #include <map>
 
 #include "calibration/calibration.h"
+#include "calibration/reference_value.h"
 #include "cli/cli_command.h"
 #include "cli/cli_session.h"
 #include "common/values.h"
@@ -23,6 +24,7 @@ struct WordSpot {
 struct Kind {
     bool needsValue;
     const char* help;
+    ReferenceQuantity quantity = ReferenceQuantity::CO2;
 };
 
 const std::map<std::string, Kind>& kinds() {
@@ -31,9 +33,9 @@ const std::map<std::string, Kind>& kinds() {
         {"co2-fresh-air", {false, "fresh air"}},
         {"co2-other", {true, "another known CO2 concentration"}},
         {"co2-span", {true, "span gas concentration"}},
-        {"temp", {true, "the correct temperature"}},
-        {"o2-zero", {false, "O2 zero"}},
-        {"o2-span", {true, "the correct O2 reading"}},
+        {"temp", {true, "the correct temperature", ReferenceQuantity::Temperature}},
+        {"o2-zero", {false, "O2 zero", ReferenceQuantity::O2}},
+        {"o2-span", {true, "the correct O2 reading", ReferenceQuantity::O2}},
     };
     return table;
 }
@@ -100,10 +102,6 @@ bool runCalibration(Context& ctx, const std::string& kind, const std::string& va
     if (kind == "temp") {
         return CalTemp(ctx, static_cast<float>(ParseNumber(value)), kPlatformChannel, false);
     }
-    if (platform != kPlatform61 && platform != kPlatform7) {
-        ctx.ErrorText = "This sensor has no O2 calibration.";
-        return false;
-    }
     if (kind == "o2-zero") return CalO2Zero(ctx);
     return CalO2Span(ctx, ParseChannelValue(ctx, value, 6, false));
 }
@@ -117,11 +115,33 @@ int calibrate(const GlobalOptions& options, const std::vector<std::string>& args
         }
         return kExitUsage;
     }
+    // A reference that is no number is refused before the port is opened.
+    if (kind->second.needsValue && !StrictNumber(args[1])) {
+        std::cerr << NotANumberMessage(args[1]) << "\n";
+        return kExitUsage;
+    }
     Session session(options);
     Context& ctx = session.ctx();
     const uint8_t platform = GetPlatform(ctx);
     if (platform == 0) return session.fail(kUnknownSensorMessage);
-    const std::string value = args.size() > 1 ? args[1] : std::string();
+    if (kind->second.quantity == ReferenceQuantity::O2 && platform != kPlatform61 &&
+        platform != kPlatform7) {
+        failWith(ctx, "This sensor has no O2 calibration.");
+        return session.fail();
+    }
+    std::string value;
+    if (kind->second.needsValue) {
+        // The calibrations read the text leniently, which gives a plain decimal text the
+        // same number as the check.
+        const auto reference = CheckedReference(ctx, kind->second.quantity, args[1]);
+        if (!reference) {
+            // A value refused is a usage error; a sensor that could not say its unit is not.
+            const bool refused = ctx.ErrorText.ends_with("Nothing was sent to the sensor.");
+            session.fail("Can't read from sensor");
+            return refused ? kExitUsage : kExitFailed;
+        }
+        value = args[1];
+    }
     bool calibrated = false;
     {
         // The action ends (and is recorded, and says what reached the sensor) before its

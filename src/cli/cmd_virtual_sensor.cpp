@@ -1,11 +1,13 @@
 // kelvo-cli virtual-sensor: serves a virtual sensor on a pseudo-terminal until stopped, so
 // that other programs can open it as a serial device.
 
+#include <climits>
 #include <csignal>
 #include <iostream>
 #include <map>
 #include <optional>
 
+#include "cli/cli_args.h"
 #include "cli/cli_command.h"
 #include "common/system_clock.h"
 #include "virtualsensor/pty_bridge.h"
@@ -30,13 +32,7 @@ extern "C" void requestStop(int) {
 
 // A whole number from 0 up, or -1 for anything else.
 int wholeNumber(const std::string& text) {
-    try {
-        size_t used = 0;
-        const int value = std::stoi(text, &used);
-        if (used == text.size() && value >= 0) return value;
-    } catch (const std::exception&) {
-    }
-    return -1;
+    return static_cast<int>(parseWhole(text, 0, INT_MAX).value_or(-1));
 }
 
 struct Options {

@@ -77,6 +77,12 @@ public:
     // File dialogs with a filter such as "(*.Set)|*.Set"; nullopt when cancelled.
     virtual std::optional<std::string> openFile(const std::string& filter) = 0;
     virtual std::optional<std::string> saveFile(const std::string& filter) = 0;
+    // A Yes/No question whose safe answer is No: true only when the user says Yes. Where
+    // nobody can be asked, the answer is No.
+    virtual bool confirm(const std::string& question) {
+        (void)question;
+        return false;
+    }
 };
 
 }  // namespace kelvo

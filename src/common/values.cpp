@@ -1,5 +1,6 @@
 #include "common/values.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
@@ -102,6 +103,26 @@ std::optional<double> NumberIn(std::string_view text) {
         value = large ? std::numeric_limits<double>::infinity() : 0.0;
     }
     return number[0] == '-' ? -value : value;
+}
+
+std::optional<double> StrictNumber(std::string_view text) {
+    const auto blank = [](char c) { return c == ' ' || c == '\t'; };
+    while (!text.empty() && blank(text.front())) text.remove_prefix(1);
+    while (!text.empty() && blank(text.back())) text.remove_suffix(1);
+    const bool negative = !text.empty() && text.front() == '-';
+    if (!text.empty() && (text.front() == '-' || text.front() == '+')) text.remove_prefix(1);
+    std::string number(text);
+    const size_t separator = number.find_first_of(",.");
+    if (separator != std::string::npos) number[separator] = '.';
+    const auto digitOrPoint = [](char c) { return (c >= '0' && c <= '9') || c == '.'; };
+    const bool digitsOnly = std::all_of(number.begin(), number.end(), digitOrPoint);
+    if (!digitsOnly || std::count(number.begin(), number.end(), '.') > 1 ||
+        number.find_first_of("0123456789") == std::string::npos)
+        return std::nullopt;
+    // The lenient reader already knows how to read such a text; only the refusals differ.
+    const double value = ParseNumber(number);
+    if (!std::isfinite(value)) return std::nullopt;
+    return negative ? -value : value;
 }
 
 }  // namespace kelvo

@@ -27,6 +27,10 @@ double ParseNumber(std::string_view text);
 // The number ParseNumber would take from the text; nothing when the text holds no digit
 // where a number could start, so "abc" is told apart from "0".
 std::optional<double> NumberIn(std::string_view text);
+// What a person types where a value is sent to a sensor: the whole text, blanks around it
+// aside, is one finite decimal number with a point or a comma before its fraction. Nothing
+// for anything else ("1e3", "=2+5", "12 ppm", "1.000,5", ""): a guess there would be sent.
+std::optional<double> StrictNumber(std::string_view text);
 
 }  // namespace kelvo
 

@@ -13,6 +13,7 @@
 #include "link/address_lists.h"
 #include "model/channels.h"
 #include "model/identification.h"
+#include "model/platform_profile.h"
 #include "model/tables.h"
 
 namespace kelvo {
@@ -67,6 +68,58 @@ uint8_t merged(float kept, float loaded, uint8_t mask) {
     return static_cast<uint8_t>((imageByte(kept) & ~mask) | (imageByte(loaded) & mask));
 }
 
+// A file without blocks passes the block reader (it loads nothing); a load that took it
+// would report settings it never had.
+bool readSettingsBlock(Context& ctx, const std::string& path, int type, bool load) {
+    if (!ReadSetBlock(ctx, path, type, true, load)) return false;
+    const FileReadResult file = ReadFileBounded(path, kSetReaderLimit + 1);
+    if (file.status == FileReadStatus::Ok && ParseSetFile(file.bytes).layout.blocks.empty()) {
+        return failWith(ctx, "The settings file " + path +
+                                 " holds no settings. Nothing was sent to the sensor.");
+    }
+    return true;
+}
+
+// The identity bytes a load would change, named the way a technician looks them up:
+// "EEPROM 164 (identification byte), EEPROM 170-171 (serial number)"; empty for none.
+template <typename Image>
+std::string identityChanges(uint8_t platform, bool eeprom, const Image& before,
+                            const Image& after) {
+    const PlatformProfile* profile = FindPlatform(platform);
+    if (!profile) return {};
+    std::string named;
+    const IdentityByte* first = nullptr;  // of the group being named
+    int last = -2;
+    auto nameGroup = [&] {
+        if (!first) return;
+        if (!named.empty()) named += ", ";
+        named += std::string(eeprom ? "EEPROM " : "RAM ") + std::to_string(first->address);
+        if (last != first->address) named += "-" + std::to_string(last);
+        named += std::string(" (") + first->meaning + ")";
+        first = nullptr;
+    };
+    for (const IdentityByte& b : profile->identity) {
+        const int changed = imageByte(before[b.address]) ^ imageByte(after[b.address]);
+        if (b.eeprom != eeprom || (changed & b.bits) == 0) continue;
+        const bool continues = first && b.address == last + 1 &&
+                               std::string_view(b.meaning) == std::string_view(first->meaning);
+        if (!continues) nameGroup();
+        if (!first) first = &b;
+        last = b.address;
+    }
+    nameGroup();
+    return named;
+}
+
+// A file that would rewrite who the sensor is goes through only when the user says so.
+bool identityAccepted(Context& ctx, const std::string& path, const std::string& changes) {
+    if (changes.empty()) return true;
+    const std::string what =
+        "The settings file " + path + " would change the sensor's identity: " + changes + ".";
+    if (ctx.prompt.confirm(what + " Use it anyway?")) return true;
+    return failWith(ctx, what + " Nothing was sent to the sensor.");
+}
+
 struct RamCopy {
     std::array<float, kRamImageSize> values;
     std::array<bool, kRamImageSize> read;
@@ -89,8 +142,7 @@ bool loadPlatform5(Context& ctx, const std::string& path, int32_t listNo) {
         ctx.RamRead = kept.read;
         return false;
     };
-    int type = kSetBlockRam;
-    if (!ReadSetBlock(ctx, path, type, true, true)) return restore();
+    if (!readSettingsBlock(ctx, path, kSetBlockRam, true)) return restore();
     const uint8_t fileId = imageByte(ctx.RamImage[kRamIdByte]);
     if (GetVersion(ctx) != keptVersion || PlatformOfIdByte(fileId) != kPlatform5) {
         failWith(ctx, "This setfile can't be used on this sensor");
@@ -114,6 +166,8 @@ bool loadPlatform5(Context& ctx, const std::string& path, int32_t listNo) {
     }
     if (ctx.AddressMask[216] == 255) SetZeroReference(ctx, 0, zero0);
     if (ctx.AddressMask[223] == 255) SetZeroReference(ctx, 1, zero1);
+    if (!identityAccepted(ctx, path, identityChanges(kPlatform5, false, kept.values, ctx.RamImage)))
+        return restore();
     return true;
 }
 
@@ -168,11 +222,9 @@ bool loadPlatform6or61(Context& ctx, const std::string& path, int32_t listNo, ui
     if (listNo != 0) {
         SelectAddressList(ctx, listNo);
     } else {
-        int maskType = kSetBlockMask;
-        if (!ReadSetBlock(ctx, path, maskType, true, false)) return restore();
+        if (!readSettingsBlock(ctx, path, kSetBlockMask, false)) return restore();
     }
-    int type = kSetBlockEeprom;
-    if (!ReadSetBlock(ctx, path, type, true, true)) return restore();
+    if (!readSettingsBlock(ctx, path, kSetBlockEeprom, true)) return restore();
 
     bool usable;
     if (platform == kPlatform6) {
@@ -211,6 +263,8 @@ bool loadPlatform6or61(Context& ctx, const std::string& path, int32_t listNo, ui
     if (whole(zero0At)) SetZeroReference(ctx, 0, zero0);
     if (whole(span1At)) SetSpanReference(ctx, 1, true, span1);
     if (whole(zero1At)) SetZeroReference(ctx, 1, zero1);
+    if (!identityAccepted(ctx, path, identityChanges(platform, true, keptEe, ctx.EeImage)))
+        return restore();
     return true;
 }
 

@@ -103,6 +103,15 @@ const std::vector<ReadRequest> kPlatform61Poll{
 const std::vector<ReadRequest> kPlatform7Poll{
     {ramRange(20, 6), true}, {ramRange(67, 1), true}, {ramRange(210, 1), false}};
 
+const std::vector<IdentityByte> kPlatform5Identity{
+    {false, 65, "identification byte"}, {false, 66, "serial number"}, {false, 67, "serial number"}};
+// The identification byte's copy, the version bit beside it, and the serial number. The
+// other bits of 165 are settings that the platform-6 files carry.
+const std::vector<IdentityByte> kEepromIdentity{{true, 164, "identification byte"},
+                                                {true, 165, "version bit", 0x01},
+                                                {true, 170, "serial number"},
+                                                {true, 171, "serial number"}};
+
 PlatformProfile platform5(int first, int last, WindowKind window, bool sendFile) {
     return {.platform = kPlatform5,
             .firstVersion = first,
@@ -116,7 +125,8 @@ PlatformProfile platform5(int first, int last, WindowKind window, bool sendFile)
             .loadList = kListPlatform5Settings,
             .saveBlocks = kPlatform5File,
             .writerFlag = 255,
-            .sendFileAccepted = sendFile};
+            .sendFileAccepted = sendFile,
+            .identity = kPlatform5Identity};
 }
 
 PlatformProfile platform6(int first, int last, int32_t saveList) {
@@ -131,7 +141,8 @@ PlatformProfile platform6(int first, int last, int32_t saveList) {
             .saveBlocks = saveList ? kPlatform6File : std::vector<SaveBlock>{},
             // The platform-6 window saves what it holds, edits and loaded files included.
             .saveReadsWholeImage = false,
-            .sendFileAccepted = true};
+            .sendFileAccepted = true,
+            .identity = kEepromIdentity};
 }
 
 const std::vector<PlatformProfile>& profiles() {
@@ -153,7 +164,8 @@ const std::vector<PlatformProfile>& profiles() {
          .measurements = kPlatform61Poll,
          .saveList = kListPlatform61Settings,
          .saveBlocks = kPlatform61File,
-         .sendFileAccepted = true},
+         .sendFileAccepted = true,
+         .identity = kEepromIdentity},
         // The settings-file container has no block for the 1024-byte EEPROM.
         {.platform = kPlatform7,
          .firstVersion = 1,

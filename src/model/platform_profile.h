@@ -33,6 +33,14 @@ struct SaveBlock {
     bool maskFromAddressMask = false;
 };
 
+// A byte that says which sensor this is; a settings file must not change it unasked.
+struct IdentityByte {
+    bool eeprom = true;
+    int address = 0;
+    const char* meaning = "";
+    uint8_t bits = 0xFF;  // the bits that carry the identity
+};
+
 struct PlatformProfile {
     Platform platform = kPlatformUnknown;
     int firstVersion = 0;  // the software versions the entry covers
@@ -56,6 +64,8 @@ struct PlatformProfile {
     // CO2 single-point calibrations against fresh air or another known gas. Platform 7 has
     // only its zero: either of those would zero it in whatever gas it sits in.
     bool co2ReferenceCalibrations = true;
+    // The identification byte and serial number, where a settings file's block holds them.
+    std::vector<IdentityByte> identity{};
 };
 
 // The entry for a platform and software version; nullptr for a sensor the program does

@@ -17,6 +17,12 @@ void SelectablePort::setPortName(const std::string& name) {
 }
 
 bool SelectablePort::open() {
+    const bool opened = openTarget();
+    everOpened_ = everOpened_ || opened;
+    return opened;
+}
+
+bool SelectablePort::openTarget() {
     if (isOpen()) return true;
     error_.clear();
     const PortTarget target = resolvePortName(name_);

@@ -38,6 +38,10 @@ public:
         return active_ ? active_->nextArrivalNs() : std::nullopt;
     }
 
+    // Whether an open has ever succeeded: a port that never opened is the cause of whatever
+    // a program could not do with it.
+    bool everOpened() const { return everOpened_; }
+
     // The virtual sensor behind a "virtual:" name once opened; it keeps its memory for as
     // long as the name stays, like a sensor that stays connected.
     virtualsensor::VirtualSensor* virtualSensor() { return virtual_.get(); }
@@ -53,6 +57,9 @@ private:
     std::unique_ptr<virtualsensor::VirtualNetwork> network_;
     std::string virtualName_;
     SerialPort* active_ = nullptr;
+    bool everOpened_ = false;
+
+    bool openTarget();
 };
 
 }  // namespace kelvo::qt

@@ -3,6 +3,7 @@
 #include <QString>
 
 #include "calibration/calibration.h"
+#include "calibration/reference_value.h"
 #include "common/context.h"
 #include "common/id_byte.h"
 #include "common/values.h"
@@ -25,9 +26,7 @@ const char* const kSetFilter = "(*.Set)|*.Set";
 
 SensorWindow::Answer SensorWindow::checkAnswer(const std::string& answer) {
     if (answer.empty()) return Answer::Cancelled;
-    if (NumberIn(answer)) return Answer::Number;
-    failWith(ctx_, "\"" + answer + "\" is not a number. Nothing was sent to the sensor.");
-    return Answer::NotANumber;
+    return ReferenceNumber(ctx_, answer) ? Answer::Number : Answer::NotANumber;
 }
 
 bool SensorWindow::ActionSensorRead() {

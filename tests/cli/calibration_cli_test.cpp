@@ -38,20 +38,6 @@ std::vector<Word> wordsOf(const std::string& out) {
     return words;
 }
 
-TEST_F(CalibrateCli, UsageErrors) {
-    for (const Args& args : {Args{"calibrate"}, Args{"calibrate", "co2-other"},
-                             Args{"calibrate", "co2-zero", "5"}, Args{"calibrate", "bogus"}}) {
-        Args full{"--port", "virtual:6"};
-        full.insert(full.end(), args.begin(), args.end());
-        const auto r = runCli(full, kQuick);
-        EXPECT_EQ(r.exitCode, 2) << args.size();
-        EXPECT_NE(r.err.find("co2-span"), std::string::npos);
-    }
-    const auto o2 = runCli({"--port", "virtual:6", "calibrate", "o2-zero"}, kQuick);
-    EXPECT_EQ(o2.exitCode, 1);
-    EXPECT_EQ(o2.err, "This sensor has no O2 calibration.\n");
-}
-
 TEST_F(CalibrateCli, WordsWrittenStayInTheSensor) {
     struct Case {
         std::string platform;

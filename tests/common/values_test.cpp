@@ -4,7 +4,9 @@
 #include <cmath>
 #include <limits>
 #include <random>
+#include <regex>
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -118,6 +120,23 @@ TEST(ParseNumber, KeepsDigitsSignsAndOnePoint) {
     EXPECT_DOUBLE_EQ(ParseNumber(".5"), 0.5);
     EXPECT_DOUBLE_EQ(ParseNumber("5-3"), 5);  // a later minus ends the number
     for (const char* none : {"-", ".", "-.", "abc"}) EXPECT_FALSE(NumberIn(none)) << none;
+}
+
+// What a person types where a value goes to a sensor: one plain decimal number, point or
+// comma, blanks around it; over generated texts of the characters that fool a lenient
+// reader, it takes what the expression takes, and reads it as ParseNumber does.
+TEST(StrictNumber, TakesExactlyOnePlainDecimalNumber) {
+    const std::regex plain(R"(^[ \t]*[-+]?([0-9]+([.,][0-9]*)?|[.,][0-9]+)[ \t]*$)");
+    const std::string alphabet = "0123456789012345.,-+ \te=x";
+    std::mt19937 random(24);
+    for (int i = 0; i < 20000; ++i) {
+        std::string text(random() % 9, ' ');
+        for (char& c : text) c = alphabet[random() % alphabet.size()];
+        const auto number = StrictNumber(text);
+        ASSERT_EQ(number.has_value(), std::regex_match(text, plain)) << '"' << text << '"';
+        ASSERT_EQ(number.value_or(0), number ? ParseNumber(text) : 0) << text;
+    }
+    EXPECT_FALSE(StrictNumber(std::string(400, '9')));  // not finite
 }
 
 TEST(NumberText, ShortestDecimalText) {

@@ -7,11 +7,15 @@
 #include <filesystem>
 #include <fstream>
 
+#include "files/file_writer.h"
 #include "files/platform_settings_file.h"
 #include "files/settings_file.h"
+#include "files/settings_file_format.h"
+#include "files/settings_file_io.h"
 #include "link/address_lists.h"
 #include "link/sensor_mem_read.h"
 #include "model/tables.h"
+#include "support/foreign_serial.h"
 #include "support/virtual_sensor_rig.h"
 
 namespace kelvo {
@@ -233,6 +237,38 @@ TEST_F(SendFileTest, NoSensorGivesTheReadsMessage) {
     EXPECT_FALSE(SendSettingsFile(t.ctx, (dir / "x.Set").string(), progress));
     EXPECT_FALSE(t.ctx.ErrorText.empty());
     EXPECT_NE(t.ctx.ErrorText, "Unknown product");
+}
+
+// Who the sensor is never travels in Kelvo's own files; a crafted file that would change it
+// goes out only when the user says Yes, and a No names the bytes and sends nothing.
+TEST_F(SendFileTest, AFileThatChangesTheSensorsIdentityIsSentOnlyWhenConfirmed) {
+    for (int platform : {6, 61}) {
+        VirtualSensorRig source(platform, 1);
+        const std::string own = savePlatform6(source);
+        const Bytes file = ReadFileBounded(own, kSetReaderLimit).bytes;
+        for (const SetFileBlock& b : ParseSetFile(file).layout.blocks) {
+            const uint8_t* mask = file.data() + b.offset + 4 + kSetMaskBlockPrefix;
+            if (b.type != kSetBlockMask) continue;
+            EXPECT_EQ(mask[164] | (mask[165] & 1) | mask[170] | mask[171], 0) << platform;
+        }
+        const std::string crafted = (dir / "crafted.Set").string();
+        std::string error;
+        ASSERT_TRUE(WriteFileAtomically(crafted, test::withForeignSerial(file), error));
+        const std::string named = "The settings file " + crafted +
+                                  " would change the sensor's identity: EEPROM 170-171 (serial "
+                                  "number).";
+        for (bool yes : {false, true}) {
+            VirtualSensorRig target(platform, 1);
+            auto expected = target.sensor.memory().eeprom;
+            if (yes) expected[170] = expected[171] = 0x42;
+            target.t.prompter.confirmAnswers = {yes};
+            EXPECT_EQ(SendSettingsFile(target.ctx(), crafted, progress), yes);
+            EXPECT_EQ(target.t.prompter.questions, std::vector{named + " Use it anyway?"});
+            EXPECT_EQ(target.ctx().ErrorText,
+                      yes ? "" : named + " Nothing was sent to the sensor.");
+            EXPECT_EQ(target.sensor.memory().eeprom, expected) << platform << yes;
+        }
+    }
 }
 
 }  // namespace

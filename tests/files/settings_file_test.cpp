@@ -298,7 +298,11 @@ TEST_F(SettingsFileTest, Platform5LoadChangesOnlyTheListedAddresses) {
         fillPlatform5(t.ctx, 100);
         const auto sensor = t.ctx.RamImage;
 
+        // The whole RAM holds another serial number: taken only when the user says so.
+        t.prompter.confirmAnswers = {list == 8};
         ASSERT_TRUE(LoadSettings(t.ctx, file("s.Set"), list)) << t.ctx.ErrorText;
+        EXPECT_EQ(t.prompter.questions.size(), list == 8 ? 1u : 0u);
+        t.prompter.questions.clear();
         const auto [zero0, zero1] = references(t.ctx);
         EXPECT_NEAR(zero0, savedReferences.first, 2);
         EXPECT_NEAR(zero1, savedReferences.second, 2);

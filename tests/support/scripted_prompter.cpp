@@ -22,6 +22,14 @@ std::optional<std::string> ScriptedPrompter::saveFile(const std::string& filter)
     return openFile(filter);
 }
 
+bool ScriptedPrompter::confirm(const std::string& question) {
+    questions.push_back(question);
+    if (confirmAnswers.empty()) return false;
+    const bool yes = confirmAnswers.front();
+    confirmAnswers.pop_front();
+    return yes;
+}
+
 std::vector<std::string> ScriptedPrompter::messages() const {
     std::vector<std::string> texts;
     for (const auto& s : shown) texts.push_back(s.text);

@@ -21,10 +21,13 @@ public:
     std::string input(const std::string& prompt) override;
     std::optional<std::string> openFile(const std::string& filter) override;
     std::optional<std::string> saveFile(const std::string& filter) override;
+    bool confirm(const std::string& question) override;
 
     // Answers, used in order; an empty queue answers "" / cancel.
     std::deque<std::string> inputAnswers;
     std::deque<std::optional<std::string>> fileAnswers;
+    std::deque<bool> confirmAnswers;  // an empty queue answers No
+    std::vector<std::string> questions;
 
     std::vector<Shown> shown;
     std::vector<std::string> prompts;  // input prompts and file-dialog filters, in order

@@ -159,8 +159,10 @@ TEST(SensorSafety, ACalibrationAnswerThatIsNotANumberIsRefusedAndNothingIsSent) 
     const struct {
         int16_t code;
         const char* answer;
-    } cases[] = {{kActionCalTemp, "abc"},    {kActionCalTemp, "-"}, {kActionCalCO2Other, "lots"},
-                 {kActionCalCO2Span, "ppm"}, {kActionCalTemp, ""},  {kActionCalCO2Other, ""}};
+    } cases[] = {
+        {kActionCalTemp, "abc"},     {kActionCalTemp, "-"},    {kActionCalCO2Other, "lots"},
+        {kActionCalCO2Span, "ppm"},  {kActionCalTemp, ""},     {kActionCalCO2Other, ""},
+        {kActionCalCO2Other, "1e3"}, {kActionCalTemp, "=2+5"}, {kActionCalCO2Span, "4 0 0"}};
     for (const auto& c : cases) {
         WindowOnSensor w(6, 0);
         const SensorMemory before = w.rig.sensor.memory();
