@@ -16,6 +16,7 @@
 
 #include "calibration/calibration.h"
 #include "common/values.h"
+#include "files/platform_settings_file.h"
 #include "files/send_file.h"
 #include "link/address_lists.h"
 #include "link/sensor_mem_write.h"
@@ -39,14 +40,17 @@ struct Action {
     int platform;
     int version;
     std::function<bool(Context&, std::mt19937&)> run;
+    // The requests among which the fault strikes: where this action writes.
+    int firstFault = 0;
+    int lastFault = 16;
 };
 
 float randomByte(std::mt19937& rng) {
     return static_cast<float>(std::uniform_int_distribution<int>(0, 255)(rng));
 }
 
-// Random edits of settings bytes, sent as a window sends them.
-bool sendEdits(Context& ctx, std::mt19937& rng) {
+// Random edits of settings bytes, as a window makes them.
+void editSettings(Context& ctx, std::mt19937& rng) {
     const uint8_t platform = GetPlatform(ctx);
     const PlatformProfile& profile = *FindProfile(platform, GetVersion(ctx));
     ctx.AddressMask.fill(0);
@@ -63,7 +67,22 @@ bool sendEdits(Context& ctx, std::mt19937& rng) {
         const int a = settings[rng() % settings.size()];
         (platform == kPlatform5 ? ctx.RamImage[a] : ctx.EeImage[a]) = randomByte(rng);
     }
-    return SendSettings(ctx, SettingsSendSteps(platform, GetVersion(ctx)));
+}
+
+// Sent as a window sends them.
+bool sendEdits(Context& ctx, std::mt19937& rng) {
+    editSettings(ctx, rng);
+    return SendSettings(ctx, SettingsSendSteps(GetPlatform(ctx), GetVersion(ctx)));
+}
+
+// Saved in a settings file, which is then sent as "Send file to sensor" sends it.
+bool sendFile(Context& ctx, std::mt19937& rng) {
+    editSettings(ctx, rng);
+    const std::string path = ctx.AppDir + "/edited.Set";
+    if (!SavePlatformSettings(ctx, path)) return false;
+    ctx.EeImage = ctx.EeLast;
+    ctx.RamImage = ctx.RamLast;
+    return SendSettingsFile(ctx, path, {});
 }
 
 bool writeBytes(Context& ctx, std::mt19937& rng, bool eeprom) {
@@ -96,6 +115,8 @@ const std::vector<Action>& actions() {
         {"send", 5, 0, sendEdits},
         {"send", 6, 0, sendEdits},
         {"send", 61, 0, sendEdits},
+        {"send-file", 5, 0, sendFile, 40, 100},
+        {"send-file", 6, 0, sendFile, 85, 130},
         {"write ram", 5, 0, [](Context& c, std::mt19937& r) { return writeBytes(c, r, false); }},
         {"write eeprom", 6, 0, [](Context& c, std::mt19937& r) { return writeBytes(c, r, true); }},
         {"write eeprom", 61, 1, [](Context& c, std::mt19937& r) { return writeBytes(c, r, true); }},
@@ -108,11 +129,14 @@ const std::vector<Action>& actions() {
              return CalCO2SinglePoint(c, kPlatformChannel, false, kCalFreshAir, "");
          }},
         {"co2 span", 5, 0, calibrateSpan},
-        {"co2 span", 6, 0, calibrateSpan},
+        {"co2 span", 6, 0, calibrateSpan, 0, 40},
         {"temperature", 5, 0, calibrateTemp},
-        {"temperature", 6, 0, calibrateTemp},
-        {"temperature", 61, 0, calibrateTemp},
-        {"o2 zero", 61, 0, [](Context& c, std::mt19937&) { return CalO2Zero(c); }},
+        {"temperature", 6, 0, calibrateTemp, 0, 40},
+        {"temperature", 61, 0, calibrateTemp, 0, 40},
+        {"o2 span", 61, 0,
+         [](Context& c, std::mt19937&) {
+             return CalO2Span(c, ParseChannelValue(c, "20.9", 6, false));
+         }},
     };
     return table;
 }
@@ -159,7 +183,8 @@ TEST(FailureProperty, EveryCutShortWriteIsLockedRecordedAndUndoneByItsBackup) {
 
         const Action& action = actions()[rng() % actions().size()];
         const auto fault = static_cast<Fault>(run % 5);
-        const int faultAt = std::uniform_int_distribution<int>(0, 40)(rng);
+        const int faultAt =
+            std::uniform_int_distribution<int>(action.firstFault, action.lastFault)(rng);
         VirtualSensorRig rig(action.platform, action.version);
         Context& ctx = rig.ctx();
         ctx.AppDir = dir.string();
