@@ -3,12 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
-#include <QCloseEvent>
 #include <QApplication>
+#include <QCloseEvent>
 #include <QFile>
 #include <QTimer>
 #include <QWindow>
 #include <atomic>
+#include <functional>
 #include <thread>
 #include <vector>
 
@@ -26,6 +27,25 @@ namespace {
 constexpr int kGiveUpMs = 60'000;
 constexpr int kGaveUp = 99;
 
+// Runs the program with the setup dialog off until it ends, leaving the sensor window it
+// shows the way `leave` says; the window shown, or nullptr. The program must end by itself.
+SensorWindow* runUntilEnded(KelvoApplication& app,
+                            const std::function<void(SensorWindow*)>& leave) {
+    SensorWindow* shown = nullptr;
+    QObject::connect(&app.startUp(), &StartUp::windowShown, [&](SensorWindow* window) {
+        shown = window;
+        leave(window);
+    });
+    QTimer::singleShot(0, &app, [&app] { app.start(); });
+    QTimer watchdog;
+    watchdog.setSingleShot(true);
+    QObject::connect(&watchdog, &QTimer::timeout, [] { QCoreApplication::exit(kGaveUp); });
+    watchdog.start(kGiveUpMs);
+    EXPECT_EQ(QApplication::exec(), 0);
+    watchdog.stop();
+    return shown;
+}
+
 class ApplicationExit : public ShellTest, public ::testing::WithParamInterface<bool> {};
 
 TEST_P(ApplicationExit, LeavingTheWindowEndsTheProgramWithTheSetupDialogOff) {
@@ -33,9 +53,7 @@ TEST_P(ApplicationExit, LeavingTheWindowEndsTheProgramWithTheSetupDialogOff) {
     storePreference("ComPort", "virtual:6");
     storePreference("Dont", "1");
     KelvoApplication app(std::make_unique<ScriptedPrompter>());
-    SensorWindow* shown = nullptr;
-    QObject::connect(&app.startUp(), &StartUp::windowShown, [&](SensorWindow* window) {
-        shown = window;
+    SensorWindow* shown = runUntilEnded(app, [viaMenu](SensorWindow* window) {
         QTimer::singleShot(0, window, [window, viaMenu] {
             if (viaMenu)
                 window->mExit->trigger();
@@ -43,14 +61,6 @@ TEST_P(ApplicationExit, LeavingTheWindowEndsTheProgramWithTheSetupDialogOff) {
                 window->close();
         });
     });
-    QTimer::singleShot(0, &app, [&app] { app.start(); });
-    QTimer watchdog;
-    watchdog.setSingleShot(true);
-    QObject::connect(&watchdog, &QTimer::timeout, [] { QCoreApplication::exit(kGaveUp); });
-    watchdog.start(kGiveUpMs);
-
-    EXPECT_EQ(QApplication::exec(), 0);
-    watchdog.stop();
     ASSERT_NE(shown, nullptr) << app.context().ErrorText;
     EXPECT_FALSE(shown->isVisible());
     EXPECT_FALSE(app.startUp().progress().isVisible());
@@ -70,24 +80,15 @@ TEST_F(ShellTest, ACloseRequestWhileTheEventLoopIsStarvedStillEndsTheProgram) {
             volatile uint64_t spins = 0;
             while (busy.load(std::memory_order_relaxed)) spins = spins + 1;
         });
-    // Before the first poll, during it, and just after it.
+    // During the first poll (as the window shows), just before the second, and during it.
     for (int delayMs : {0, 2000, 2100}) {
         SCOPED_TRACE(delayMs);
         KelvoApplication app(std::make_unique<ScriptedPrompter>());
-        SensorWindow* shown = nullptr;
-        QObject::connect(&app.startUp(), &StartUp::windowShown, [&](SensorWindow* window) {
-            shown = window;
+        SensorWindow* shown = runUntilEnded(app, [delayMs](SensorWindow* window) {
             QTimer::singleShot(delayMs, window, [window] {
                 QCoreApplication::postEvent(window->windowHandle(), new QCloseEvent);
             });
         });
-        QTimer::singleShot(0, &app, [&app] { app.start(); });
-        QTimer watchdog;
-        watchdog.setSingleShot(true);
-        QObject::connect(&watchdog, &QTimer::timeout, [] { QCoreApplication::exit(kGaveUp); });
-        watchdog.start(kGiveUpMs);
-        EXPECT_EQ(QApplication::exec(), 0);
-        watchdog.stop();
         ASSERT_NE(shown, nullptr) << app.context().ErrorText;
         EXPECT_FALSE(shown->isVisible());
     }
