@@ -21,6 +21,7 @@
 
 #include "common/context.h"
 #include "files/send_file.h"
+#include "link/sensor_link.h"
 #include "service/bus_scan.h"
 #include "windows/window_host.h"
 
@@ -293,6 +294,21 @@ void frmComSet::usePortInField() {
     ctx_.port.setPortName(typed);
 }
 
+bool frmComSet::useSensorInFields() {
+    float address = kSingleSensorAddress;
+    if (startMode() == 1) {
+        // Refused at once: sensor 0 by default would wait out every attempt, then blame it.
+        if (const QString problem = networkIdProblem(txbID->text()); !problem.isEmpty())
+            return failWith(ctx_, problem.toStdString());
+        address = float(txbID->text().trimmed().toInt());
+    }
+    usePortInField();
+    // What an earlier send read belongs to the sensor it read: another port or ID may
+    // hold another sensor.
+    SensorLinkInit(ctx_, static_cast<uint8_t>(address));
+    return true;
+}
+
 void frmComSet::Command5_Click() {
     if (auto chosen = ctx_.prompt.openFile(startMode() == 2 ? kSimFilter : kSetFilter)) {
         cd1FileName_ = QString::fromStdString(*chosen);
@@ -309,12 +325,11 @@ void frmComSet::cmdSendFile_Click() {
     if (txbFileName->text().trimmed().isEmpty()) {
         ctx_.ErrorText = "Please enter file name in the textbox.";
     } else {
-        // A technician types the port, then sends: the field, not the last start, says
-        // where the sensor is.
-        usePortInField();
         host_.ShowProgress("Loading settings", false, this);
         // The file sent is the one chosen with "..."; a typed path alone sends nothing.
-        if (!cd1FileName_.isEmpty()) {
+        // A technician types the port, then sends: the fields, not the last start, say
+        // where the sensor is.
+        if (!cd1FileName_.isEmpty() && useSensorInFields()) {
             // The write's result needs no handling here: a failure left its message.
             const RecordedAction record(
                 ctx_, "Send file to sensor " + QFileInfo(cd1FileName_).fileName().toStdString());

@@ -113,6 +113,9 @@ private:
     void btnExit_Click();
     // Points the link at the port in "Com port", as it stands.
     void usePortInField();
+    // Points the link at the port and the sensor the fields name, with an empty image;
+    // false with the reason in ErrorText when the ID names no sensor.
+    bool useSensorInFields();
 
     Context& ctx_;
     WindowHost& host_;
