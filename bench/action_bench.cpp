@@ -79,7 +79,7 @@ private:
 
 struct Action {
     std::string name;
-    int platform;  // 0: the four-sensor network
+    int platform;  // 0: the network of virtual:net
     std::vector<std::string> args;
 };
 
@@ -199,7 +199,7 @@ int main(int argc, char** argv) {
         {"identify, platform 7", 7, {"identify"}},
         {"save-file, platform 6", 6, {"save-file", "bench6.Set"}},
         {"send-file, platform 6", 6, {"send-file", "bench6.Set"}},
-        {"scan, four-sensor network", 0, {"scan"}},
+        {"scan, six-sensor network", 0, {"scan"}},
     };
     const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 1;
     SystemClock clock;

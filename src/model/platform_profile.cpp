@@ -112,6 +112,12 @@ const std::vector<IdentityByte> kEepromIdentity{{true, 164, "identification byte
                                                 {true, 170, "serial number"},
                                                 {true, 171, "serial number"}};
 
+// Platform 5 takes the ID in its RAM settings and saves them; the EEPROM platforms take it
+// when they load their settings afresh after the lock.
+const WriteRequest kPlatform5NetworkId{ramRange(208, 1), true, false, false, false, true};
+const WriteRequest kEepromNetworkId{eepromRange(32, 1), true, false, true, true, true};
+const WriteRequest kPlatform7NetworkId{eepromRange(16, 1), true, false, true, true, true};
+
 PlatformProfile platform5(int first, int last, WindowKind window, bool sendFile) {
     return {.platform = kPlatform5,
             .firstVersion = first,
@@ -126,7 +132,8 @@ PlatformProfile platform5(int first, int last, WindowKind window, bool sendFile)
             .saveBlocks = kPlatform5File,
             .writerFlag = 255,
             .sendFileAccepted = sendFile,
-            .identity = kPlatform5Identity};
+            .identity = kPlatform5Identity,
+            .networkId = kPlatform5NetworkId};
 }
 
 PlatformProfile platform6(int first, int last, int32_t saveList) {
@@ -142,7 +149,8 @@ PlatformProfile platform6(int first, int last, int32_t saveList) {
             // The platform-6 window saves what it holds, edits and loaded files included.
             .saveReadsWholeImage = false,
             .sendFileAccepted = true,
-            .identity = kEepromIdentity};
+            .identity = kEepromIdentity,
+            .networkId = kEepromNetworkId};
 }
 
 const std::vector<PlatformProfile>& profiles() {
@@ -165,7 +173,8 @@ const std::vector<PlatformProfile>& profiles() {
          .saveList = kListPlatform61Settings,
          .saveBlocks = kPlatform61File,
          .sendFileAccepted = true,
-         .identity = kEepromIdentity},
+         .identity = kEepromIdentity,
+         .networkId = kEepromNetworkId},
         // The settings-file container has no block for the 1024-byte EEPROM.
         {.platform = kPlatform7,
          .firstVersion = 1,
@@ -174,7 +183,8 @@ const std::vector<PlatformProfile>& profiles() {
          .wholeImage = kPlatform7Reads,
          .send = kPlatform7Send,
          .measurements = kPlatform7Poll,
-         .co2ReferenceCalibrations = false},
+         .co2ReferenceCalibrations = false,
+         .networkId = kPlatform7NetworkId},
     };
     return table;
 }

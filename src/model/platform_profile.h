@@ -66,6 +66,9 @@ struct PlatformProfile {
     bool co2ReferenceCalibrations = true;
     // The identification byte and serial number, where a settings file's block holds them.
     std::vector<IdentityByte> identity{};
+    // The byte holding the sensor's network ID and how a new ID is sent: the sensor answers
+    // the new ID once it has taken its settings anew (the commit). span.count 0: none.
+    WriteRequest networkId{};
 };
 
 // The entry for a platform and software version; nullptr for a sensor the program does
