@@ -6,6 +6,7 @@
 #include "link/address_lists.h"
 #include "link/sensor_mem_read.h"
 #include "link/sensor_mem_write.h"
+#include "model/identification.h"
 
 namespace kelvo {
 
@@ -112,6 +113,16 @@ const std::vector<IdentityByte> kEepromIdentity{{true, 164, "identification byte
                                                 {true, 170, "serial number"},
                                                 {true, 171, "serial number"}};
 
+// The version byte (the serial number shares the identification byte's block).
+const std::vector<MemorySpan> kPlatform5Naming{ramRange(226, 1)};
+// The version bits at 90, 164-165 and 172-173, the serial number at 170-171.
+const std::vector<MemorySpan> kEepromNaming{eepromRange(90, 2), eepromRange(164, 2),
+                                            eepromRange(170, 4)};
+// The platform-6 channel set: the CO2 channel's kind, the channel bits at 98 and 158.
+const std::vector<MemorySpan> kPlatform6LoadCheck{eepromRange(58, 2), eepromRange(98, 2),
+                                                  eepromRange(158, 2)};
+const std::vector<MemorySpan> kPlatform7Naming{eepromRange(998, 3), eepromRange(1023, 1)};
+
 // Platform 5 takes the ID in its RAM settings and saves them; the EEPROM platforms take it
 // when they load their settings afresh after the lock.
 const WriteRequest kPlatform5NetworkId{ramRange(208, 1), true, false, false, false, true};
@@ -133,6 +144,7 @@ PlatformProfile platform5(int first, int last, WindowKind window, bool sendFile)
             .writerFlag = 255,
             .sendFileAccepted = sendFile,
             .identity = kPlatform5Identity,
+            .namingReads = kPlatform5Naming,
             .networkId = kPlatform5NetworkId};
 }
 
@@ -150,6 +162,8 @@ PlatformProfile platform6(int first, int last, int32_t saveList) {
             .saveReadsWholeImage = false,
             .sendFileAccepted = true,
             .identity = kEepromIdentity,
+            .namingReads = kEepromNaming,
+            .loadCheckReads = kPlatform6LoadCheck,
             .networkId = kEepromNetworkId};
 }
 
@@ -174,6 +188,7 @@ const std::vector<PlatformProfile>& profiles() {
          .saveBlocks = kPlatform61File,
          .sendFileAccepted = true,
          .identity = kEepromIdentity,
+         .namingReads = kEepromNaming,
          .networkId = kEepromNetworkId},
         // The settings-file container has no block for the 1024-byte EEPROM.
         {.platform = kPlatform7,
@@ -184,6 +199,7 @@ const std::vector<PlatformProfile>& profiles() {
          .send = kPlatform7Send,
          .measurements = kPlatform7Poll,
          .co2ReferenceCalibrations = false,
+         .namingReads = kPlatform7Naming,
          .networkId = kPlatform7NetworkId},
     };
     return table;
@@ -293,6 +309,34 @@ bool ReadUnknownSelected(Context& ctx, bool eeprom, const std::vector<bool>& sel
     return eeprom ? readUnknown(ctx, true, selected, ctx.EeImage, ctx.EeLast, ctx.EeRead, keepOpen)
                   : readUnknown(ctx, false, selected, ctx.RamImage, ctx.RamLast, ctx.RamRead,
                                 keepOpen);
+}
+
+bool ReadWithIdentity(Context& ctx, bool eeprom, std::vector<bool> selected, bool forBackup) {
+    const PlatformProfile* profile = FindPlatform(PlatformOfIdByte(GetIdByte(ctx)));
+    if (!ctx.ErrorText.empty()) return false;
+    selected.resize(eeprom ? kEeImageSize : kRamImageSize, false);
+    std::vector<MemorySpan> spans;
+    if (profile) {
+        spans = profile->namingReads;
+        const bool filesHoldIt = profile->platform == kPlatform5 ? !eeprom : eeprom;
+        if (forBackup && filesHoldIt && !profile->saveBlocks.empty())
+            spans.insert(spans.end(), profile->loadCheckReads.begin(),
+                         profile->loadCheckReads.end());
+    }
+    std::vector<MemorySpan> elsewhere;
+    for (const MemorySpan& span : spans) {
+        if (span.eeprom != eeprom) {
+            elsewhere.push_back(span);
+            continue;
+        }
+        for (int a = span.address; a < span.address + span.count; ++a) selected[a] = true;
+    }
+    if (!ReadUnknownSelected(ctx, eeprom, selected, true)) return false;
+    for (const MemorySpan& span : elsewhere) {
+        const size_t size = span.eeprom ? kEeImageSize : kRamImageSize;
+        if (!ReadUnknownSelected(ctx, span.eeprom, selectedBy(ctx, span, size), true)) return false;
+    }
+    return true;
 }
 
 }  // namespace kelvo
