@@ -89,10 +89,13 @@ void diffBackups(const std::string& appDir, const std::vector<std::string>& back
         visit.settingsNote = diff.error;
         return;
     }
-    visit.settingsChanged = diff.lines;
-    visit.settingsNote = "Between the backups " + backups.front() +
-                         " (before the first send) and " + backups.back() +
-                         " (before the last): " + (diff.lines.empty() ? "no setting changed." : "");
+    visit.settingsChanged.insert(visit.settingsChanged.end(), diff.lines.begin(), diff.lines.end());
+    const std::string pair = "the backups " + backups.front() + " (before the first send) and " +
+                             backups.back() + " (before the last)";
+    visit.settingsNote =
+        diff.lines.empty()
+            ? "What each send changed; no setting that both " + pair + " hold differs."
+            : "What each send changed, then the settings that differ between " + pair + ":";
 }
 
 }  // namespace
@@ -134,6 +137,9 @@ bool CollectVisit(const std::string& appDir, const ReportFilter& filter, Calibra
     for (const HistoryEntry& e : rows) {
         if (!e.backup.empty() && e.backup.rfind("none", 0) != 0) backups.push_back(e.backup);
         const std::string quantity = quantityOf(e);
+        if (quantity.empty() && !e.after.empty())
+            visit.settingsChanged.push_back(LocalTimeText(e.time, "%m-%d %H:%M ") + e.action +
+                                            ": " + e.before + " -> " + e.after);
         if (quantity.empty()) continue;
         const bool check = lower(e.action).find("check") != std::string::npos;
         visit.rows.push_back({LocalTimeText(e.time, "%m-%d %H:%M"), e.action, quantity, e.reference,

@@ -38,8 +38,9 @@ struct CalibrationVisit {
     std::chrono::system_clock::time_point first{};
     std::chrono::system_clock::time_point last{};
     std::vector<VisitRow> rows;
-    // One line per setting (or byte) that differs between the visit's first and last
-    // backups, and which files they were; or why no settings could be compared.
+    // What each send of the visit changed ("14:05 kelvo-cli write: EEPROM 32: 0 -> 5"), then
+    // one line per named setting (or byte) that differs between the visit's first and last
+    // backups, and which files they were; or why no backups could be compared.
     std::vector<std::string> settingsChanged;
     std::string settingsNote;
 };

@@ -17,13 +17,13 @@ struct HistoryEntry {
     std::string version;
     std::string action;
     std::string reference;  // the value typed for a calibration
-    std::string before;     // a calibration's words as the sensor held them
-    std::string after;      // and as they were sent
-    int bytesWritten = 0;   // data bytes the sensor acknowledged
-    int bytesChanged = 0;   // of those, bytes that now differ from what the sensor held
-    std::string backup;     // the backup's file name, or why there is none
-    std::string result;     // done, failed, interrupted or refused (nothing reached the sensor)
-    std::string message;    // why it did not end as done
+    std::string before;    // a calibration's words (a send's changed bytes) as the sensor held them
+    std::string after;     // and as they were sent
+    int bytesWritten = 0;  // data bytes the sensor acknowledged
+    int bytesChanged = 0;  // of those, bytes that now differ from what the sensor held
+    std::string backup;    // the backup's file name, or why there is none
+    std::string result;    // done, failed, interrupted or refused (nothing reached the sensor)
+    std::string message;   // why it did not end as done
     // Calibrations and checks; the columns came later and stand at the end of the line, so
     // files written before them still read.
     std::string quantity;   // "CO2", "Temperature" or "O2"

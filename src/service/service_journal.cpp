@@ -276,10 +276,13 @@ void ServiceJournal::actionEnded(Context& ctx, bool succeeded) {
     entry_.bytesWritten = acknowledged_;
     for (const auto& [place, change] : changes_)
         if (change.before != change.after) ++entry_.bytesChanged;
-    if (kind_ != Kind::Send) {
-        entry_.before = wordsOf(changes_, [](const Change& c) { return c.before; });
-        entry_.after = wordsOf(changes_, [](const Change& c) { return c.after; });
-    }
+    // A calibration's words are all worth seeing; of a send, the bytes it changed (the
+    // settings a calibration report lists for the visit).
+    auto shown = changes_;
+    if (kind_ == Kind::Send)
+        std::erase_if(shown, [](const auto& c) { return c.second.before == c.second.after; });
+    entry_.before = wordsOf(shown, [](const Change& c) { return c.before; });
+    entry_.after = wordsOf(shown, [](const Change& c) { return c.after; });
     std::string error;
     if (!AppendHistory(ctx.AppDir, entry_, error))
         ctx.prompt.message("The service history could not be written: " + error);

@@ -228,7 +228,7 @@ TEST_P(Frm61OnSensor, PollsLiveValuesAndRoundTripsItsSettings) {
                  {"lblAlarm7Level_3", "17.5", 852, 1750}};
     } else {
         edits = {{"txbID", "12", -32, 12}};
-        if (kind.version == 0) edits.push_back({"txbAlarm061Level_1", "4000", 78, 9000});
+        if (kind.version == 0) edits.push_back({"txbAlarm061Level_1", "4", 78, 9000});  // CO2 in %
     }
     for (const Edit& e : edits) type(window.findChild<QLineEdit*>(e.field), e.text);
     if (kind.platform == 7) QTest::mouseClick(window.lblAlarm7Slope[1], Qt::LeftButton);
@@ -303,7 +303,7 @@ TEST(Frm61, ALevelTypedBelowTheLiveValueShowsTheAlarm) {
     frm61& window61 = windowOf(w61);
     w61.poll();
     ASSERT_EQ(window61.txbAlarm061Status[0]->text(), "OK");
-    type(window61.txbAlarm061Level[0], "400");
+    type(window61.txbAlarm061Level[0], "0.03");  // % of CO2, below room air
     EXPECT_EQ(window61.txbAlarm061Status[0]->text(), "ALARM");
     EXPECT_EQ(window61.txbAlarm061Status[0]->palette().color(QPalette::Base), QColor(255, 0, 0));
     EXPECT_EQ(window61.txbAlarm061Status[1]->text(), "OK");
