@@ -10,6 +10,7 @@
 #include "cli/cli_args.h"
 #include "cli/cli_command.h"
 #include "common/system_clock.h"
+#include "common/values.h"
 #include "virtualsensor/pty_bridge.h"
 #include "virtualsensor/virtual_network.h"
 #include "virtualsensor/virtual_sensor.h"
@@ -44,6 +45,11 @@ struct Options {
     // Faults to try a client against: silent, or refusing, after this many requests.
     int silentAfter = -1;
     int refuseAfter = -1;
+    // What the sensor sits in, for calibrations to be tried in their gases; room air that
+    // drifts a little where not given.
+    std::optional<double> gasPpm;
+    std::optional<double> airTemperature;
+    std::optional<double> oxygenPercent;
 };
 
 std::optional<Options> parse(const GlobalOptions& global, const std::vector<std::string>& args) {
@@ -59,6 +65,16 @@ std::optional<Options> parse(const GlobalOptions& global, const std::vector<std:
         if (arg == "--net") {
             options.network = true;
             continue;
+        }
+        const std::map<std::string, std::optional<double>*> surroundings{
+            {"--gas", &options.gasPpm},
+            {"--air", &options.airTemperature},
+            {"--oxygen", &options.oxygenPercent}};
+        if (const auto s = surroundings.find(arg); s != surroundings.end()) {
+            *s->second = i + 1 < args.size() ? StrictNumber(args[++i]) : std::nullopt;
+            if (*s->second) continue;
+            std::cerr << "kelvo-cli: virtual-sensor: " << arg << " takes a number\n";
+            return std::nullopt;
         }
         const int value = i + 1 < args.size() ? wholeNumber(args[i + 1]) : -1;
         const std::map<std::string, int*> numbers{{"--version", &version},
@@ -108,6 +124,9 @@ int serveVirtualSensor(const GlobalOptions& global, const std::vector<std::strin
     std::cerr << "kelvo-cli: virtual-sensor needs pseudo-terminals, which this system lacks\n";
     return kExitFailed;
 #else
+    memory->gasPpm = options->gasPpm;
+    memory->airTemperature = options->airTemperature;
+    memory->oxygenPercent = options->oxygenPercent;
     SystemClock clock;
     const auto timing = options->realTime ? virtualsensor::LineTiming::RealTime
                                           : virtualsensor::LineTiming::Instant;
@@ -154,10 +173,11 @@ int serveVirtualSensor(const GlobalOptions& global, const std::vector<std::strin
 const RegisterCommand registered(
     {"virtual-sensor",
      "virtual-sensor --platform P [--version V] [--realtime] [--id N] [--silent-after N] "
-     "[--refuse-after N] | --net [--realtime] [--id N --silent-after N | --refuse-after N]  "
-     "serve a virtual sensor (or the six-sensor network of virtual:net, the faults striking "
-     "sensor --id) on a pseudo-terminal until interrupted; the faults make it fall "
-     "silent, or refuse everything, after N requests",
+     "[--refuse-after N] [--gas PPM] [--air C] [--oxygen %] | --net [--realtime] "
+     "[--id N --silent-after N | --refuse-after N]  serve a virtual sensor (or the six-sensor "
+     "network of virtual:net, the faults striking sensor --id) on a pseudo-terminal until "
+     "interrupted; the faults make it fall silent, or refuse everything, after N requests; "
+     "the sensor sits in room air unless a gas, air temperature or O2 level is given",
      serveVirtualSensor});
 
 }  // namespace

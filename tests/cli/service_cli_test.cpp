@@ -78,8 +78,10 @@ TEST_F(ServiceCli, AWriteLeavesABackupThatDiffersWhereTheWriteWentAndRestoresThe
     std::string header, line, extra;
     ASSERT_TRUE(std::getline(history, header) && std::getline(history, line));
     EXPECT_FALSE(std::getline(history, extra)) << "one action, one line";
-    EXPECT_NE(line.find(",6,0,kelvo-cli write,,,,2,2," + backups[0].filename().string() + ",done,"),
-              std::string::npos)
+    // What the write changed: 201 and 202 at EEPROM 20, the word 51658.
+    EXPECT_TRUE(std::regex_search(line, std::regex(",6,0,kelvo-cli write,,EEPROM 20: [0-9]+,EEPROM "
+                                                   "20: 51658,2,2," +
+                                                   backups[0].filename().string() + ",done,")))
         << line;
 
     // Restoring is sending the backup: the sensor holds what it held before the write.

@@ -15,10 +15,12 @@ TEST_P(CalibrationPrompts, SayTheUnitOfTheAnswerAndAnEmptyAnswerSendsNothing) {
     w.run(kActionCalTemp);
     w.run(kActionCalCO2Other);
     w.run(kActionCalCO2Span);
+    // The high-range platform-61 unit shows CO2 in %.
+    const std::string co2 = GetParam().platform == kPlatform61 ? "(%)" : "(ppm)";
     const std::vector<std::string> expected = {
         "Please enter correct temperature\n(\xC2\xB0" "C)",
-        "Please enter CO2 concentration\n(ppm)",
-        "Please enter span gas concentration\n(ppm)",
+        "Please enter CO2 concentration\n" + co2,
+        "Please enter span gas concentration\n" + co2,
     };
     // Platform 7 has no "Other" reference calibration: it asks nothing there.
     std::vector<std::string> asked = w.rig.t.prompter.prompts;
