@@ -56,14 +56,15 @@ TEST(Frm61Menus, EachItemLeavesItsCodeAndZeroUnderSinglePointNone) {
         {window.mCalCO2SPOther, "mCalCO2SPOther", "Other", kActionCalCO2Other, true},
         {window.mCalCO2zero, "mCalCO2zero", "CO2 zero", kActionCalCO2Zero, true},
         {window.mCalCO2span, "mCalCO2span", "CO2 span", kActionCalCO2Span, false},
-        {window.mCalO2zero, "mCalO2zero", "O2 zero", kActionCalO2Zero, true},
+        // Platform 61 keeps no O2 zero word: the item is there, disabled, and says why.
+        {window.mCalO2zero, "mCalO2zero", "O2 zero", kActionNone, false},
         {window.mCalO2span, "mCalO2span", "O2 span", kActionCalO2Span, false},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(c.item->objectName(), c.name);
         EXPECT_EQ(c.item->text(), c.caption);
         // The single-point "Zero" would do nothing beside "CO2 zero": not offered twice.
-        EXPECT_EQ(c.item->isVisible(), c.code != kActionNone) << c.name;
+        EXPECT_EQ(c.item->isVisible(), c.item != window.mCalCO2SPzero) << c.name;
         w.host.progress.clear();
         c.item->trigger();
         EXPECT_EQ(w.ctx().PendingAction, c.code) << c.name;
@@ -74,6 +75,7 @@ TEST(Frm61Menus, EachItemLeavesItsCodeAndZeroUnderSinglePointNone) {
         }
         w.ctx().PendingAction = kActionNone;
     }
+    EXPECT_TRUE(window.mCalO2zero->toolTip().contains("no O2 zero word"));
     const QList<QAction*> calibrate = window.mCalibrate->actions();
     ASSERT_EQ(calibrate.size(), 6);
     EXPECT_EQ(calibrate[2], window.mCalCO2zero);
@@ -87,7 +89,8 @@ TEST(Frm61, AnO2SpanAnswerThatIsEmptyDoesNothingAndOneThatIsNoNumberIsRefused) {
         const auto before = w.rig.sensor.memory().eeprom;
         w.rig.t.prompter.inputAnswers = {answer};
         w.run(kActionCalO2Span);
-        EXPECT_EQ(w.rig.t.prompter.prompts, std::vector<std::string>{"Enter correct O2 reading"});
+        EXPECT_EQ(w.rig.t.prompter.prompts,
+                  std::vector<std::string>{"Enter correct O2 reading\n(%)"});
         EXPECT_EQ(w.rig.t.prompter.messages().size(), std::string(answer).empty() ? 0u : 1u);
         EXPECT_TRUE(w.rig.sensor.requests().empty()) << answer;
         EXPECT_EQ(w.rig.sensor.memory().eeprom, before) << answer;
