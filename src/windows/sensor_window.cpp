@@ -103,6 +103,7 @@ void SensorWindow::buildMenus() {
     mCalCO2Other = addItem(mCalCO2, "mCalCO2Other", QStringLiteral("Other"));
     mCalCO2span = addItem(mCalibrate, "mCalCO2span", QStringLiteral("CO2 span"));
     mTWAreset = addItem(M0, "mTWAreset", QStringLiteral("TWA reset"));
+    buildCheckMenus();
 
     mView = bar->addMenu(QStringLiteral("View"));
     mView->setObjectName(QStringLiteral("mView"));
@@ -126,6 +127,9 @@ void SensorWindow::buildMenus() {
         {mCalCO2Other, kActionCalCO2Other, true},
         {mCalCO2span, kActionCalCO2Span, false},
         {mTWAreset, kActionTWAReset, true},
+        {mCheckTemp, kActionCheckTemp, false},
+        {mCheckCO2, kActionCheckCO2, false},
+        {mCheckO2, kActionCheckO2, false},
     };
     for (const auto& h : handlers) {
         connect(h.item, &QAction::triggered, this,
@@ -201,8 +205,10 @@ void SensorWindow::SimMode(bool on) {
     const QSignalBlocker block(cbxSimulated);
     cbxSimulated->setChecked(on);
     for (QAction* item : {mTWAreset, mReadfromsensor, mSendtosensor}) item->setEnabled(!on);
-    mCalibrate->setEnabled(!on);
-    mCalibrate->menuAction()->setEnabled(!on);
+    for (QMenu* menu : {mCalibrate, mCheck}) {
+        menu->setEnabled(!on);
+        menu->menuAction()->setEnabled(!on);
+    }
     btnReadFromSensor->setEnabled(!on);
     btnSendToSensor->setEnabled(!on);
     showCaption(on ? kSimulatedCaption : kLiveCaption);
@@ -258,6 +264,11 @@ void SensorWindow::executeAction(int16_t code) {
         case kActionTWAReset:
             ActionTWAReset();
             break;
+        case kActionCheckTemp:
+        case kActionCheckCO2:
+        case kActionCheckO2:
+            ActionCheck(code);
+            break;
         default:
             break;  // another window's code: only cleared
     }
@@ -279,6 +290,9 @@ SensorWindow::ActionLabel SensorWindow::actionLabel(int16_t code) const {
         {kActionCalO2Span, {"Calibrate O2 span", true}},
         {kActionTWAReset, {"TWA reset"}},
         {kActionLeaveWindow, {"Leave window"}},
+        {kActionCheckTemp, {"Temperature check"}},
+        {kActionCheckCO2, {"CO2 check"}},
+        {kActionCheckO2, {"O2 check"}},
     };
     const auto found = kLabels.find(code);
     return found != kLabels.end() ? found->second : ActionLabel{"Action " + std::to_string(code)};

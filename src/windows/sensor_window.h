@@ -45,6 +45,10 @@ enum PendingActionCode : int16_t {
     kActionCalO2Span = 11,
     kActionTWAReset = 12,
     kActionLeaveWindow = 13,
+    // Codes from 14 on are the platform windows' own (the VAV test of platform 6).
+    kActionCheckTemp = 30,
+    kActionCheckCO2 = 31,
+    kActionCheckO2 = 32,
 };
 
 class SensorWindow : public QMainWindow {
@@ -75,6 +79,8 @@ public:
     virtual bool ActionCalCO2Zero(int32_t calType);
     virtual bool ActionCalTempZero();
     virtual bool ActionCalCO2span();
+    // A bump test: the channel read against a reference the user types, nothing written.
+    bool ActionCheck(int16_t code);
 
     // One pass of the activation loop: the pending action, then the poll or the
     // simulation step. The loop timer calls it; a pass never nests inside another.
@@ -116,6 +122,12 @@ public:
     QAction* mCalCO2Other = nullptr;
     QAction* mCalCO2span = nullptr;
     QAction* mTWAreset = nullptr;
+    QMenu* mCheck = nullptr;
+    QAction* mCheckTemp = nullptr;
+    QAction* mCheckCO2 = nullptr;
+    QAction* mCheckO2 = nullptr;
+    QAction* mCalReport = nullptr;
+    QAction* mTechnician = nullptr;
     QMenu* mView = nullptr;
     QAction* mHelp = nullptr;
 
@@ -171,6 +183,14 @@ protected:
     bool askBeforeCalibrating(const CalibrationPlan& plan);
     // How shownChannels numbers the row of a channel of the model.
     virtual int shownIdOf(float channel) const { return static_cast<int>(channel); }
+
+    // File > "Calibration report...": a PDF of this sensor's latest visit from the history;
+    // asks for the technician's name the first time.
+    void makeCalibrationReport();
+    // Asks for the technician's name the reports print; false when the user cancels.
+    bool askTechnician();
+    // Adds the bump-test items to the Sensor menu and the report to the File menu.
+    void buildCheckMenus();
 
     // Asks for a loop pass soon (a simulation step was started).
     void wakeLoop();

@@ -96,5 +96,21 @@ TEST(CalibrationQuestions, AfterAMinuteOfPollsTellTheSpreadAndDriftOfTheReading)
         << w.rig.t.prompter.questions[0];
 }
 
+TEST(CalibrationQuestions, ACheckAgainstAReferenceSaysWhetherToCalibrateAndWritesNothing) {
+    for (const char* reference : {"1000", "600"}) {
+        WindowOnSensor w(6, 0, [](virtualsensor::SensorMemory& m) { m.gasPpm = 1000; });
+        w.rig.t.prompter.inputAnswers = {reference};
+        w.run(kActionCheckCO2);
+        const auto& frames = w.rig.sensor.requests();
+        EXPECT_TRUE(std::all_of(frames.begin(), frames.end(),
+                                [](const Bytes& f) { return (f[0] & 0x80) != 0; }))
+            << reference;
+        ASSERT_EQ(w.rig.t.prompter.messages().size(), 1u) << reference;
+        const std::string said = w.rig.t.prompter.messages()[0];
+        EXPECT_EQ(said.find("within") != std::string::npos, std::string(reference) == "1000")
+            << said;
+    }
+}
+
 }  // namespace
 }  // namespace kelvo::test

@@ -63,10 +63,11 @@ TEST_F(SensorWindowTest, MenusCarryTheirNamesAndCaptionsInOrder) {
         EXPECT_EQ(item->text(), caption) << name;
     }
     const QList<QAction*> file = window.mFile->actions();
-    ASSERT_EQ(file.size(), 6);
-    EXPECT_TRUE(file[2]->isSeparator());
-    EXPECT_EQ(file[3]->menu(), window.mOptions);
-    EXPECT_TRUE(file[4]->isSeparator());
+    ASSERT_EQ(file.size(), 7);
+    EXPECT_EQ(file[2]->text(), "Calibration report...");
+    EXPECT_TRUE(file[3]->isSeparator());
+    EXPECT_EQ(file[4]->menu(), window.mOptions);
+    EXPECT_TRUE(file[5]->isSeparator());
     EXPECT_EQ(window.findChild<QMenu*>("mCalibrate")->title(), "Calibrate");
     EXPECT_EQ(window.findChild<QMenu*>("mCalCO2")->title(), "CO2 single point");
     EXPECT_EQ(window.findChild<QMenu*>("mOptions")->title(), "Kelvo options");
