@@ -1,3 +1,3 @@
 # The Qt modules the build asks for. scripts/install-deps reads this file too and checks,
 # before anything is configured, that each of them can be found.
-set(KELVO_QT_COMPONENTS Core Widgets SerialPort Charts Test)
+set(KELVO_QT_COMPONENTS Core Gui Widgets SerialPort Charts Test)

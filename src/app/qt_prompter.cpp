@@ -66,6 +66,15 @@ bool QtPrompter::confirm(const std::string& question) {
     return box.exec() == QMessageBox::Yes;
 }
 
+bool QtPrompter::proceed(const std::string& question) {
+    QMessageBox box(QMessageBox::Question, QApplication::applicationName(),
+                    QString::fromStdString(question), QMessageBox::Yes | QMessageBox::No,
+                    parentWindow());
+    box.setDefaultButton(QMessageBox::Yes);
+    box.setEscapeButton(QMessageBox::No);
+    return box.exec() == QMessageBox::Yes;
+}
+
 std::string QtPrompter::input(const std::string& prompt) {
     bool ok = false;
     const QString answer =

@@ -21,6 +21,7 @@ public:
     std::optional<std::string> openFile(const std::string& filter) override;
     std::optional<std::string> saveFile(const std::string& filter) override;
     bool confirm(const std::string& question) override;
+    bool proceed(const std::string& question) override;
 
 private:
     static QWidget* parentWindow();

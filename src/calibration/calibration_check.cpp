@@ -42,6 +42,12 @@ public:
     void actionEnded(Context& ctx, bool succeeded) override {
         if (inner_) inner_->actionEnded(ctx, succeeded);
     }
+    void noted(Note what, const std::string& text) override {
+        if (inner_) inner_->noted(what, text);
+    }
+    void keepRecord() override {
+        if (inner_) inner_->keepRecord();
+    }
     bool beforeWrite(Context& ctx, bool eeprom, std::span<const uint8_t> selection) override {
         // The image holds what is about to be sent: reads for the backup and the way back
         // must not put the sensor's old bytes over it.
@@ -124,19 +130,15 @@ private:
 };
 
 std::string unitOf(Context& ctx, const CalibrationAim& aim) {
-    if (aim.quantity == CalQuantity::Temperature)
-        return GetUnitText(ctx, aim.channel) == "F" ? "F" : "C";
-    const std::string unit = GetUnitText(ctx, aim.channel);
-    return unit.empty() ? (aim.quantity == CalQuantity::CO2 ? "ppm" : "%") : unit;
+    return QuantityUnit(ctx, aim.quantity, aim.channel);
 }
 
 double displayed(Context& ctx, float raw, float channel) {
     return ParseNumber(FormatChannelValue(ctx, raw, channel, false, true));
 }
 
-std::string withUnit(double value, const std::string& unit) {
-    if (unit == "C" || unit == "F") return NumberText(value) + " \xC2\xB0" + unit;
-    return NumberText(value) + (unit == "%" ? " %" : " " + unit);
+void note(Context& ctx, ServiceRecorder::Note what, const std::string& text) {
+    if (ctx.serviceRecorder) ctx.serviceRecorder->noted(what, text);
 }
 
 // The CO2 tolerances are given in ppm; a channel shown in % works in its own unit.
@@ -156,9 +158,10 @@ bool checkReading(Context& ctx, const CalibrationAim& aim) {
     const std::string unit = unitOf(ctx, aim);
     const double reading = displayed(ctx, raw, aim.channel);
     const double reference = displayed(ctx, aim.reference, aim.channel);
+    note(ctx, ServiceRecorder::Note::AsLeft, ValueWithUnit(reading, unit));
     if (std::fabs(reading - reference) <= CalibrationTolerance(aim.quantity, reference, unit))
         return true;
-    return failWith(ctx, "The sensor reads " + withUnit(reading, unit) +
+    return failWith(ctx, "The sensor reads " + ValueWithUnit(reading, unit) +
                              " after calibration, not " + NumberText(reference) +
                              ": the previous calibration was put back.");
 }
@@ -170,6 +173,11 @@ bool RunCheckedCalibration(Context& ctx,
     ChangeTracker tracker(ctx);
     std::optional<CalibrationAim> aim;
     bool ok = procedure(aim);
+    if (aim) {
+        note(ctx, ServiceRecorder::Note::Quantity, QuantityName(aim->quantity));
+        note(ctx, ServiceRecorder::Note::Reference,
+             ValueWithUnit(displayed(ctx, aim->reference, aim->channel), unitOf(ctx, *aim)));
+    }
     if (ok && !aim) ok = failWith(ctx, "The calibration named no reference to check it against.");
     if (ok) ok = checkReading(ctx, *aim);
     if (ok || !tracker.changedAnything()) return ok;
@@ -224,20 +232,53 @@ double PlausibleDistance(CalQuantity quantity, double reference, const std::stri
     return 0;
 }
 
-std::string PlausibilityProblem(Context& ctx, CalQuantity quantity, double reference) {
+float QuantityChannel(Context& ctx, CalQuantity quantity) {
     constexpr float kO2Channel = 6;
-    const float channel = quantity == CalQuantity::CO2           ? PlatformCO2Channel(ctx)
-                          : quantity == CalQuantity::Temperature ? PlatformTempChannel(ctx)
-                                                                 : kO2Channel;
-    const CalibrationAim aim{quantity, channel, 0};
+    return quantity == CalQuantity::CO2           ? PlatformCO2Channel(ctx)
+           : quantity == CalQuantity::Temperature ? PlatformTempChannel(ctx)
+                                                  : kO2Channel;
+}
+
+std::string QuantityName(CalQuantity quantity) {
+    switch (quantity) {
+        case CalQuantity::CO2:
+            return "CO2";
+        case CalQuantity::Temperature:
+            return "Temperature";
+        case CalQuantity::O2:
+            break;
+    }
+    return "O2";
+}
+
+std::string QuantityUnit(Context& ctx, CalQuantity quantity, float channel) {
+    const std::string unit = GetUnitText(ctx, channel);
+    if (quantity == CalQuantity::Temperature) return unit == "F" ? "F" : "C";
+    return unit.empty() ? (quantity == CalQuantity::CO2 ? "ppm" : "%") : unit;
+}
+
+std::string ValueWithUnit(double value, const std::string& unit) {
+    if (unit == "C" || unit == "F") return NumberText(value) + " \xC2\xB0" + unit;
+    return NumberText(value) + " " + unit;
+}
+
+double PresentReading(Context& ctx, float channel) {
     const float raw = GetChannelValue(ctx, channel, false);
+    return ctx.ErrorText.empty() ? displayed(ctx, raw, channel) : 0;
+}
+
+std::string PlausibilityProblem(Context& ctx, CalQuantity quantity, double reference) {
+    const float channel = QuantityChannel(ctx, quantity);
+    const double reading = PresentReading(ctx, channel);
     if (!ctx.ErrorText.empty()) return ctx.ErrorText;
-    const std::string unit = unitOf(ctx, aim);
-    const double reading = displayed(ctx, raw, channel);
+    const std::string unit = QuantityUnit(ctx, quantity, channel);
+    note(ctx, ServiceRecorder::Note::Quantity, QuantityName(quantity));
+    note(ctx, ServiceRecorder::Note::Reference, ValueWithUnit(reference, unit));
+    note(ctx, ServiceRecorder::Note::AsFound, ValueWithUnit(reading, unit));
     if (std::fabs(reading - reference) <= PlausibleDistance(quantity, reference, unit)) return "";
-    return "The sensor reads " + withUnit(reading, unit) + " now, and the reference is " +
-           withUnit(reference, unit) + ": more than " +
-           withUnit(PlausibleDistance(quantity, reference, unit), unit) +
+    return "The sensor reads " + ValueWithUnit(reading, unit) + " now, and the reference is " +
+           ValueWithUnit(reference, unit) + ": more than " +
+           ValueWithUnit(PlausibleDistance(quantity, reference, unit), unit) +
            " apart. Check the gas or the number typed; calibrate anyway only if you are sure.";
 }
 

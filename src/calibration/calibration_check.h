@@ -27,9 +27,24 @@ struct CalibrationAim {
     float reference = 0;
 };
 
+// The channel a quantity is read on: the platform's CO2 or temperature channel, channel 6
+// for O2.
+float QuantityChannel(Context& ctx, CalQuantity quantity);
+// "CO2", "Temperature", "O2": the quantity's name in records and reports.
+std::string QuantityName(CalQuantity quantity);
+// The unit the channel shows the quantity in: "ppm" or "%", "C" or "F", "%".
+std::string QuantityUnit(Context& ctx, CalQuantity quantity, float channel);
+// The number as the technician reads it, with its unit: "471 ppm", "20.9 %", and
+// degrees with their sign.
+std::string ValueWithUnit(double value, const std::string& unit);
+// The channel's present reading in its display unit; ErrorText says why when it could not
+// be read.
+double PresentReading(Context& ctx, float channel);
+
 // Runs a calibration procedure, then checks it; on any failure the bytes it changed on the
 // sensor are written back where the sensor still answers. True only for a calibration
-// that reads its reference within the quantity's tolerance.
+// that reads its reference within the quantity's tolerance. The service record is told the
+// quantity, the reference and the reading after (as left).
 bool RunCheckedCalibration(Context& ctx,
                            const std::function<bool(std::optional<CalibrationAim>&)>& procedure);
 
@@ -43,7 +58,8 @@ double PlausibleDistance(CalQuantity quantity, double reference, const std::stri
 // Empty when the reference (a number in the channel's display unit, as typed) is plausible
 // against what the sensor reads now; else why not, with both numbers. The caller asks for a
 // second confirmation (or --force) before going on. A sensor that cannot be read gives the
-// link's message.
+// link's message. The reading is told to the service record as the one found before the
+// calibration.
 std::string PlausibilityProblem(Context& ctx, CalQuantity quantity, double reference);
 
 // Refusals of computed words, with the message to fail with; empty when the word is fine.

@@ -25,6 +25,9 @@ struct Command {
     std::string name;
     std::string usage;  // one line, shown by --help
     std::function<int(const GlobalOptions&, const std::vector<std::string>& args)> run;
+    // Draws (fonts, pages): runs under a QGuiApplication, without a screen unless the
+    // environment names a platform.
+    bool gui = false;
 };
 
 std::map<std::string, Command>& commandRegistry();

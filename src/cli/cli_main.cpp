@@ -1,7 +1,9 @@
 // kelvo-cli: the sensor link, model, files and calibrations from a terminal.
 
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <iostream>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -31,7 +33,6 @@ void printUsage(std::ostream& out) {
 
 int main(int argc, char** argv) {
     using namespace kelvo::cli;
-    QCoreApplication app(argc, argv);
     std::vector<std::string> args(argv + 1, argv + argc);
     GlobalOptions options;
     size_t i = 0;
@@ -67,6 +68,14 @@ int main(int argc, char** argv) {
         std::cerr << "kelvo-cli: unknown command '" << args[i] << "'\n";
         printUsage(std::cerr);
         return kExitUsage;
+    }
+    std::unique_ptr<QCoreApplication> app;
+    if (found->second.gui) {
+        // A terminal, a build machine or a service has no screen to draw on.
+        if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+        app = std::make_unique<QGuiApplication>(argc, argv);
+    } else {
+        app = std::make_unique<QCoreApplication>(argc, argv);
     }
     return found->second.run(options, std::vector<std::string>(args.begin() + i + 1, args.end()));
 }

@@ -5,6 +5,7 @@
 #include <map>
 
 #include "calibration/calibration.h"
+#include "calibration/calibration_check.h"
 #include "calibration/reference_value.h"
 #include "cli/cli_command.h"
 #include "cli/cli_session.h"
@@ -26,6 +27,8 @@ struct Kind {
     const char* help;
     ReferenceQuantity quantity = ReferenceQuantity::CO2;
 };
+
+constexpr const char* kForce = "--force";
 
 const std::map<std::string, Kind>& kinds() {
     static const std::map<std::string, Kind> table{
@@ -106,10 +109,44 @@ bool runCalibration(Context& ctx, const std::string& kind, const std::string& va
     return CalO2Span(ctx, ParseChannelValue(ctx, value, 6, false));
 }
 
-int calibrate(const GlobalOptions& options, const std::vector<std::string>& args) {
+CalQuantity calQuantity(ReferenceQuantity quantity) {
+    switch (quantity) {
+        case ReferenceQuantity::Temperature:
+            return CalQuantity::Temperature;
+        case ReferenceQuantity::O2:
+            return CalQuantity::O2;
+        case ReferenceQuantity::CO2:
+            break;
+    }
+    return CalQuantity::CO2;
+}
+
+// The reference the calibration aims at, in the unit the channel shows: the typed value,
+// zero gas, or the fresh-air reference the sensor keeps (platform 7 knows only zero gas).
+double aimedReference(Context& ctx, const std::string& kind, const std::string& value,
+                      uint8_t platform) {
+    if (kind == "co2-fresh-air" && platform != kPlatform7) {
+        const float channel = PlatformCO2Channel(ctx);
+        return ParseNumber(FormatChannelValue(ctx, GetZeroReference(ctx, 0), channel, false, true));
+    }
+    if (value.empty()) return 0;  // zero gas: CO2 or O2 zero, or fresh air on platform 7
+    return ParseNumber(value);
+}
+
+int calibrate(const GlobalOptions& options, const std::vector<std::string>& given) {
+    // A reference far from what the sensor reads is taken only with --force.
+    std::vector<std::string> args;
+    bool force = false;
+    for (const std::string& arg : given) {
+        if (arg == kForce)
+            force = true;
+        else
+            args.push_back(arg);
+    }
     const auto kind = args.empty() ? kinds().end() : kinds().find(args[0]);
     if (kind == kinds().end() || args.size() != (kind->second.needsValue ? 2u : 1u)) {
-        std::cerr << "kelvo-cli: calibrate takes one of:\n";
+        std::cerr << "kelvo-cli: calibrate takes one of (and " << kForce
+                  << " for a reference far from the reading):\n";
         for (const auto& [name, k] : kinds()) {
             std::cerr << "  " << name << (k.needsValue ? " VALUE" : "") << "  (" << k.help << ")\n";
         }
@@ -149,6 +186,24 @@ int calibrate(const GlobalOptions& options, const std::vector<std::string>& args
         RecordedAction action(ctx, "kelvo-cli calibrate " + args[0],
                               ServiceRecorder::Kind::Calibration);
         action.referenceTyped(value);
+        const double reference = aimedReference(ctx, args[0], value, platform);
+        const std::string problem =
+            ctx.ErrorText.empty()
+                ? PlausibilityProblem(ctx, calQuantity(kind->second.quantity), reference)
+                : ctx.ErrorText;
+        if (!ctx.ErrorText.empty()) {
+            action.finish(false);
+            return session.fail("Can't read from sensor");
+        }
+        if (!problem.empty() && !force) {
+            // Recorded as refused: the technician asked, and was told no.
+            action.keepRecord();
+            failWith(ctx,
+                     problem + " Nothing was sent; use " + kForce + " to calibrate all the same.");
+            action.finish(false);
+            return session.fail();
+        }
+        if (!problem.empty()) std::cerr << problem << " Calibrating all the same (--force).\n";
         calibrated = action.finish(runCalibration(ctx, args[0], value, platform));
     }
     if (!calibrated) return session.fail("Calibration failed");
@@ -165,7 +220,8 @@ int calibrate(const GlobalOptions& options, const std::vector<std::string>& args
 
 const RegisterCommand registered(
     {"calibrate",
-     "calibrate co2-zero|co2-fresh-air|co2-other V|co2-span V|temp V|o2-zero|o2-span V",
+     "calibrate co2-zero|co2-fresh-air|co2-other V|co2-span V|temp V|o2-zero|o2-span V "
+     "[--force]",
      calibrate});
 
 }  // namespace

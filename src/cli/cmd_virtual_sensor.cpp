@@ -10,6 +10,7 @@
 #include "cli/cli_args.h"
 #include "cli/cli_command.h"
 #include "common/system_clock.h"
+#include "common/values.h"
 #include "virtualsensor/pty_bridge.h"
 #include "virtualsensor/virtual_network.h"
 #include "virtualsensor/virtual_sensor.h"
@@ -44,6 +45,11 @@ struct Options {
     // Faults to try a client against: silent, or refusing, after this many requests.
     int silentAfter = -1;
     int refuseAfter = -1;
+    // What the sensor sits in, for calibrations to be tried in their gases; room air that
+    // drifts a little where not given.
+    std::optional<double> gasPpm;
+    std::optional<double> airTemperature;
+    std::optional<double> oxygenPercent;
 };
 
 std::optional<Options> parse(const GlobalOptions& global, const std::vector<std::string>& args) {
@@ -60,6 +66,16 @@ std::optional<Options> parse(const GlobalOptions& global, const std::vector<std:
             options.network = true;
             continue;
         }
+        const std::map<std::string, std::optional<double>*> surroundings{
+            {"--gas", &options.gasPpm},
+            {"--air", &options.airTemperature},
+            {"--oxygen", &options.oxygenPercent}};
+        if (const auto s = surroundings.find(arg); s != surroundings.end()) {
+            *s->second = i + 1 < args.size() ? StrictNumber(args[++i]) : std::nullopt;
+            if (*s->second) continue;
+            std::cerr << "kelvo-cli: virtual-sensor: " << arg << " takes a number\n";
+            return std::nullopt;
+        }
         const int value = i + 1 < args.size() ? wholeNumber(args[i + 1]) : -1;
         const std::map<std::string, int*> numbers{{"--version", &version},
                                                   {"--platform", &options.platform},
@@ -75,8 +91,15 @@ std::optional<Options> parse(const GlobalOptions& global, const std::vector<std:
         *target->second = value;
         if (arg == "--version") options.version = version;
     }
-    if (options.network && (options.platform != 0 || options.version || options.id != -1)) {
-        std::cerr << "kelvo-cli: virtual-sensor: --net serves its own four sensors at IDs 1 to 4\n";
+    if (options.network && (options.platform != 0 || options.version)) {
+        std::cerr << "kelvo-cli: virtual-sensor: --net serves its own six sensors at IDs 1 to 6\n";
+        return std::nullopt;
+    }
+    // On a network the faults strike one sensor, named by --id.
+    const bool faults = options.silentAfter >= 0 || options.refuseAfter >= 0;
+    if (options.network && (options.id != -1) != faults) {
+        std::cerr << "kelvo-cli: virtual-sensor: with --net, --id names the sensor that "
+                     "--silent-after or --refuse-after strikes\n";
         return std::nullopt;
     }
     if (options.id != -1 && (options.id < 0 || options.id > 29)) {
@@ -101,16 +124,31 @@ int serveVirtualSensor(const GlobalOptions& global, const std::vector<std::strin
     std::cerr << "kelvo-cli: virtual-sensor needs pseudo-terminals, which this system lacks\n";
     return kExitFailed;
 #else
+    memory->gasPpm = options->gasPpm;
+    memory->airTemperature = options->airTemperature;
+    memory->oxygenPercent = options->oxygenPercent;
     SystemClock clock;
     const auto timing = options->realTime ? virtualsensor::LineTiming::RealTime
                                           : virtualsensor::LineTiming::Instant;
     virtualsensor::VirtualSensor sensor(clock, std::move(*memory), timing);
     sensor.setRecording(false);
-    if (options->id >= 0) sensor.setNetworkId(options->id);
-    sensor.silentAfter(options->silentAfter);
-    sensor.answerOnly(options->refuseAfter);
     virtualsensor::VirtualNetwork network(clock, virtualsensor::DemoNetwork(), timing);
     network.setRecording(false);
+    virtualsensor::VirtualSensor* struck = &sensor;
+    if (options->network) {
+        struck = options->id >= 0 ? network.sensorAt(options->id) : nullptr;
+        if (options->id >= 0 && !struck) {
+            std::cerr << "kelvo-cli: virtual-sensor: no sensor of the network has ID " << options->id
+                      << "\n";
+            return kExitUsage;
+        }
+    } else if (options->id >= 0) {
+        sensor.setNetworkId(options->id);
+    }
+    if (struck) {
+        struck->silentAfter(options->silentAfter);
+        struck->answerOnly(options->refuseAfter);
+    }
     virtualsensor::PtyBridge bridge(options->network ? static_cast<SerialPort&>(network) : sensor,
                                     clock);
     if (::pipe(stopPipe) != 0 || !bridge.open()) {
@@ -135,9 +173,11 @@ int serveVirtualSensor(const GlobalOptions& global, const std::vector<std::strin
 const RegisterCommand registered(
     {"virtual-sensor",
      "virtual-sensor --platform P [--version V] [--realtime] [--id N] [--silent-after N] "
-     "[--refuse-after N] | --net [--realtime]  serve a virtual sensor (or the four-sensor "
-     "network of virtual:net) on a pseudo-terminal until interrupted; the faults make it fall "
-     "silent, or refuse everything, after N requests",
+     "[--refuse-after N] [--gas PPM] [--air C] [--oxygen %] | --net [--realtime] "
+     "[--id N --silent-after N | --refuse-after N]  serve a virtual sensor (or the six-sensor "
+     "network of virtual:net, the faults striking sensor --id) on a pseudo-terminal until "
+     "interrupted; the faults make it fall silent, or refuse everything, after N requests; "
+     "the sensor sits in room air unless a gas, air temperature or O2 level is given",
      serveVirtualSensor});
 
 }  // namespace

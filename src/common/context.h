@@ -114,6 +114,12 @@ public:
     void referenceTyped(const std::string& text) {
         if (ctx_.serviceRecorder) ctx_.serviceRecorder->referenceTyped(text);
     }
+    void note(ServiceRecorder::Note what, const std::string& text) {
+        if (ctx_.serviceRecorder) ctx_.serviceRecorder->noted(what, text);
+    }
+    void keepRecord() {
+        if (ctx_.serviceRecorder) ctx_.serviceRecorder->keepRecord();
+    }
 
 private:
     Context& ctx_;

@@ -83,6 +83,9 @@ public:
         (void)question;
         return false;
     }
+    // A question whose usual answer is to go on: Enter goes on, Escape answers No. Where
+    // nobody can be asked, the answer is No all the same.
+    virtual bool proceed(const std::string& question) { return confirm(question); }
 };
 
 }  // namespace kelvo

@@ -13,13 +13,28 @@ struct Context;
 
 class ServiceRecorder {
 public:
-    enum class Kind { Send, Calibration };
+    // A check reads a channel against a reference and writes nothing; it is recorded all
+    // the same, since the technician hands its result to the customer.
+    enum class Kind { Send, Calibration, Check };
+    // What a calibration or a check found on its channel, each as the technician reads it
+    // (a number and its unit: "471 ppm", "20.9 %").
+    enum class Note {
+        Quantity,   // "CO2", "Temperature", "O2"
+        Reference,  // the value aimed at, in the channel's unit
+        AsFound,    // the reading before anything was sent
+        AsLeft,     // the reading once the sensor measured through what was sent
+        Stability,  // spread and drift of the recent readings, where a window has them
+    };
 
     virtual ~ServiceRecorder() = default;
     virtual void actionStarted(Context& ctx, const std::string& action, Kind kind) = 0;
     // The reference value the user typed for a calibration.
     virtual void referenceTyped(const std::string& text) = 0;
     virtual void actionEnded(Context& ctx, bool succeeded) = 0;
+    virtual void noted(Note, const std::string&) {}
+    // The action is recorded even though it sends nothing: a calibration refused before
+    // it began is worth a line as much as one that failed.
+    virtual void keepRecord() {}
     // Told by every write before anything goes out, with the bytes of one memory it may
     // send (a mask per address), so the record can keep what the sensor holds there first
     // and needs no traffic of its own afterwards. False stops the write before it starts

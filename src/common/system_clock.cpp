@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <ctime>
+#include <iomanip>
+#include <sstream>
 #include <thread>
 
 namespace kelvo {
@@ -22,6 +24,18 @@ std::string LocalTimeText(std::chrono::system_clock::time_point when, const char
     char text[64];
     const size_t length = std::strftime(text, sizeof text, format, &local);
     return std::string(text, length);
+}
+
+std::optional<std::chrono::system_clock::time_point> ParseLocalTime(const std::string& text,
+                                                                    const char* format) {
+    std::tm local{};
+    std::istringstream in(text);
+    in >> std::get_time(&local, format);
+    if (in.fail() || in.peek() != std::char_traits<char>::eof()) return std::nullopt;
+    local.tm_isdst = -1;  // whatever the zone held on that day
+    const std::time_t seconds = std::mktime(&local);
+    if (seconds == -1) return std::nullopt;
+    return std::chrono::system_clock::from_time_t(seconds);
 }
 
 int64_t SystemClock::tickNs() const {

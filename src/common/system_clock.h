@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <ctime>
+#include <optional>
 #include <string>
 
 #include "common/platform.h"
@@ -15,6 +16,10 @@ namespace kelvo {
 std::tm LocalTime(std::chrono::system_clock::time_point when);
 // The moment as strftime formats it in local time.
 std::string LocalTimeText(std::chrono::system_clock::time_point when, const char* format);
+// The local time a whole text gives in that format ("2026-03-01" for "%Y-%m-%d"), or
+// nothing when the text is not one.
+std::optional<std::chrono::system_clock::time_point> ParseLocalTime(const std::string& text,
+                                                                    const char* format);
 
 class SystemClock : public Clock {
 public:

@@ -44,4 +44,45 @@ std::string CsvLine(const std::vector<std::string>& fields) {
     return line;
 }
 
+std::vector<std::vector<std::string>> CsvRecords(std::string_view text) {
+    std::vector<std::vector<std::string>> records;
+    std::vector<std::string> record;
+    std::string cell;
+    bool quoted = false;     // inside quotes now
+    bool wasQuoted = false;  // the cell began with a quote
+    auto endCell = [&] {
+        if (wasQuoted && cell.size() > 1 && cell.front() == '\'' && runsAsFormula(cell.substr(1)))
+            cell.erase(0, 1);
+        record.push_back(std::move(cell));
+        cell.clear();
+        wasQuoted = false;
+    };
+    auto endRecord = [&] {
+        endCell();
+        if (record.size() > 1 || !record.front().empty()) records.push_back(std::move(record));
+        record.clear();
+    };
+    for (size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (quoted) {
+            if (c != '"')
+                cell += c;
+            else if (i + 1 < text.size() && text[i + 1] == '"')
+                cell += text[++i];
+            else
+                quoted = false;
+        } else if (c == '"' && cell.empty()) {
+            quoted = wasQuoted = true;
+        } else if (c == ',') {
+            endCell();
+        } else if (c == '\n') {
+            endRecord();
+        } else if (c != '\r' || i + 1 >= text.size() || text[i + 1] != '\n') {
+            cell += c;
+        }
+    }
+    if (!cell.empty() || !record.empty() || wasQuoted) endRecord();
+    return records;
+}
+
 }  // namespace kelvo

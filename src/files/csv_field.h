@@ -15,4 +15,9 @@ std::string CsvField(std::string_view text);
 // The cells joined by commas, without a line break.
 std::string CsvLine(const std::vector<std::string>& fields);
 
+// The records of a CSV text as CsvLine writes them (lines ending in CRLF or LF, quoted
+// cells across line breaks), each cell as it was before CsvField: quotes undoubled and the
+// apostrophe that kept a formula from running taken off. Blank lines hold no record.
+std::vector<std::vector<std::string>> CsvRecords(std::string_view text);
+
 }  // namespace kelvo

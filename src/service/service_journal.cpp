@@ -78,6 +78,7 @@ void ServiceJournal::actionStarted(Context&, const std::string& action, Kind kin
     writing_ = false;
     identified_ = false;
     refused_ = false;
+    keep_ = kind == Kind::Check;
     eepromWritten_ = false;
     kind_ = kind;
     entry_ = HistoryEntry{};
@@ -93,12 +94,42 @@ void ServiceJournal::referenceTyped(const std::string& text) {
     entry_.reference = text;
 }
 
+void ServiceJournal::noted(Note what, const std::string& text) {
+    if (!active_) return;
+    switch (what) {
+        case Note::Quantity:
+            entry_.quantity = text;
+            break;
+        case Note::Reference:
+            // What the technician typed stands; the procedure's own reference (fresh air,
+            // zero gas) fills in where nothing was typed.
+            if (entry_.reference.empty()) entry_.reference = text;
+            break;
+        case Note::AsFound:
+            entry_.asFound = text;
+            break;
+        case Note::AsLeft:
+            entry_.asLeft = text;
+            break;
+        case Note::Stability:
+            entry_.stability = text;
+            break;
+    }
+}
+
+void ServiceJournal::keepRecord() {
+    keep_ = true;
+}
+
 void ServiceJournal::identify(Context& ctx) {
     if (identified_) return;
     identified_ = true;
     // beforeWrite has read what these ask for; should one fail all the same, the write is not
     // to fail for it.
     const std::string keptError = ctx.ErrorText;
+    // A refusal ends the action with its message standing, which would stop these reads; a
+    // cancel goes on stopping them.
+    if (!isCancelled(ctx)) ctx.ErrorText.clear();
     entry_.time = now_();
     entry_.platform = GetPlatform(ctx);
     entry_.version = NumberText(GetVersion(ctx));
@@ -215,10 +246,11 @@ std::string ServiceJournal::wayBack() const {
 // reached it stays silent, as a cancel always was.
 void ServiceJournal::tellOutcome(Context& ctx, bool succeeded) {
     const bool cancelled = isCancelled(ctx);
-    entry_.result = succeeded            ? "done"
-                    : cancelled          ? "interrupted"
-                    : acknowledged_ == 0 ? "refused"
-                                         : "failed";
+    // A check sends nothing by design: its failure is the reading's, not a refusal.
+    entry_.result = succeeded                                    ? "done"
+                    : cancelled                                  ? "interrupted"
+                    : acknowledged_ == 0 && kind_ != Kind::Check ? "refused"
+                                                                 : "failed";
     if (succeeded) return;
     entry_.message = cancelled ? "cancelled" : ctx.ErrorText;
     const bool open = eepromWritten_ && ctx.EepromMayBeUnlocked;
@@ -247,16 +279,26 @@ void ServiceJournal::actionEnded(Context& ctx, bool succeeded) {
     if (!active_) return;
     // A failure outside a write (a read between the unlock and the write) still locks.
     if (!succeeded && ctx.EepromMayBeUnlocked) RelockAfterFailure(ctx);
+    if (!writing_ && !keep_) {
+        active_ = false;
+        return;
+    }
+    if (!identified_) {
+        const ImageAsLastRead asRead(ctx);
+        identify(ctx);
+    }
     active_ = false;
-    if (!writing_) return;
     tellOutcome(ctx, succeeded);
     entry_.bytesWritten = acknowledged_;
     for (const auto& [place, change] : changes_)
         if (change.before != change.after) ++entry_.bytesChanged;
-    if (kind_ == Kind::Calibration) {
-        entry_.before = wordsOf(changes_, [](const Change& c) { return c.before; });
-        entry_.after = wordsOf(changes_, [](const Change& c) { return c.after; });
-    }
+    // A calibration's words are all worth seeing; of a send, the bytes it changed (the
+    // settings a calibration report lists for the visit).
+    auto shown = changes_;
+    if (kind_ == Kind::Send)
+        std::erase_if(shown, [](const auto& c) { return c.second.before == c.second.after; });
+    entry_.before = wordsOf(shown, [](const Change& c) { return c.before; });
+    entry_.after = wordsOf(shown, [](const Change& c) { return c.after; });
     std::string error;
     if (!AppendHistory(ctx.AppDir, entry_, error))
         ctx.prompt.message("The service history could not be written: " + error);

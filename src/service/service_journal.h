@@ -26,6 +26,8 @@ public:
     // A failed action locks the EEPROM again where it may be open, and its message says
     // what reached the sensor and which backup puts it back.
     void actionEnded(Context& ctx, bool succeeded) override;
+    void noted(Note what, const std::string& text) override;
+    void keepRecord() override;
     bool beforeWrite(Context& ctx, bool eeprom, std::span<const uint8_t> selection) override;
     void bytesPlanned(bool eeprom, int count) override;
     void byteWritten(bool eeprom, int address, float before, float after) override;
@@ -50,6 +52,7 @@ private:
     bool writing_ = false;
     bool identified_ = false;
     bool refused_ = false;  // the backup could not be written, so nothing was sent
+    bool keep_ = false;     // recorded even when nothing is sent
     bool eepromWritten_ = false;
     Kind kind_ = Kind::Send;
     HistoryEntry entry_;

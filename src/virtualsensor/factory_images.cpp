@@ -6,6 +6,7 @@
 
 #include <cmath>
 
+#include "virtualsensor/factory_panels.h"
 #include "virtualsensor/sensor_physics.h"
 
 namespace kelvo::virtualsensor {
@@ -56,6 +57,29 @@ double linearOf(const TableEntries& table, double raw) {
 constexpr std::pair<int, int> kPlatform5Persistent[] = {
     {31, 39}, {57, 57}, {59, 64}, {128, 145}, {162, 196}, {202, 210}, {212, 233}};
 
+// The alarm unit's five rows in the function slots, as its factory sets them: CO2 pre and
+// main alarms at 1000 and 5000 ppm, the 8-hour TWA alarm at 5000 ppm (the usual workplace
+// limit), temperature alarms below 5 and above 35 C; the main and TWA alarms switch the
+// relay. Each row is its channel byte, A and B (raw with the bias; bit 15 of B set on
+// rising alarms).
+void twaAlarms(std::array<uint8_t, 256>& ram) {
+    constexpr int kRising = 0x8000;
+    const struct {
+        int channel;
+        int a, b;
+    } rows[] = {{1, 5990, kRising | 6000},
+                {1, 9990, kRising | 10000},
+                {3, 10000, kRising | 10000},
+                {0, 5500, 5600},
+                {0, 8400, kRising | 8500}};
+    for (int i = 0; i < 5; ++i) {
+        ram[162 + 5 * i] = static_cast<uint8_t>(rows[i].channel);
+        putWord(ram, 163 + 5 * i, rows[i].a);
+        putWord(ram, 165 + 5 * i, rows[i].b);
+    }
+    ram[189] = 0x06;
+}
+
 SensorMemory platform5(int version) {
     static constexpr uint8_t kIdBytes[] = {231, 231, 127, 103};
     SensorMemory m;
@@ -79,11 +103,15 @@ SensorMemory platform5(int version) {
     ram[208] = 0;     // network ID
     ram[31] = 0;      // display mode
     ram[32] = 0x2F;   // shift channel 1, amount 0
-    // Function 0 on CO2: from 400 to 1200 ppm, rising; it drives Out 1.
-    ram[162] = 1;
-    putWord(ram, 163, 5400);
-    putWord(ram, 165, 0x8000 | 6200);
-    ram[189] = 0x01;
+    if (version == 0) {
+        // Function 0 on CO2: from 400 to 1200 ppm, rising; it drives Out 1.
+        ram[162] = 1;
+        putWord(ram, 163, 5400);
+        putWord(ram, 165, 0x8000 | 6200);
+        ram[189] = 0x01;
+    } else {
+        twaAlarms(ram);
+    }
     putWord(ram, 190, 32768);
     ram[192] = 2;
     putWord(ram, 194, 32768);
@@ -109,15 +137,17 @@ void versionBytes(SensorMemory& m, uint8_t id, bool bit0, int stored) {
 }
 
 // CO2 table (number `table`), zero word, zero reference and span reference of CO2 index 0.
+// The table's values count `unitsPerPpm` to the ppm: 1 for ppm, 0.1 for a channel in
+// thousandths of a %.
 void co2Calibration(SensorMemory& m, int table, int zeroWord, int zeroRef, int spanRef,
-                    int liveSpanRef, const GasModel& model, int n) {
+                    int liveSpanRef, const GasModel& model, int n, double unitsPerPpm = 1) {
     const TableEntries entries = co2Table(model, 1, n, 5000);
     putTable(m.eeprom, 308 + 34 * table, entries);
     putWord(m.eeprom, zeroWord, kFactoryZeroWord);
     // Zero reference: the scaled ratio of fresh air before the factor is applied.
-    const double fresh = linearOf(entries, 5000 + kFreshAirPpm);
+    const double fresh = linearOf(entries, 5000 + kFreshAirPpm * unitsPerPpm);
     putWord(m.eeprom, zeroRef, kFullScale - (kFullScale - fresh) / n);
-    const double span = linearOf(entries, 5000 + kSpanGasPpm);
+    const double span = linearOf(entries, 5000 + kSpanGasPpm * unitsPerPpm);
     const double ratio = (kFullScale - (kFullScale - span) / n) * 2048 / kFactoryZeroWord;
     putWord(m.eeprom, spanRef, ratio);
     putWord(m.ram, liveSpanRef, ratio);
@@ -218,21 +248,26 @@ SensorMemory platform61(int version) {
         versionBytes(m, 215, true, 1);
     putWord(ee, 170, 27182 + version);
     ee[83] = 127;  // no temperature term
+    // Version 0 is the high-range CO2 and O2 unit: its window shows CO2 in %, so the
+    // channel counts thousandths of a % (room air is about 0.04 %), and its detector's
+    // curve spans 0 to 10 % over the table's range.
+    const bool percentCO2 = version == 0;
     ee[218 + 4] = descriptor(true, 0, kUnitC, kDecimals100);
-    ee[218 + 5] = descriptor(true, 0, kUnitPpm, kDecimals1);
+    ee[218 + 5] = percentCO2 ? descriptor(true, 0, kUnitPercent, kDecimals1000)
+                             : descriptor(true, 0, kUnitPpm, kDecimals1);
     if (version == 0) ee[218 + 6] = descriptor(true, 0, kUnitPercent, kDecimals100);
     ee[50] = 0x45;  // display: CO2, then temperature
     if (version == 0) {
-        // Alarm levels: CO2 pre and main at 1000 and 5000 ppm, O2 pre and main at 19 and 18 %.
-        putWord(ee, 76, 5000 + 1000);
-        putWord(ee, 78, 5000 + 5000);
+        // Alarm levels: CO2 pre and main at 1.5 and 3 %, O2 pre and main at 19 and 18 %.
+        putWord(ee, 76, 5000 + 1500);
+        putWord(ee, 78, 5000 + 3000);
         putWord(ee, 80, 5000 + 1900);
         putWord(ee, 84, 5000 + 1800);
     }
     putTable(ee, 308, linearTable(1000, 800));
     const int n = version == 1 ? 2 : 1;
     const GasModel model = gasModelOfKind(version == 1 ? 9 : 2);
-    co2Calibration(m, 4, 46, 58, 34, 210, model, n);
+    co2Calibration(m, 4, 46, 58, 34, 210, model, n, percentCO2 ? kCO2PercentUnitsPerPpm : 1);
     // The O2 cell reads through table 4 as well: a span factor that makes air read 20.9 %.
     if (version == 0)
         putWord(ee, 0,
@@ -297,7 +332,10 @@ SensorMemory platform7(int version) {
 std::optional<SensorMemory> FactoryImage(int platform, int version) {
     std::optional<SensorMemory> memory;
     if (platform == kPlatform5 && version >= 0 && version <= 3) memory = platform5(version);
-    if (platform == kPlatform6 && version >= 0 && version <= 5) memory = platform6(version);
+    if (platform == kPlatform6 && version >= 0 && version <= 5) {
+        memory = platform6(version);
+        ApplyFactoryPanel(*memory);
+    }
     if (platform == kPlatform61 && (version == 0 || version == 1)) memory = platform61(version);
     if (platform == kPlatform7 && (version == 1 || version == 2)) memory = platform7(version);
     if (memory) UpdateLiveValues(*memory, 0);

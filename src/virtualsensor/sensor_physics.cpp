@@ -139,8 +139,9 @@ void live5(SensorMemory& memory, const Surroundings& s) {
 // with the sensor's own zero word and table. Returns the reported word.
 double co2Live(SensorMemory& memory, const Surroundings& s, int ratioAddress, int zeroAddress,
                int tableBase, int valueAddress, const GasModel& model, double tk, double tc,
-               double n) {
-    const double ratio = putLive(memory, ratioAddress, detectorRatio(model, s.co2Ppm));
+               double n, double unitsPerPpm = 1) {
+    const double ratio =
+        putLive(memory, ratioAddress, detectorRatio(model, s.co2Ppm * unitsPerPpm));
     const double zero = wordAt(memory.eeprom.data(), zeroAddress);
     const double q = scaledRatio(zero, ratio, tk, tc, n);
     return putLive(memory, valueAddress, InterpolateToRaw(tableAt(memory, tableBase), q));
@@ -177,7 +178,8 @@ void live61(SensorMemory& memory, const Surroundings& s) {
     // firmware of the others works with factor 1.
     const double n = memory.ram[65] == 215 && memory.version == 1 ? 2 : 1;
     const int kind = memory.version == 1 ? 9 : 2;
-    co2Live(memory, s, 40, 46, 444, 22, gasModelOfKind(kind), ee[83] - 127.0, tc, n);
+    co2Live(memory, s, 40, 46, 444, 22, gasModelOfKind(kind), ee[83] - 127.0, tc, n,
+            memory.version == 0 ? kCO2PercentUnitsPerPpm : 1);
     if (memory.version != 0) return;
     // The oxygen cell, its offset trimmed at the factory (this platform keeps no zero word):
     // its word scaled by the span factor at EEPROM 0 and read through table 4, the table

@@ -25,6 +25,10 @@ GasModel gasModelOfNibble(int nibble);
 constexpr double kO2CellAtZero = 4000;
 constexpr double kO2CellPerPercent = 400;
 
+// Platform 61 version 0 reports CO2 in thousandths of a %: one unit is 10 ppm, and its
+// detector's curve is laid over those units.
+constexpr double kCO2PercentUnitsPerPpm = 0.1;
+
 // The detector ratio, at zero gas, that the factory calibrated every sensor against:
 // its zero word is 61440 * 2048 / kZeroGasRatio.
 constexpr double kZeroGasRatio = 4096;

@@ -5,9 +5,11 @@
 #include <QFileInfo>
 #include <QMenu>
 #include <QStatusBar>
+#include <cmath>
 #include <vector>
 
 #include "common/context.h"
+#include "common/values.h"
 #include "files/file_writer.h"
 #include "files/measurement_log.h"
 #include "model/identification.h"
@@ -17,6 +19,12 @@
 #include "windows/trend_window.h"
 
 namespace kelvo {
+
+namespace {
+// Readings further apart than this (simulated mode, a long action, the window closed) no
+// longer run on: steadiness is counted afresh from the next one.
+constexpr double kReadingGapSeconds = 10;
+}  // namespace
 
 MeasurementViews::MeasurementViews(SensorWindow& window, Context& ctx, QMenu* view)
     : QObject(&window), window_(window), ctx_(ctx) {
@@ -70,7 +78,28 @@ void MeasurementViews::sampleSimulated() {
     }
 }
 
+void MeasurementViews::keepRecent() {
+    const double now = ctx_.clock.tickMs() / 1000.0;
+    for (const ShownChannel& shown : window_.shownChannels()) {
+        const auto value = NumberIn(shown.value.toStdString());
+        if (!value || !std::isfinite(*value)) continue;
+        std::deque<TrendPoint>& points = recent_[shown.channel];
+        if (!points.empty() && now - points.back().seconds > kReadingGapSeconds) points.clear();
+        points.push_back({now, *value});
+        TrimTrend(points, 2 * TrendWindow::kStabilitySeconds);
+    }
+}
+
+Steadiness MeasurementViews::steadiness(int shownChannel) const {
+    const auto found = recent_.find(shownChannel);
+    if (found == recent_.end() || found->second.empty()) return {};
+    const std::deque<TrendPoint>& points = found->second;
+    return {StabilityOf(points, TrendWindow::kStabilitySeconds),
+            points.back().seconds - points.front().seconds};
+}
+
 void MeasurementViews::polled() {
+    keepRecent();
     if (trend_ && trend_->isVisible()) {
         trend_->setMarkers(window_.trendMarkers());
         addToTrend();

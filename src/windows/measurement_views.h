@@ -6,7 +6,11 @@
 #include <QObject>
 #include <QString>
 #include <QTimer>
+#include <deque>
+#include <map>
 #include <string>
+
+#include "model/measurement_trend.h"
 
 class QAction;
 class QMenu;
@@ -16,6 +20,13 @@ namespace kelvo {
 struct Context;
 class SensorWindow;
 class TrendWindow;
+
+// How steady a channel's reading has been: its figures over the last minute, and for how
+// long its readings have run on without a gap.
+struct Steadiness {
+    Stability lastMinute;
+    double watchedSeconds = 0;
+};
 
 class MeasurementViews : public QObject {
     Q_OBJECT
@@ -32,6 +43,9 @@ public:
 
     bool logging() const;
     TrendWindow* trend() const { return trend_; }
+    // The steadiness of a shown channel (as shownChannels numbers it) from the polls, kept
+    // whether or not the trend is open, so a calibration can say how steady its reading is.
+    Steadiness steadiness(int shownChannel) const;
 
     QAction* mTrend = nullptr;
     QAction* mLogMeasurements = nullptr;
@@ -43,11 +57,13 @@ private:
     QString logName() const;
     void sampleSimulated();
     void addToTrend();
+    void keepRecent();
 
     SensorWindow& window_;
     Context& ctx_;
     TrendWindow* trend_ = nullptr;
     QTimer simulatedSamples_;
+    std::map<int, std::deque<TrendPoint>> recent_;
     // The log's file and its header, written again should the file vanish while logging.
     std::string logPath_;
     std::string logHeader_;

@@ -23,6 +23,7 @@ class QTimer;
 
 namespace kelvo {
 
+struct CalibrationPlan;
 struct Context;
 class MeasurementViews;
 class RecordedAction;
@@ -162,8 +163,14 @@ protected:
     }
     // The unit of the platform's temperature or CO2 channel as the window shows it,
     // "\xC2\xB0" before C and F; empty before the image knows the sensor.
-    enum class AnswerIn { Temperature, CO2 };
+    enum class AnswerIn { Temperature, CO2, O2 };
     std::string answerUnit(AnswerIn quantity) const;
+
+    // Tells what the calibration will do and asks to go on, with a second question when the
+    // reference lies far from the reading; false (nothing sent) when the user stops.
+    bool askBeforeCalibrating(const CalibrationPlan& plan);
+    // How shownChannels numbers the row of a channel of the model.
+    virtual int shownIdOf(float channel) const { return static_cast<int>(channel); }
 
     // Asks for a loop pass soon (a simulation step was started).
     void wakeLoop();

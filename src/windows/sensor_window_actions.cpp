@@ -1,5 +1,6 @@
 // The actions every sensor window runs from its activation loop. What a platform moves to
 // and from the sensor comes from its profile.
+#include <QStatusBar>
 #include <QString>
 
 #include "calibration/calibration.h"
@@ -14,6 +15,9 @@
 #include "model/channels.h"
 #include "model/identification.h"
 #include "model/platform_profile.h"
+#include "model/tables.h"
+#include "windows/calibration_question.h"
+#include "windows/measurement_views.h"
 #include "windows/sensor_window.h"
 #include "windows/window_host.h"
 
@@ -21,6 +25,19 @@ namespace kelvo {
 
 namespace {
 constexpr uint8_t kTwaIdByte = 231;
+constexpr float kO2Channel = 6;
+
+// What the CO2 span and the temperature calibration rewrite differs by platform: a word on
+// platform 5, a linearisation table elsewhere.
+std::string spanChange(uint8_t platform) {
+    if (platform == kPlatform5) return "the CO2 span word";
+    if (platform == kPlatform7) return "the CO2 linearisation table";
+    return "the CO2 linearisation table, fitted in two passes";
+}
+std::string temperatureChange(uint8_t platform) {
+    return platform == kPlatform5 ? "the temperature offset word"
+                                  : "every entry of the temperature table, shifted alike";
+}
 const char* const kSetFilter = "(*.Set)|*.Set";
 }  // namespace
 
@@ -98,8 +115,9 @@ std::string SensorWindow::answerUnit(AnswerIn quantity) const {
     // A prompt must not talk to the sensor: without an identified image there is no unit
     // to say, rather than a read before the question.
     if (!ctx_.RamRead[kRamIdByte]) return {};
-    const float channel =
-        quantity == AnswerIn::Temperature ? PlatformTempChannel(ctx_) : PlatformCO2Channel(ctx_);
+    const float channel = quantity == AnswerIn::Temperature ? PlatformTempChannel(ctx_)
+                          : quantity == AnswerIn::CO2       ? PlatformCO2Channel(ctx_)
+                                                            : kO2Channel;
     const std::string unit = GetUnitText(ctx_, channel);
     return unit == "C" || unit == "F" ? "\xC2\xB0" + unit : unit;
 }
@@ -125,6 +143,15 @@ bool SensorWindow::resetTwa() {
     return true;
 }
 
+bool SensorWindow::askBeforeCalibrating(const CalibrationPlan& plan) {
+    if (AskBeforeCalibrating(ctx_, plan, measurementViews()->steadiness(shownIdOf(plan.channel))))
+        return true;
+    if (isCancelled(ctx_))
+        statusBar()->showMessage(
+            QStringLiteral("Calibration cancelled: nothing was sent to the sensor."));
+    return false;
+}
+
 bool SensorWindow::ActionCalCO2Zero(int32_t calType) {
     // A sensor without reference calibrations (platform 7) is never zeroed by one; the
     // window's image knows which sensor it shows.
@@ -139,6 +166,22 @@ bool SensorWindow::ActionCalCO2Zero(int32_t calType) {
         noteReference(concentration);
         if (checkAnswer(concentration) != Answer::Number) return false;
     }
+    const float channel = PlatformCO2Channel(ctx_);
+    CalibrationPlan plan{"CO2 zero", CalQuantity::CO2, channel, 0,
+                         "zero gas (nitrogen or CO2-free air) flowing over the sensor",
+                         "the CO2 zero word"};
+    if (calType == kCalFreshAir) {
+        const float air = GetZeroReference(ctx_, 0);
+        if (!ctx_.ErrorText.empty()) return false;
+        plan.title = "CO2 in fresh air";
+        plan.reference = ParseNumber(FormatChannelValue(ctx_, air, channel, false, true));
+        plan.gas = "fresh outdoor air around the sensor";
+    } else if (calType == kCalOther) {
+        plan.title = "CO2 to a known gas";
+        plan.reference = ParseNumber(concentration);
+        plan.gas = "the gas of that CO2 concentration around the sensor";
+    }
+    if (!askBeforeCalibrating(plan)) return false;
     host_.ShowProgress(QStringLiteral("Calibrating CO2 zero point"));
     if (!CalCO2SinglePoint(ctx_, kPlatformChannel, false, calType, concentration)) return false;
     reportSuccess(
@@ -154,6 +197,11 @@ bool SensorWindow::ActionCalTempZero() {
         promptInUnit("Please enter correct temperature", answerUnit(AnswerIn::Temperature)));
     noteReference(answer);
     if (checkAnswer(answer) != Answer::Number) return false;
+    if (!askBeforeCalibrating({"temperature", CalQuantity::Temperature, PlatformTempChannel(ctx_),
+                               ParseNumber(answer),
+                               "what a reference thermometer beside the sensor reads",
+                               temperatureChange(GetPlatform(ctx_))}))
+        return false;
     host_.ShowProgress(calTempProgress_);
     // The platform's own temperature channel: on platform 5 that is channel 0, elsewhere
     // channel 0 is no temperature at all.
@@ -169,8 +217,11 @@ bool SensorWindow::ActionCalCO2span() {
         promptInUnit("Please enter span gas concentration", answerUnit(AnswerIn::CO2)));
     noteReference(answer);
     if (checkAnswer(answer) != Answer::Number) return false;
-    host_.ShowProgress(QStringLiteral("Calibrating CO2 span"));
     const float channel = PlatformCO2Channel(ctx_);
+    if (!askBeforeCalibrating({"CO2 span", CalQuantity::CO2, channel, ParseNumber(answer),
+                               "span gas flowing over the sensor", spanChange(GetPlatform(ctx_))}))
+        return false;
+    host_.ShowProgress(QStringLiteral("Calibrating CO2 span"));
     const float raw = ParseChannelValue(ctx_, answer, channel, false);
     if (!CalCO2Span(ctx_, channel, NumberText(raw), false)) return false;
     reportSuccess(QStringLiteral("CO2 span calibrated."));

@@ -51,7 +51,11 @@ TEST_F(CalibrateCli, WordsWrittenStayInTheSensor) {
                           Case{"5", {"temp", "21.5"}, 1}, Case{"7", {"co2-span", "1000"}, 18},
                           Case{"7", {"o2-span", "20.9"}, 1}}) {
         SCOPED_TRACE(c.platform + " " + c.calibration[0]);
-        VirtualSensorServer server({"--platform", c.platform});
+        // The sensor sits in the gas of its CO2 calibration.
+        Args serve{"--platform", c.platform};
+        if (c.calibration[0].rfind("co2-", 0) == 0)
+            serve.insert(serve.end(), {"--gas", c.calibration.size() > 1 ? c.calibration[1] : "0"});
+        VirtualSensorServer server(serve);
         ASSERT_TRUE(server.running()) << server.startError();
         Args args{"--port", server.port(), "calibrate"};
         args.insert(args.end(), c.calibration.begin(), c.calibration.end());

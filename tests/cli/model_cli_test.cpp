@@ -51,7 +51,7 @@ TEST_F(ModelCli, IdentifyAndValuesOnEveryPlatform) {
         {"5", "2", 1, 127, "12701209", {"Temp", "CO2", "RH"}, {"C", "ppm", "%"}},
         {"6", "0", 1, 222, "22231415", outputsFirst("Out 1", "Out 2"), units6},
         {"6", "3", 1, 223, "22331418", outputsFirst("Out 2", "Out 1"), units6},
-        {"61", "0", 2, 214, "21427182", {"Temp", "CO2", "Ch 6"}, {"C", "ppm", "%"}},
+        {"61", "0", 2, 214, "21427182", {"Temp", "CO2", "Ch 6"}, {"C", "%", "%"}},
         {"61", "1", 2, 215, "21527183", {"Temp", "CO2"}, {"C", "ppm"}},
         {"7", "2", 2, 33, "3370236", {"Temp", "CO2", "O2"}, {"C", "ppm", "%"}},
     };
@@ -98,10 +98,13 @@ TEST_F(ModelCli, IdentifyAndValuesOnEveryPlatform) {
         EXPECT_EQ(comment.rfind("# ", 0), 0u) << comment;
         std::string expectedHeader = "time";
         for (size_t i = 0; i < c.names.size(); ++i)
-            expectedHeader += "," + c.names[i] + (c.units[i].empty() ? "" : " (" + c.units[i] + ")");
+            expectedHeader +=
+                "," + c.names[i] + (c.units[i].empty() ? "" : " (" + c.units[i] + ")");
         EXPECT_EQ(header, expectedHeader);
-        EXPECT_EQ(std::count(row.begin(), row.end(), ','), static_cast<long>(c.names.size())) << row;
-        EXPECT_TRUE(std::regex_search(row, std::regex(R"(^\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d[+-]\d\d:\d\d,)")))
+        EXPECT_EQ(std::count(row.begin(), row.end(), ','), static_cast<long>(c.names.size()))
+            << row;
+        EXPECT_TRUE(
+            std::regex_search(row, std::regex(R"(^\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d[+-]\d\d:\d\d,)")))
             << row;
     }
 }

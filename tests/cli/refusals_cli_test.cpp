@@ -40,6 +40,15 @@ TEST_F(CliRefusals, SayWhyAndLeaveTheSensorAsItWasUnlessForced) {
            "\xC2\xB0"
            "C. Nothing was sent to the sensor.\n"},
           {{"calibrate", "o2-zero"}, 1, "This sensor has no O2 calibration.\n"},
+          {{"calibrate", "co2-zero"}, 1, " ppm now, and the reference is 0 ppm: more than 300"},
+          {{"calibrate", "temp", "150"},
+           1,
+           "reference is 150 \xC2\xB0"
+           "C: more than 10"},
+          {{"calibrate", "temp", "150"}, 1, "Nothing was sent; use --force to calibrate"},
+          {{"check", "co2", "3000"}, 1, ""},
+          {{"check", "co2", "abc"}, 2, "\"abc" + nan},
+          {{"check", "o2", "20.9"}, 1, "This sensor measures no O2.\n"},
           {{"--id", " 5", "identify"}, 2, "--id must be a network ID from 0 to 29"},
           {{"save-file", ""}, 2, "save-file takes one file name"},
           {{"save-file", "sub/"}, 2, "save-file takes one file name"},
@@ -57,6 +66,7 @@ TEST_F(CliRefusals, SayWhyAndLeaveTheSensorAsItWasUnlessForced) {
          {{{"calibrate", "o2-span", "-1"}, 2, "\"-1\" " + range + "0 to "},
           {{"calibrate", "co2-span", "40000"}, 2, range},
           {{"calibrate", "temp", "-4000"}, 2, range},
+          {{"calibrate", "o2-zero"}, 1, "now, and the reference is 0 %: more than 1 %"},
           {{"save-file", "p7"}, 1, "Cant save settings from this sensor\n"}}}};
 
     std::string error;

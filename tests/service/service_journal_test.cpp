@@ -139,14 +139,14 @@ TEST_P(ServiceJournalTest, ASendKeepsWhatItReplacesAndRestoringTheBackupBringsIt
     ASSERT_EQ(lines.size(), 2u);
     EXPECT_EQ(lines[0],
               "Time,Serial,Platform,Version,Action,Reference,Before,After,Bytes written,"
-              "Bytes changed,Backup,Result,Message");
+              "Bytes changed,Backup,Result,Message,Quantity,As found,As left,Stability");
     EXPECT_NE(lines[1].find("," + serial + "," + std::to_string(c.platform) + "," +
-                            std::to_string(c.version) + ",Send to sensor,,,,"),
+                            std::to_string(c.version) + ",Send to sensor,,"),
               std::string::npos)
         << lines[1];
     // Written and changed: the edit, and on EEPROM platforms the timeout counter reset too.
     EXPECT_TRUE(std::regex_search(
-        lines[1], std::regex(",[1-9][0-9]*,[12]," + files[0].filename().string() + ",done,$")))
+        lines[1], std::regex(",[1-9][0-9]*,[12]," + files[0].filename().string() + ",done,,,,,$")))
         << lines[1];
 
     // Restoring: load the backup, send it.
@@ -189,7 +189,8 @@ TEST_F(ServiceJournalCases, ACalibrationRecordsItsReferenceAndWords) {
         << lines[1];
 }
 
-TEST_F(ServiceJournalCases, WhatSendsNothingLeavesNoTraceAndAnUnwritableBackupStopsTheSendOnRecord) {
+TEST_F(ServiceJournalCases,
+       WhatSendsNothingLeavesNoTraceAndAnUnwritableBackupStopsTheSendOnRecord) {
     auto rig = openSensor(6, 0);
     Context& ctx = rig->ctx();
     { RecordedAction action(ctx, "Read from sensor"); }

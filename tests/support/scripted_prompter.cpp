@@ -30,6 +30,13 @@ bool ScriptedPrompter::confirm(const std::string& question) {
     return yes;
 }
 
+bool ScriptedPrompter::proceed(const std::string& question) {
+    questions.push_back(question);
+    const bool yes = proceedAnswers.empty() || proceedAnswers.front();
+    if (!proceedAnswers.empty()) proceedAnswers.pop_front();
+    return yes;
+}
+
 std::vector<std::string> ScriptedPrompter::messages() const {
     std::vector<std::string> texts;
     for (const auto& s : shown) texts.push_back(s.text);

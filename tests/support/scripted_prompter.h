@@ -22,11 +22,13 @@ public:
     std::optional<std::string> openFile(const std::string& filter) override;
     std::optional<std::string> saveFile(const std::string& filter) override;
     bool confirm(const std::string& question) override;
+    bool proceed(const std::string& question) override;
 
     // Answers, used in order; an empty queue answers "" / cancel.
     std::deque<std::string> inputAnswers;
     std::deque<std::optional<std::string>> fileAnswers;
     std::deque<bool> confirmAnswers;  // an empty queue answers No
+    std::deque<bool> proceedAnswers;  // an empty queue goes on, as Enter does
     std::vector<std::string> questions;
 
     std::vector<Shown> shown;

@@ -40,7 +40,8 @@ std::vector<Sensor> sensors() {
     const Expected temp5{0, "Temp", "C", 20, 25}, co2_5{1, "CO2", "ppm", 380, 520},
         rh5{2, "RH", "%", 35, 47};
     const Expected temp61{4, "Temp", "C", 20, 25}, co2_61{5, "CO2", "ppm", 380, 520},
-        o2_61{6, "Ch 6", "%", 20, 22}, o2_7{6, "O2", "%", 20, 22};
+        o2_61{6, "Ch 6", "%", 20, 22}, o2_7{6, "O2", "%", 20, 22},
+        co2Percent{5, "CO2", "%", 0.038, 0.052};  // the high-range unit shows CO2 in %
     std::vector<Sensor> all;
     for (int v = 0; v <= 3; ++v) all.push_back({5, v, {temp5, co2_5, rh5}});
     for (int v = 0; v <= 5; ++v) {
@@ -51,7 +52,7 @@ std::vector<Sensor> sensors() {
         if (v == 2) channels.push_back({10, "CO", "ppm", 0, 5});
         all.push_back({6, v, channels});
     }
-    all.push_back({61, 0, {temp61, co2_61, o2_61}});
+    all.push_back({61, 0, {temp61, co2Percent, o2_61}});
     all.push_back({61, 1, {temp61, co2_61}});
     for (int v = 1; v <= 2; ++v) all.push_back({7, v, {temp61, co2_61, o2_7}});
     return all;

@@ -56,14 +56,15 @@ TEST(Frm61Menus, EachItemLeavesItsCodeAndZeroUnderSinglePointNone) {
         {window.mCalCO2SPOther, "mCalCO2SPOther", "Other", kActionCalCO2Other, true},
         {window.mCalCO2zero, "mCalCO2zero", "CO2 zero", kActionCalCO2Zero, true},
         {window.mCalCO2span, "mCalCO2span", "CO2 span", kActionCalCO2Span, false},
-        {window.mCalO2zero, "mCalO2zero", "O2 zero", kActionCalO2Zero, true},
+        // Platform 61 keeps no O2 zero word: the item is there, disabled, and says why.
+        {window.mCalO2zero, "mCalO2zero", "O2 zero", kActionNone, false},
         {window.mCalO2span, "mCalO2span", "O2 span", kActionCalO2Span, false},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(c.item->objectName(), c.name);
         EXPECT_EQ(c.item->text(), c.caption);
         // The single-point "Zero" would do nothing beside "CO2 zero": not offered twice.
-        EXPECT_EQ(c.item->isVisible(), c.code != kActionNone) << c.name;
+        EXPECT_EQ(c.item->isVisible(), c.item != window.mCalCO2SPzero) << c.name;
         w.host.progress.clear();
         c.item->trigger();
         EXPECT_EQ(w.ctx().PendingAction, c.code) << c.name;
@@ -74,6 +75,7 @@ TEST(Frm61Menus, EachItemLeavesItsCodeAndZeroUnderSinglePointNone) {
         }
         w.ctx().PendingAction = kActionNone;
     }
+    EXPECT_TRUE(window.mCalO2zero->toolTip().contains("no O2 zero word"));
     const QList<QAction*> calibrate = window.mCalibrate->actions();
     ASSERT_EQ(calibrate.size(), 6);
     EXPECT_EQ(calibrate[2], window.mCalCO2zero);
@@ -87,7 +89,8 @@ TEST(Frm61, AnO2SpanAnswerThatIsEmptyDoesNothingAndOneThatIsNoNumberIsRefused) {
         const auto before = w.rig.sensor.memory().eeprom;
         w.rig.t.prompter.inputAnswers = {answer};
         w.run(kActionCalO2Span);
-        EXPECT_EQ(w.rig.t.prompter.prompts, std::vector<std::string>{"Enter correct O2 reading"});
+        EXPECT_EQ(w.rig.t.prompter.prompts,
+                  std::vector<std::string>{"Enter correct O2 reading\n(%)"});
         EXPECT_EQ(w.rig.t.prompter.messages().size(), std::string(answer).empty() ? 0u : 1u);
         EXPECT_TRUE(w.rig.sensor.requests().empty()) << answer;
         EXPECT_EQ(w.rig.sensor.memory().eeprom, before) << answer;
@@ -122,19 +125,21 @@ TEST(Frm61, TheStatusShowsOkInTheValueColourAndErrorsInRed) {
 
 // Offline, typed channel values drive the alarm statuses; a value equal to its level is no
 // alarm, for CO2 (alarm above) and O2 (alarm below) alike. The factory levels: CO2 1000 and
-// 5000 ppm, O2 19 and 18 %. Every version shows a typed value again as typed (version 1 has
-// no O2 and no alarm panel).
+// 5000 ppm on platform 7, 1.5 and 3 % on platform 61, O2 19 and 18 %. Every version shows a
+// typed value again as typed (version 1 has no O2 and no alarm panel).
 TEST(Frm61, TypedValuesRaiseTheAlarmsPastTheirLevelsAndNotAtThem) {
     const struct {
         int row;  // txbCHact row: 1 CO2, 2 O2
         const char* value;
+        const char* value61;     // CO2 in %
         const char* statuses61;  // rows 0..3, "." OK, "A" ALARM
         const char* statuses7;   // pre, main
     } cases[] = {
-        {1, "1000", "....", ".."},  {1, "1001", "A...", "A."}, {1, "5000", "A...", "A."},
-        {1, "5001", "AA..", "AA"},  {1, "20", "....", ".."},   {2, "19", "....", ".."},
-        {2, "18.99", "..A.", "A."}, {2, "18", "..A.", "A."},   {2, "17.5", "..AA", "AA"},
-        {2, "20.9", "....", ".."},
+        {1, "1000", "1.5", "....", ".."},    {1, "1001", "1.501", "A...", "A."},
+        {1, "5000", "3", "A...", "A."},      {1, "5001", "3.001", "AA..", "AA"},
+        {1, "20", "0.002", "....", ".."},    {2, "19", "19", "....", ".."},
+        {2, "18.99", "18.99", "..A.", "A."}, {2, "18", "18", "..A.", "A."},
+        {2, "17.5", "17.5", "..AA", "AA"},   {2, "20.9", "20.9", "....", ".."},
     };
     for (const SensorKind kind : {SensorKind{61, 0}, SensorKind{61, 1}, SensorKind{7, 1}}) {
         WindowOnSensor w(kind.platform, kind.version);
@@ -146,8 +151,9 @@ TEST(Frm61, TypedValuesRaiseTheAlarmsPastTheirLevelsAndNotAtThem) {
         const bool o2 = !(kind.platform == 61 && kind.version == 1);
         for (const auto& c : cases) {
             if (c.row == 2 && !o2) continue;
-            type(window.pctChannels->txbCHact[c.row], QString::fromLatin1(c.value));
-            EXPECT_EQ(window.pctChannels->txbCHact[c.row]->text(), c.value) << kind.platform;
+            const char* value = kind.platform == 61 && kind.version == 0 ? c.value61 : c.value;
+            type(window.pctChannels->txbCHact[c.row], QString::fromLatin1(value));
+            EXPECT_EQ(window.pctChannels->txbCHact[c.row]->text(), value) << kind.platform;
             if (!o2) continue;
             std::vector<QLineEdit*> statuses(window.txbAlarm061Status.begin(),
                                              window.txbAlarm061Status.end());
@@ -156,7 +162,7 @@ TEST(Frm61, TypedValuesRaiseTheAlarmsPastTheirLevelsAndNotAtThem) {
             std::string shown;
             for (QLineEdit* s : statuses) shown += s->text() == "OK" ? "." : "A";
             EXPECT_EQ(shown, kind.platform == 61 ? c.statuses61 : c.statuses7)
-                << "platform " << kind.platform << " value " << c.value;
+                << "platform " << kind.platform << " value " << value;
         }
         // Offline nothing reaches the sensor.
         EXPECT_TRUE(w.rig.sensor.requests().empty());
@@ -225,7 +231,7 @@ TEST_P(Frm61OnSensor, PollsLiveValuesAndRoundTripsItsSettings) {
                  {"lblAlarm7Level_3", "17.5", 852, 1750}};
     } else {
         edits = {{"txbID", "12", -32, 12}};
-        if (kind.version == 0) edits.push_back({"txbAlarm061Level_1", "4000", 78, 9000});
+        if (kind.version == 0) edits.push_back({"txbAlarm061Level_1", "4", 78, 9000});  // CO2 in %
     }
     for (const Edit& e : edits) type(window.findChild<QLineEdit*>(e.field), e.text);
     if (kind.platform == 7) QTest::mouseClick(window.lblAlarm7Slope[1], Qt::LeftButton);
@@ -300,7 +306,7 @@ TEST(Frm61, ALevelTypedBelowTheLiveValueShowsTheAlarm) {
     frm61& window61 = windowOf(w61);
     w61.poll();
     ASSERT_EQ(window61.txbAlarm061Status[0]->text(), "OK");
-    type(window61.txbAlarm061Level[0], "400");
+    type(window61.txbAlarm061Level[0], "0.03");  // % of CO2, below room air
     EXPECT_EQ(window61.txbAlarm061Status[0]->text(), "ALARM");
     EXPECT_EQ(window61.txbAlarm061Status[0]->palette().color(QPalette::Base), QColor(255, 0, 0));
     EXPECT_EQ(window61.txbAlarm061Status[1]->text(), "OK");

@@ -341,8 +341,8 @@ TEST_P(Frm6RoundTrip, ShowsTheSameValuesAfterReadingBack) {
 INSTANTIATE_TEST_SUITE_P(
     Versions, Frm6RoundTrip,
     ::testing::Values(RoundTrip{0, "txbOutBaseLine_2", "52"}, RoundTrip{0, "txbFb_0", "1500"},
-                      RoundTrip{1, "txbSetPV1CO2", "800"}, RoundTrip{1, "txbOutV1IntTimeVAV", "0"},
-                      RoundTrip{2, "txbDigTlevel", "-30"}, RoundTrip{3, "txb6v3C", "2000"},
+                      RoundTrip{1, "txbSetPV1CO2", "900"}, RoundTrip{1, "txbOutV1IntTimeVAV", "16"},
+                      RoundTrip{2, "txbDigTlevel", "-30"}, RoundTrip{3, "txb6v3G1", "40"},
                       RoundTrip{4, "txbV4MinVent", "30"},
                       RoundTrip{4, "txbV4PrangeVentCO2", "300"}),
     [](const auto& info) {

@@ -125,6 +125,8 @@ void frm61::adaptMenus() {
     mCalibrate->insertAction(mCalCO2span, mCalCO2zero);
     connect(mCalCO2zero, &QAction::triggered, this,
             [this] { requestAction(kActionCalCO2Zero, true); });
+    // A disabled item says why in its tooltip.
+    mCalibrate->setToolTipsVisible(true);
     mCalO2zero = mCalibrate->addAction(QStringLiteral("O2 zero"));
     mCalO2zero->setObjectName(QStringLiteral("mCalO2zero"));
     connect(mCalO2zero, &QAction::triggered, this,
@@ -380,6 +382,8 @@ bool frm61::FormUpdateInit() {
         pctAlarm07->setVisible(true);
         pctDisplay6->setVisible(true);
         active_ = {&platform7Fields_};
+        mCalO2span->setVisible(true);
+        mCalO2zero->setVisible(true);
     } else if (version_ == 1) {
         measuredRows_ = 2;
         mCalO2span->setVisible(false);
@@ -409,6 +413,12 @@ bool frm61::FormUpdateInit() {
     mCalCO2SPBackground->setVisible(references);
     mCalCO2SPOther->setVisible(references);
     mCalCO2->menuAction()->setVisible(references);  // nothing left in it otherwise
+    // Only platform 7 keeps an O2 zero word (its EEPROM reaches 760); a platform-61 cell is
+    // calibrated by its span alone.
+    mCalO2zero->setEnabled(platform7_);
+    mCalO2zero->setToolTip(platform7_ ? QString()
+                                      : QStringLiteral("This sensor has no O2 zero word: its O2 "
+                                                       "cell is calibrated by \"O2 span\" alone."));
     cbxSimulated->setText(QStringLiteral("Off line"));
     cbxSimulated->setVisible(true);
     return true;

@@ -107,6 +107,8 @@ protected:
     void executeAction(int16_t code) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     bool simulationStep() override;
+    // Row k of the channel panel shows channel 4 + k.
+    int shownIdOf(float channel) const override { return static_cast<int>(channel) - 4; }
 
 private:
     void adaptMenus();

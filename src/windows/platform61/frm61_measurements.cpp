@@ -13,6 +13,7 @@
 #include "model/platform_profile.h"
 #include "settings/field_binding.h"
 #include "settings/platform61_codecs.h"
+#include "windows/calibration_question.h"
 #include "windows/channel_panel.h"
 #include "windows/edit_field.h"
 #include "windows/platform61/frm61.h"
@@ -181,6 +182,12 @@ void frm61::showAlarmStatus() {
 }
 
 bool frm61::ActionCalO2Zero() {
+    // The menu item is disabled where there is no zero word; the code may come anyway.
+    if (!mCalO2zero->isEnabled()) return failWith(ctx_, mCalO2zero->toolTip().toStdString());
+    if (!askBeforeCalibrating({"O2 zero", CalQuantity::O2, float(kO2Channel), 0,
+                               "zero gas (nitrogen) flowing over the O2 cell",
+                               "the O2 zero word, from five readings over about 11 s"}))
+        return false;
     host_.ShowProgress(QStringLiteral("Calibrating O2"));
     if (!CalO2Zero(ctx_)) return false;
     reportSuccess(QStringLiteral("O2 zero calibrated."));
@@ -188,7 +195,8 @@ bool frm61::ActionCalO2Zero() {
 }
 
 bool frm61::ActionCalO2Span() {
-    const std::string answer = ctx_.prompt.input("Enter correct O2 reading");
+    const std::string answer =
+        ctx_.prompt.input(promptInUnit("Enter correct O2 reading", answerUnit(AnswerIn::O2)));
     switch (checkAnswer(answer)) {
         case Answer::Cancelled:
             return true;
@@ -197,6 +205,10 @@ bool frm61::ActionCalO2Span() {
         case Answer::Number:
             break;
     }
+    if (!askBeforeCalibrating({"O2 span", CalQuantity::O2, float(kO2Channel), ParseNumber(answer),
+                               "a gas of known O2 content around the cell (fresh air holds 20.9 %)",
+                               "the O2 span word"}))
+        return false;
     const float raw = ParseChannelValue(ctx_, answer, float(kO2Channel), false);
     host_.ShowProgress(QStringLiteral("Calibrating O2 span"));
     if (!CalO2Span(ctx_, raw)) return false;

@@ -1,0 +1,94 @@
+#include "virtualsensor/factory_panels.h"
+
+#include <algorithm>
+
+#include "common/context.h"
+#include "settings/function_limits.h"
+#include "settings/platform6_panels.h"
+
+namespace kelvo::virtualsensor {
+namespace {
+
+// The codecs read what they need from the image and never talk to a sensor here: every
+// byte is marked read. These stand in for the link they never use.
+class NoPort : public SerialPort {
+public:
+    void setPortName(const std::string&) override {}
+    std::string portName() const override { return {}; }
+    bool open() override { return false; }
+    void close() override {}
+    bool isOpen() const override { return false; }
+    int bytesWaiting() override { return 0; }
+    Bytes readAll() override { return {}; }
+    bool write(const Bytes&) override { return false; }
+    void setDtr(bool) override {}
+    std::string errorString() const override { return "factory"; }
+};
+class NoClock : public Clock {
+public:
+    int64_t tickMs() const override { return 0; }
+    double secondsOfDay() const override { return 0; }
+};
+class NoPump : public EventPump {
+public:
+    void idle(int64_t) override {}
+    void processEvents() override {}
+};
+class NoPrompter : public Prompter {
+public:
+    void message(const std::string&, Icon) override {}
+    std::string input(const std::string&) override { return {}; }
+    std::optional<std::string> openFile(const std::string&) override { return std::nullopt; }
+    std::optional<std::string> saveFile(const std::string&) override { return std::nullopt; }
+};
+
+// The jumper settings of a 0-2000 ppm unit: output 1 over the range, the relay at 1000 ppm.
+constexpr SixV3Values kFactory6v3{0, 1000, 2000, 800, 1200, 1000, 50, 1000, 900};
+
+}  // namespace
+
+void ApplyFactoryPanel(SensorMemory& memory) {
+    if (memory.platform != kPlatform6 ||
+        (memory.version != 1 && memory.version != 3 && memory.version != 4))
+        return;
+    NoPort port;
+    NoClock clock;
+    NoPump pump;
+    NoPrompter prompter;
+    Context ctx(port, clock, pump, prompter);
+    std::copy(memory.eeprom.begin(), memory.eeprom.end(), ctx.EeImage.begin());
+    std::copy(memory.ram.begin(), memory.ram.end(), ctx.RamImage.begin());
+    ctx.EeRead.fill(true);
+    ctx.RamRead.fill(true);
+    ctx.EeLast = ctx.EeImage;
+    ctx.RamLast = ctx.RamImage;
+    if (memory.version == 1) {
+        p6::GetInitSetVAV(ctx);
+        p6::VavTexts vav = p6::showVav(ctx);
+        vav[p6::kUseMax] = "100";
+        vav[p6::kUseMin] = "20";
+        vav[p6::kSetPTemp] = "21";
+        vav[p6::kSetPCO2] = "800";
+        p6::storeVav(ctx, vav);
+    } else if (memory.version == 4) {
+        p6::SequentialTexts seq = p6::showSequential(ctx);
+        seq[p6::kSeqSetPCO2] = "800";
+        seq[p6::kSeqSetPTemp] = "21";
+        seq[p6::kSeqRangeVentTemp] = "2";
+        seq[p6::kSeqRangeCoolTemp] = "3";
+        seq[p6::kSeqRangeVentCO2] = "400";
+        seq[p6::kSeqMinVent] = "20";
+        p6::storeSequential(ctx, seq);
+    } else if (const auto limits = limitsOf6v3(kFactory6v3)) {
+        // Every function of the jumper unit works on CO2 (channel 11) or on function 1's
+        // share of it.
+        constexpr int kFunctionRecords = 106, kRecordBytes = 5, kCO2ChannelByte = 9;
+        for (int i = 0; i < 6; ++i)
+            ctx.EeImage[kFunctionRecords + kRecordBytes * i] = kCO2ChannelByte;
+        p6::storeFunctionLimits(ctx, *limits);
+    }
+    for (size_t a = 0; a < memory.eeprom.size(); ++a)
+        memory.eeprom[a] = static_cast<uint8_t>(ctx.EeImage[a]);
+}
+
+}  // namespace kelvo::virtualsensor
