@@ -98,33 +98,6 @@ TEST_F(SettingsFileTest, NamesWithoutSetExtensionGetOneAndOthersKeepTheirs) {
     EXPECT_EQ(names, (std::set<std::string>{"config.Set", "OTHER.SET"}));
 }
 
-TEST_F(SettingsFileTest, TwoSavesIntoOnePlatform6FileReplaceTheirBlocksInPlace) {
-    fillPlatform6(t.ctx, 1);
-    SelectAddressList(t.ctx, 13);
-    t.ctx.AddressMask[91] = 1;  // the file keeps whatever mask it was given
-    t.ctx.EeImage[91] = 19;
-    ASSERT_TRUE(SaveSettings(t.ctx, 15, file("p6.Set"), 1, true));
-    ASSERT_TRUE(SaveSettings(t.ctx, 10, file("p6.Set"), 1, false));
-    fillPlatform6(t.ctx, 2);
-    SelectAddressList(t.ctx, 15);
-    ASSERT_TRUE(SaveSettings(t.ctx, 15, file("p6.Set"), 1, true));
-    ASSERT_TRUE(SaveSettings(t.ctx, 10, file("p6.Set"), 1, false));
-
-    const Bytes bytes = readAll(file("p6.Set"));
-    ASSERT_EQ(bytes.size(), 1079u);
-    const SetFileParse parsed = ParseSetFile(bytes);
-    ASSERT_TRUE(parsed.ok());
-    EXPECT_EQ(parsed.layout.blockCount, 2);
-    ASSERT_EQ(parsed.layout.blocks.size(), 2u);
-    EXPECT_EQ(parsed.layout.blocks[0].type, 15);
-    EXPECT_EQ(parsed.layout.blocks[1].type, 10);
-    // The second save's contents: list 15 leaves 127 out, list 13 took it whole; the mask
-    // block's prefix is cleared.
-    EXPECT_EQ(bytes[17 + 4 + 30 + 127], 128);
-    EXPECT_EQ(Bytes(bytes.begin() + 17 + 4, bytes.begin() + 17 + 4 + 30), Bytes(30, 0));
-    EXPECT_EQ(bytes[17 + 546 + 4 + 0], 2);
-}
-
 TEST_F(SettingsFileTest, LastSetIsAlwaysWrittenAnew) {
     fillPlatform6(t.ctx, 1);
     ASSERT_TRUE(SaveSettings(t.ctx, 15, file("Last.SET"), 1, true));
@@ -249,14 +222,21 @@ TEST_F(SettingsFileTest, EveryDamageToTheNumbersReadsAsTheLayoutDefines) {
     fillPlatform5(t.ctx, 1);
     ASSERT_TRUE(SaveSettings(t.ctx, 0, file("5.Set"), 255, false));
     const Bytes saved5 = readAll(file("5.Set"));
-    fillPlatform6(t.ctx, 1);
-    SelectAddressList(t.ctx, 13);
-    ASSERT_TRUE(SaveSettings(t.ctx, 15, file("6.Set"), 1, true));
-    ASSERT_TRUE(SaveSettings(t.ctx, 10, file("6.Set"), 1, false));
+    // Saved twice into one file: the second save replaces both blocks in place.
+    for (const auto& [seed, list] : {std::pair{1, 13}, {2, 15}}) {
+        fillPlatform6(t.ctx, seed);
+        SelectAddressList(t.ctx, list);
+        ASSERT_TRUE(SaveSettings(t.ctx, 15, file("6.Set"), 1, true));
+        ASSERT_TRUE(SaveSettings(t.ctx, 10, file("6.Set"), 1, false));
+    }
     const auto images = std::pair{t.ctx.EeImage, t.ctx.AddressMask};
-    fillPlatform6(t.ctx, 2);
+    const Bytes saved6 = readAll(file("6.Set"));
+    EXPECT_TRUE(saved6.size() == 1079 && saved6[5] == 2 && saved6[17] == 15 &&
+                saved6[17 + 546] == 10);
+    EXPECT_EQ(Bytes(saved6.begin() + 21, saved6.begin() + 51), Bytes(30, 0));  // the mask's prefix
+    fillPlatform6(t.ctx, 3);
     t.ctx.AddressMask.fill(0);
-    check(readAll(file("6.Set")), "platform 6 as saved");
+    check(saved6, "platform 6 as saved");
     EXPECT_TRUE(
         std::equal(images.first.begin(), images.first.begin() + 512, t.ctx.EeImage.begin()));
     EXPECT_TRUE(

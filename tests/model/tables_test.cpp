@@ -168,29 +168,9 @@ TEST(BuildTable, WildCoefficientsStayInsideAWord) {
         }
 }
 
-// A read platform-6 factory sensor: its references agree with its table.
-TEST(CO2References, ZeroReferenceRoundTrips) {
+TEST(CO2References, OnlyTheWordItselfIsFetched) {
     TestContext t;
     test::loadMemory(t.ctx, *virtualsensor::FactoryImage(6, 0));
-    EXPECT_NEAR(GetSpanReference(t.ctx, 0, false, false), 7000, 3);
-    EXPECT_NEAR(GetSpanReference(t.ctx, 0, true, false), 7000, 3);
-    SetSpanReference(t.ctx, 0, false, 6500);
-    EXPECT_NEAR(GetSpanReference(t.ctx, 0, false, false), 6500, 3);
-    EXPECT_NEAR(GetSpanReference(t.ctx, 0, true, false), 7000, 3);
-    EXPECT_EQ(t.ctx.ErrorText, "");
-    // Storing again the value a word stands for keeps the word, though near the ends of the
-    // table that value encodes to another word.
-    for (const int word : {1600, 6000, 50000}) {
-        test::setEeWord(t.ctx, 38, word);
-        test::setEeWord(t.ctx, 36, word);
-        test::setRamWord(t.ctx, 212, word);
-        SetZeroReference(t.ctx, 0, GetZeroReference(t.ctx, 0));
-        SetSpanReference(t.ctx, 0, false, GetSpanReference(t.ctx, 0, false, false));
-        SetSpanReference(t.ctx, 0, true, GetSpanReference(t.ctx, 0, true, false));
-        EXPECT_EQ(t.ctx.EeImage[38] * 256 + t.ctx.EeImage[39], word);
-        EXPECT_EQ(t.ctx.EeImage[36] * 256 + t.ctx.EeImage[37], word);
-        EXPECT_EQ(t.ctx.RamImage[212] * 256 + t.ctx.RamImage[213], word);
-    }
     // Only the word itself is fetched. A word that cannot be fetched reads as 0, with the
     // read's message, and so does a span reference while a message is pending.
     t.ctx.EeRead[40] = false;
@@ -213,59 +193,79 @@ TEST(CO2References, ZeroReferenceRoundTrips) {
     EXPECT_NE(t.ctx.EeImage[36] * 256 + t.ctx.EeImage[37], 50000);
 }
 
-// The zero reference word is 61440 less the linear value's distance from full scale divided
-// by the factor (platform 5: times 2048 over the span word), nearest with halves to even; it
-// reads back through the table. A raw value the word already stands for keeps the word.
-// Factors 1 and 2, span words from the smallest on, raw values on and beside the table's
-// entries and the words' ends.
-TEST(CO2References, ZeroReferencesAsDefinedForEveryFactor) {
-    struct Sensor {
-        int platform, version, word, span;  // word: its address; span: platform 5's span word
+// A zero reference word is 61440 less the linear value's distance from full scale divided by
+// the factor (platform 5: times 2048 over the span word), nearest with halves to even; a span
+// reference word is that times 2048 over the zero word. Each reads back through the table. A
+// raw value the word already stands for keeps the word, also near the table's ends where
+// encoding it again would give another. Factors 1 and 2, span words from the smallest on, raw
+// values on and beside the table's entries and the words' ends.
+TEST(CO2References, ReferencesAsDefinedForEveryFactor) {
+    struct Reference {
+        int platform, version, span,
+            kind;  // span: platform 5's span word; kind: zero, stored, live
+        bool ram;
+        int word;
     };
-    for (const Sensor& s : {Sensor{6, 0, 38, 0},
-                            {61, 1, 58, 0},
-                            {7, 1, 976, 0},
-                            {5, 0, 216, 0},
-                            {5, 0, 216, 1},
-                            {5, 0, 216, 2048},
-                            {5, 0, 216, 3000},
-                            {5, 0, 216, 4096}}) {
+    for (const Reference& r : {Reference{6, 0, 0, 0, false, 38},
+                               {6, 0, 0, 1, false, 36},
+                               {6, 0, 0, 2, true, 212},
+                               {61, 1, 0, 0, false, 58},
+                               {61, 1, 0, 1, false, 34},
+                               {61, 1, 0, 2, true, 210},
+                               {7, 1, 0, 0, false, 976},
+                               {5, 0, 0, 0, true, 216},
+                               {5, 0, 1, 0, true, 216},
+                               {5, 0, 2048, 0, true, 216},
+                               {5, 0, 3000, 0, true, 216},
+                               {5, 0, 4096, 0, true, 216}}) {
         TestContext t;
-        test::loadMemory(t.ctx, *virtualsensor::FactoryImage(s.platform, s.version));
-        const bool five = s.platform == 5;
+        test::loadMemory(t.ctx, *virtualsensor::FactoryImage(r.platform, r.version));
+        const bool five = r.platform == 5;
         if (five) {
             t.ctx.Definition.loadedIdByte = 231;  // table 1 built as a load builds it
             const auto built =
                 BuildTableEntries(0.115081f, -0.00185441f, 0.42264f, 0.114645f, 0.2415f, 2000, {});
             for (int i = 0; i < kTableEntries; ++i) SetTableEntry(t.ctx, 1, i, (*built)[i]);
-            test::setRamWord(t.ctx, 138, s.span);
+            test::setRamWord(t.ctx, 138, r.span);
         }
         const int table = five              ? 1
-                          : s.platform == 7 ? 5
+                          : r.platform == 7 ? 5
                                             : GetChannelTable(t.ctx, GetCO2Channel(t.ctx, 0));
         TableEntries e;
         for (int i = 0; i < kTableEntries; ++i) e[i] = GetTableEntry(t.ctx, table, i);
-        const double k = five ? s.span / 2048.0 : GetCO2Factor(t.ctx);
-        std::vector<double> raws = {0, 1, 65534, 65535, GetZeroReference(t.ctx, 0)};
-        for (const float entry : e)
-            for (const double d : {-1.0, 0.0, 1.0, 2.0, 50.0}) raws.push_back(entry + d);
-        for (const double raw : raws) {
-            const auto stored = [&] {
-                const auto& m = five ? t.ctx.RamImage.data() : t.ctx.EeImage.data();
-                return m[s.word] * 256.0 + m[s.word + 1];
-            };
-            const double before = stored();
-            const auto readBack = [&](double w) { return rawOf(e, 61440 - (61440 - w) * k); };
-            const double x = linearOf(e, raw);
-            double word =
-                even(five ? 61440 - (61440 - x) * 2048 / s.span : 61440 - (61440 - x) / k);
-            word = std::clamp(word, 0.0, 65535.0);
-            if (readBack(before) == raw || (five && s.span == 0)) word = before;
-            SetZeroReference(t.ctx, 0, static_cast<float>(raw));
-            ASSERT_EQ(stored(), word) << s.platform << " " << s.span << " " << raw;
-            ASSERT_TRUE((five && s.span == 0) || GetZeroReference(t.ctx, 0) == readBack(word))
-                << raw;
+        const double k = five ? r.span / 2048.0 : GetCO2Factor(t.ctx);
+        const double zero = r.kind ? GetZeroWord(t.ctx, GetCO2Channel(t.ctx, 0)) / 2048 : 1;
+        const auto stored = [&] {
+            const auto& m = r.ram ? t.ctx.RamImage.data() : t.ctx.EeImage.data();
+            return m[r.word] * 256.0 + m[r.word + 1];
+        };
+        const auto get = [&] {
+            return r.kind ? GetSpanReference(t.ctx, 0, r.kind == 2, false)
+                          : GetZeroReference(t.ctx, 0);
+        };
+        const auto set = [&](double raw) {
+            if (r.kind)
+                SetSpanReference(t.ctx, 0, r.kind == 2, static_cast<float>(raw));
+            else
+                SetZeroReference(t.ctx, 0, static_cast<float>(raw));
+        };
+        const auto readBack = [&](double w) { return rawOf(e, 61440 - (61440 - w * zero) * k); };
+        const auto check = [&](double raw) {
+            const double before = stored(), x = linearOf(e, raw);
+            double word = five ? 61440 - (61440 - x) * 2048 / r.span : 61440 - (61440 - x) / k;
+            word = std::clamp(even(word / zero), 0.0, 65535.0);
+            if (readBack(before) == raw || (five && r.span == 0)) word = before;
+            set(raw);
+            ASSERT_EQ(stored(), word) << r.platform << " " << r.kind << " " << r.span << " " << raw;
+            ASSERT_TRUE((five && r.span == 0) || get() == readBack(word)) << raw;
+        };
+        for (const int word : {1600, 6000, 50000}) {
+            (r.ram ? test::setRamWord : test::setEeWord)(t.ctx, r.word, word);
+            check(get());
         }
+        for (const float entry : e)
+            for (const double d : {-1.0, 0.0, 1.0, 2.0, 50.0}) check(entry + d);
+        for (const double raw : {0, 1, 65534, 65535}) check(raw);
         EXPECT_EQ(t.ctx.ErrorText, "");
     }
 }
