@@ -98,23 +98,6 @@ TEST_F(SettingsFileTest, NamesWithoutSetExtensionGetOneAndOthersKeepTheirs) {
     EXPECT_EQ(names, (std::set<std::string>{"config.Set", "OTHER.SET"}));
 }
 
-TEST_F(SettingsFileTest, LastSetIsAlwaysWrittenAnew) {
-    fillPlatform6(t.ctx, 1);
-    ASSERT_TRUE(SaveSettings(t.ctx, 15, file("Last.SET"), 1, true));
-    ASSERT_TRUE(SaveSettings(t.ctx, 10, file("Last.SET"), 1, false));
-    const SetFileParse parsed = ParseSetFile(readAll(file("Last.SET")));
-    ASSERT_TRUE(parsed.ok());
-    ASSERT_EQ(parsed.layout.blocks.size(), 1u);
-    EXPECT_EQ(parsed.layout.blocks[0].type, 10);
-}
-
-TEST_F(SettingsFileTest, DamagedExistingFileIsWrittenAnewNotExtended) {
-    writeAll(file("old.Set"), Bytes(40, 7));
-    fillPlatform5(t.ctx, 1);
-    ASSERT_TRUE(SaveSettings(t.ctx, 0, file("old.Set"), 255, false));
-    EXPECT_EQ(readAll(file("old.Set")).size(), 261u);
-}
-
 // --- Reading -------------------------------------------------------------------------------
 
 // What reading a block of a file must give, written out from the container's layout: the
@@ -230,6 +213,10 @@ TEST_F(SettingsFileTest, EveryDamageToTheNumbersReadsAsTheLayoutDefines) {
         ASSERT_TRUE(SaveSettings(t.ctx, 10, file("6.Set"), 1, false));
     }
     const auto images = std::pair{t.ctx.EeImage, t.ctx.AddressMask};
+    // last.set is always written anew: it keeps only the block saved last.
+    ASSERT_TRUE(SaveSettings(t.ctx, 15, file("Last.SET"), 1, true));
+    ASSERT_TRUE(SaveSettings(t.ctx, 10, file("Last.SET"), 1, false));
+    EXPECT_EQ(readAll(file("Last.SET")).size(), 17u + 516);
     const Bytes saved6 = readAll(file("6.Set"));
     EXPECT_TRUE(saved6.size() == 1079 && saved6[5] == 2 && saved6[17] == 15 &&
                 saved6[17 + 546] == 10);
@@ -292,6 +279,11 @@ TEST_F(SettingsFileTest, EveryDamageToTheNumbersReadsAsTheLayoutDefines) {
             check(longer, name + " one byte longer" + (resealed ? " resealed" : ""));
         }
     }
+    // Saving into a damaged file writes it anew rather than extending it.
+    writeAll(file("f.Set"), Bytes(40, 7));
+    fillPlatform5(t.ctx, 1);
+    ASSERT_TRUE(SaveSettings(t.ctx, 0, file("f.Set"), 255, false));
+    EXPECT_EQ(readAll(file("f.Set")), saved5);
 }
 
 TEST_F(SettingsFileTest, MissingFileAndEmptyPathAreNotFound) {

@@ -155,6 +155,10 @@ TEST(ChannelConversions, Platform5FollowsEachUnitCodeAtTheDecidingPoints) {
     for (int code = 0; code < 16; ++code) {
         const int c = code % 4;
         t.ctx.Definition.unitCode[c] = code;
+        EXPECT_EQ(GetUnitText(t.ctx, c),
+                  (std::array{"C", "C", "F", "F", "ppm", "%", "%", "%", "g/kg", "g/kg", "", "", "",
+                              "", "", "%"}[code]));
+        EXPECT_EQ(GetUnitText(t.ctx, 4), "");
         const auto first =
             std::array{10, 100, 100, 100, 1, 10, 10, 100, 10, 100, 0, 0, 0, 0, 0, 1000};
         const auto second = std::array{10, 1, 1, 1, 1, 100, 1, 1, 1, 1, 0, 0, 0, 0, 0, 1};
@@ -193,17 +197,6 @@ TEST(ChannelFormat, UnreadableDescriptorShowsNoNumber) {
     setRam(t.ctx, kRamIdByte, 222);  // nothing else read, and the sensor stays silent
     EXPECT_EQ(FormatChannelValue(t.ctx, 5600, 11, false, false), "");
     EXPECT_FALSE(t.ctx.ErrorText.empty());
-}
-
-TEST(ChannelFormat, Platform5UnitsByUnitCode) {
-    TestContext t;
-    platform5(t.ctx);
-    EXPECT_EQ(GetUnitText(t.ctx, 2), "%");
-    EXPECT_EQ(GetUnitText(t.ctx, 4), "");
-    for (const auto& [code, unit] : {std::pair{8, "g/kg"}, {9, "g/kg"}, {15, "%"}, {12, ""}}) {
-        t.ctx.Definition.unitCode[3] = code;
-        EXPECT_EQ(GetUnitText(t.ctx, 3), unit) << code;
-    }
 }
 
 TEST(ChannelFormat, Platform5UnitBytesOverrideTheDefinition) {
