@@ -62,12 +62,9 @@ std::string shown(double v) {
 
 // m / 10^k as a person types it: "-22.53".
 std::string typed(long long m, int k) {
-    std::string digits = std::to_string(std::llabs(m));
-    if (k > 0) {
-        if (static_cast<int>(digits.size()) <= k) digits.insert(0, k + 1 - digits.size(), '0');
-        digits.insert(digits.size() - k, ".");
-    }
-    return (m < 0 ? "-" : "") + digits;
+    char text[32];
+    std::snprintf(text, sizeof text, "%.*f", k, m / std::pow(10.0, k));
+    return text;
 }
 
 // Every descriptor of platforms 6 and 7, raw words on and beside each step of the scale around
