@@ -87,17 +87,6 @@ protected:
 
 // --- The container itself ------------------------------------------------------------------
 
-TEST_F(SettingsFileTest, NamesWithoutSetExtensionGetOneAndOthersKeepTheirs) {
-    fillPlatform5(t.ctx, 1);
-    ASSERT_TRUE(SaveSettings(t.ctx, 0, file("config"), 255, false));
-    // Another stem than "config": on Windows "CONFIG.SET" would be the same file.
-    ASSERT_TRUE(SaveSettings(t.ctx, 0, file("OTHER.SET"), 255, false));
-    std::set<std::string> names;
-    for (const auto& entry : fs::directory_iterator(dir))
-        names.insert(entry.path().filename().string());
-    EXPECT_EQ(names, (std::set<std::string>{"config.Set", "OTHER.SET"}));
-}
-
 // --- Reading -------------------------------------------------------------------------------
 
 // What reading a block of a file must give, written out from the container's layout: the
@@ -201,23 +190,24 @@ TEST_F(SettingsFileTest, EveryDamageToTheNumbersReadsAsTheLayoutDefines) {
         }
     };
     check(Bytes(17, 0), "17 bytes");
-    // As the windows save them: platform 5 its RAM without 112..127, platform 6 mask and EEPROM.
+    // As the windows save them: platform 5 its RAM without 112..127, platform 6 mask and EEPROM;
+    // a name gets ".Set" unless it ends so in any case.
     fillPlatform5(t.ctx, 1);
-    ASSERT_TRUE(SaveSettings(t.ctx, 0, file("5.Set"), 255, false));
+    ASSERT_TRUE(SaveSettings(t.ctx, 0, file("5"), 255, false));
     const Bytes saved5 = readAll(file("5.Set"));
     // Saved twice into one file: the second save replaces both blocks in place.
     for (const auto& [seed, list] : {std::pair{1, 13}, {2, 15}}) {
         fillPlatform6(t.ctx, seed);
         SelectAddressList(t.ctx, list);
-        ASSERT_TRUE(SaveSettings(t.ctx, 15, file("6.Set"), 1, true));
-        ASSERT_TRUE(SaveSettings(t.ctx, 10, file("6.Set"), 1, false));
+        ASSERT_TRUE(SaveSettings(t.ctx, 15, file("6.SET"), 1, true));
+        ASSERT_TRUE(SaveSettings(t.ctx, 10, file("6.SET"), 1, false));
     }
     const auto images = std::pair{t.ctx.EeImage, t.ctx.AddressMask};
     // last.set is always written anew: it keeps only the block saved last.
     ASSERT_TRUE(SaveSettings(t.ctx, 15, file("Last.SET"), 1, true));
     ASSERT_TRUE(SaveSettings(t.ctx, 10, file("Last.SET"), 1, false));
     EXPECT_EQ(readAll(file("Last.SET")).size(), 17u + 516);
-    const Bytes saved6 = readAll(file("6.Set"));
+    const Bytes saved6 = readAll(file("6.SET"));
     EXPECT_TRUE(saved6.size() == 1079 && saved6[5] == 2 && saved6[17] == 15 &&
                 saved6[17 + 546] == 10);
     EXPECT_EQ(Bytes(saved6.begin() + 21, saved6.begin() + 51), Bytes(30, 0));  // the mask's prefix
