@@ -8,6 +8,7 @@
 #include "common/context.h"
 #include "common/values.h"
 #include "model/identification.h"
+#include "model/platform_profile.h"
 
 namespace kelvo::cli {
 namespace {
@@ -20,6 +21,9 @@ int identify(const GlobalOptions& options, const std::vector<std::string>& args)
     Context& ctx = session.ctx();
     const uint8_t platform = GetPlatform(ctx);
     if (platform == 0) return session.fail(kUnknownSensorMessage);
+    // The version and serial words in as few blocks as lie close, before the questions
+    // below ask for them one by one.
+    ReadWithIdentity(ctx, platform != kPlatform5, {}, false);
     const uint8_t protocol = GetProtocol(ctx);
     const float version = GetVersion(ctx);
     const uint8_t idByte = GetIdByte(ctx);

@@ -1,15 +1,15 @@
 // kelvo-cli write: values into the sensor's EEPROM or RAM through the write transaction.
 
 #include <iostream>
-#include <span>
+#include <vector>
 
 #include "cli/cli_args.h"
 #include "cli/cli_command.h"
 #include "cli/cli_session.h"
 #include "common/context.h"
-#include "link/sensor_mem_read.h"
 #include "link/sensor_mem_write.h"
 #include "model/identification.h"
+#include "model/platform_profile.h"
 
 namespace kelvo::cli {
 namespace {
@@ -37,26 +37,18 @@ std::optional<std::vector<float>> parseValues(const std::string& text) {
 // Reads what the write covers and this action has not read yet, before the new values go
 // into the image: the backup keeps what the sensor holds there, an EEPROM write without
 // --write-all skips unchanged bytes, and on the small EEPROM, which is written in whole
-// words, a partner byte is never completed with a value nobody has seen. Each byte once.
+// words, a partner byte is never completed with a value nobody has seen. What names the
+// sensor for the backup and the history comes in the same pass. Each byte once.
 bool readCovering(Context& ctx, bool eeprom, int address, int count) {
-    const bool wholeWords = eeprom && GetPlatform(ctx) != kPlatform7;
     if (!ctx.ErrorText.empty()) return false;
-    const auto& known = eeprom ? std::span<const bool>(ctx.EeRead) : std::span<const bool>(ctx.RamRead);
+    const bool wholeWords = eeprom && PlatformOfIdByte(GetIdByte(ctx)) != kPlatform7;
     const int top = eeprom ? kTopEeprom : kTopRam;
-    ctx.AddressMask.fill(0);
-    bool any = false;
-    auto want = [&](int a) {
-        if (a < 0 || a > top || known[a]) return;
-        ctx.AddressMask[a] = 255;
-        any = true;
-    };
+    std::vector<bool> wanted(top + 1, false);
     for (int a = address; a < address + count; ++a) {
-        want(a);
-        if (wholeWords) want(a ^ 1);
+        wanted[a] = true;
+        if (wholeWords) wanted[a ^ 1] = true;
     }
-    if (!any) return true;
-    bool report = true;
-    return SensorMemRead(ctx, 0, 0, 0, eeprom, true, 100, report);
+    return ReadWithIdentity(ctx, eeprom, wanted, true);
 }
 
 int writeMemory(const GlobalOptions& options, const std::vector<std::string>& args) {
@@ -88,8 +80,7 @@ int writeMemory(const GlobalOptions& options, const std::vector<std::string>& ar
         // The action ends (and is recorded, and says what reached the sensor) before its
         // result is printed.
         RecordedAction action(ctx, "kelvo-cli write");
-        if (!readCovering(ctx, *eeprom, a, count))
-            return session.fail("Can't read from sensor");
+        if (!readCovering(ctx, *eeprom, a, count)) return session.fail("Can't read from sensor");
         for (int k = 0; k < count; ++k) {
             if (*eeprom)
                 ctx.EeImage[a + k] = (*values)[k];

@@ -6,6 +6,7 @@
 #include "link/address_lists.h"
 #include "link/sensor_mem_read.h"
 #include "link/sensor_mem_write.h"
+#include "model/identification.h"
 
 namespace kelvo {
 
@@ -112,6 +113,16 @@ const std::vector<IdentityByte> kEepromIdentity{{true, 164, "identification byte
                                                 {true, 170, "serial number"},
                                                 {true, 171, "serial number"}};
 
+// The version byte (the serial number shares the identification byte's block).
+const std::vector<MemorySpan> kPlatform5Naming{ramRange(226, 1)};
+// The version bits at 90, 164-165 and 172-173, the serial number at 170-171.
+const std::vector<MemorySpan> kEepromNaming{eepromRange(90, 2), eepromRange(164, 2),
+                                            eepromRange(170, 4)};
+// The platform-6 channel set: the CO2 channel's kind, the channel bits at 98 and 158.
+const std::vector<MemorySpan> kPlatform6LoadCheck{eepromRange(58, 2), eepromRange(98, 2),
+                                                  eepromRange(158, 2)};
+const std::vector<MemorySpan> kPlatform7Naming{eepromRange(998, 3), eepromRange(1023, 1)};
+
 PlatformProfile platform5(int first, int last, WindowKind window, bool sendFile) {
     return {.platform = kPlatform5,
             .firstVersion = first,
@@ -126,7 +137,8 @@ PlatformProfile platform5(int first, int last, WindowKind window, bool sendFile)
             .saveBlocks = kPlatform5File,
             .writerFlag = 255,
             .sendFileAccepted = sendFile,
-            .identity = kPlatform5Identity};
+            .identity = kPlatform5Identity,
+            .namingReads = kPlatform5Naming};
 }
 
 PlatformProfile platform6(int first, int last, int32_t saveList) {
@@ -142,7 +154,9 @@ PlatformProfile platform6(int first, int last, int32_t saveList) {
             // The platform-6 window saves what it holds, edits and loaded files included.
             .saveReadsWholeImage = false,
             .sendFileAccepted = true,
-            .identity = kEepromIdentity};
+            .identity = kEepromIdentity,
+            .namingReads = kEepromNaming,
+            .loadCheckReads = kPlatform6LoadCheck};
 }
 
 const std::vector<PlatformProfile>& profiles() {
@@ -165,7 +179,8 @@ const std::vector<PlatformProfile>& profiles() {
          .saveList = kListPlatform61Settings,
          .saveBlocks = kPlatform61File,
          .sendFileAccepted = true,
-         .identity = kEepromIdentity},
+         .identity = kEepromIdentity,
+         .namingReads = kEepromNaming},
         // The settings-file container has no block for the 1024-byte EEPROM.
         {.platform = kPlatform7,
          .firstVersion = 1,
@@ -174,7 +189,8 @@ const std::vector<PlatformProfile>& profiles() {
          .wholeImage = kPlatform7Reads,
          .send = kPlatform7Send,
          .measurements = kPlatform7Poll,
-         .co2ReferenceCalibrations = false},
+         .co2ReferenceCalibrations = false,
+         .namingReads = kPlatform7Naming},
     };
     return table;
 }
@@ -283,6 +299,34 @@ bool ReadUnknownSelected(Context& ctx, bool eeprom, const std::vector<bool>& sel
     return eeprom ? readUnknown(ctx, true, selected, ctx.EeImage, ctx.EeLast, ctx.EeRead, keepOpen)
                   : readUnknown(ctx, false, selected, ctx.RamImage, ctx.RamLast, ctx.RamRead,
                                 keepOpen);
+}
+
+bool ReadWithIdentity(Context& ctx, bool eeprom, std::vector<bool> selected, bool forBackup) {
+    const PlatformProfile* profile = FindPlatform(PlatformOfIdByte(GetIdByte(ctx)));
+    if (!ctx.ErrorText.empty()) return false;
+    selected.resize(eeprom ? kEeImageSize : kRamImageSize, false);
+    std::vector<MemorySpan> spans;
+    if (profile) {
+        spans = profile->namingReads;
+        const bool filesHoldIt = profile->platform == kPlatform5 ? !eeprom : eeprom;
+        if (forBackup && filesHoldIt && !profile->saveBlocks.empty())
+            spans.insert(spans.end(), profile->loadCheckReads.begin(),
+                         profile->loadCheckReads.end());
+    }
+    std::vector<MemorySpan> elsewhere;
+    for (const MemorySpan& span : spans) {
+        if (span.eeprom != eeprom) {
+            elsewhere.push_back(span);
+            continue;
+        }
+        for (int a = span.address; a < span.address + span.count; ++a) selected[a] = true;
+    }
+    if (!ReadUnknownSelected(ctx, eeprom, selected, true)) return false;
+    for (const MemorySpan& span : elsewhere) {
+        const size_t size = span.eeprom ? kEeImageSize : kRamImageSize;
+        if (!ReadUnknownSelected(ctx, span.eeprom, selectedBy(ctx, span, size), true)) return false;
+    }
+    return true;
 }
 
 }  // namespace kelvo

@@ -66,6 +66,12 @@ struct PlatformProfile {
     bool co2ReferenceCalibrations = true;
     // The identification byte and serial number, where a settings file's block holds them.
     std::vector<IdentityByte> identity{};
+    // What naming the sensor reads beyond its identification byte (software version and
+    // serial number), and what a settings file's load checks besides (the channel set), so
+    // that an action can fetch them in one pass with its own bytes: the lazy routines of the
+    // identification would ask for each word in a block of its own.
+    std::vector<MemorySpan> namingReads{};
+    std::vector<MemorySpan> loadCheckReads{};
 };
 
 // The entry for a platform and software version; nullptr for a sensor the program does
@@ -109,5 +115,10 @@ bool ReadUnknownBytes(Context& ctx, const std::vector<MemorySpan>& spans);
 // leaves the port open for what follows.
 bool ReadUnknownSelected(Context& ctx, bool eeprom, const std::vector<bool>& selected,
                          bool keepOpen = false);
+// The unknown bytes of a selection (empty: none) read together with those that name the
+// sensor, and, for a backup where the platform's settings files hold this memory, with
+// those a load of the backup checks; blocks are shared where they lie close. The port stays
+// open. A sensor of no platform we know gets its selection alone.
+bool ReadWithIdentity(Context& ctx, bool eeprom, std::vector<bool> selected, bool forBackup);
 
 }  // namespace kelvo

@@ -7,9 +7,9 @@
 #include "common/context.h"
 #include "common/system_clock.h"
 #include "common/values.h"
+#include "files/file_writer.h"
 #include "files/settings_file.h"
 #include "files/settings_file_format.h"
-#include "files/file_writer.h"
 #include "link/address_lists.h"
 #include "model/identification.h"
 #include "model/platform_profile.h"
@@ -51,13 +51,14 @@ const PlatformProfile* backupProfile(Context& ctx) {
 bool ReadForBackup(Context& ctx, const BackupCoverage& cover) {
     const PlatformProfile* profile = backupProfile(ctx);
     if (!profile) return true;
-    if (!LearnLoadIdentity(ctx)) return false;
     const bool ram = profile->platform == kPlatform5;
     std::vector<bool> wanted(ram ? kRamImageSize : kEeImageSize, false);
     for (size_t a = 0; a < (ram ? cover.ram.size() : cover.eeprom.size()); ++a)
         wanted[a] = (ram ? cover.ram[a] : cover.eeprom[a]) != 0;
     if (!ram) wanted[kEeIdByteCopy] = true;
-    return ReadUnknownSelected(ctx, !ram, wanted, true);
+    // One pass for the covered bytes and what a load of the backup checks; the load's own
+    // questions then find them read.
+    return ReadWithIdentity(ctx, !ram, wanted, true) && LearnLoadIdentity(ctx);
 }
 
 std::optional<Bytes> BackupSettingsFile(Context& ctx, const BackupCoverage& cover,

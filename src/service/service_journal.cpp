@@ -9,6 +9,7 @@
 #include "files/file_writer.h"
 #include "link/sensor_mem_write.h"
 #include "model/identification.h"
+#include "model/platform_profile.h"
 
 namespace kelvo {
 namespace {
@@ -95,8 +96,8 @@ void ServiceJournal::referenceTyped(const std::string& text) {
 void ServiceJournal::identify(Context& ctx) {
     if (identified_) return;
     identified_ = true;
-    // Every send path has identified the sensor before it writes, so these cost no traffic;
-    // should one fail all the same, the write is not to fail for it.
+    // beforeWrite has read what these ask for; should one fail all the same, the write is not
+    // to fail for it.
     const std::string keptError = ctx.ErrorText;
     entry_.time = now_();
     entry_.platform = GetPlatform(ctx);
@@ -114,6 +115,15 @@ bool ServiceJournal::counts(bool eeprom) const {
 bool ServiceJournal::beforeWrite(Context& ctx, bool eeprom, std::span<const uint8_t> selection) {
     if (!active_) return true;
     const ImageAsLastRead asRead(ctx);
+    if (!identified_) {
+        // What names the sensor, and what a backup of this memory needs, in one pass; should
+        // it fail, the backup says so below and the history row is still written.
+        const std::string keptError = ctx.ErrorText;
+        std::vector<bool> wanted(selection.size());
+        for (size_t a = 0; a < selection.size(); ++a) wanted[a] = selection[a] != 0;
+        ReadWithIdentity(ctx, eeprom, wanted, true);
+        ctx.ErrorText = keptError;
+    }
     identify(ctx);
     const bool first = !writing_;
     writing_ = true;
@@ -129,7 +139,13 @@ bool ServiceJournal::beforeWrite(Context& ctx, bool eeprom, std::span<const uint
             grew = true;
         }
     }
-    return first || grew ? keepBackup(ctx) : true;
+    if (grew) return keepBackup(ctx);
+    // A memory this sensor's settings files do not hold (the RAM of a platform-6 sensor)
+    // has no backup to make, and nothing need be read for one.
+    if (first && entry_.backup.empty())
+        entry_.backup = "none: this sensor's settings files do not hold its " +
+                        std::string(eeprom ? "EEPROM" : "RAM");
+    return true;
 }
 
 // Writes the backup for what is covered so far, the first time under a new name, later over

@@ -4,7 +4,9 @@
 
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <regex>
+#include <set>
 
 #include "cli/cli_harness.h"
 
@@ -74,8 +76,7 @@ TEST_F(ServiceCli, AWriteLeavesABackupThatDiffersWhereTheWriteWentAndRestoresThe
     std::string header, line, extra;
     ASSERT_TRUE(std::getline(history, header) && std::getline(history, line));
     EXPECT_FALSE(std::getline(history, extra)) << "one action, one line";
-    EXPECT_NE(line.find(",6,0,kelvo-cli write,,,,2,2," + backups[0].filename().string() +
-                        ",done,"),
+    EXPECT_NE(line.find(",6,0,kelvo-cli write,,,,2,2," + backups[0].filename().string() + ",done,"),
               std::string::npos)
         << line;
 
@@ -91,6 +92,57 @@ TEST_F(ServiceCli, AWriteLeavesABackupThatDiffersWhereTheWriteWentAndRestoresThe
     const auto bad = runCli({"diff", file("now.Set"), file("none.Set")}, kQuick);
     EXPECT_EQ(bad.exitCode, 1);
     EXPECT_EQ(bad.err, "File not found " + file("none.Set") + "\n");
+}
+
+// The bytes each request of the communication log asked for: "MR(command address sum)"
+// frames of the small EEPROM (word addresses) and of RAM (two halves).
+std::vector<std::pair<bool, int>> bytesAskedFor(const std::string& log) {
+    std::vector<std::pair<bool, int>> bytes;
+    const std::regex frame("MR\\(([0-9]+) ([0-9]+) [0-9]+\\)");
+    for (auto it = std::sregex_iterator(log.begin(), log.end(), frame);
+         it != std::sregex_iterator(); ++it) {
+        const int command = std::stoi((*it)[1]);
+        const int address = std::stoi((*it)[2]);
+        const bool eeprom = command & 8;
+        const int first = eeprom ? 2 * address : address + (command & 64 ? 128 : 0);
+        for (int k = 0; k < (command & 7); ++k) bytes.push_back({eeprom, first + k});
+    }
+    return bytes;
+}
+
+TEST_F(ServiceCli, ASmallActionAsksForEachByteOnce) {
+    copyDefinitions();
+    const Args eepromWrite{"write",    "eeprom", "--address", "100",
+                           "--values", "1,2,3",  "--unlock",  "--lock"};
+    const Args ramWrite{"write", "ram", "--address", "100", "--values", "1,2,3,4"};
+    std::vector<Args> all{
+        {"virtual:5", "identify"}, {"virtual:6", "identify"}, {"virtual:61", "identify"}};
+    for (const char* port : {"virtual:5", "virtual:6", "virtual:61"}) {
+        Args ram{port};
+        ram.insert(ram.end(), ramWrite.begin(), ramWrite.end());
+        all.push_back(ram);
+        // Platform 5 takes no EEPROM writes from outside.
+        if (std::string(port) == "virtual:5") continue;
+        Args ee{port};
+        ee.insert(ee.end(), eepromWrite.begin(), eepromWrite.end());
+        all.push_back(ee);
+    }
+    for (const Args& run : all) {
+        fs::remove(dir / "ComLogg.txt");
+        Args args{"--port", run[0], "--log"};
+        args.insert(args.end(), run.begin() + 1, run.end());
+        const std::string what = run[0] + " " + run[1] + (run.size() > 2 ? " " + run[2] : "");
+        const auto result = runCli(args, kQuick, dir.string());
+        ASSERT_EQ(result.exitCode, 0) << what << ": " << result.err;
+        std::ifstream in(dir / "ComLogg.txt");
+        const std::string log((std::istreambuf_iterator<char>(in)), {});
+        std::set<std::pair<bool, int>> seen;
+        for (const auto& byte : bytesAskedFor(log))
+            EXPECT_TRUE(seen.insert(byte).second)
+                << what << " asked twice for " << (byte.first ? "EEPROM " : "RAM ") << byte.second
+                << "\n"
+                << log;
+    }
 }
 
 }  // namespace
