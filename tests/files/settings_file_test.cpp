@@ -7,6 +7,7 @@
 #include <unistd.h>
 #endif
 
+#include <cerrno>
 #include <csignal>
 #include <filesystem>
 #include <fstream>
@@ -136,12 +137,15 @@ BlockRead readAsDefined(const Bytes& f, int wanted) {
 // and to the file's length reads exactly as the layout defines, refused or not.
 TEST_F(SettingsFileTest, EveryDamageToTheNumbersReadsAsTheLayoutDefines) {
     std::mt19937 random(29);
+    // Type 7 is unknown, with a few bytes; type 8 unknown and empty, so a file can end in a
+    // block header.
     const std::vector<std::vector<int>> shapes = {{1},        {15, 10},   {10, 15}, {7, 1},
-                                                  {1, 7, 10}, {15, 7, 7}, {}};
+                                                  {1, 7, 10}, {15, 7, 7}, {10, 8},  {}};
     const auto blockBytes = [&](int type) {
         const int length = type == 1    ? 240
                            : type == 10 ? 512
                            : type == 15 ? 542
+                           : type == 8  ? 0
                                         : int(random() % 9);
         Bytes b = {uint8_t(type), 0, uint8_t(length), uint8_t(length >> 8)};
         for (int i = 0; i < length; ++i) b.push_back(uint8_t(random()));
@@ -283,6 +287,16 @@ TEST_F(SettingsFileTest, MissingFileAndEmptyPathAreNotFound) {
     t.ctx.ErrorText.clear();
     EXPECT_FALSE(ReadSetBlock(t.ctx, "", type, true, true));
     EXPECT_EQ(t.ctx.ErrorText, "File not found ");
+#ifndef _WIN32
+    // A file the system cannot open gives the system's reason, when asked for and only then.
+    fs::create_symlink(file("loop.Set"), file("loop.Set"));
+    t.ctx.ErrorText.clear();
+    EXPECT_FALSE(ReadSetBlock(t.ctx, file("loop.Set"), type, false, true));
+    EXPECT_EQ(t.ctx.ErrorText, "");
+    fillPlatform5(t.ctx, 1);
+    EXPECT_FALSE(LoadSettings(t.ctx, file("loop.Set"), 6));
+    EXPECT_EQ(t.ctx.ErrorText, std::generic_category().message(ELOOP));
+#endif
 }
 
 // --- Loading into the image ----------------------------------------------------------------
