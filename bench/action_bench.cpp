@@ -107,7 +107,7 @@ private:
 
 struct Action {
     std::string name;
-    int platform;  // 0: the four-sensor network
+    int platform;  // 0: the network of virtual:net
     std::vector<std::string> args;
     // Waits the action must make besides its traffic: a calibration lets the sensor measure
     // through its new words before it reads the channel against the reference.
@@ -235,7 +235,7 @@ int main(int argc, char** argv) {
         {"identify, platform 7", 7, {"identify"}},
         {"save-file, platform 6", 6, {"save-file", "bench6.Set"}},
         {"send-file, platform 6", 6, {"send-file", "bench6.Set"}},
-        {"scan, four-sensor network", 0, {"scan"}},
+        {"scan, six-sensor network", 0, {"scan"}},
     };
     const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 1;
     SystemClock clock;

@@ -21,6 +21,7 @@
 
 #include "common/context.h"
 #include "files/send_file.h"
+#include "link/sensor_link.h"
 #include "service/bus_scan.h"
 #include "windows/window_host.h"
 
@@ -100,6 +101,9 @@ void frmComSet::buildControls() {
     btnFindSensors->setToolTip("Ask every network ID from 0 to 29 on this port");
     mFoundSensors = new QMenu(this);
     mFoundSensors->setObjectName("mFoundSensors");
+    btnNetworkOverview = new QPushButton("Network overview", this);
+    btnNetworkOverview->setObjectName("btnNetworkOverview");
+    btnNetworkOverview->setToolTip("Find the sensors on this port and show them all in one table");
     cbxLoggcom = new MouseUpCheckBox("Logg communication", this);
     cbxDontShow = new QCheckBox("Don't show this dialog in the future", this);
     txbFileName = new QLineEdit(this);
@@ -140,6 +144,10 @@ void frmComSet::buildControls() {
     connect(Command5, &QPushButton::clicked, this, &frmComSet::Command5_Click);
     connect(cmdSendFile, &QPushButton::clicked, this, &frmComSet::cmdSendFile_Click);
     connect(btnFindSensors, &QPushButton::clicked, this, &frmComSet::btnFindSensors_Click);
+    connect(btnNetworkOverview, &QPushButton::clicked, this, [this] {
+        const std::vector<FoundSensor> found = findSensors();
+        if (!found.empty() && networkOverviewOpener_) networkOverviewOpener_(found);
+    });
     connect(btnStartKelvo, &QPushButton::clicked, this, &frmComSet::btnStartKelvo_Click);
     connect(btnExit, &QPushButton::clicked, this, &frmComSet::btnExit_Click);
 }
@@ -158,6 +166,7 @@ QLayout* frmComSet::buildLayout() {
     auto* id = new QHBoxLayout;
     id->addWidget(txbID);
     id->addWidget(btnFindSensors);
+    id->addWidget(btnNetworkOverview);
     id->addStretch();
     modes->addLayout(id, 2, 2);
     modes->addWidget(optStartMode[2], 3, 0, 1, 3);
@@ -267,6 +276,7 @@ void frmComSet::optStartMode_Click() {
     lblID->setVisible(network);
     txbID->setVisible(network);
     btnFindSensors->setVisible(network);
+    btnNetworkOverview->setVisible(network);
 }
 
 void frmComSet::cbxLoggcom_MouseUp() {
@@ -293,6 +303,21 @@ void frmComSet::usePortInField() {
     ctx_.port.setPortName(typed);
 }
 
+bool frmComSet::useSensorInFields() {
+    float address = kSingleSensorAddress;
+    if (startMode() == 1) {
+        // Refused at once: sensor 0 by default would wait out every attempt, then blame it.
+        if (const QString problem = networkIdProblem(txbID->text()); !problem.isEmpty())
+            return failWith(ctx_, problem.toStdString());
+        address = float(txbID->text().trimmed().toInt());
+    }
+    usePortInField();
+    // What an earlier send read belongs to the sensor it read: another port or ID may
+    // hold another sensor.
+    SensorLinkInit(ctx_, static_cast<uint8_t>(address));
+    return true;
+}
+
 void frmComSet::Command5_Click() {
     if (auto chosen = ctx_.prompt.openFile(startMode() == 2 ? kSimFilter : kSetFilter)) {
         cd1FileName_ = QString::fromStdString(*chosen);
@@ -309,12 +334,11 @@ void frmComSet::cmdSendFile_Click() {
     if (txbFileName->text().trimmed().isEmpty()) {
         ctx_.ErrorText = "Please enter file name in the textbox.";
     } else {
-        // A technician types the port, then sends: the field, not the last start, says
-        // where the sensor is.
-        usePortInField();
         host_.ShowProgress("Loading settings", false, this);
         // The file sent is the one chosen with "..."; a typed path alone sends nothing.
-        if (!cd1FileName_.isEmpty()) {
+        // A technician types the port, then sends: the fields, not the last start, say
+        // where the sensor is.
+        if (!cd1FileName_.isEmpty() && useSensorInFields()) {
             // The write's result needs no handling here: a failure left its message.
             const RecordedAction record(
                 ctx_, "Send file to sensor " + QFileInfo(cd1FileName_).fileName().toStdString());
@@ -328,7 +352,7 @@ void frmComSet::cmdSendFile_Click() {
     host_.ShowProgress(QString(), false, this);
 }
 
-void frmComSet::btnFindSensors_Click() {
+std::vector<FoundSensor> frmComSet::findSensors() {
     // Like a send, the scan lets events run while it talks: nothing else may use the line.
     setEnabled(false);
     const auto enableAgain = qScopeGuard([this] { setEnabled(true); });
@@ -345,17 +369,26 @@ void frmComSet::btnFindSensors_Click() {
     if (hasErrorToShow(ctx_)) ctx_.prompt.message(ctx_.ErrorText);
     ctx_.ErrorText.clear();
     host_.ShowProgress(QString(), false, this);
+    if (found.empty() && !quiet) ctx_.prompt.message("No sensor answered on network IDs 0 to 29.");
+    return found;
+}
 
+void frmComSet::btnFindSensors_Click() {
+    const std::vector<FoundSensor> found = findSensors();
     mFoundSensors->clear();
-    if (found.empty()) {
-        if (!quiet) ctx_.prompt.message("No sensor answered on network IDs 0 to 29.");
-        return;
-    }
+    if (found.empty()) return;
     for (const FoundSensor& sensor : found) {
         QAction* item = mFoundSensors->addAction(QString::fromStdString(FoundSensorLine(sensor)));
         item->setObjectName(QStringLiteral("mFoundSensor_%1").arg(sensor.id));
         connect(item, &QAction::triggered, this,
                 [this, id = sensor.id] { txbID->setText(QString::number(id)); });
+    }
+    if (networkOverviewOpener_) {
+        mFoundSensors->addSeparator();
+        QAction* overview = mFoundSensors->addAction("Network overview");
+        overview->setObjectName(QStringLiteral("mNetworkOverview"));
+        connect(overview, &QAction::triggered, this,
+                [this, found] { networkOverviewOpener_(found); });
     }
     mFoundSensors->popup(btnFindSensors->mapToGlobal(QPoint(0, btnFindSensors->height())));
 }

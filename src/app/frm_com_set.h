@@ -8,6 +8,10 @@
 #include <QDialog>
 #include <QString>
 #include <array>
+#include <functional>
+#include <vector>
+
+#include "service/bus_scan.h"
 
 class QComboBox;
 class QFrame;
@@ -62,6 +66,11 @@ public:
     // any text: a field that drops keys it dislikes turned "35" into "3" without a word.
     static QString networkIdProblem(const QString& typed);
 
+    // Who opens the network overview of the sensors found; without one none is offered.
+    void setNetworkOverviewOpener(std::function<void(const std::vector<FoundSensor>&)> opener) {
+        networkOverviewOpener_ = std::move(opener);
+    }
+
     // The system's view of the controls.
     QString comPortText() const;
     int startMode() const;  // 0 single, 1 network, 2 simulated
@@ -77,6 +86,8 @@ public:
     // Beside the ID: asks every network ID and offers those that answer in mFoundSensors.
     QPushButton* btnFindSensors = nullptr;
     QMenu* mFoundSensors = nullptr;
+    // Beside them: finds the sensors and opens the network overview of them.
+    QPushButton* btnNetworkOverview = nullptr;
     MouseUpCheckBox* cbxLoggcom = nullptr;
     QCheckBox* cbxDontShow = nullptr;
     QLineEdit* txbFileName = nullptr;
@@ -109,14 +120,20 @@ private:
     void Command5_Click();
     void cmdSendFile_Click();
     void btnFindSensors_Click();
+    // Scans the line of the port in the field; says so when nobody answers.
+    std::vector<FoundSensor> findSensors();
     void btnStartKelvo_Click();
     void btnExit_Click();
     // Points the link at the port in "Com port", as it stands.
     void usePortInField();
+    // Points the link at the port and the sensor the fields name, with an empty image;
+    // false with the reason in ErrorText when the ID names no sensor.
+    bool useSensorInFields();
 
     Context& ctx_;
     WindowHost& host_;
     QString cd1FileName_;
+    std::function<void(const std::vector<FoundSensor>&)> networkOverviewOpener_;
 };
 
 }  // namespace kelvo

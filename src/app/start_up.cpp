@@ -15,6 +15,7 @@
 
 #include "app/frm_com_set.h"
 #include "app/frm_msg.h"
+#include "app/frm_network.h"
 #include "app/frm_sim.h"
 #include "app/frm_span_cal_note.h"
 #include "app/working_folder.h"
@@ -25,6 +26,7 @@
 #include "link/sensor_mem_read.h"
 #include "model/identification.h"
 #include "model/platform_profile.h"
+#include "service/network_send.h"
 #include "windows/sensor_window.h"
 
 namespace kelvo {
@@ -65,6 +67,8 @@ frmComSet& StartUp::comSet() {
         if (!portChoices_.isEmpty()) comSet_->setPortChoices(portChoices_, portDescriptions_, portProblems_);
         connect(comSet_.get(), &frmComSet::startRequested, this, &StartUp::startSensor);
         connect(comSet_.get(), &frmComSet::exitRequested, this, [this] { endProgram_(); });
+        comSet_->setNetworkOverviewOpener(
+            [this](const std::vector<FoundSensor>& found) { showNetwork(found); });
     }
     return *comSet_;
 }
@@ -85,6 +89,36 @@ frmSim& StartUp::sim() {
 frmSpanCalNote& StartUp::spanCalNote() {
     if (!spanCalNote_) spanCalNote_ = std::make_unique<frmSpanCalNote>(ctx_);
     return *spanCalNote_;
+}
+
+frmNetwork& StartUp::network() {
+    if (!network_) {
+        network_ = std::make_unique<frmNetwork>(ctx_);
+        connect(network_.get(), &frmNetwork::sensorChosen, this, &StartUp::openNetworkSensor);
+        connect(network_.get(), &frmNetwork::closed, this, [this] {
+            networkOpen_ = false;
+            Main();
+        });
+    }
+    return *network_;
+}
+
+void StartUp::showNetwork(const std::vector<FoundSensor>& found) {
+    comSet().hide();
+    networkOpen_ = true;
+    network().showSensors(found);
+}
+
+void StartUp::openNetworkSensor(int id) {
+    network().hide();
+    ctx_.ErrorText.clear();
+    AddressNetworkSensor(ctx_, id);
+    ShowProgress("Please wait", true, nullptr, false, true, true);
+    if (SensorMemRead(ctx_, 0, kRamIdByte, 1, false, false) && chooseAndOpenWindow(false)) return;
+    ShowProgress(QString());
+    if (hasErrorToShow(ctx_)) ctx_.prompt.message(ctx_.ErrorText);
+    ctx_.ErrorText.clear();
+    network().showAgain();
 }
 
 void StartUp::setPortChoices(const QStringList& names, const QStringList& descriptions,
@@ -316,7 +350,9 @@ void StartUp::RestartOrEnd() {
     if (ctx_.port.isOpen()) ctx_.port.close();
     // Exit shows "Please wait" while last.set is written; it must not outlive the window.
     ShowProgress(QString());
-    if (dontShowSetupDialog()) {
+    if (networkOpen_) {
+        network().showAgain();
+    } else if (dontShowSetupDialog()) {
         endProgram_();
     } else {
         Main();

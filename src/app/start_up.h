@@ -22,6 +22,8 @@ namespace kelvo {
 struct Context;
 class SensorWindow;
 class frmComSet;
+class frmNetwork;
+struct FoundSensor;
 class frmMsg;
 class frmSim;
 class frmSpanCalNote;
@@ -75,6 +77,9 @@ public:
     frmMsg& progress();
     frmSim& sim();
     frmSpanCalNote& spanCalNote();
+    // The network overview. While it is open, leaving a sensor window returns to it.
+    frmNetwork& network();
+    void showNetwork(const std::vector<FoundSensor>& found);
 
 signals:
     // A sensor window has been filled and shown.
@@ -95,6 +100,8 @@ private:
     bool readForWindowChoice(uint8_t platform, bool simulated);
     bool openWindow(SensorWindow& window, bool simulated);
     void errorCheck();
+    // Opens the window of the overview's sensor at the ID; back to the overview on failure.
+    void openNetworkSensor(int id);
     void fillSimulationList();
     QString simulationFile(const QString& choice) const;
     QString appFile(const QString& name) const;
@@ -115,6 +122,8 @@ private:
     std::unique_ptr<frmMsg> progress_;
     std::unique_ptr<frmSim> sim_;
     std::unique_ptr<frmSpanCalNote> spanCalNote_;
+    std::unique_ptr<frmNetwork> network_;
+    bool networkOpen_ = false;
     bool portApplied_ = false;
 };
 

@@ -13,6 +13,7 @@
 #include "model/channels.h"
 #include "model/identification.h"
 #include "qt/local_timestamp.h"
+#include "service/network_overview.h"
 
 namespace kelvo::cli {
 namespace {
@@ -20,27 +21,6 @@ namespace {
 constexpr const char* kName = "values";
 // The sensor windows poll at this period too.
 constexpr int64_t kWatchPeriodMs = 2000;
-
-// The channels worth showing. Platforms 5 and 6 say which exist; platforms 61 and 7
-// describe every channel they measure with a unit.
-std::vector<int> shownChannels(Context& ctx, uint8_t platform) {
-    std::vector<int> channels;
-    switch (platform) {
-        case kPlatform5:
-            for (int c = 0; c <= 3; ++c)
-                if (ChannelPresent(ctx, static_cast<float>(c), false, false)) channels.push_back(c);
-            break;
-        case kPlatform6:
-            for (int c = 0; c <= 13; ++c)
-                if (ChannelPresent(ctx, static_cast<float>(c), false, false)) channels.push_back(c);
-            break;
-        default:
-            for (int c = 0; c <= 15; ++c)
-                if (!GetUnitText(ctx, static_cast<float>(c)).empty()) channels.push_back(c);
-            break;
-    }
-    return channels;
-}
 
 // One line per channel: name, value and unit, separated by tabs; or one CSV row.
 bool printValues(Context& ctx, const std::vector<int>& channels, bool csv) {
@@ -82,7 +62,7 @@ int values(const GlobalOptions& options, const std::vector<std::string>& args) {
     Context& ctx = session.ctx();
     const uint8_t platform = GetPlatform(ctx);
     if (platform == 0) return session.fail(kUnknownSensorMessage);
-    const std::vector<int> channels = shownChannels(ctx, platform);
+    const std::vector<int> channels = ShownChannels(ctx, platform);
     if (!ctx.ErrorText.empty()) return session.fail();
     if (csv) {
         const std::string header = csvHeader(ctx, channels);

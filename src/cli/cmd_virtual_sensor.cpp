@@ -75,8 +75,15 @@ std::optional<Options> parse(const GlobalOptions& global, const std::vector<std:
         *target->second = value;
         if (arg == "--version") options.version = version;
     }
-    if (options.network && (options.platform != 0 || options.version || options.id != -1)) {
-        std::cerr << "kelvo-cli: virtual-sensor: --net serves its own four sensors at IDs 1 to 4\n";
+    if (options.network && (options.platform != 0 || options.version)) {
+        std::cerr << "kelvo-cli: virtual-sensor: --net serves its own six sensors at IDs 1 to 6\n";
+        return std::nullopt;
+    }
+    // On a network the faults strike one sensor, named by --id.
+    const bool faults = options.silentAfter >= 0 || options.refuseAfter >= 0;
+    if (options.network && (options.id != -1) != faults) {
+        std::cerr << "kelvo-cli: virtual-sensor: with --net, --id names the sensor that "
+                     "--silent-after or --refuse-after strikes\n";
         return std::nullopt;
     }
     if (options.id != -1 && (options.id < 0 || options.id > 29)) {
@@ -106,11 +113,23 @@ int serveVirtualSensor(const GlobalOptions& global, const std::vector<std::strin
                                           : virtualsensor::LineTiming::Instant;
     virtualsensor::VirtualSensor sensor(clock, std::move(*memory), timing);
     sensor.setRecording(false);
-    if (options->id >= 0) sensor.setNetworkId(options->id);
-    sensor.silentAfter(options->silentAfter);
-    sensor.answerOnly(options->refuseAfter);
     virtualsensor::VirtualNetwork network(clock, virtualsensor::DemoNetwork(), timing);
     network.setRecording(false);
+    virtualsensor::VirtualSensor* struck = &sensor;
+    if (options->network) {
+        struck = options->id >= 0 ? network.sensorAt(options->id) : nullptr;
+        if (options->id >= 0 && !struck) {
+            std::cerr << "kelvo-cli: virtual-sensor: no sensor of the network has ID " << options->id
+                      << "\n";
+            return kExitUsage;
+        }
+    } else if (options->id >= 0) {
+        sensor.setNetworkId(options->id);
+    }
+    if (struck) {
+        struck->silentAfter(options->silentAfter);
+        struck->answerOnly(options->refuseAfter);
+    }
     virtualsensor::PtyBridge bridge(options->network ? static_cast<SerialPort&>(network) : sensor,
                                     clock);
     if (::pipe(stopPipe) != 0 || !bridge.open()) {
@@ -135,8 +154,9 @@ int serveVirtualSensor(const GlobalOptions& global, const std::vector<std::strin
 const RegisterCommand registered(
     {"virtual-sensor",
      "virtual-sensor --platform P [--version V] [--realtime] [--id N] [--silent-after N] "
-     "[--refuse-after N] | --net [--realtime]  serve a virtual sensor (or the four-sensor "
-     "network of virtual:net) on a pseudo-terminal until interrupted; the faults make it fall "
+     "[--refuse-after N] | --net [--realtime] [--id N --silent-after N | --refuse-after N]  "
+     "serve a virtual sensor (or the six-sensor network of virtual:net, the faults striking "
+     "sensor --id) on a pseudo-terminal until interrupted; the faults make it fall "
      "silent, or refuse everything, after N requests",
      serveVirtualSensor});
 

@@ -123,6 +123,12 @@ const std::vector<MemorySpan> kPlatform6LoadCheck{eepromRange(58, 2), eepromRang
                                                   eepromRange(158, 2)};
 const std::vector<MemorySpan> kPlatform7Naming{eepromRange(998, 3), eepromRange(1023, 1)};
 
+// Platform 5 takes the ID in its RAM settings and saves them; the EEPROM platforms take it
+// when they load their settings afresh after the lock.
+const WriteRequest kPlatform5NetworkId{ramRange(208, 1), true, false, false, false, true};
+const WriteRequest kEepromNetworkId{eepromRange(32, 1), true, false, true, true, true};
+const WriteRequest kPlatform7NetworkId{eepromRange(16, 1), true, false, true, true, true};
+
 PlatformProfile platform5(int first, int last, WindowKind window, bool sendFile) {
     return {.platform = kPlatform5,
             .firstVersion = first,
@@ -138,7 +144,8 @@ PlatformProfile platform5(int first, int last, WindowKind window, bool sendFile)
             .writerFlag = 255,
             .sendFileAccepted = sendFile,
             .identity = kPlatform5Identity,
-            .namingReads = kPlatform5Naming};
+            .namingReads = kPlatform5Naming,
+            .networkId = kPlatform5NetworkId};
 }
 
 PlatformProfile platform6(int first, int last, int32_t saveList) {
@@ -156,7 +163,8 @@ PlatformProfile platform6(int first, int last, int32_t saveList) {
             .sendFileAccepted = true,
             .identity = kEepromIdentity,
             .namingReads = kEepromNaming,
-            .loadCheckReads = kPlatform6LoadCheck};
+            .loadCheckReads = kPlatform6LoadCheck,
+            .networkId = kEepromNetworkId};
 }
 
 const std::vector<PlatformProfile>& profiles() {
@@ -180,7 +188,8 @@ const std::vector<PlatformProfile>& profiles() {
          .saveBlocks = kPlatform61File,
          .sendFileAccepted = true,
          .identity = kEepromIdentity,
-         .namingReads = kEepromNaming},
+         .namingReads = kEepromNaming,
+         .networkId = kEepromNetworkId},
         // The settings-file container has no block for the 1024-byte EEPROM.
         {.platform = kPlatform7,
          .firstVersion = 1,
@@ -190,7 +199,8 @@ const std::vector<PlatformProfile>& profiles() {
          .send = kPlatform7Send,
          .measurements = kPlatform7Poll,
          .co2ReferenceCalibrations = false,
-         .namingReads = kPlatform7Naming},
+         .namingReads = kPlatform7Naming,
+         .networkId = kPlatform7NetworkId},
     };
     return table;
 }

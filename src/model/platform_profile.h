@@ -72,6 +72,9 @@ struct PlatformProfile {
     // identification would ask for each word in a block of its own.
     std::vector<MemorySpan> namingReads{};
     std::vector<MemorySpan> loadCheckReads{};
+    // The byte holding the sensor's network ID and how a new ID is sent: the sensor answers
+    // the new ID once it has taken its settings anew (the commit). span.count 0: none.
+    WriteRequest networkId{};
 };
 
 // The entry for a platform and software version; nullptr for a sensor the program does

@@ -15,14 +15,6 @@ namespace {
 // for the next ID's.
 constexpr int kHandshakeTries = 2;
 
-bool answers(Context& ctx) {
-    for (int i = 0; i < kHandshakeTries; ++i) {
-        if (link::answersHandshake(ctx)) return true;
-        if (!ctx.ErrorText.empty()) return false;
-    }
-    return false;
-}
-
 FoundSensor identify(Context& ctx, int id) {
     FoundSensor sensor;
     sensor.id = id;
@@ -41,6 +33,14 @@ FoundSensor identify(Context& ctx, int id) {
 
 }  // namespace
 
+bool SensorAnswers(Context& ctx) {
+    for (int i = 0; i < kHandshakeTries; ++i) {
+        if (link::answersHandshake(ctx)) return true;
+        if (!ctx.ErrorText.empty()) return false;
+    }
+    return false;
+}
+
 bool ScanNetwork(Context& ctx, std::vector<FoundSensor>& found,
                  const std::function<bool(int id)>& progress) {
     const float keptAddress = ctx.SensorAddress;
@@ -52,7 +52,7 @@ bool ScanNetwork(Context& ctx, std::vector<FoundSensor>& found,
     for (int id = kFirstNetworkId; ok && id <= kLastNetworkId; ++id) {
         if ((progress && !progress(id)) || !ctx.ErrorText.empty()) break;
         ctx.SensorAddress = static_cast<float>(id);
-        if (!answers(ctx)) continue;
+        if (!SensorAnswers(ctx)) continue;
         FoundSensor sensor = identify(ctx, id);
         if (isCancelled(ctx)) break;  // half identified is not found
         found.push_back(std::move(sensor));

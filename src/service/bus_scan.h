@@ -21,6 +21,10 @@ struct FoundSensor {
     std::string error;    // why it could not be identified, when it could not
 };
 
+// Whether a sensor answers the handshake at SensorAddress (asked again when it does not);
+// the port must be open. Nothing but the handshake goes out.
+bool SensorAnswers(Context& ctx);
+
 // Asks IDs kFirstNetworkId..kLastNetworkId in turn on the port the Context has, telling
 // progress of each ID before it is asked; a progress that returns false, or a cancel in
 // ErrorText, ends the scan with what was found so far. SensorAddress is kept; the image is

@@ -257,4 +257,48 @@ void storeFunctionLimits(Context& ctx, const FunctionLimits& f) {
     setByte(ctx, kRelayOffset, (byteAt(ctx, kRelayOffset) & kFlagBit) | int(steps));
 }
 
+namespace {
+// The functions the settings stand for, stored into the image and read back as a read of
+// the sensor will find them, and the settings those give.
+std::optional<std::pair<FunctionLimits, SixV3Values>> keptAs(Context& ctx,
+                                                             const SixV3Values& values) {
+    const std::optional<FunctionLimits> limits = limitsOf6v3(values);
+    if (!limits) return std::nullopt;
+    storeFunctionLimits(ctx, *limits);
+    const FunctionLimits kept = loadFunctionLimits(ctx);
+    return std::pair{kept, sixV3ValuesOf(kept)};
+}
+}  // namespace
+
+std::optional<FunctionLimits> storeSixV3(Context& ctx, const SixV3Values& values,
+                                         const SixV3Values& shown, std::string& why) {
+    static constexpr const char* kNames[kSixV3Settings] = {"A1", "B",  "C", "D1", "E",
+                                                           "F",  "G1", "I", "K"};
+    const auto image = ctx.EeImage;
+    // Settings the functions could not hold even before this edit (a sensor set up by
+    // other means) are no promise the edit can break; every other one must come back.
+    const auto before = keptAs(ctx, shown);
+    ctx.EeImage = image;
+    const auto after = keptAs(ctx, values);
+    if (!after) {
+        ctx.EeImage = image;
+        why = "C cannot be 0";
+        return std::nullopt;
+    }
+    std::string refused;
+    std::string moved;
+    for (size_t k = 0; k < kSixV3Settings; ++k) {
+        const double back = after->second[k];
+        if (back == values[k]) continue;
+        const bool held = values[k] != shown[k] || !before || before->second[k] == shown[k];
+        std::string& list = held ? refused : moved;
+        list += std::string(list.empty() ? "" : ", ") + kNames[k] + " " + NumberText(values[k]) +
+                " would read back as " + NumberText(back);
+    }
+    why = refused.empty() ? moved : refused;
+    if (refused.empty()) return after->first;
+    ctx.EeImage = image;
+    return std::nullopt;
+}
+
 }  // namespace kelvo::p6

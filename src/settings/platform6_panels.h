@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "settings/function_limits.h"
@@ -75,6 +76,13 @@ void storeSequential(Context& ctx, const SequentialTexts& texts);
 // limits stored into the function records and the relay offset.
 FunctionLimits loadFunctionLimits(Context& ctx);
 void storeFunctionLimits(Context& ctx, const FunctionLimits& limits);
+// Stores the nine settings, edited from those shown, when the sensor keeps them: the
+// functions they stand for, as the records hold them, give the same nine back. A setting
+// the functions could not hold before the edit either may come back otherwise; why then
+// names it. Returns the limits as a read will find them; nothing, with the image untouched
+// and why naming what would change, when the sensor cannot keep the edit.
+std::optional<FunctionLimits> storeSixV3(Context& ctx, const SixV3Values& values,
+                                         const SixV3Values& shown, std::string& why);
 
 }  // namespace p6
 }  // namespace kelvo

@@ -18,7 +18,7 @@ struct NetworkMember {
     int version;
 };
 
-// Platforms 5, 6, 61 and 7 at network IDs 1, 2, 3 and 4.
+// Platforms 5, 6, 61 and 7 at network IDs 1, 2, 3 and 4, and platform 6 again at 5 and 6.
 const std::vector<NetworkMember>& DemoNetwork();
 
 class VirtualNetwork : public SerialPort {

@@ -407,10 +407,12 @@ void VirtualSensor::handleCommand(Command command, int64_t atNs) {
     switch (command) {
         case Command::SaveToRam:
             persist(false);
+            takeNetworkIdFromSettings();
             ++savesToRam_;
             break;
         case Command::SaveToEeprom:
             persist(true);
+            takeNetworkIdFromSettings();
             ++savesToEeprom_;
             break;
         case Command::Lock:
@@ -443,6 +445,15 @@ void VirtualSensor::persist(bool toEeprom) {
                 memory_.ram[a] = memory_.eeprom[a];
         }
     }
+}
+
+void VirtualSensor::takeNetworkIdFromSettings() {
+    if (idByteAddress_ < 0) return;
+    const size_t size = idByteEeprom_ ? memory_.eeprom.size() : memory_.ram.size();
+    if (static_cast<size_t>(idByteAddress_) >= size) return;
+    const int id = idByteEeprom_ ? memory_.eeprom[idByteAddress_] : memory_.ram[idByteAddress_];
+    // 224 + ID must still be a request-to-send byte.
+    if (id <= 255 - kRequestToSendBase) networkId_ = id;
 }
 
 }  // namespace kelvo::virtualsensor

@@ -61,6 +61,13 @@ public:
     // A sensor on a network with others answers its own ID only: were all of them to
     // answer the single-sensor address, their replies would collide.
     void answerSingleAddress(bool on) { answerSingleAddress_ = on; }
+    // Where its settings keep the network ID: a sensor told so answers the ID stored there
+    // from the moment it takes its settings anew (a save to RAM; on platform 5, whose
+    // settings live in RAM, a save to EEPROM), so a new ID works once it is committed.
+    void followIdByte(bool eeprom, int address) {
+        idByteEeprom_ = eeprom;
+        idByteAddress_ = address;
+    }
     // Between a request's first byte and its last the line is this sensor's: bytes that
     // would address another sensor are data of this frame.
     bool midFrame() const;
@@ -132,6 +139,7 @@ private:
     void handleWrite(int64_t atNs);
     void handleCommand(Command command, int64_t atNs);
     void persist(bool toEeprom);
+    void takeNetworkIdFromSettings();
 
     uint8_t ackStatus() const { return answer134_ ? kAckAlternative : kAck; }
     void answer(const Bytes& bytes, int64_t requestEndNs);
@@ -146,6 +154,8 @@ private:
     std::string portName_;
     int networkId_ = kSingleSensorAddress;
     bool answerSingleAddress_ = true;
+    bool idByteEeprom_ = false;
+    int idByteAddress_ = -1;
     bool open_ = false;
     bool vanished_ = false;
     bool dtr_ = false;

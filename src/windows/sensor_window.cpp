@@ -13,6 +13,7 @@
 #include <QShortcut>
 #include <QStatusBar>
 #include <QTimer>
+#include <map>
 
 #include "common/context.h"
 #include "common/values.h"
@@ -263,22 +264,24 @@ void SensorWindow::executeAction(int16_t code) {
 }
 
 SensorWindow::ActionLabel SensorWindow::actionLabel(int16_t code) const {
-    switch (code) {
-        case kActionSensorWrite:
-            return {"Send to sensor"};
-        case kActionCalTemp:
-            return {"Calibrate temperature", true};
-        case kActionCalCO2Zero:
-            return {"Calibrate CO2 zero", true};
-        case kActionCalCO2Background:
-            return {"Calibrate CO2 fresh air", true};
-        case kActionCalCO2Other:
-            return {"Calibrate CO2 other", true};
-        case kActionCalCO2Span:
-            return {"Calibrate CO2 span", true};
-        default:
-            return {"Action " + std::to_string(code)};
-    }
+    // The history names each row by what the technician chose, as the menus say it.
+    static const std::map<int16_t, ActionLabel> kLabels{
+        {kActionSensorRead, {"Read from sensor"}},
+        {kActionSensorWrite, {"Send to sensor"}},
+        {kActionSettingsLoad, {"Load settings"}},
+        {kActionSettingsSave, {"Save settings"}},
+        {kActionCalTemp, {"Calibrate temperature", true}},
+        {kActionCalCO2Zero, {"Calibrate CO2 zero", true}},
+        {kActionCalCO2Background, {"Calibrate CO2 fresh air", true}},
+        {kActionCalCO2Other, {"Calibrate CO2 other", true}},
+        {kActionCalCO2Span, {"Calibrate CO2 span", true}},
+        {kActionCalO2Zero, {"Calibrate O2 zero", true}},
+        {kActionCalO2Span, {"Calibrate O2 span", true}},
+        {kActionTWAReset, {"TWA reset"}},
+        {kActionLeaveWindow, {"Leave window"}},
+    };
+    const auto found = kLabels.find(code);
+    return found != kLabels.end() ? found->second : ActionLabel{"Action " + std::to_string(code)};
 }
 
 void SensorWindow::noteReference(const std::string& typed) {
@@ -294,10 +297,8 @@ void SensorWindow::activationPass() {
         ctx_.ErrorText.clear();
         if (code == kActionLeaveWindow) {
             ctx_.PendingAction = kActionNone;
-            loopRunning_ = false;
             passRunning_ = false;
-            host_.ShowProgress(QString());
-            host_.RestartOrEnd();
+            handOver();
             return;
         }
         statusBar()->clearMessage();
@@ -335,7 +336,7 @@ void SensorWindow::activationPass() {
     passRunning_ = false;
     if (leaveRequested_) {
         leaveRequested_ = false;
-        host_.RestartOrEnd();
+        handOver();
         return;
     }
     scheduleNextPass();
@@ -418,6 +419,8 @@ void SensorWindow::closeEvent(QCloseEvent* event) {
 }
 
 void SensorWindow::leaveWindow() {
+    // A second close while the window is being left is the same request.
+    if (leaving_) return;
     // Tearing the link down under a running transaction would leave it half done. The
     // close cancels it as the progress dialog's Cancel does: the link stops at the next
     // block boundary and puts the sensor back in order, then the pass hands over.
@@ -426,6 +429,28 @@ void SensorWindow::leaveWindow() {
         cancel(ctx_);
         return;
     }
+    handOver();
+}
+
+void SensorWindow::handOver() {
+    leaving_ = true;
+    // No pass starts while the window is left, not even from the events a put-back lets
+    // run: the window's last word to the sensor is the put-back.
+    loopRunning_ = false;
+    loopTimer_->stop();
+    // Exit's cancel marker is for start-up; the put-back is not to give up for it.
+    const std::string marker = ctx_.ErrorText;
+    ctx_.ErrorText.clear();
+    {
+        PortHold hold(ctx_);
+        RecordedAction record(ctx_, actionLabel(kActionLeaveWindow).name);
+        endTests();
+    }
+    if (hasErrorToShow(ctx_)) ctx_.prompt.message(ctx_.ErrorText);
+    ctx_.ErrorText = marker;
+    host_.ShowProgress(QString());
+    releasePort();
+    leaving_ = false;
     host_.RestartOrEnd();
 }
 

@@ -149,6 +149,9 @@ protected:
     void showHeld(QLineEdit* field, const QString& held);
     // Says in the status bar that typed was held at held; false when they are one number.
     bool sayHeld(const QString& typed, const QString& held);
+    // Ends what the window left running in the sensor for a test (a test position), before
+    // the window is left; false with the reason in ErrorText when the sensor kept it.
+    virtual bool endTests() { return true; }
     // Simulated-mode step of the loop (the trigger-test animation); true while it wants
     // passes at animation speed.
     virtual bool simulationStep() { return false; }
@@ -218,6 +221,8 @@ private:
     void openHelp();
     // Hands the window back to start-up, after the running action if there is one.
     void leaveWindow();
+    // Ends the window's tests, then hands the window back to start-up.
+    void handOver();
 
     QTimer* loopTimer_ = nullptr;
     MeasurementViews* measurementViews_ = nullptr;
@@ -225,6 +230,7 @@ private:
     bool passRunning_ = false;
     bool simulationAnimating_ = false;
     bool leaveRequested_ = false;
+    bool leaving_ = false;
     int64_t lastPollMs_ = 0;
     QLabel* popupTarget_ = nullptr;
     RecordedAction* record_ = nullptr;  // while an action runs

@@ -29,7 +29,7 @@ TEST_F(FindSensors, OffersEachSensorThatAnsweredAndFillsTheIdPicked) {
     network.setPortName("link's port");
     dialog.btnFindSensors->click();
     const QList<QAction*> items = dialog.mFoundSensors->actions();
-    ASSERT_EQ(items.size(), 4);
+    ASSERT_EQ(items.size(), 8) << "six sensors, then the network overview";
     EXPECT_TRUE(items[1]->text().startsWith("ID 2: platform 6, version 0, serial "))
         << items[1]->text().toStdString();
     EXPECT_TRUE(line.prompter.shown.empty()) << "no message when sensors were found";
@@ -47,7 +47,7 @@ TEST_F(FindSensors, ACancelledScanSaysNothingAndKeepsWhatWasFound) {
         if (network.sensorAt(2)->handshakesAnswered() > 0) cancel(line.ctx);
     });
     dialog.btnFindSensors->click();
-    ASSERT_EQ(dialog.mFoundSensors->actions().size(), 1);
+    ASSERT_EQ(dialog.mFoundSensors->actions().size(), 3) << "one sensor, then the overview";
     EXPECT_TRUE(dialog.mFoundSensors->actions()[0]->text().startsWith("ID 1: platform 5"));
     EXPECT_TRUE(line.prompter.shown.empty());
     EXPECT_TRUE(line.ctx.ErrorText.empty());

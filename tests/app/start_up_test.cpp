@@ -101,8 +101,7 @@ protected:
     static void expectSensorControls(RecordingWindow& w, bool on) {
         EXPECT_EQ(w.simMode, !on);
         // The caption, then the sensor in the image.
-        const QString caption =
-            QCoreApplication::applicationName() + (on ? "" : " Simulated mode");
+        const QString caption = QCoreApplication::applicationName() + (on ? "" : " Simulated mode");
         EXPECT_TRUE(w.windowTitle().startsWith(caption + " - platform 6 version "))
             << w.windowTitle().toStdString();
         EXPECT_EQ(w.cbxSimulated->isHidden(), !on);
@@ -236,7 +235,8 @@ TEST_F(StartUpTest, StoredDontStillShowsTheDialogAfterAFailure) {
     storePreference("Dont", "1");
     sensorRig->sensor.refuseOpen(true);
     start().Main();
-    EXPECT_EQ(messages(), std::vector<std::string>{"This port is locked by other devise\nPermission denied"});
+    EXPECT_EQ(messages(),
+              std::vector<std::string>{"This port is locked by other devise\nPermission denied"});
     EXPECT_TRUE(setupShown());
 }
 
@@ -456,6 +456,13 @@ TEST_F(SendFileToTypedPort, TheFileGoesToThePortInTheFieldNotTheOneOfTheLastStar
     ASSERT_NE(port.virtualSensor(), nullptr);
     EXPECT_EQ(port.virtualSensor()->memory().platform, 6);
     EXPECT_EQ(port.virtualSensor()->savesToRam(), 1);  // the send's commit
+    // A network sensor without its ID is refused at once, and nothing is sent.
+    setup.optStartMode[1]->setChecked(true);
+    setup.txbID->clear();
+    setup.cmdSendFile->click();
+    EXPECT_EQ(line.prompter.messages(),
+              std::vector<std::string>{"Type the sensor's network ID, a number from 0 to 29."});
+    EXPECT_EQ(port.virtualSensor()->savesToRam(), 1);
 }
 
 using ProgressCancel = StartUpTest;

@@ -8,6 +8,7 @@
 
 #include <array>
 #include <cerrno>
+#include <filesystem>
 #include <optional>
 
 namespace kelvo::test {
@@ -101,7 +102,16 @@ int killAndReap(pid_t pid) {
 CliResult runCli(const std::vector<std::string>& args, std::chrono::milliseconds timeout,
                  const std::string& workDir, const Interrupt& interrupt) {
     CliResult result;
-    const Child child = spawn(args, workDir);
+    // A command run without a folder of its own still writes backups and history: into a
+    // scratch folder, never into the checkout the tests run from.
+    std::string dir = workDir;
+    if (dir.empty()) {
+        const auto scratch = std::filesystem::temp_directory_path() /
+                             ("kelvo-cli-tests-" + std::to_string(::getpid()));
+        std::filesystem::create_directories(scratch);
+        dir = scratch.string();
+    }
+    const Child child = spawn(args, dir);
     if (child.pid < 0) return result;
     const auto deadline = Clock::now() + timeout;
     std::optional<Clock::time_point> signalAt;

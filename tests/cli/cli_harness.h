@@ -29,7 +29,7 @@ struct Interrupt {
     pid_t target = 0;  // 0: the command itself
 };
 
-// Runs `kelvo-cli args...` in workDir (the current directory when empty).
+// Runs `kelvo-cli args...` in workDir (a scratch folder of the test process when empty).
 CliResult runCli(const std::vector<std::string>& args,
                  std::chrono::milliseconds timeout = std::chrono::seconds(60),
                  const std::string& workDir = {}, const Interrupt& interrupt = {});

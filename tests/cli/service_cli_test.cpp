@@ -28,7 +28,9 @@ const std::regex kScanOutput(
     "ID 2: platform 6, version 0, serial [0-9]+\n"
     "ID 3: platform 61, version 0, serial [0-9]+\n"
     "ID 4: platform 7, version 1, serial [0-9]+\n"
-    "4 sensors found on IDs 0 to 29\n");
+    "ID 5: platform 6, version 0, serial [0-9]+\n"
+    "ID 6: platform 6, version 0, serial [0-9]+\n"
+    "6 sensors found on IDs 0 to 29\n");
 
 TEST_F(ServiceCli, ScanListsTheVirtualNetworkInProcessAndOnAPty) {
     const auto inProcess = runCli({"--port", "virtual:net", "scan"}, kQuick, dir.string());

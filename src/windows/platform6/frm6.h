@@ -150,6 +150,8 @@ public:
     QPushButton* Command5 = nullptr;
     QPushButton* Command6 = nullptr;
     QFrame* linÄndra = nullptr;
+    // Says that the sensor runs a test position, and how it ends.
+    QLabel* lblVavTest = nullptr;
     QFrame* pctOutV1 = nullptr;
     QLabel* lblOutV1Name = nullptr;
     QLineEdit* txbOutV1Out = nullptr;
@@ -178,6 +180,8 @@ public:
 
 protected:
     void executeAction(int16_t code) override;
+    ActionLabel actionLabel(int16_t code) const override;
+    bool endTests() override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     bool simulationStep() override;
 
@@ -206,6 +210,9 @@ private:
                   bool toNegative);
     void stepVav(QLineEdit* field, bool up, int16_t code);
     void leaveVavField(QLineEdit* field, int16_t code);
+    // Puts back the bytes a VAV test position replaced in the sensor; true when none are
+    // left to put back.
+    bool endVavTest();
     int visibleShape(int i) const;
     FunctionKind functionKind(int i) const;
     bool drivesDigitalOutput(int i) const;
@@ -224,6 +231,15 @@ private:
     // The picture each function's flags were last shown as, and the flags' text.
     std::array<std::pair<int, std::string>, kFunctions> shownShape_{};
     std::unique_ptr<FieldGroup> vav_;
+    // The sensor's own bytes where a VAV test position now runs, from before the first test.
+    struct VavTest {
+        bool active = false;
+        int first = 0;
+        std::array<float, 4> kept{};
+    } vavTest_;
+    // The image's VAV bytes are not what the panel shows (a test wrote them, or their
+    // put-back did): the panel's values are stored at the next FormRead, edited or not.
+    bool vavImageStale_ = false;
     std::unique_ptr<FieldGroup> sequential_;
     std::unique_ptr<FieldGroup> sixV3_;
 

@@ -4,6 +4,7 @@
 #include <QCheckBox>
 #include <QFrame>
 #include <QGridLayout>
+#include <QLabel>
 #include <QLineEdit>
 #include <QStatusBar>
 
@@ -45,7 +46,22 @@ void frm6::executeAction(int16_t code) {
     }
 }
 
+SensorWindow::ActionLabel frm6::actionLabel(int16_t code) const {
+    switch (code) {
+        case kActionVAVMax:
+        case kActionVAVMin:
+            return {"VAV test position"};
+        case kActionLeaveWindow:
+            return {"VAV test position ended"};  // the only thing leaving sends
+        default:
+            return SensorWindow::actionLabel(code);
+    }
+}
+
 bool frm6::ActionSensorRead() {
+    // A read of the test position would show it as the settings, and a send of those
+    // would keep it for good.
+    if (!endVavTest()) return false;
     host_.ShowProgress(QStringLiteral("Reading from sensor"));
     // A window in simulated mode stays there: the user leaves it by unticking the box.
     // The sensor keeps the address it was opened at: on a network, address 30 reaches no one.
@@ -62,6 +78,9 @@ bool frm6::ActionSensorRead() {
 }
 
 bool frm6::ActionSensorWrite() {
+    // The send compares with what the sensor holds: bytes the test replaced and the settings
+    // leave alike would keep the test position.
+    if (!endVavTest()) return false;
     if (!SensorWindow::ActionSensorWrite()) return false;
     linÄndra->setVisible(false);
     return true;
@@ -88,6 +107,16 @@ bool frm6::ActionVAVÄndra(bool isMax) {
     const uint8_t product = GetIdByte(ctx_);
     if (product != p6::kProductVavOut1 && product != p6::kProductVavOut2) return true;
     const int baseLine = p6::vavBaseLineAddress(product);
+    // The output's three bytes and their neighbour, in the sensor's order of records.
+    const int first = product == p6::kProductVavOut1 ? 138 : 140;
+    if (!vavTest_.active) {
+        // What the sensor holds there before the first test is what every end puts back.
+        vavTest_.first = first;
+        for (int k = 0; k < kTestBytes; ++k) {
+            const int a = first + k;
+            vavTest_.kept[size_t(k)] = ctx_.EeRead[a] ? ctx_.EeLast[a] : ctx_.EeImage[a];
+        }
+    }
     // Nothing but the base line drives the output while it is tested.
     ctx_.EeImage[baseLine - 1] = 0;
     ctx_.EeImage[baseLine + 1] = 0;
@@ -101,14 +130,42 @@ bool frm6::ActionVAVÄndra(bool isMax) {
     const uint8_t b = p6::baseLineByte(ParseNumber(field->text().toStdString()));
     ctx_.EeImage[baseLine] = b;
     field->setText(percentText(p6::baseLinePercent(b)));
-    // The output's three bytes and their neighbour, in the sensor's order of records.
-    const int first = product == p6::kProductVavOut1 ? 138 : 140;
+    vavImageStale_ = true;
+    // Even a write cut short may have reached the sensor: from here on the test is put back.
+    vavTest_.active = true;
+    linÄndra->setVisible(true);
+    lblVavTest->setText(QStringLiteral("Test position: the VAV output runs at %1 %. \"Read from "
+                                       "sensor\", \"Send to sensor\" or leaving the window "
+                                       "puts its settings back first.")
+                            .arg(field->text()));
+    lblVavTest->setVisible(true);
     const WriteRequest test{eepromRange(first, kTestBytes), true, false, true, true, true};
     if (!SensorMemWrite(ctx_, test)) return false;
-    linÄndra->setVisible(true);
-    reportSuccess(QStringLiteral("The output runs at %1 % to test it; send or read the settings "
-                                 "to end the test.")
-                      .arg(field->text()));
+    reportSuccess(QStringLiteral("The output runs at %1 % to test it.").arg(field->text()));
+    return true;
+}
+
+bool frm6::endTests() {
+    return endVavTest();
+}
+
+bool frm6::endVavTest() {
+    if (!vavTest_.active) return true;
+    host_.ShowProgress(QStringLiteral("Putting back the VAV output's settings"));
+    const int first = vavTest_.first;
+    for (int k = 0; k < kTestBytes; ++k) ctx_.EeImage[first + k] = vavTest_.kept[size_t(k)];
+    vavImageStale_ = true;
+    const WriteRequest back{eepromRange(first, kTestBytes), true, false, true, true, true};
+    if (!SensorMemWrite(ctx_, back)) {
+        if (hasErrorToShow(ctx_))
+            ctx_.ErrorText +=
+                " The VAV output may still run its test position: send the "
+                "settings to end it.";
+        return false;
+    }
+    vavTest_.active = false;
+    linÄndra->setVisible(false);
+    lblVavTest->setVisible(false);
     return true;
 }
 

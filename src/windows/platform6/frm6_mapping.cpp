@@ -142,8 +142,8 @@ void frm6::buildOutputFields(int j) {
     bindText(standard_, txbOutIntTime[j], eepromByte(second, kIntTimeBits),
              byteCodec(p6::intTimeText, p6::intTimeCode), [this](QLineEdit* field) {
                  // Only powers of two from 2 s are stored: say which one a typed time became.
-                 showHeld(field, QString::fromStdString(
-                                     p6::intTimeText(p6::intTimeCode(number(field)))));
+                 showHeld(field,
+                          QString::fromStdString(p6::intTimeText(p6::intTimeCode(number(field)))));
                  return true;
              });
     bindText(standard_, txbOutBaseLine[j], eepromByte(kOutputBase + 3 * j),
@@ -284,15 +284,24 @@ void frm6::buildPanelGroups() {
         [this](Context& ctx, const FieldGroup::Texts& texts) {
             SixV3Values values{};
             for (size_t k = 0; k < values.size(); ++k) values[k] = ParseNumber(texts[k]);
-            const std::optional<FunctionLimits> limits = limitsOf6v3(values);
-            if (!limits) {
-                // Every limit is a fraction of C: the panel shows what the sensor keeps.
+            std::string why;
+            const std::optional<FunctionLimits> kept =
+                p6::storeSixV3(ctx, values, sixV3ValuesOf(limits_), why);
+            if (!kept) {
+                // Stored as something else, the settings would change under the user's
+                // eyes at the next read; the panel goes back to what the sensor will keep.
                 statusBar()->showMessage(
-                    QStringLiteral("C cannot be 0: the 6v3 settings were left as they were."));
+                    QStringLiteral("The sensor cannot keep these 6v3 settings (%1): they were "
+                                   "left as they were.")
+                        .arg(QString::fromStdString(why)));
                 return;
             }
-            limits_ = *limits;
-            p6::storeFunctionLimits(ctx, limits_);
+            limits_ = *kept;
+            if (!why.empty())
+                statusBar()->showMessage(
+                    QStringLiteral("Kept; the sensor's functions could not hold these 6v3 "
+                                   "settings before either: %1.")
+                        .arg(QString::fromStdString(why)));
         });
 }
 
@@ -360,6 +369,7 @@ bool frm6::FormUpdate() {
     switch (version_) {
         case 1:
             vav_->show(ctx_);
+            vavImageStale_ = false;
             optV1SlopeNeg->setChecked(!optV1SlopePos->isChecked());
             return true;
         case 3:
@@ -397,8 +407,8 @@ bool frm6::FormRead() {
     common_.store(ctx_);
     switch (version_) {
         case 1:
-            // A test position left in the sensor is replaced by the panel's settings.
-            vav_->store(ctx_, !linÄndra->isHidden());
+            // Bytes a test position wrote, or put back, are replaced by the panel's settings.
+            vav_->store(ctx_, vavImageStale_);
             return true;
         case 3:
             sixV3_->store(ctx_);

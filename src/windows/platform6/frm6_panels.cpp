@@ -280,6 +280,13 @@ QWidget* frm6::buildVavPanels() {
     vav->addWidget(linÄndra, 2, 4);
     vav->addWidget(caption("Int time", v), 4, 0);
     vav->addWidget(txbOutV1IntTimeVAV, 4, 1);
+    lblVavTest = named(new QLabel(v), QStringLiteral("lblVavTest"));
+    lblVavTest->setWordWrap(true);
+    QFont bold = lblVavTest->font();
+    bold.setBold(true);
+    lblVavTest->setFont(bold);
+    lblVavTest->setVisible(false);
+    vav->addWidget(lblVavTest, 5, 0, 1, 5);
 
     QFrame* o = pctOutV1 = panel(holder, QStringLiteral("pctOutV1"));
     auto* out = new QGridLayout(o);
