@@ -11,6 +11,7 @@
 
 #include "files/measurement_log.h"
 #include "service/history.h"
+#include "service/network_overview.h"
 
 namespace kelvo {
 namespace {
@@ -98,6 +99,25 @@ TEST(CsvWriters, AnyTextReadsBackWholeAndNoCellRunsAsAFormula) {
             row.push_back(expectedCell(value));
         }
         EXPECT_EQ(readStrictly(MeasurementLogRow(comment, shown), "\n"), row) << comment;
+        // The network overview: its title line, the fixed header, a row per sensor.
+        const OverviewRow sensor{7,
+                                 6,
+                                 randomText(random),
+                                 randomText(random),
+                                 randomText(random),
+                                 OverviewRow::State::NotAnswering,
+                                 randomText(random)};
+        const std::string title = randomText(random), overview = OverviewCsv(title, {sensor});
+        const std::string head = OverviewCsv(title, {}),
+                          columns = "ID,Platform,Version,Serial,Values,State\n";
+        ASSERT_EQ(overview.rfind(head, 0), 0u) << overview;
+        ASSERT_EQ(head.substr(head.size() - columns.size()), columns);
+        EXPECT_EQ(readStrictly(head.substr(0, head.size() - columns.size()), "\n"),
+                  Record{"# " + title});
+        EXPECT_EQ(readStrictly(overview.substr(head.size()), "\n"),
+                  (Record{"7", "6", expectedCell(sensor.version), expectedCell(sensor.serial),
+                          expectedCell(sensor.values),
+                          expectedCell("not answering since " + sensor.silentSince)}));
     }
 }
 
