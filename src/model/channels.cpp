@@ -178,7 +178,7 @@ void notSupported(Context& ctx) {
 // (22.53 * 100 = 2252.9999...); take the whole number before truncating.
 double truncateTyped(double value) {
     const double nearest = RoundHalfEven(value);
-    if (std::abs(value - nearest) < 1e-6 * std::max(1.0, std::abs(value))) return nearest;
+    if (std::abs(value - nearest) < 1e-12 * std::max(1.0, std::abs(value))) return nearest;
     return Fix(value);
 }
 

@@ -7,20 +7,17 @@
 namespace kelvo {
 namespace {
 
-TEST(CalibrationMath, ZeroGasWord) {
-    EXPECT_EQ(ZeroGasWord(4096), 30720);
-    EXPECT_EQ(ZeroGasWord(3000), 41943);  // 41943.04 cut to its whole part
-    EXPECT_EQ(ZeroGasWord(1), 125829120);  // the smallest reading still gives a word
+// 61440 * 2048 / R cut to its whole part, for readings that divide it and their neighbours;
+// the O2 zero's average on and beside both bounds.
+TEST(CalibrationMath, SinglePointWordsAtTheirDecidingPoints) {
+    for (const double R : {1.0, 2.0, 3.0, 0.5, 3000.0, 3000.5, 4095.0, 4096.0, 4097.0, 61440.0,
+                           125829119.0, 125829120.0, 125829121.0})
+        EXPECT_EQ(ZeroGasWord(R), std::floor(125829120 / R)) << R;
     EXPECT_FALSE(ZeroGasWord(0));
     EXPECT_FALSE(ZeroGasWord(-5));
-}
-
-TEST(CalibrationMath, O2ZeroAcceptsItsBoundsAndNothingBeyond) {
-    EXPECT_EQ(O2ZeroWord(3170), 3160);
-    EXPECT_EQ(O2ZeroWord(5640), 5630);
-    EXPECT_EQ(O2ZeroWord((3170.0 * 4 + 3169) / 5), std::nullopt);  // 3169.8
-    EXPECT_EQ(O2ZeroWord(5640.2), std::nullopt);
-    EXPECT_EQ(O2ZeroWord(0), std::nullopt);
+    for (const double a : {0.0, 3169.0, 3169.8, 3169.99, 3170.0, 3170.2, 5639.8, 5640.0, 5640.2})
+        EXPECT_EQ(O2ZeroWord(a), a >= 3170 && a <= 5640 ? std::optional(a - 10) : std::nullopt)
+            << a;
 }
 
 // Each detector's curve at two concentrations, to ten digits: a coefficient typed wrong in its

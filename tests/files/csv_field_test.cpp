@@ -11,6 +11,7 @@
 
 #include "files/measurement_log.h"
 #include "service/history.h"
+#include "service/network_overview.h"
 
 namespace kelvo {
 namespace {
@@ -62,7 +63,7 @@ TEST(CsvWriters, AnyTextReadsBackWholeAndNoCellRunsAsAFormula) {
         const std::pair<const char*, std::string*> fields[] = {
             {"Serial", &e.serial},       {"Version", &e.version}, {"Action", &e.action},
             {"Reference", &e.reference}, {"Before", &e.before},   {"After", &e.after},
-            {"Backup", &e.backup}};
+            {"Backup", &e.backup},       {"Result", &e.result},   {"Message", &e.message}};
         for (auto [name, text] : fields) *text = randomText(random);
         const auto history = readStrictly(HistoryLine(e) + "\r\n", "\r\n");
         ASSERT_TRUE(history && history->size() == columns.size()) << HistoryLine(e);
@@ -71,11 +72,52 @@ TEST(CsvWriters, AnyTextReadsBackWholeAndNoCellRunsAsAFormula) {
                 history->at(std::find(columns.begin(), columns.end(), name) - columns.begin()),
                 expectedCell(*text))
                 << HistoryLine(e);
-        const LogColumn a{randomText(random), randomText(random) + "x"}, b{randomText(random), ""};
-        const std::string header = MeasurementLogHeader(randomText(random), {a, b});
-        const Record cells = {"time", expectedCell(a.channel + " (" + a.unit + ")"),
-                              expectedCell(b.channel)};
+        // Any number of columns, with a unit or without.
+        std::vector<LogColumn> logColumns(random() % 3);
+        Record cells = {"time"};
+        for (LogColumn& c : logColumns) {
+            c = {randomText(random), random() % 2 ? randomText(random) + "x" : ""};
+            cells.push_back(
+                expectedCell(c.unit.empty() ? c.channel : c.channel + " (" + c.unit + ")"));
+        }
+        std::string comment = randomText(random);
+        const std::string header = MeasurementLogHeader(comment, logColumns);
         EXPECT_EQ(readStrictly(header.substr(header.find('\n') + 1), "\n"), cells) << header;
+        // The sensor's line is one cell on a line of its own; its line breaks become blanks.
+        std::replace_if(
+            comment.begin(), comment.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
+        EXPECT_EQ(readStrictly(header.substr(0, header.find('\n') + 1), "\n"),
+                  Record{"# " + comment});
+        // Values are written with a decimal point and without the blanks around them.
+        Record shown(random() % 3);
+        for (std::string& value : shown) value = randomText(random);
+        Record row = {expectedCell(comment)};
+        for (std::string value : shown) {
+            std::replace(value.begin(), value.end(), ',', '.');
+            value.erase(0, std::min(value.size(), value.find_first_not_of(' ')));
+            value.erase(value.find_last_not_of(' ') + 1);
+            row.push_back(expectedCell(value));
+        }
+        EXPECT_EQ(readStrictly(MeasurementLogRow(comment, shown), "\n"), row) << comment;
+        // The network overview: its title line, the fixed header, a row per sensor.
+        const OverviewRow sensor{7,
+                                 6,
+                                 randomText(random),
+                                 randomText(random),
+                                 randomText(random),
+                                 OverviewRow::State::NotAnswering,
+                                 randomText(random)};
+        const std::string title = randomText(random), overview = OverviewCsv(title, {sensor});
+        const std::string head = OverviewCsv(title, {}),
+                          columns = "ID,Platform,Version,Serial,Values,State\n";
+        ASSERT_EQ(overview.rfind(head, 0), 0u) << overview;
+        ASSERT_EQ(head.substr(head.size() - columns.size()), columns);
+        EXPECT_EQ(readStrictly(head.substr(0, head.size() - columns.size()), "\n"),
+                  Record{"# " + title});
+        EXPECT_EQ(readStrictly(overview.substr(head.size()), "\n"),
+                  (Record{"7", "6", expectedCell(sensor.version), expectedCell(sensor.serial),
+                          expectedCell(sensor.values),
+                          expectedCell("not answering since " + sensor.silentSince)}));
     }
 }
 

@@ -2,7 +2,13 @@
 
 #include <gtest/gtest.h>
 
-#include <tuple>
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
 
 #include "model/identification.h"
 #include "model/image_fill.h"
@@ -41,72 +47,146 @@ void platform5(Context& ctx) {
     d.unitCode = {0, 4, 5, 0};
 }
 
-TEST(ChannelFormat, BiasScaleAndDecimalsFromTheDescriptor) {
-    TestContext t;
-    platform6(t.ctx);
-    // Bit 7 bias, bits 6..5 scale, 4..2 unit, 1..0 decimals; channels 0 and 12 are the first
-    // and last with one, and the error channel 13 ignores the byte after them.
-    const struct {
-        int channel, descriptor, offsetFlag, scale, decimals;
-        const char* unit;
-    } rows[] = {
-        {11, 0x92, 1, 1, 100, "ppm"},  {0, 0xCD, 1, 100, 1000, "V"}, {12, 0xB4, 1, 10, 1, "%"},
-        {5, 0x7B, 0, 163, 10, "g/kg"}, {1, 0x1C, 0, 1, 1, "tool"},   {13, 0xFF, 0, 1, 1, ""},
-    };
-    for (const auto& r : rows) setEe(t.ctx, 218 + r.channel, r.descriptor);
-    for (const auto& r : rows) {
-        EXPECT_EQ(GetOffsetFlag(t.ctx, r.channel), r.offsetFlag) << r.channel;
-        EXPECT_EQ(GetScale(t.ctx, r.channel), r.scale) << r.channel;
-        EXPECT_EQ(GetDecimals(t.ctx, r.channel), r.decimals) << r.channel;
-        EXPECT_EQ(GetUnitText(t.ctx, r.channel), r.unit) << r.channel;
+// The plain definitions the conversions are checked against: nearest with halves to the
+// even neighbour, toward zero, and the text a single-precision value is shown as.
+double even(double v) {
+    const double below = std::floor(v), rest = v - below;
+    return rest > 0.5 || (rest == 0.5 && std::fmod(below, 2) != 0) ? below + 1 : below;
+}
+
+std::string shown(double v) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.7g", static_cast<double>(static_cast<float>(v)) + 0.0);
+    return text;
+}
+
+// m / 10^k as a person types it: "-22.53".
+std::string typed(long long m, int k) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.*f", k, m / std::pow(10.0, k));
+    return text;
+}
+
+// Every descriptor of platforms 6 and 7, raw words on and beside each step of the scale around
+// the bias and at the word's ends, texts whose value lands on and beside whole raw words.
+TEST(ChannelConversions, FollowEveryDescriptorAtTheDecidingPoints) {
+    for (const bool seven : {false, true}) {
+        TestContext t;
+        seven ? platform7(t.ctx) : platform6(t.ctx);
+        for (int d = 0; d < 256; ++d) {
+            const int channel = std::array{0, 5, 12}[d % 3];  // the first and last have one too
+            setEe(t.ctx, (seven ? 792 : 218) + channel, d);
+            const long long scale = std::array{1, 10, seven ? 16 : 100, 163}[(d >> 5) & 3];
+            const long long decimals = std::array{1, 1000, 100, 10}[d & 3];
+            const double bias = seven ? 0 : 5000 * (d >> 7);
+            const bool fahrenheit = ((d >> 2) & 7) == 2;
+            ASSERT_TRUE(
+                GetScale(t.ctx, channel) == scale && GetDecimals(t.ctx, channel) == decimals &&
+                GetOffsetFlag(t.ctx, channel) == bias / 5000 &&
+                GetUnitText(t.ctx, channel) ==
+                    (std::array{"", "C", "F", "V", "ppm", "%", "g/kg", "tool"}[(d >> 2) & 7]))
+                << d;
+            std::vector<double> raws = {0, 1, 32767, 32768, 65534, 65535};
+            for (int q = -3; q <= 3; ++q)
+                for (int delta = -1; delta <= 1; ++delta)
+                    raws.push_back(5000.0 + q * scale + delta);
+            for (const bool noBias : {false, true}) {
+                for (const double raw : raws) {
+                    for (const bool keep : {false, true}) {
+                        double v =
+                            seven ? (raw >= 32768 ? raw - 65536 : raw) : raw - (noBias ? 0 : bias);
+                        v /= scale;
+                        if (!keep) v = v < 0 ? std::ceil(v) : std::floor(v);
+                        v /= decimals;
+                        if (fahrenheit) v = even((v * 1.8 + 32) * decimals) / decimals;
+                        ASSERT_EQ(FormatChannelValue(t.ctx, raw, channel, noBias, keep), shown(v))
+                            << d << " " << raw << " " << noBias << keep;
+                    }
+                }
+                // Typed texts whose exact value times decimals and scale is, or just misses,
+                // a whole number; that product is cut toward zero.
+                for (const long long target :
+                     {0, 1, -1, 7, 100, -100, 5000, 32767, -32768, 65535}) {
+                    for (int k = 0; k <= 3; ++k) {
+                        const long long p10 = std::array{1, 10, 100, 1000}[k];
+                        const double exact = fahrenheit
+                                                 ? (target * 1.8 / (decimals * scale) + 32) * p10
+                                                 : double(target) * p10 / (decimals * scale);
+                        for (long long m = std::llround(exact) - 1; m <= std::llround(exact) + 1;
+                             ++m) {
+                            const long long word =
+                                fahrenheit ? (m - 32 * p10) * 10 * decimals * scale / (18 * p10)
+                                           : m * decimals * scale / p10;
+                            const double expected = seven ? (word < 0 ? word + 65536 : word)
+                                                          : word + (noBias ? 0 : bias);
+                            ASSERT_EQ(ParseChannelValue(t.ctx, typed(m, k), channel, noBias),
+                                      static_cast<float>(expected))
+                                << d << " " << typed(m, k) << " " << noBias;
+                        }
+                    }
+                }
+            }
+        }
     }
+    // The error channel of platform 6 takes the typed number's low byte, halves to even.
+    TestContext t;
+    platform6(t.ctx);
+    setEe(t.ctx, 218 + 13, 0xFF);  // the byte after the descriptors plays no part
+    EXPECT_TRUE(GetScale(t.ctx, 13) == 1 && GetDecimals(t.ctx, 13) == 1 &&
+                GetOffsetFlag(t.ctx, 13) == 0);
+    EXPECT_EQ(GetUnitText(t.ctx, 13), "");
     EXPECT_EQ(GetDecimals(t.ctx, -1), 0);  // no channel, no descriptor
-    EXPECT_EQ(FormatChannelValue(t.ctx, 5600, 11, false, false), "6");
-    EXPECT_EQ(ParseChannelValue(t.ctx, "6", 11, false), 5600);
-    EXPECT_EQ(ParseChannelValue(t.ctx, "6", 11, true), 600);
-    EXPECT_EQ(FormatChannelValue(t.ctx, 600, 11, true, false), "6");
-    // Truncation before the decimals unless the fraction is kept.
-    setEe(t.ctx, 218 + 2, 0x80 | 0x20 | 0x04 | 0x03);  // bias, scale 10, C, tenths
-    EXPECT_EQ(FormatChannelValue(t.ctx, 5000 + 2257, 2, false, false), "22.5");
-    EXPECT_EQ(FormatChannelValue(t.ctx, 5000 + 2257, 2, false, true), "22.57");
+    std::vector<long long> tenths = {655345, 655350, 655355, 655360, 700000};
+    for (long long m = -2600; m <= 2600; m += 5) tenths.push_back(m);
+    for (const long long m : tenths) {
+        const double v = std::min(65535.0, double(static_cast<float>(m / 10.0)));
+        const long long bits = ((static_cast<long long>(even(v)) % 256) + 256) % 256;
+        ASSERT_EQ(ParseChannelValue(t.ctx, typed(m, 1), 13, false), bits) << typed(m, 1);
+    }
 }
 
-TEST(ChannelFormat, FahrenheitConvertsBothWays) {
+TEST(ChannelConversions, Platform5FollowsEachUnitCodeAtTheDecidingPoints) {
     TestContext t;
-    platform6(t.ctx);
-    setEe(t.ctx, 218 + 3, 0x0B);  // no bias, scale 1, F, tenths
-    EXPECT_EQ(GetUnitText(t.ctx, 3), "F");
-    EXPECT_EQ(FormatChannelValue(t.ctx, 200, 3, false, false), "68");
-    EXPECT_EQ(ParseChannelValue(t.ctx, "68", 3, false), 200);
-    EXPECT_EQ(FormatChannelValue(t.ctx, 215, 3, false, false), "70.7");
-}
-
-TEST(ChannelFormat, TypedDecimalsAreNotTruncatedAway) {
-    TestContext t;
-    platform6(t.ctx);
-    setEe(t.ctx, 218 + 2, 0x86);  // bias, C, hundredths
-    EXPECT_EQ(ParseChannelValue(t.ctx, "22.53", 2, false), 7253);
-    EXPECT_EQ(ParseChannelValue(t.ctx, "0.29", 2, true), 29);
-    EXPECT_EQ(ParseChannelValue(t.ctx, "22.537", 2, true), 2253);  // more decimals than kept
-    EXPECT_EQ(ParseChannelValue(t.ctx, "22,5 C", 2, false), 7250);
-}
-
-TEST(ChannelFormat, Platform7IsSignedAndWrapsBack) {
-    TestContext t;
-    platform7(t.ctx);
-    setEe(t.ctx, 792 + 4, 0x00);  // no scale, no decimals
-    EXPECT_EQ(FormatChannelValue(t.ctx, 65436, 4, false, false), "-100");
-    EXPECT_EQ(ParseChannelValue(t.ctx, "-100", 4, false), 65436);
-    setEe(t.ctx, 792 + 4, 0x40 | 0x04 | 0x03);  // scale code 2 is 16 here, C, tenths
-    EXPECT_EQ(GetScale(t.ctx, 4), 16);
-    EXPECT_EQ(GetOffsetFlag(t.ctx, 4), 0);
-    EXPECT_EQ(FormatChannelValue(t.ctx, 16 * 225, 4, false, false), "22.5");
-}
-
-TEST(ChannelFormat, ErrorChannelParsesToItsLowByte) {
-    TestContext t;
-    platform6(t.ctx);
-    EXPECT_EQ(ParseChannelValue(t.ctx, "300", 13, false), 44);
+    platform5(t.ctx);
+    setRam(t.ctx, 205, 0x0F);  // no unit byte names a channel
+    for (int code = 0; code < 16; ++code) {
+        const int c = code % 4;
+        t.ctx.Definition.unitCode[c] = code;
+        EXPECT_EQ(GetUnitText(t.ctx, c),
+                  (std::array{"C", "C", "F", "F", "ppm", "%", "%", "%", "g/kg", "g/kg", "", "", "",
+                              "", "", "%"}[code]));
+        EXPECT_EQ(GetUnitText(t.ctx, 4), "");
+        const auto first =
+            std::array{10, 100, 100, 100, 1, 10, 10, 100, 10, 100, 0, 0, 0, 0, 0, 1000};
+        const auto second = std::array{10, 1, 1, 1, 1, 100, 1, 1, 1, 1, 0, 0, 0, 0, 0, 1};
+        std::vector<double> raws = {0, 1, 65534, 65535};
+        for (double raw = 4690; raw <= 5310; ++raw) raws.push_back(raw);
+        for (const bool noBias : {false, true}) {
+            for (const double raw : raws) {
+                // Divided, for Fahrenheit converted, for codes 0..5 rounded, divided again.
+                double v = (raw - (noBias ? 0 : 5000)) / first[code];
+                if (code == 2 || code == 3) v = v * 1.8 + 32;
+                if (code < 6 && code != 4) v = even(v);
+                const std::string expected = first[code] ? shown(v / second[code]) : "";
+                ASSERT_EQ(FormatChannelValue(t.ctx, raw, c, noBias, false), expected)
+                    << code << " " << raw << " " << noBias;
+                ASSERT_EQ(FormatChannelValue(t.ctx, raw, 4, noBias, false), shown(raw));
+            }
+            for (const long long m : {-1001, -1000, -999, -1, 0, 1, 5, 999, 1000, 1001, 22537}) {
+                for (int k = 0; k <= 3; ++k) {
+                    const double x = std::strtod(typed(m, k).c_str(), nullptr);
+                    const double factor = std::array{100, 100, 0, 0, 1, 1000, 10, 100,
+                                                     10,  100, 0, 0, 0, 0,    0,  1000}[code];
+                    const double raw = code == 2 || code == 3 ? (x - 32) / 1.8 * 100 : x * factor;
+                    ASSERT_EQ(ParseChannelValue(t.ctx, typed(m, k), c, noBias),
+                              static_cast<float>(raw + (noBias ? 0 : 5000)))
+                        << code << " " << typed(m, k);
+                    ASSERT_EQ(ParseChannelValue(t.ctx, typed(m, k), 4, noBias),
+                              static_cast<float>(x));
+                }
+            }
+        }
+    }
 }
 
 TEST(ChannelFormat, UnreadableDescriptorShowsNoNumber) {
@@ -116,42 +196,11 @@ TEST(ChannelFormat, UnreadableDescriptorShowsNoNumber) {
     EXPECT_FALSE(t.ctx.ErrorText.empty());
 }
 
-TEST(ChannelFormat, Platform5ByUnitCode) {
-    TestContext t;
-    platform5(t.ctx);
-    EXPECT_EQ(FormatChannelValue(t.ctx, 7345, 0, true, false), "73.4");  // 734.5 to even
-    EXPECT_EQ(FormatChannelValue(t.ctx, 7355, 0, true, false), "73.6");
-    EXPECT_EQ(FormatChannelValue(t.ctx, 5000 + 2250, 0, false, false), "22.5");
-    EXPECT_EQ(ParseChannelValue(t.ctx, "22.5", 0, false), 7250);
-    EXPECT_EQ(FormatChannelValue(t.ctx, 5412, 1, false, false), "412");
-    EXPECT_EQ(ParseChannelValue(t.ctx, "412", 1, false), 5412);
-    EXPECT_EQ(FormatChannelValue(t.ctx, 5000 + 41230, 2, false, false), "41.23");
-    EXPECT_EQ(GetUnitText(t.ctx, 2), "%");
-    EXPECT_EQ(GetUnitText(t.ctx, 4), "");
-    EXPECT_EQ(FormatChannelValue(t.ctx, 1234, 4, false, false), "1234");
-    EXPECT_EQ(ParseChannelValue(t.ctx, "1234", 4, false), 1234);
-    // g/kg in tenths or hundredths; % in thousandths.
-    for (const auto& [code, value, text, unit] :
-         {std::tuple{8, 5123, "12.3", "g/kg"}, std::tuple{9, 6234, "12.34", "g/kg"},
-          std::tuple{15, 17345, "12.345", "%"}}) {
-        t.ctx.Definition.unitCode[3] = code;
-        EXPECT_EQ(FormatChannelValue(t.ctx, value, 3, false, false), text);
-        EXPECT_EQ(ParseChannelValue(t.ctx, text, 3, false), value);
-        EXPECT_EQ(GetUnitText(t.ctx, 3), unit);
-    }
-    // An unknown unit code shows nothing and parses as the bias alone.
-    t.ctx.Definition.unitCode[3] = 12;
-    EXPECT_EQ(FormatChannelValue(t.ctx, 7000, 3, false, false), "");
-    EXPECT_EQ(ParseChannelValue(t.ctx, "5", 3, false), 5000);
-}
-
 TEST(ChannelFormat, Platform5UnitBytesOverrideTheDefinition) {
     TestContext t;
     platform5(t.ctx);
     setRam(t.ctx, 205, 0x20);  // Fahrenheit on channel 0
     EXPECT_EQ(GetUnitText(t.ctx, 0), "F");
-    EXPECT_EQ(FormatChannelValue(t.ctx, 5000 + 2000, 0, false, false), "68");
-    EXPECT_NEAR(ParseChannelValue(t.ctx, "68", 0, false), 7000, 0.01);
     setRam(t.ctx, 206, 0x12);  // then channel 2 in whole degrees C
     EXPECT_EQ(GetUnitText(t.ctx, 2), "C");
     setRam(t.ctx, 206, 0x10);  // the second byte wins over the first

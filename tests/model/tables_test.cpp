@@ -2,8 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cfloat>
 #include <cmath>
+#include <random>
+#include <vector>
 
 #include "model/identification.h"
 #include "model/image_fill.h"
@@ -28,56 +31,78 @@ void fillTable(Context& ctx, int table, double first, double step) {
         SetTableEntry(ctx, table, i, static_cast<float>(first + step * i));
 }
 
-// Nearest, halves to the even neighbour, clamped; what no segment takes gives 0.
-TEST(TableLookup, InterpolatesBothWaysAndClamps) {
+// The lookups written out from the table's definition: nearest, halves to the even
+// neighbour, clamped (65535 one way, 65536 the other); what no segment takes gives 0.
+double even(double v) {
+    const double below = std::floor(v), rest = v - below;
+    return rest > 0.5 || (rest == 0.5 && std::fmod(below, 2) != 0) ? below + 1 : below;
+}
+
+double rawOf(const TableEntries& e, double x) {
+    for (int i = 0; i < 16 && x == x; ++i) {
+        if (4096.0 * (i + 1) < x) continue;
+        const double r = even(e[i] + (x - 4096.0 * i) / 4096 * (e[i + 1] - e[i]));
+        return !std::isfinite(r) || r < 0 ? 0 : std::min(r, 65535.0);
+    }
+    return 0;
+}
+
+double linearOf(const TableEntries& e, double y) {
+    double r = 0;
+    for (int i = 0; i < 16 && std::isfinite(y); ++i) {
+        if (e[i] == e[i + 1]) continue;
+        if (y < std::min(e[i], e[i + 1]) || y > std::max(e[i], e[i + 1])) {
+            r = 65535;
+            continue;
+        }
+        const double x = even(4096.0 * i + 4096 * (y - e[i]) / (e[i + 1] - e[i]));
+        return std::isnan(x) ? 0 : std::clamp(x, 0.0, 65536.0);  // an arithmetic error gives 0
+    }
+    return r;
+}
+
+// Tables rising, falling, flat, with a first or last step unlike the others, and at random;
+// looked up on and beside every entry and segment end, halfway and at exact halves.
+TEST(TableLookup, InterpolatesBothWaysAsDefinedAtEveryDecidingPoint) {
+    std::vector<TableEntries> tables;
+    const auto steps = [&](double first, double step) {
+        TableEntries e;
+        for (int i = 0; i < kTableEntries; ++i) e[i] = static_cast<float>(first + step * i);
+        tables.push_back(e);
+        return &tables.back();
+    };
+    steps(5000, 1000), steps(1000, 2048), steps(20000, -1000), steps(7000, 0), steps(0, 8192 / 3.0);
+    (*steps(0, 4000))[0] = 60000, tables.back()[16] = 65535;
+    (*steps(5000, 1000))[0] = INFINITY;  // no word is, but nothing stops a caller
+    std::mt19937 random(29);
+    for (int n = 0; n < 20; ++n) {
+        TableEntries e;
+        for (float& entry : e) entry = static_cast<float>(random() % 4 ? random() % 65536 : 30000);
+        if (n % 2) std::sort(e.begin(), e.end());
+        tables.push_back(e);
+    }
+    for (const TableEntries& e : tables) {
+        std::vector<double> xs = {65537, -100000, NAN, -DBL_MAX, INFINITY, 65536.5};
+        for (int i = 0; i <= 16; ++i)
+            for (const double d : {-1.0, -0.5, 0.0, 0.5, 1.0, 2048.0, 2048.5, 768.0, 256.0})
+                xs.push_back(4096.0 * i + d);
+        for (const double x : xs)
+            ASSERT_EQ(InterpolateToRaw(e, x), rawOf(e, x)) << x << " " << e[0] << " " << e[1];
+        std::vector<double> ys = {0, 100, 70000, NAN, INFINITY, -DBL_MAX};
+        for (int i = 0; i < 16; ++i)
+            for (const double d : {-1.0, -0.5, 0.0, 0.5, 1.0})
+                ys.insert(ys.end(), {e[i] + d, (e[i] + e[i + 1]) / 2 + d,
+                                     e[i] + (e[i + 1] - e[i]) * 3.5 / 4096});
+        for (const double y : ys)
+            ASSERT_EQ(InterpolateToLinear(e, y), linearOf(e, y)) << y << " " << e[0] << " " << e[1];
+    }
+    // The image's tables are the ones looked up.
     TestContext t;
     platform6(t.ctx);
-    fillTable(t.ctx, 0, 5000, 1000);
     fillTable(t.ctx, 1, 5000, 1000);
-    fillTable(t.ctx, 2, 7000, 0);
-    fillTable(t.ctx, 3, 0, 4000);
-    SetTableEntry(t.ctx, 3, 0, 60000);          // a first step unlike the others
-    SetTableEntry(t.ctx, 3, 16, 65535);         // a steep last step extrapolates past the top
-    fillTable(t.ctx, 4, 20000, -1000);          // falling tables work like rising ones
     EXPECT_EQ(t.ctx.EeImage[342], 5000 / 256);  // table 1 starts at 308 + 34
-    EXPECT_EQ(GetTableEntry(t.ctx, 1, 16), 21000);
-    // 5500.125 -> 5500, 5187.5 -> 5188, 5062.5 -> 5062; 3.5 -> 4 and 2.5 -> 2 the other way.
-    const struct {
-        int table;
-        bool toRaw;
-        double in, out;
-    } cases[] = {{1, true, 6144, 6500},
-                 {1, false, 6500, 6144},
-                 {1, false, 5000, 0},
-                 {1, true, 65536, 21000},
-                 {1, false, 21000, 65536},
-                 {1, true, 2048.5, 5500},
-                 {1, true, 768, 5188},
-                 {1, true, 256, 5062},
-                 {1, false, 5000 + 3.5 * 1000 / 4096, 4},
-                 {1, false, 5000 + 2.5 * 1000 / 4096, 2},
-                 {0, true, 65537, 0},
-                 {0, true, -100000, 0},
-                 {0, true, NAN, 0},
-                 {0, false, 100, 65535},
-                 {0, false, 30000, 65535},
-                 {0, false, INFINITY, 0},
-                 {2, false, 7000, 0},
-                 {3, true, 65536, 65535},
-                 {4, true, 4096 * 3, 17000},
-                 {4, false, 17000, 4096 * 3},
-                 {4, false, 16750, 4096 * 3 + 1024},
-                 {4, false, 20000, 0},
-                 {4, false, 4000, 65536},
-                 {4, true, -200000, 65535},
-                 {4, true, -45536 * 4.096, 65535},
-                 {3, true, 2048, 32000},
-                 {3, true, -DBL_MAX, 0}};
-    for (const auto& c : cases) {
-        EXPECT_EQ(c.toRaw ? TableToRaw(t.ctx, c.table, c.in) : TableToLinear(t.ctx, c.table, c.in),
-                  c.out)
-            << "table " << c.table << (c.toRaw ? " raw of " : " linear of ") << c.in;
-    }
+    EXPECT_EQ(TableToRaw(t.ctx, 1, 6144), 6500);
+    EXPECT_EQ(TableToLinear(t.ctx, 1, 6500), 6144);
 }
 
 TEST(TableAddresses, EachPlatformKeepsItsOwn) {
@@ -146,32 +171,9 @@ TEST(BuildTable, WildCoefficientsStayInsideAWord) {
         }
 }
 
-// A read platform-6 factory sensor: its references agree with its table.
-TEST(CO2References, ZeroReferenceRoundTrips) {
+TEST(CO2References, OnlyTheWordItselfIsFetched) {
     TestContext t;
     test::loadMemory(t.ctx, *virtualsensor::FactoryImage(6, 0));
-    EXPECT_NEAR(GetZeroReference(t.ctx, 0), 5400, 2);  // fresh air, 400 ppm
-    SetZeroReference(t.ctx, 0, 5450);
-    EXPECT_NEAR(GetZeroReference(t.ctx, 0), 5450, 2);
-    EXPECT_NEAR(GetSpanReference(t.ctx, 0, false, false), 7000, 3);
-    EXPECT_NEAR(GetSpanReference(t.ctx, 0, true, false), 7000, 3);
-    SetSpanReference(t.ctx, 0, false, 6500);
-    EXPECT_NEAR(GetSpanReference(t.ctx, 0, false, false), 6500, 3);
-    EXPECT_NEAR(GetSpanReference(t.ctx, 0, true, false), 7000, 3);
-    EXPECT_EQ(t.ctx.ErrorText, "");
-    // Storing again the value a word stands for keeps the word, though near the ends of the
-    // table that value encodes to another word.
-    for (const int word : {1600, 6000, 50000}) {
-        test::setEeWord(t.ctx, 38, word);
-        test::setEeWord(t.ctx, 36, word);
-        test::setRamWord(t.ctx, 212, word);
-        SetZeroReference(t.ctx, 0, GetZeroReference(t.ctx, 0));
-        SetSpanReference(t.ctx, 0, false, GetSpanReference(t.ctx, 0, false, false));
-        SetSpanReference(t.ctx, 0, true, GetSpanReference(t.ctx, 0, true, false));
-        EXPECT_EQ(t.ctx.EeImage[38] * 256 + t.ctx.EeImage[39], word);
-        EXPECT_EQ(t.ctx.EeImage[36] * 256 + t.ctx.EeImage[37], word);
-        EXPECT_EQ(t.ctx.RamImage[212] * 256 + t.ctx.RamImage[213], word);
-    }
     // Only the word itself is fetched. A word that cannot be fetched reads as 0, with the
     // read's message, and so does a span reference while a message is pending.
     t.ctx.EeRead[40] = false;
@@ -194,48 +196,81 @@ TEST(CO2References, ZeroReferenceRoundTrips) {
     EXPECT_NE(t.ctx.EeImage[36] * 256 + t.ctx.EeImage[37], 50000);
 }
 
-TEST(CO2References, Platform7ReadsItsReferencesThroughItsCO2Table) {
-    TestContext t;
-    test::loadMemory(t.ctx, *virtualsensor::FactoryImage(7, 1));
-    EXPECT_NEAR(GetZeroReference(t.ctx, 0), 400, 3);  // fresh air, without a bias
-}
-
-TEST(CO2References, FactorTwoHalvesTheZeroReferencesDistanceFromFullScale) {
-    TestContext t;
-    test::loadMemory(t.ctx, *virtualsensor::FactoryImage(61, 1));  // 215: factor 2
-    EXPECT_EQ(GetCO2Factor(t.ctx), 2);
-    EXPECT_NEAR(GetZeroReference(t.ctx, 0), 5400, 3);
-    SetZeroReference(t.ctx, 0, 5600);
-    EXPECT_NEAR(GetZeroReference(t.ctx, 0), 5600, 3);
-}
-
-TEST(CO2References, Platform5ScalesBySpanWord) {
-    TestContext t;
-    test::loadMemory(t.ctx, *virtualsensor::FactoryImage(5, 0));
-    t.ctx.Definition.loadedIdByte = 231;  // tables 0..3 built below, as a load would
-    const auto built =
-        BuildTableEntries(0.115081f, -0.00185441f, 0.42264f, 0.114645f, 0.2415f, 2000, {});
-    for (int i = 0; i < kTableEntries; ++i) SetTableEntry(t.ctx, 1, i, (*built)[i]);
-    // The span words of channels 0 and 2 play no part in index 0.
-    test::setRamWord(t.ctx, 136, 0);
-    test::setRamWord(t.ctx, 140, 0);
-    EXPECT_NEAR(GetZeroReference(t.ctx, 0), 5400, 2);
-    // A zero span word leaves the reference alone.
-    const float stored = t.ctx.RamImage[216] * 256 + t.ctx.RamImage[217];
-    test::setRamWord(t.ctx, 138, 0);
-    SetZeroReference(t.ctx, 0, 6000);
-    EXPECT_EQ(t.ctx.RamImage[216] * 256 + t.ctx.RamImage[217], stored);
-    test::setRamWord(t.ctx, 138, 1);  // the smallest factor still scales, to below the word
-    SetZeroReference(t.ctx, 0, 6000);
-    EXPECT_EQ(t.ctx.RamImage[216] * 256 + t.ctx.RamImage[217], 0);
-    test::setRamWord(t.ctx, 138, 4096);
-    SetZeroReference(t.ctx, 0, 6000);
-    EXPECT_NEAR(GetZeroReference(t.ctx, 0), 6000, 2);
-    // A span word of 4096 doubles the distance from full scale: the word 40960 (20480 from
-    // it) stands for 20480 linear, 20000 raw on this table.
-    fillTable(t.ctx, 1, 0, 4000);
-    test::setRamWord(t.ctx, 216, 40960);
-    EXPECT_EQ(GetZeroReference(t.ctx, 0), 20000);
+// A zero reference word is 61440 less the linear value's distance from full scale divided by
+// the factor (platform 5: times 2048 over the span word), nearest with halves to even; a span
+// reference word is that times 2048 over the zero word. Each reads back through the table. A
+// raw value the word already stands for keeps the word, also near the table's ends where
+// encoding it again would give another. Factors 1 and 2, span words from the smallest on, raw
+// values on and beside the table's entries and the words' ends.
+TEST(CO2References, ReferencesAsDefinedForEveryFactor) {
+    struct Reference {
+        int platform, version, span,
+            kind;  // span: platform 5's span word; kind: zero, stored, live
+        bool ram;
+        int word;
+    };
+    for (const Reference& r : {Reference{6, 0, 0, 0, false, 38},
+                               {6, 0, 0, 1, false, 36},
+                               {6, 0, 0, 2, true, 212},
+                               {61, 1, 0, 0, false, 58},
+                               {61, 1, 0, 1, false, 34},
+                               {61, 1, 0, 2, true, 210},
+                               {7, 1, 0, 0, false, 976},
+                               {5, 0, 0, 0, true, 216},
+                               {5, 0, 1, 0, true, 216},
+                               {5, 0, 2048, 0, true, 216},
+                               {5, 0, 3000, 0, true, 216},
+                               {5, 0, 4096, 0, true, 216}}) {
+        TestContext t;
+        test::loadMemory(t.ctx, *virtualsensor::FactoryImage(r.platform, r.version));
+        const bool five = r.platform == 5;
+        if (five) {
+            t.ctx.Definition.loadedIdByte = 231;  // table 1 built as a load builds it
+            const auto built =
+                BuildTableEntries(0.115081f, -0.00185441f, 0.42264f, 0.114645f, 0.2415f, 2000, {});
+            for (int i = 0; i < kTableEntries; ++i) SetTableEntry(t.ctx, 1, i, (*built)[i]);
+            test::setRamWord(t.ctx, 138, r.span);
+        }
+        const int table = five              ? 1
+                          : r.platform == 7 ? 5
+                                            : GetChannelTable(t.ctx, GetCO2Channel(t.ctx, 0));
+        TableEntries e;
+        for (int i = 0; i < kTableEntries; ++i) e[i] = GetTableEntry(t.ctx, table, i);
+        const double k = five ? r.span / 2048.0 : GetCO2Factor(t.ctx);
+        const double zero = r.kind ? GetZeroWord(t.ctx, GetCO2Channel(t.ctx, 0)) / 2048 : 1;
+        const auto stored = [&] {
+            const auto& m = r.ram ? t.ctx.RamImage.data() : t.ctx.EeImage.data();
+            return m[r.word] * 256.0 + m[r.word + 1];
+        };
+        const auto get = [&] {
+            return r.kind ? GetSpanReference(t.ctx, 0, r.kind == 2, false)
+                          : GetZeroReference(t.ctx, 0);
+        };
+        const auto set = [&](double raw) {
+            if (r.kind)
+                SetSpanReference(t.ctx, 0, r.kind == 2, static_cast<float>(raw));
+            else
+                SetZeroReference(t.ctx, 0, static_cast<float>(raw));
+        };
+        const auto readBack = [&](double w) { return rawOf(e, 61440 - (61440 - w * zero) * k); };
+        const auto check = [&](double raw) {
+            const double before = stored(), x = linearOf(e, raw);
+            double word = five ? 61440 - (61440 - x) * 2048 / r.span : 61440 - (61440 - x) / k;
+            word = std::clamp(even(word / zero), 0.0, 65535.0);
+            if (readBack(before) == raw || (five && r.span == 0)) word = before;
+            set(raw);
+            ASSERT_EQ(stored(), word) << r.platform << " " << r.kind << " " << r.span << " " << raw;
+            ASSERT_TRUE((five && r.span == 0) || get() == readBack(word)) << raw;
+        };
+        for (const int word : {1600, 6000, 50000}) {
+            (r.ram ? test::setRamWord : test::setEeWord)(t.ctx, r.word, word);
+            check(get());
+        }
+        for (const float entry : e)
+            for (const double d : {-1.0, 0.0, 1.0, 2.0, 50.0}) check(entry + d);
+        for (const double raw : {0, 1, 65534, 65535}) check(raw);
+        EXPECT_EQ(t.ctx.ErrorText, "");
+    }
 }
 
 // Storing a reference changes its own word and nothing else in the image. An index that
