@@ -9,6 +9,7 @@
 #include <string>
 
 #include "common/context.h"
+#include "common/no_link.h"
 #include "files/definition_file.h"
 #include "model/channels.h"
 #include "model/tables.h"
@@ -20,24 +21,6 @@ namespace {
 
 using namespace kelvo;
 
-class NoPort : public SerialPort {
-public:
-    void setPortName(const std::string&) override {}
-    std::string portName() const override { return {}; }
-    bool open() override { return false; }
-    void close() override {}
-    bool isOpen() const override { return false; }
-    int bytesWaiting() override { return 0; }
-    Bytes readAll() override { return {}; }
-    bool write(const Bytes&) override { return false; }
-    void setDtr(bool) override {}
-    std::string errorString() const override { return "no port"; }
-};
-class StillClock : public Clock {
-public:
-    int64_t tickMs() const override { return 0; }
-    double secondsOfDay() const override { return 0; }
-};
 class CountingPump : public EventPump {
 public:
     void idle(int64_t) override {}

@@ -3,44 +3,12 @@
 #include <algorithm>
 
 #include "common/context.h"
+#include "common/no_link.h"
 #include "settings/function_limits.h"
 #include "settings/platform6_panels.h"
 
 namespace kelvo::virtualsensor {
 namespace {
-
-// The codecs read what they need from the image and never talk to a sensor here: every
-// byte is marked read. These stand in for the link they never use.
-class NoPort : public SerialPort {
-public:
-    void setPortName(const std::string&) override {}
-    std::string portName() const override { return {}; }
-    bool open() override { return false; }
-    void close() override {}
-    bool isOpen() const override { return false; }
-    int bytesWaiting() override { return 0; }
-    Bytes readAll() override { return {}; }
-    bool write(const Bytes&) override { return false; }
-    void setDtr(bool) override {}
-    std::string errorString() const override { return "factory"; }
-};
-class NoClock : public Clock {
-public:
-    int64_t tickMs() const override { return 0; }
-    double secondsOfDay() const override { return 0; }
-};
-class NoPump : public EventPump {
-public:
-    void idle(int64_t) override {}
-    void processEvents() override {}
-};
-class NoPrompter : public Prompter {
-public:
-    void message(const std::string&, Icon) override {}
-    std::string input(const std::string&) override { return {}; }
-    std::optional<std::string> openFile(const std::string&) override { return std::nullopt; }
-    std::optional<std::string> saveFile(const std::string&) override { return std::nullopt; }
-};
 
 // The jumper settings of a 0-2000 ppm unit: output 1 over the range, the relay at 1000 ppm.
 constexpr SixV3Values kFactory6v3{0, 1000, 2000, 800, 1200, 1000, 50, 1000, 900};
@@ -52,7 +20,7 @@ void ApplyFactoryPanel(SensorMemory& memory) {
         (memory.version != 1 && memory.version != 3 && memory.version != 4))
         return;
     NoPort port;
-    NoClock clock;
+    StillClock clock;
     NoPump pump;
     NoPrompter prompter;
     Context ctx(port, clock, pump, prompter);
