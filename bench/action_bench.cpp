@@ -112,6 +112,9 @@ struct Action {
     // Waits the action must make besides its traffic: a calibration lets the sensor measure
     // through its new words before it reads the channel against the reference.
     double requiredWaitMs = 0;
+    // The gas the sensor sits in, in ppm; below 0: room air. A zero calibration is made in
+    // zero gas, since one in room air is refused.
+    double gasPpm = -1;
 };
 
 struct Traffic {
@@ -158,6 +161,7 @@ void runAction(const Action& action, const Clock& clock) {
             // Platform 7 has no version 0.
             clock, *virtualsensor::FactoryImage(action.platform, action.platform == 7 ? 1 : 0),
             virtualsensor::LineTiming::RealTime);
+        if (action.gasPpm >= 0) served.sensor->memory().gasPpm = action.gasPpm;
     }
     CountingPort counted(served.port());
     virtualsensor::PtyBridge bridge(counted, clock);
@@ -227,8 +231,8 @@ int main(int argc, char** argv) {
         {kWriteEeprom6,
          6,
          {"write", "eeprom", "--address", "100", "--values", "1,2,3,4", "--unlock", "--lock"}},
-        {"calibrate co2-zero, platform 5", 5, {"calibrate", "co2-zero"}, kSettle},
-        {"calibrate co2-zero, platform 6", 6, {"calibrate", "co2-zero"}, kSettle},
+        {"calibrate co2-zero, platform 5", 5, {"calibrate", "co2-zero"}, kSettle, 0},
+        {"calibrate co2-zero, platform 6", 6, {"calibrate", "co2-zero"}, kSettle, 0},
         {"calibrate temp, platform 6", 6, {"calibrate", "temp", "22.5"}, kSettle},
         {"identify, platform 5", 5, {"identify"}},
         {"identify, platform 6", 6, {"identify"}},
