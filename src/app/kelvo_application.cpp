@@ -1,5 +1,6 @@
 #include "app/kelvo_application.h"
 
+#include "app/close_request_filter.h"
 #include "app/qt_prompter.h"
 #include "app/start_up.h"
 #include "app/working_folder.h"
@@ -37,6 +38,7 @@ KelvoApplication::KelvoApplication(std::unique_ptr<Prompter> prompter)
         problems << QString::fromStdString(choice.problem);
     }
     startUp_->setPortChoices(names, descriptions, problems);
+    closeRequests_ = std::make_unique<CloseRequestFilter>();
 }
 
 KelvoApplication::~KelvoApplication() = default;

@@ -9,6 +9,7 @@
 
 namespace kelvo {
 
+class CloseRequestFilter;
 struct Context;
 class ServiceJournal;
 class StartUp;
@@ -35,6 +36,7 @@ private:
     std::unique_ptr<ServiceJournal> journal_;
     std::unique_ptr<Context> ctx_;
     std::unique_ptr<StartUp> startUp_;
+    std::unique_ptr<CloseRequestFilter> closeRequests_;
 };
 
 }  // namespace kelvo
