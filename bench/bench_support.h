@@ -1,9 +1,12 @@
 #pragma once
 // What every benchmark needs around the code it measures: a prompter that never waits for
-// someone to press OK, and the process's own CPU time.
+// someone to press OK, a clock that the virtual sensors' line timing moves, and the
+// process's own CPU time.
 
 #include <sys/resource.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <optional>
 #include <string>
@@ -25,6 +28,31 @@ public:
     std::optional<std::string> saveFile(const std::string&) override { return std::nullopt; }
 
     int messages = 0;
+};
+
+// Virtual time: it stands still while the code works and moves to the next byte's arrival
+// when the code waits, so a run measures the line and nothing of this machine's load.
+class BenchClock : public Clock {
+public:
+    int64_t tickMs() const override { return tick; }
+    double secondsOfDay() const override { return 43200 + tick / 1000.0; }
+    int64_t tick = 1'000'000;
+};
+
+// Jumps to the next byte or the deadline, as the virtual pump of the tests does.
+class BenchPump : public EventPump {
+public:
+    BenchPump(BenchClock& clock, const SerialPort& port) : clock_(clock), port_(port) {}
+    void idle(int64_t deadline) override {
+        int64_t wake = deadline;
+        if (auto next = port_.nextArrivalMs(); next && *next < wake) wake = *next;
+        clock_.tick = std::max(wake, clock_.tick + 1);
+    }
+    void processEvents() override {}
+
+private:
+    BenchClock& clock_;
+    const SerialPort& port_;
 };
 
 // User plus system CPU time of this process so far.

@@ -16,29 +16,8 @@
 namespace {
 
 using namespace kelvo;
-
-class BenchClock : public Clock {
-public:
-    int64_t tickMs() const override { return tick; }
-    double secondsOfDay() const override { return 43200 + tick / 1000.0; }
-    int64_t tick = 1'000'000;
-};
-
-// Jumps to the next byte or the deadline, as the virtual pump of the tests does.
-class BenchPump : public EventPump {
-public:
-    BenchPump(BenchClock& clock, const SerialPort& port) : clock_(clock), port_(port) {}
-    void idle(int64_t deadline) override {
-        int64_t wake = deadline;
-        if (auto next = port_.nextArrivalMs(); next && *next < wake) wake = *next;
-        clock_.tick = std::max(wake, clock_.tick + 1);
-    }
-    void processEvents() override {}
-
-private:
-    BenchClock& clock_;
-    const SerialPort& port_;
-};
+using bench::BenchClock;
+using bench::BenchPump;
 
 void measure(const char* what, int platform, const std::function<bool(Context&)>& run,
              const std::function<void(virtualsensor::VirtualSensor&)>& fault = {}) {

@@ -12,6 +12,7 @@
 #include "common/values.h"
 #include "model/channels.h"
 #include "model/identification.h"
+#include "model/platform_profile.h"
 #include "model/tables.h"
 
 namespace kelvo::cli {
@@ -161,8 +162,7 @@ int calibrate(const GlobalOptions& options, const std::vector<std::string>& give
     Context& ctx = session.ctx();
     const uint8_t platform = GetPlatform(ctx);
     if (platform == 0) return session.fail(kUnknownSensorMessage);
-    if (kind->second.quantity == ReferenceQuantity::O2 && platform != kPlatform61 &&
-        platform != kPlatform7) {
+    if (kind->second.quantity == ReferenceQuantity::O2 && !HasO2Cell(platform)) {
         failWith(ctx, "This sensor has no O2 calibration.");
         return session.fail();
     }

@@ -13,6 +13,7 @@
 #include "common/values.h"
 #include "model/channels.h"
 #include "model/identification.h"
+#include "model/platform_profile.h"
 
 namespace kelvo::cli {
 namespace {
@@ -36,8 +37,8 @@ int check(const GlobalOptions& options, const std::vector<std::string>& args) {
     Context& ctx = session.ctx();
     const uint8_t platform = GetPlatform(ctx);
     if (platform == 0) return session.fail(kUnknownSensorMessage);
-    // Only platforms 61 and 7 carry an O2 cell, on channel 6, and only where it has a unit.
-    const bool hasO2 = (platform == kPlatform61 || platform == kPlatform7) &&
+    // An O2 cell is checked only where it has a unit.
+    const bool hasO2 = HasO2Cell(platform) &&
                        !GetUnitText(ctx, QuantityChannel(ctx, CalQuantity::O2)).empty();
     if (quantity->second == CalQuantity::O2 && !hasO2) {
         if (ctx.ErrorText.empty()) ctx.ErrorText = "This sensor measures no O2.";

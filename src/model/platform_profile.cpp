@@ -187,6 +187,7 @@ const std::vector<PlatformProfile>& profiles() {
          .saveList = kListPlatform61Settings,
          .saveBlocks = kPlatform61File,
          .sendFileAccepted = true,
+         .o2Cell = true,
          .identity = kEepromIdentity,
          .namingReads = kEepromNaming,
          .networkId = kEepromNetworkId},
@@ -199,6 +200,7 @@ const std::vector<PlatformProfile>& profiles() {
          .send = kPlatform7Send,
          .measurements = kPlatform7Poll,
          .co2ReferenceCalibrations = false,
+         .o2Cell = true,
          .namingReads = kPlatform7Naming,
          .networkId = kPlatform7NetworkId},
     };
@@ -221,6 +223,11 @@ const PlatformProfile* FindPlatform(uint8_t platform) {
         if (p.platform == platform) return &p;
     }
     return nullptr;
+}
+
+bool HasO2Cell(uint8_t platform) {
+    const PlatformProfile* profile = FindPlatform(platform);
+    return profile && profile->o2Cell;
 }
 
 std::vector<MemorySpan> WholeImageReads(uint8_t platform) {

@@ -64,6 +64,8 @@ struct PlatformProfile {
     // CO2 single-point calibrations against fresh air or another known gas. Platform 7 has
     // only its zero: either of those would zero it in whatever gas it sits in.
     bool co2ReferenceCalibrations = true;
+    // An O2 cell on channel 6: its calibrations and checks are offered only here.
+    bool o2Cell = false;
     // The identification byte and serial number, where a settings file's block holds them.
     std::vector<IdentityByte> identity{};
     // What naming the sensor reads beyond its identification byte (software version and
@@ -82,6 +84,9 @@ struct PlatformProfile {
 const PlatformProfile* FindProfile(uint8_t platform, float version);
 // What every version of a platform shares (reads, sends, memory); nullptr for none.
 const PlatformProfile* FindPlatform(uint8_t platform);
+
+// Whether sensors of the platform carry an O2 cell.
+bool HasO2Cell(uint8_t platform);
 
 // The reads that give a platform's window the whole image it shows and sends; empty for
 // a platform without a window.

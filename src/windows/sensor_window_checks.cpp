@@ -10,6 +10,7 @@
 #include "common/id_byte.h"
 #include "common/values.h"
 #include "model/identification.h"
+#include "model/platform_profile.h"
 #include "qt/calibration_report.h"
 #include "windows/sensor_window.h"
 
@@ -39,7 +40,7 @@ void SensorWindow::buildCheckMenus() {
     // Only sensors with an O2 cell are checked in O2.
     connect(mCheck, &QMenu::aboutToShow, this, [this] {
         const uint8_t platform = ctx_.RamRead[kRamIdByte] ? PlatformOfIdByte(GetIdByte(ctx_)) : 0;
-        mCheckO2->setVisible(platform == kPlatform61 || platform == kPlatform7);
+        mCheckO2->setVisible(HasO2Cell(platform));
     });
 
     mCalReport = new QAction(QStringLiteral("Calibration report..."), mFile);
