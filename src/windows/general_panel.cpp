@@ -15,6 +15,7 @@
 #include "model/channels.h"
 #include "model/identification.h"
 #include "settings/general_codecs.h"
+#include "windows/control_names.h"
 #include "windows/edit_field.h"
 #include "windows/field_controls.h"
 #include "windows/sensor_window.h"
@@ -31,12 +32,6 @@ constexpr int kPositionWidth = 60;
 constexpr int kStretchColumn = 4;
 constexpr int kChannelBits = 15;
 const QColor kYellow(255, 255, 0);
-
-template <typename W>
-W* named(W* widget, const QString& name) {
-    widget->setObjectName(name);
-    return widget;
-}
 
 // Leaving the ID field shows the number as it will be stored; the ID is stored only when
 // the window is read.
@@ -137,8 +132,7 @@ void GeneralPanel::buildSequencePanel(Qt::Orientation orientation) {
     w.pctDisplay6 = named(new QFrame(w.pctGeneral), QStringLiteral("pctDisplay6"));
     auto* caption = new QLabel(QStringLiteral("Display  seq."), w.pctDisplay6);
     for (int p = 0; p < SensorWindow::kDisplayPositions; ++p) {
-        w.lblDisp[p] = named(new QLabel(QStringLiteral("-"), w.pctDisplay6),
-                             QStringLiteral("lblDisp_%1").arg(p));
+        w.lblDisp[p] = named(new QLabel(QStringLiteral("-"), w.pctDisplay6), indexed("lblDisp", p));
         pickLabel(w.lblDisp[p], this);
         // The frame marks the position as one of the display's.
         w.lblDisp[p]->setFrameShape(QFrame::Box);

@@ -17,22 +17,13 @@
 #include "common/values.h"
 #include "settings/function_shapes.h"
 #include "windows/channel_panel.h"
+#include "windows/control_names.h"
 #include "windows/edit_field.h"
 #include "windows/platform5/shape_picture.h"
 
 namespace kelvo {
 
 namespace {
-QString indexed(const char* name, int k) {
-    return QStringLiteral("%1_%2").arg(name).arg(k);
-}
-
-template <typename W>
-W* named(W* widget, const QString& name) {
-    widget->setObjectName(name);
-    return widget;
-}
-
 // The trigger's sign pictures: the digital shapes of a positive and of a negative level.
 
 constexpr int kFieldWidth = 80;

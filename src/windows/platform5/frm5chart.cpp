@@ -13,22 +13,13 @@
 
 #include "common/context.h"
 #include "windows/channel_panel.h"
+#include "windows/control_names.h"
 #include "windows/edit_field.h"
 #include "windows/window_host.h"
 
 namespace kelvo {
 
 namespace {
-QString indexed(const char* name, int k) {
-    return QStringLiteral("%1_%2").arg(name).arg(k);
-}
-
-template <typename W>
-W* named(W* widget, const QString& name) {
-    widget->setObjectName(name);
-    return widget;
-}
-
 const QColor kYellow(255, 255, 0);
 const QColor kGreen(0, 255, 0);
 const QColor kWhite(255, 255, 255);

@@ -21,9 +21,6 @@
 
 namespace kelvo {
 
-using frm6widgets::indexed;
-using frm6widgets::named;
-
 frm6::frm6(Context& ctx, WindowHost& host, QWidget* parent) : SensorWindow(ctx, host, parent) {
     calTempProgress_ = QStringLiteral("Calibrating temperature ");
     setObjectName(QStringLiteral("frm6"));
