@@ -129,6 +129,19 @@ const WriteRequest kPlatform5NetworkId{ramRange(208, 1), true, false, false, fal
 const WriteRequest kEepromNetworkId{eepromRange(32, 1), true, false, true, true, true};
 const WriteRequest kPlatform7NetworkId{eepromRange(16, 1), true, false, true, true, true};
 
+// Platform 5 keeps its display mode and shift button in RAM beside its other settings; the
+// EEPROM platforms keep a display sequence, platform 7 only the channels it can show.
+const DisplaySettings kPlatform5Display{.mode = ramRange(31, 1),
+                                        .shiftStep = ramRange(32, 1),
+                                        .shiftChannel = ramRange(207, 1),
+                                        .shiftChannels = 4};
+const DisplaySettings kNibbleSequence{.sequence = DisplaySettings::Sequence::Nibbles,
+                                      .sequencePlace = eepromRange(50, 2),
+                                      .sequenceChannels = 13};
+const DisplaySettings kPlatform7Display{.sequence = DisplaySettings::Sequence::Bytes,
+                                        .sequencePlace = eepromRange(393, 4),
+                                        .sequenceChannels = 9};
+
 PlatformProfile platform5(int first, int last, WindowKind window, bool sendFile) {
     return {.platform = kPlatform5,
             .firstVersion = first,
@@ -145,7 +158,8 @@ PlatformProfile platform5(int first, int last, WindowKind window, bool sendFile)
             .sendFileAccepted = sendFile,
             .identity = kPlatform5Identity,
             .namingReads = kPlatform5Naming,
-            .networkId = kPlatform5NetworkId};
+            .networkId = kPlatform5NetworkId,
+            .display = kPlatform5Display};
 }
 
 PlatformProfile platform6(int first, int last, int32_t saveList) {
@@ -164,7 +178,8 @@ PlatformProfile platform6(int first, int last, int32_t saveList) {
             .identity = kEepromIdentity,
             .namingReads = kEepromNaming,
             .loadCheckReads = kPlatform6LoadCheck,
-            .networkId = kEepromNetworkId};
+            .networkId = kEepromNetworkId,
+            .display = kNibbleSequence};
 }
 
 const std::vector<PlatformProfile>& profiles() {
@@ -190,7 +205,8 @@ const std::vector<PlatformProfile>& profiles() {
          .o2Cell = true,
          .identity = kEepromIdentity,
          .namingReads = kEepromNaming,
-         .networkId = kEepromNetworkId},
+         .networkId = kEepromNetworkId,
+         .display = kNibbleSequence},
         // The settings-file container has no block for the 1024-byte EEPROM.
         {.platform = kPlatform7,
          .firstVersion = 1,
@@ -202,7 +218,8 @@ const std::vector<PlatformProfile>& profiles() {
          .co2ReferenceCalibrations = false,
          .o2Cell = true,
          .namingReads = kPlatform7Naming,
-         .networkId = kPlatform7NetworkId},
+         .networkId = kPlatform7NetworkId,
+         .display = kPlatform7Display},
     };
     return table;
 }

@@ -27,6 +27,22 @@ constexpr int32_t kListFirstTable = 32;   // + table number: a table's 34 bytes
 // The sensor windows, one for each kind of settings layout.
 enum class WindowKind { Frm5, Frm5Chart, Frm6, Frm61 };
 
+// What the sensor's own display shows and where the sensor keeps it: the display mode and
+// shift button of platform 5, the display sequence of the others. A span of count 0: the
+// sensor keeps no such setting.
+struct DisplaySettings {
+    MemorySpan mode{};          // an index into the display modes
+    MemorySpan shiftStep{};     // bits 0-4 the shift amount's step, bits 5-7 its channel
+    MemorySpan shiftChannel{};  // bits 0-3 the shift channel, bits 4-7 its unit code
+    int shiftChannels = 0;      // the shift button shifts one of channels 0 .. shiftChannels - 1
+    // The four positions of the display sequence, each naming a channel: two to a byte in
+    // the nibbles of two bytes (the first position low), or a byte each.
+    enum class Sequence { None, Nibbles, Bytes };
+    Sequence sequence = Sequence::None;
+    MemorySpan sequencePlace{};
+    int sequenceChannels = 0;  // a position names one of channels 0 .. sequenceChannels - 1
+};
+
 // One block of a settings file as a window saves it.
 struct SaveBlock {
     int type = 0;
@@ -77,6 +93,7 @@ struct PlatformProfile {
     // The byte holding the sensor's network ID and how a new ID is sent: the sensor answers
     // the new ID once it has taken its settings anew (the commit). span.count 0: none.
     WriteRequest networkId{};
+    DisplaySettings display{};
 };
 
 // The entry for a platform and software version; nullptr for a sensor the program does

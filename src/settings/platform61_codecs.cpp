@@ -10,47 +10,13 @@ namespace kelvo::p61 {
 namespace {
 constexpr uint32_t kSlopeBit = 0x800000;  // bit 7 of the first of the three bytes
 constexpr uint32_t kBelowBits = kSlopeBit | 0x3FFF;
-constexpr int kNibbleBits = 15;
 
 // A word as the sensor would take it from a parsed value: held within 0..65535.
 uint32_t wordOf(double value) {
     if (!(value > 0)) return 0;  // also not a number
     return static_cast<uint32_t>(std::min(value, 65535.0));
 }
-
-std::optional<uint32_t> channelNamed(const CaptionOf& caption, int count,
-                                     const std::string& shown) {
-    return pickListCodec(caption, count).store(shown);
-}
 }  // namespace
-
-FieldCodec networkIdCodec() {
-    return {[](uint32_t id) { return std::to_string(id); },
-            [](const std::string& text) -> std::optional<uint32_t> {
-                const double id = std::clamp(ParseNumber(text), 0.0, double(kHighestNetworkId));
-                return static_cast<uint32_t>(ToInteger(id));
-            },
-            [](uint32_t id) { return id <= kHighestNetworkId; }};
-}
-
-FieldCodec displayNibbleCodec(CaptionOf caption, int shift) {
-    return {[caption, shift](uint32_t bits) {
-                const int n = static_cast<int>(bits >> shift) & kNibbleBits;
-                return n < kChannelCaptions ? caption(n) : std::string();
-            },
-            [caption, shift](const std::string& shown) -> std::optional<uint32_t> {
-                return channelNamed(caption, kChannelCaptions, shown).value_or(0) << shift;
-            }};
-}
-
-FieldCodec displayByteCodec(CaptionOf caption) {
-    return {[caption](uint32_t n) {
-                return n < uint32_t(kChannelCaptions) ? caption(int(n)) : std::string();
-            },
-            [caption](const std::string& shown) {
-                return channelNamed(caption, kPlatform7DisplayChannels, shown);
-            }};
-}
 
 FieldCodec alarmChannelCodec(CaptionOf caption) {
     return pickListCodec(std::move(caption), kChannelCaptions);

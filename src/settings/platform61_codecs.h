@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "settings/field_binding.h"
+#include "settings/general_codecs.h"
 
 namespace kelvo {
 
@@ -17,24 +18,9 @@ struct Context;
 
 namespace p61 {
 
-constexpr int kHighestNetworkId = 29;
 // The captions a channel pick list can offer: "CH0" .. "CH12".
 constexpr int kChannelCaptions = 13;
-// Platform 7 stores in its display sequence only the channels it can show: 0 .. 8.
-constexpr int kPlatform7DisplayChannels = 9;
 
-// The sensor's network ID as a whole number 0..29; a typed number is held in that range.
-FieldCodec networkIdCodec();
-
-// The caption of pick-list item n ("CH5", or the name the window gave it).
-using CaptionOf = std::function<std::string(int n)>;
-
-// Platform 61: one nibble (shift 0 or 4) of a display-sequence byte names a channel. A
-// caption that names no channel stores channel 0.
-FieldCodec displayNibbleCodec(CaptionOf caption, int shift);
-// Platform 7: a display-sequence byte names a channel; a caption that names none of the
-// channels it can show leaves the byte as it is.
-FieldCodec displayByteCodec(CaptionOf caption);
 // An alarm row's channel in the low nibble of its byte; an unknown caption keeps it.
 FieldCodec alarmChannelCodec(CaptionOf caption);
 

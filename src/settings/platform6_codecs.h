@@ -28,9 +28,4 @@ std::string triggerTimeText(uint8_t bits);
 std::string levelText(uint8_t bits);
 uint8_t levelByte(double percent);
 
-// The display sequence: two positions to a byte, channel numbers in the nibbles.
-inline int displayChannel(uint8_t byte, int position) {
-    return position % 2 ? byte >> 4 : byte & 15;
-}
-
 }  // namespace kelvo::p6

@@ -9,15 +9,10 @@
 #include <algorithm>
 
 #include "model/channels.h"
+#include "windows/control_names.h"
 #include "windows/edit_field.h"
 
 namespace kelvo {
-
-namespace {
-QString indexed(const char* name, int k) {
-    return QStringLiteral("%1_%2").arg(name).arg(k);
-}
-}  // namespace
 
 ChannelPanel::ChannelPanel(int rows, QCheckBox* simulated, QWidget* parent)
     : QFrame(parent), rows_(std::clamp(rows, 1, kMaxRows)) {

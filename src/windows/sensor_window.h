@@ -15,6 +15,7 @@
 
 class QAction;
 class QCheckBox;
+class QFrame;
 class QLabel;
 class QLineEdit;
 class QMenu;
@@ -25,6 +26,7 @@ namespace kelvo {
 
 struct CalibrationPlan;
 struct Context;
+class GeneralPanel;
 class MeasurementViews;
 class RecordedAction;
 class WindowHost;
@@ -53,6 +55,8 @@ enum PendingActionCode : int16_t {
 
 class SensorWindow : public QMainWindow {
     Q_OBJECT
+    // The panel builds its controls into the window and commits its picks through it.
+    friend class GeneralPanel;
 
 public:
     SensorWindow(Context& ctx, WindowHost& host, QWidget* parent = nullptr);
@@ -105,6 +109,20 @@ public:
     QAction* mComSet = nullptr;
     QPushButton* btnReadFromSensor = nullptr;
     QPushButton* btnSendToSensor = nullptr;
+
+    // The general panel (general_panel.h): the sensor's serial number and network ID, and
+    // what its display shows. Controls of a part the window does not show stay null.
+    static constexpr int kDisplayPositions = 4;
+    QFrame* pctGeneral = nullptr;
+    QLineEdit* txbSN = nullptr;
+    QLineEdit* txbID = nullptr;
+    QFrame* pctDisplay5 = nullptr;
+    QLabel* lblDisplayMode = nullptr;
+    QLabel* lblShiftb = nullptr;
+    QLineEdit* txbShiftBamount = nullptr;
+    QLabel* lblShiftb_Type = nullptr;
+    QFrame* pctDisplay6 = nullptr;
+    std::array<QLabel*, kDisplayPositions> lblDisp{};
 
     // The rest of the menu bar.
     QMenu* mFile = nullptr;
@@ -232,6 +250,7 @@ protected:
 
     Context& ctx_;
     WindowHost& host_;
+    GeneralPanel* general_ = nullptr;
     // The temperature calibration's progress text; the platform-6 window's has a blank more.
     QString calTempProgress_ = QStringLiteral("Calibrating temperature");
 

@@ -2,15 +2,10 @@
 // tests and start-up find them by cannot drift apart between windows.
 #include <QMenu>
 
+#include "windows/control_names.h"
 #include "windows/sensor_window.h"
 
 namespace kelvo {
-namespace {
-QString indexed(const char* name, int k) {
-    return QStringLiteral("%1_%2").arg(QLatin1String(name)).arg(k);
-}
-}  // namespace
-
 QMenu* SensorWindow::makeTempUnitPopup(QAction*& celsius, QAction*& farenheit) {
     QMenu* popup = makePopup(QStringLiteral("mTempUnit"), QStringLiteral("TempUnit"));
     celsius = addPopupItem(popup, QStringLiteral("mTempUnitCelsius"), QStringLiteral("Celsius"),

@@ -8,8 +8,9 @@
 namespace kelvo::p61 {
 namespace {
 
+// The window's pick list of channels: items "CH0" .. "CH12".
 std::string designCaption(int n) {
-    return "CH" + std::to_string(n);
+    return n >= 0 && n < kChannelCaptions ? "CH" + std::to_string(n) : std::string();
 }
 
 TEST(Platform61Alarms, AValueEqualToItsLevelRaisesNoAlarm) {
@@ -81,9 +82,9 @@ TEST(Platform61Fields, EachControlStoresTheBitsItsTextNames) {
         return FieldControl{"", [&text] { return text; },
                             [&text](const std::string& shown) { text = shown; }};
     };
-    table.add(control(slot0), eepromByte(50, 0x0F), displayNibbleCodec(designCaption, 0));
-    table.add(control(slot1), eepromByte(50, 0xF0), displayNibbleCodec(designCaption, 4));
-    table.add(control(slot7), eepromByte(393), displayByteCodec(designCaption));
+    table.add(control(slot0), eepromByte(50, 0x0F), displayNibbleCodec(designCaption, 0, 13));
+    table.add(control(slot1), eepromByte(50, 0xF0), displayNibbleCodec(designCaption, 4, 13));
+    table.add(control(slot7), eepromByte(393), displayByteCodec(designCaption, 9));
     table.add(control(channel7), eepromByte(925, 0x0F), alarmChannelCodec(designCaption));
     table.add(control(slope), slopePlace(834), slopeCodec());
 

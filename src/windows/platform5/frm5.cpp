@@ -17,22 +17,13 @@
 #include "common/values.h"
 #include "settings/function_shapes.h"
 #include "windows/channel_panel.h"
+#include "windows/control_names.h"
 #include "windows/edit_field.h"
 #include "windows/platform5/shape_picture.h"
 
 namespace kelvo {
 
 namespace {
-QString indexed(const char* name, int k) {
-    return QStringLiteral("%1_%2").arg(name).arg(k);
-}
-
-template <typename W>
-W* named(W* widget, const QString& name) {
-    widget->setObjectName(name);
-    return widget;
-}
-
 // The trigger's sign pictures: the digital shapes of a positive and of a negative level.
 
 constexpr int kFieldWidth = 80;
@@ -43,18 +34,15 @@ const QColor kWhite(255, 255, 255);
 
 }  // namespace
 
-frm5::frm5(Context& ctx, WindowHost& host, QWidget* parent)
-    : Platform5Window(
-          ctx, host,
-          {QStringLiteral("Display mode:"), QStringLiteral("Shift btn."), QStringLiteral("Amount")},
-          parent) {
+frm5::frm5(Context& ctx, WindowHost& host, QWidget* parent) : Platform5Window(ctx, host, parent) {
     setObjectName(QStringLiteral("frm5"));
     buildPopups();
+    buildGeneralPanel({.shiftButton = true});
 
     auto* central = new QWidget(this);
     auto* grid = new QGridLayout(central);
     auto* left = new QVBoxLayout();
-    left->addWidget(buildGeneralPanel());
+    left->addWidget(pctGeneral);
     pctChannels = new ChannelPanel(kChannels, cbxSimulated, central);
     left->addWidget(pctChannels);
     auto* right = new QVBoxLayout();
@@ -86,19 +74,12 @@ frm5::frm5(Context& ctx, WindowHost& host, QWidget* parent)
     for (QLineEdit* field : findChildren<QLineEdit*>()) {
         if (!pctGeneral->isAncestorOf(field)) fitWidthToText(field, kFieldWidth);
     }
-    for (QLabel* label : {lblShiftb_Type, lblDigTunit}) label->setMaximumWidth(60);
+    lblDigTunit->setMaximumWidth(60);
     setWindowTitle(QStringLiteral("Kelvo 3.09"));
 }
 
 void frm5::buildPopups() {
     mTimeUnits = makeTimeUnitPopup(mTimeUnitMin, mTimeUnitSec);
-}
-
-QWidget* frm5::buildGeneralPanel() {
-    general_.alignColumns();
-    styleDisplayLabel(lblShiftb, kYellow);
-    lblShiftb->installEventFilter(this);
-    return pctGeneral;
 }
 
 QWidget* frm5::buildOutputPanel(int j) {
@@ -219,12 +200,8 @@ bool frm5::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void frm5::clickLabel(QLabel* label) {
-    if (label == lblDisplayMode) {
-        popUp(lblDisplayMode, mDisplayModes);
-    } else if (label == lblDigTunit) {
+    if (label == lblDigTunit) {
         popUp(lblDigTunit, mTimeUnits);
-    } else if (label == lblShiftb) {
-        pickShiftChannel();
     } else if (pctChannels->isAncestorOf(label)) {
         for (int c = 0; c < kChannels; ++c) {
             if (label == pctChannels->lblCH_Type[c]) pickTempUnit(c);

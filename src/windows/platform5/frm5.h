@@ -99,7 +99,6 @@ protected:
 
 private:
     void buildPopups();
-    QWidget* buildGeneralPanel();
     QWidget* buildOutputPanel(int j);
     QWidget* buildTriggerPanel();
     QWidget* buildFunctionPanel(int i);
@@ -108,7 +107,6 @@ private:
     void pickFunctionChannel(int i);
     void flipTriggerSign(bool toNegative);
     void buildFieldTable();
-    void buildShiftFields();
     void buildOutputFields(int j);
     void buildFunctionFields(int i);
     void buildTriggerFields();
@@ -116,19 +114,16 @@ private:
     // An editable text field in the table.
     FieldTable::Id bindText(QLineEdit* field, FieldPlace place, FieldCodec codec,
                             FieldCheck check = {});
-    // The function and shift channels' pick list: channels 0 to 3 by their captions.
+    // The function channels' pick list: channels 0 to 3 by their captions.
     FieldCodec channelCodec() const;
     void clickLabel(QLabel* label);
-    void pickShiftChannel();
     // The temperature-unit pick list of channel c's unit label.
     void pickTempUnit(int c);
     void setRam(int address, int value);
-    QString channelCaption(int channel) const;
 
     // The settings controls and where they live: shown by FormUpdate, stored by FormRead.
     FieldTable fields_;
     // Fields the window stores on its own or whose edits other rules ask about.
-    FieldTable::Id shiftChannelField_ = 0;
     std::array<FieldTable::Id, kFunctions> functionChannelField_{};
     std::array<FieldTable::Id, kOutputs> outputOptionField_{};
     std::array<FieldTable::Id, kOutputs> baseLineField_{};

@@ -12,6 +12,7 @@
 #include "common/context.h"
 #include "common/values.h"
 #include "model/channels.h"
+#include "windows/control_names.h"
 #include "windows/field_controls.h"
 #include "windows/platform5/frm5.h"
 #include "windows/platform5/platform5_fields.h"
@@ -28,9 +29,6 @@ constexpr uint8_t kFlagBit = 128;
 constexpr uint32_t kSignBits = 0x8000;  // the shape's bits as the table reads them
 constexpr uint32_t kSlopeBits = 0x0080;
 
-QString indexed(const char* name, int k) {
-    return QStringLiteral("%1_%2").arg(name).arg(k);
-}
 }  // namespace
 
 QWidget* frm5::buildFunctionPanel(int i) {

@@ -25,7 +25,6 @@ namespace {
 // RAM addresses of the platform-5 settings and measurements.
 constexpr int kStatus = 14;
 constexpr int kChannelValues = 20;
-constexpr int kShiftAddr = 32;
 constexpr int kOutputRanges = 57;
 constexpr int kTriggerTime = 187;
 constexpr int kTriggerLevel = 188;
@@ -34,15 +33,12 @@ constexpr int kBaseLine = 190;      // + 4j
 constexpr int kIntTime = 192;       // + 4j
 constexpr int kOutputLevels = 197;
 constexpr int kTempUnit = 205;
-constexpr int kShiftChannel = 207;
 
 constexpr int kMeasuredChannels = 4;
 constexpr uint8_t kDigitalBit = 64;
 constexpr uint8_t kTriggerBit = 32;
 constexpr uint8_t kMinutesBit = 128;
 constexpr uint8_t kQuarterBits = 127;
-constexpr uint8_t kShiftStepBits = 31;
-constexpr uint8_t kShiftChannelBits = 224;
 constexpr uint16_t kZeroBaseLine = 32768;
 
 // The options of an output, in the order its choice control counts them.
@@ -68,10 +64,6 @@ void frm5::setRam(int address, int value) {
     ctx_.RamImage[address] = static_cast<float>(std::clamp(value, 0, 255));
 }
 
-QString frm5::channelCaption(int channel) const {
-    return channel >= 0 && channel < kChannels ? mCHannel[channel]->text() : QString();
-}
-
 FieldCodec frm5::channelCodec() const {
     return pickListCodec([this](int c) { return mCHannel[c]->text().toStdString(); },
                          kMeasuredChannels);
@@ -84,38 +76,9 @@ FieldTable::Id frm5::bindText(QLineEdit* field, FieldPlace place, FieldCodec cod
 }
 
 void frm5::buildFieldTable() {
-    bindText(txbID, ramByte(p5ram::kNetworkId), networkIdCodec(), checkNetworkId);
-    fields_.add(textControl(lblDisplayMode), ramByte(p5ram::kDisplayMode),
-                displayModeCodec(mDisplayMode));
-    buildShiftFields();
     for (int j = 0; j < kOutputs; ++j) buildOutputFields(j);
     for (int i = 0; i < kFunctions; ++i) buildFunctionFields(i);
     buildTriggerFields();
-}
-
-void frm5::buildShiftFields() {
-    // The shift channel is kept twice: with its unit code at 207 and in the top bits of the
-    // shift byte. Picking a channel writes both; the step is the amount field's alone.
-    shiftChannelField_ = fields_.add(
-        textControl(lblShiftb),
-        {Memory::Ram, {{kShiftChannel, 0xFF}, {kShiftAddr, kShiftChannelBits}}},
-        {[this](uint32_t bits) { return channelCaption(int(bits >> 8) & 15).toStdString(); },
-         [this, pick = channelCodec().store](const std::string& shown) -> std::optional<uint32_t> {
-             const std::optional<uint32_t> c = pick(shown);
-             if (!c) return std::nullopt;
-             const int unitByte = std::clamp(ctx_.Definition.unitCode[*c] * 16 + int(*c), 0, 255);
-             return uint32_t(unitByte) << 8 | (*c & 7) << 5;
-         }});
-    bindText(txbShiftBamount, ramByte(kShiftAddr, kShiftStepBits),
-             {[this](uint32_t step) {
-                  const int c = ram(kShiftChannel) & 15;
-                  const float amount = float(p5::shiftAmount(uint8_t(step)));
-                  return FormatChannelValue(ctx_, amount, float(c), true, false);
-              },
-              [this](const std::string& t) -> std::optional<uint32_t> {
-                  const int c = ram(kShiftChannel) & 15;
-                  return p5::shiftByte(c, ParseChannelValue(ctx_, t, float(c), true));
-              }});
 }
 
 void frm5::buildOutputFields(int j) {
@@ -192,15 +155,13 @@ bool frm5::FormUpdateInit() {
 }
 
 bool frm5::FormUpdate() {
-    txbSN->setText(QString::fromStdString(SerialText(ctx_)));
+    general_->show();
     for (int c = 0; c < 3; ++c) {
         pctChannels->lblCH_Type[c]->setText(QString::fromStdString(GetUnitText(ctx_, float(c))));
     }
     fields_.show(ctx_);
 
     // What the table's fields imply for the rest of the window.
-    lblShiftb_Type->setText(
-        QString::fromStdString(GetUnitText(ctx_, float(ram(kShiftChannel) & 15))));
     for (int j = 0; j < kOutputs; ++j) {
         const bool digital = ram(kOutputConfig + 4 * j) & kDigitalBit;
         for (QWidget* w :
@@ -220,6 +181,7 @@ bool frm5::FormUpdate() {
 }
 
 bool frm5::FormRead() {
+    general_->store();
     fields_.store(ctx_);
     // A digital output has no base line: when it is made digital, or its hidden base line
     // is changed, it rests at 0 %.
@@ -255,13 +217,6 @@ bool frm5::ActionSensorReadM() {
         if (!SensorMemRead(ctx_, 0, float(r.address), r.count, false, true)) return false;
     }
     return FormUpdateM();
-}
-
-void frm5::pickShiftChannel() {
-    FormRead();
-    popUp(lblShiftb, mChannels);
-    fields_.store(ctx_, shiftChannelField_);
-    FormUpdate();
 }
 
 void frm5::pickTempUnit(int c) {

@@ -13,22 +13,13 @@
 
 #include "common/context.h"
 #include "windows/channel_panel.h"
+#include "windows/control_names.h"
 #include "windows/edit_field.h"
 #include "windows/window_host.h"
 
 namespace kelvo {
 
 namespace {
-QString indexed(const char* name, int k) {
-    return QStringLiteral("%1_%2").arg(name).arg(k);
-}
-
-template <typename W>
-W* named(W* widget, const QString& name) {
-    widget->setObjectName(name);
-    return widget;
-}
-
 const QColor kYellow(255, 255, 0);
 const QColor kGreen(0, 255, 0);
 const QColor kWhite(255, 255, 255);
@@ -36,17 +27,22 @@ constexpr int kFieldWidth = 80;
 }  // namespace
 
 frm5Chart::frm5Chart(Context& ctx, WindowHost& host, QWidget* parent)
-    : Platform5Window(
-          ctx, host,
-          {QStringLiteral("Display mode:"), QStringLiteral("Shift btn."), QStringLiteral("Amount")},
-          parent) {
+    : Platform5Window(ctx, host, parent) {
     setObjectName(QStringLiteral("frm5Chart"));
     mCalCO2->setTitle(QStringLiteral("CO2 sinle point"));
+    txbVersion = named(new QLineEdit(), QStringLiteral("txbVersion"));
+    txbVersion->setReadOnly(true);
+    setDisplayColours(txbVersion);
+    fitWidthToText(txbVersion, kFieldWidth);
+    // This window keeps no shift button; its display sequence is shown, and can be picked,
+    // but the sensor keeps none.
+    buildGeneralPanel(
+        {.displaySequence = Qt::Horizontal, .rows = {{QStringLiteral("Version"), txbVersion}}});
 
     auto* central = new QWidget(this);
     auto* grid = new QGridLayout(central);
     auto* left = new QVBoxLayout();
-    left->addWidget(buildGeneralPanel());
+    left->addWidget(pctGeneral);
     pctChannels = new ChannelPanel(kChannelRows, cbxSimulated, central);
     // The rows keep the captions they were designed with: the sensor's channels 0, 1 and 3.
     const char* const captions[kChannelRows] = {"TEMP:", "Momentary:", "8 - hrs TWA:"};
@@ -72,35 +68,6 @@ frm5Chart::frm5Chart(Context& ctx, WindowHost& host, QWidget* parent)
     setCentralWidget(central);
     buildFieldTable();
     setWindowTitle(QStringLiteral("Kelvo 3.09"));
-}
-
-QWidget* frm5Chart::buildGeneralPanel() {
-    txbVersion = named(new QLineEdit(pctGeneral), QStringLiteral("txbVersion"));
-    txbVersion->setReadOnly(true);
-    setDisplayColours(txbVersion);
-    fitWidthToText(txbVersion, kFieldWidth);
-    general_.addRow(QStringLiteral("Version"), txbVersion);
-    general_.alignColumns();
-    // This window keeps no shift button: its fields stay empty and cannot be edited.
-    for (QWidget* w : {static_cast<QWidget*>(lblShiftb), static_cast<QWidget*>(txbShiftBamount),
-                       static_cast<QWidget*>(lblShiftb_Type)}) {
-        w->setEnabled(false);
-    }
-    pctDisplay6 = named(new QFrame(pctGeneral), QStringLiteral("pctDisplay6"));
-    general_.addPanel(pctDisplay6);
-
-    auto* sequence = new QHBoxLayout(pctDisplay6);
-    sequence->setContentsMargins(0, 0, 0, 0);
-    sequence->addWidget(new QLabel(QStringLiteral("Display  seq."), pctDisplay6));
-    for (int k = 0; k < kDisplayLabels; ++k) {
-        lblDisp[k] = named(new QLabel(QStringLiteral("-"), pctDisplay6), indexed("lblDisp", k));
-        styleDisplayLabel(lblDisp[k], kYellow);
-        lblDisp[k]->setMinimumWidth(40);
-        lblDisp[k]->installEventFilter(this);
-        sequence->addWidget(lblDisp[k]);
-    }
-    sequence->addStretch();
-    return pctGeneral;
 }
 
 void frm5Chart::buildAlarmRow(int k, QWidget* panel, QGridLayout* grid, int row,
@@ -176,10 +143,6 @@ bool frm5Chart::ActionTWAReset() {
 bool frm5Chart::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() != QEvent::MouseButtonRelease)
         return SensorWindow::eventFilter(watched, event);
-    if (watched == lblDisplayMode) {
-        popUp(lblDisplayMode, mDisplayModes);
-        return true;
-    }
     if (watched == pctChannels->lblCH_Type[0]) {
         pickTempUnit();
         return true;
@@ -192,13 +155,6 @@ bool frm5Chart::eventFilter(QObject* watched, QEvent* event) {
                                                     : QStringLiteral("Enabled"));
         }
         return false;
-    }
-    for (QLabel* label : lblDisp) {
-        if (watched == label) {
-            // The choice is shown only: this window stores no display sequence.
-            popUp(label, mChannels);
-            return true;
-        }
     }
     return SensorWindow::eventFilter(watched, event);
 }

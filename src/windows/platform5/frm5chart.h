@@ -24,7 +24,6 @@ class frm5Chart : public Platform5Window {
 public:
     static constexpr int kRows = 5;
     static constexpr int kChannelRows = 3;
-    static constexpr int kDisplayLabels = 4;
 
     frm5Chart(Context& ctx, WindowHost& host, QWidget* parent = nullptr);
 
@@ -38,10 +37,8 @@ public:
     // Which alarms the channel values typed in would raise.
     void Simulate();
 
-    // General panel: what it adds to the shared one.
-    QFrame* pctDisplay6 = nullptr;
+    // The general panel's row of this window's own.
     QLineEdit* txbVersion = nullptr;
-    std::array<QLabel*, kDisplayLabels> lblDisp{};
 
     ChannelPanel* pctChannels = nullptr;
 
@@ -60,7 +57,6 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    QWidget* buildGeneralPanel();
     QWidget* buildAlarmPanel();
     void buildAlarmRow(int k, QWidget* panel, QGridLayout* grid, int row, const QString& caption);
     void buildFieldTable();

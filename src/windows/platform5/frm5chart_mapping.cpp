@@ -63,9 +63,6 @@ uint32_t unitByteOf(bool fahrenheit) {
 }  // namespace
 
 void frm5Chart::buildFieldTable() {
-    makeEditable(txbID, checkNetworkId);
-    fields_.add(textControl(txbID), ramByte(kNetworkId), networkIdCodec());
-
     // What row 0 watches and the temperature unit share three bytes: 162 says TWA or
     // momentary CO2, 205 holds the temperature unit or, with TWA, the TWA channel's unit,
     // and 207 keeps the temperature unit. Shown as the box and the unit label; stored
@@ -98,7 +95,6 @@ void frm5Chart::buildFieldTable() {
         FormUpdate();
     });
 
-    fields_.add(textControl(lblDisplayMode), ramByte(kDisplayMode), displayModeCodec(mDisplayMode));
     for (int k = 0; k < kRows; ++k) buildAlarmFields(k);
 }
 
@@ -141,7 +137,7 @@ bool frm5Chart::FormUpdateInit() {
 
 bool frm5Chart::FormUpdate() {
     renameDisplayModes(ram(kFunctionChannel) == kRowZeroOnTwa);
-    txbSN->setText(QString::fromStdString(SerialText(ctx_)));
+    general_->show();
     txbVersion->setText(QString::fromStdString(NumberText(GetVersion(ctx_))));
     fields_.show(ctx_);
     for (int c = 0; c < kChannelRows; ++c) {
@@ -159,6 +155,7 @@ bool frm5Chart::FormRead() {
     // The version byte is left as the sensor holds it: marked as a version-3 sensor here, a
     // settings file saved from a version-1 or -2 sensor would turn it into one when sent
     // back with "Send file to sensor".
+    general_->store();
     fields_.store(ctx_);
     return true;
 }

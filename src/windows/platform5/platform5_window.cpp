@@ -1,35 +1,27 @@
 #include "windows/platform5/platform5_window.h"
 
 #include <QAction>
-#include <QLabel>
 #include <QMenu>
 
 #include "common/context.h"
 #include "settings/field_binding.h"
-#include "windows/edit_field.h"
 
 namespace kelvo {
 
-Platform5Window::Platform5Window(Context& ctx, WindowHost& host,
-                                 const GeneralPanel::Captions& captions, QWidget* parent)
-    : SensorWindow(ctx, host, parent), general_(this, captions) {
+Platform5Window::Platform5Window(Context& ctx, WindowHost& host, QWidget* parent)
+    : SensorWindow(ctx, host, parent) {
     mTempUnit = makeTempUnitPopup(mTempUnitCelsius, mTempUnitFarenheit);
     mChannels = makeChannelPopup(QStringLiteral("mChannels"), QStringLiteral("Channels"),
                                  "mCHannel", mCHannel.data(), kChannels);
     mDisplayModes = makeDisplayModePopup(mDisplayMode);
     // "Off" is shown when the sensor holds it but cannot be chosen.
     mDisplayMode[0]->setVisible(false);
+}
 
-    pctGeneral = general_.pctGeneral;
-    pctDisplay5 = general_.pctDisplay5;
-    txbSN = general_.txbSN;
-    txbID = general_.txbID;
-    lblDisplayMode = general_.lblDisplayMode;
-    lblShiftb = general_.lblShiftb;
-    txbShiftBamount = general_.txbShiftBamount;
-    lblShiftb_Type = general_.lblShiftb_Type;
-    styleDisplayLabel(lblDisplayMode, QColor(255, 255, 0));
-    lblDisplayMode->installEventFilter(this);
+void Platform5Window::buildGeneralPanel(GeneralPanelLayout layout) {
+    layout.displayMode = true;
+    general_ = new GeneralPanel(*this, layout, {mChannels, mCHannel, mDisplayModes, mDisplayMode});
+    general_->bind(kPlatform5);
 }
 
 uint8_t Platform5Window::ram(int address) const {

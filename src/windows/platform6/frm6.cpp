@@ -15,13 +15,11 @@
 #include "common/context.h"
 #include "windows/channel_panel.h"
 #include "windows/edit_field.h"
+#include "windows/general_panel.h"
 #include "windows/platform5/shape_picture.h"
 #include "windows/platform6/frm6_widgets.h"
 
 namespace kelvo {
-
-using frm6widgets::indexed;
-using frm6widgets::named;
 
 frm6::frm6(Context& ctx, WindowHost& host, QWidget* parent) : SensorWindow(ctx, host, parent) {
     calTempProgress_ = QStringLiteral("Calibrating temperature ");
@@ -37,7 +35,10 @@ frm6::frm6(Context& ctx, WindowHost& host, QWidget* parent) : SensorWindow(ctx, 
     // Top to bottom: who the sensor is and what it measures, then what drives the outputs,
     // then the outputs themselves.
     auto* top = new QHBoxLayout();
-    top->addWidget(buildGeneralPanel());
+    general_ = new GeneralPanel(*this, {.displaySequence = Qt::Vertical},
+                                {mChannels, mCHannel, mDisplayModes, mDisplayMode});
+    general_->bind(kPlatform6);
+    top->addWidget(pctGeneral);
     pctChannels = new ChannelPanel(kChannelRows, cbxSimulated, central);
     top->addWidget(pctChannels);
     auto* digital = new QVBoxLayout();
@@ -87,10 +88,10 @@ frm6::frm6(Context& ctx, WindowHost& host, QWidget* parent) : SensorWindow(ctx, 
     }
     buildFieldTables();
     for (QLineEdit* field : findChildren<QLineEdit*>()) {
-        if (field != txbSN && !field->objectName().startsWith(QLatin1String("txbCHact")))
+        if (!pctGeneral->isAncestorOf(field) &&
+            !field->objectName().startsWith(QLatin1String("txbCHact")))
             field->setMaximumWidth(64);
     }
-    txbSN->setMaximumWidth(110);
     setWindowTitle(QStringLiteral("Kelvo 3.09"));
 }
 
@@ -102,38 +103,6 @@ void frm6::buildPopups() {
                                   "mFchannel", mFchannel.data(), kFunctionChannelItems);
     mDisplayModes = makeDisplayModePopup(mDisplayMode);
     mTimeUnits = makeTimeUnitPopup(mTimeUnitMin, mTimeUnitSec);
-}
-
-QWidget* frm6::buildGeneralPanel() {
-    pctGeneral = named(new QFrame(this), QStringLiteral("pctGeneral"));
-    pctGeneral->setFrameShape(QFrame::StyledPanel);
-    auto* grid = new QGridLayout(pctGeneral);
-    txbSN = named(new QLineEdit(pctGeneral), QStringLiteral("txbSN"));
-    txbSN->setReadOnly(true);
-    setDisplayColours(txbSN);
-    txbID = named(new QLineEdit(pctGeneral), QStringLiteral("txbID"));
-    grid->addWidget(new QLabel(QStringLiteral("S/N"), pctGeneral), 0, 0);
-    grid->addWidget(txbSN, 0, 1);
-    grid->addWidget(new QLabel(QStringLiteral("ID"), pctGeneral), 1, 0);
-    grid->addWidget(txbID, 1, 1);
-
-    pctDisplay6 = named(new QFrame(pctGeneral), QStringLiteral("pctDisplay6"));
-    pctDisplay6->setFrameShape(QFrame::StyledPanel);
-    auto* display = new QGridLayout(pctDisplay6);
-    display->addWidget(new QLabel(QStringLiteral("Display  seq."), pctDisplay6), 0, 0, 1, 2);
-    for (int p = 0; p < kDisplayPositions; ++p) {
-        lblDisp[p] = named(new QLabel(pctDisplay6), indexed("lblDisp", p));
-        // The frame (ShapeCH) marks the position as a pick list.
-        lblDisp[p]->setFrameShape(QFrame::Box);
-        lblDisp[p]->setMinimumWidth(70);
-        frm6widgets::styleDisplayLabel(lblDisp[p]);
-        lblDisp[p]->installEventFilter(this);
-        display->addWidget(new QLabel(QString::number(p + 1), pctDisplay6), p + 1, 0);
-        display->addWidget(lblDisp[p], p + 1, 1);
-    }
-    grid->addWidget(pctDisplay6, 2, 0, 1, 2);
-    grid->setRowStretch(3, 1);
-    return pctGeneral;
 }
 
 void frm6::SimMode(bool on) {
@@ -166,9 +135,6 @@ void frm6::clickLabel(QLabel* label) {
     if (label == lblDigTunit) {
         popUp(lblDigTunit, mTimeUnits);
         return;
-    }
-    for (QLabel* position : lblDisp) {
-        if (label == position) popUp(position, mChannels);
     }
     for (int i = 0; i < kFunctions; ++i) {
         if (label == lblFchannel[i]) pickFunctionChannel(i);

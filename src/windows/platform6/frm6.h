@@ -37,7 +37,6 @@ public:
     static constexpr int kChannelRows = 7;
     static constexpr int kChannelItems = 14;
     static constexpr int kFunctionChannelItems = 12;
-    static constexpr int kDisplayPositions = 4;
     static constexpr int kFunctions = 6;
     static constexpr int kOutputs = 4;
     static constexpr int kSixV3Fields = 9;
@@ -81,13 +80,6 @@ public:
     QMenu* mTimeUnits = nullptr;
     QAction* mTimeUnitMin = nullptr;
     QAction* mTimeUnitSec = nullptr;
-
-    // General panel.
-    QFrame* pctGeneral = nullptr;
-    QLineEdit* txbSN = nullptr;
-    QLineEdit* txbID = nullptr;
-    QFrame* pctDisplay6 = nullptr;
-    std::array<QLabel*, kDisplayPositions> lblDisp{};
 
     ChannelPanel* pctChannels = nullptr;
 
@@ -187,7 +179,6 @@ protected:
 
 private:
     void buildPopups();
-    QWidget* buildGeneralPanel();
     QWidget* buildFunctionPanel(int i);
     QWidget* buildOutputPanel(int j);
     QWidget* buildDigitalPanel();
@@ -218,14 +209,12 @@ private:
     bool drivesDigitalOutput(int i) const;
     double simulatedOutput(int j);
     uint8_t eeprom(int address) const;
-    QString channelItemCaption(int c) const;
 
     int version_ = 0;
     uint8_t product_ = 0;
     QHBoxLayout* outputRow_ = nullptr;
     FunctionLimits limits_;
-    // Fields every version shows (ID, display sequence), and those of the standard set.
-    FieldTable common_;
+    // The fields of the standard set.
     FieldTable standard_;
     std::array<FieldTable::Id, kFunctions> functionChannelField_{};
     // The picture each function's flags were last shown as, and the flags' text.

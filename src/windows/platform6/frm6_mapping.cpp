@@ -18,14 +18,13 @@
 #include "windows/channel_panel.h"
 #include "windows/edit_field.h"
 #include "windows/field_controls.h"
+#include "windows/general_panel.h"
 #include "windows/platform5/shape_picture.h"
 #include "windows/platform6/frm6.h"
 
 namespace kelvo {
 
 namespace {
-constexpr int kNetworkId = 32;
-constexpr int kDisplaySequence = 50;  // positions 1-2; 51 positions 3-4
 constexpr int kDigitalLevel = 96;
 constexpr int kFunctionChannel = 106;  // + 5i
 constexpr int kParameterA = 107;       // + 5i, bit 15: negative sign
@@ -35,10 +34,8 @@ constexpr int kTriggerTime = 137;
 constexpr int kOutputFirst = 138;   // + 3j
 constexpr int kOutputBase = 139;    // + 3j
 constexpr int kOutputSecond = 140;  // + 3j
-constexpr int kHighestNetworkId = 29;
 // A function's A and B keep their flag in the top bit of the word.
 constexpr long long kFifteenBits = 0x7FFF;
-constexpr int kDisplayChannels = 13;  // channels 0..12 can be shown
 constexpr uint8_t kDigitalBit = 64;   // first byte: digital; second byte: TMO
 constexpr uint8_t kTriggerBit = 32;   // first byte: the trigger drives the output
 constexpr uint8_t kDigOutBit = 32;    // second byte: the digital output drives it
@@ -72,10 +69,6 @@ uint8_t frm6::eeprom(int address) const {
     return static_cast<uint8_t>(readField(ctx_, eepromByte(address)));
 }
 
-QString frm6::channelItemCaption(int c) const {
-    return c >= 0 && c < kChannelItems ? mCHannel[c]->text() : QString();
-}
-
 FieldTable::Id frm6::bindText(FieldTable& table, QLineEdit* field, FieldPlace place,
                               FieldCodec codec, FieldCheck check) {
     makeEditable(field, std::move(check));
@@ -83,33 +76,6 @@ FieldTable::Id frm6::bindText(FieldTable& table, QLineEdit* field, FieldPlace pl
 }
 
 void frm6::buildFieldTables() {
-    FieldCodec networkId =
-        byteCodec([](uint8_t id) { return std::to_string(id); },
-                  [](double id) {
-                      return uint8_t(ToInteger(std::clamp(id, 0.0, double(kHighestNetworkId))));
-                  });
-    networkId.inRange = [](uint32_t id) { return id <= kHighestNetworkId; };
-    bindText(common_, txbID, eepromByte(kNetworkId), std::move(networkId), [](QLineEdit* field) {
-        const double id = std::clamp(number(field), 0.0, double(kHighestNetworkId));
-        field->setText(QString::fromStdString(NumberText(id)));
-        return false;  // stored when the window is read, not now
-    });
-    for (int p = 0; p < kDisplayPositions; ++p) {
-        const int shift = p % 2 ? 4 : 0;
-        common_.add(textControl(lblDisp[p]),
-                    eepromByte(kDisplaySequence + p / 2, uint8_t(15 << shift)),
-                    {[this, shift](uint32_t bits) {
-                         return channelItemCaption(int(bits >> shift)).toStdString();
-                     },
-                     // A caption that names no channel shows channel 0.
-                     [this, shift](const std::string& shown) -> std::optional<uint32_t> {
-                         uint32_t chosen = 0;
-                         for (int c = 0; c < kDisplayChannels; ++c) {
-                             if (mCHannel[c]->text().toStdString() == shown) chosen = uint32_t(c);
-                         }
-                         return chosen << shift;
-                     }});
-    }
     // The outputs come before the functions: a function's shapes depend on whether it
     // drives a digital output.
     for (int j = 0; j < kOutputs; ++j) buildOutputFields(j);
@@ -364,8 +330,7 @@ void frm6::showOutputCaptions() {
 }
 
 bool frm6::FormUpdate() {
-    txbSN->setText(QString::fromStdString(SerialText(ctx_)));
-    common_.show(ctx_);
+    general_->show();
     switch (version_) {
         case 1:
             vav_->show(ctx_);
@@ -404,7 +369,7 @@ bool frm6::FormUpdate() {
 }
 
 bool frm6::FormRead() {
-    common_.store(ctx_);
+    general_->store();
     switch (version_) {
         case 1:
             // Bytes a test position wrote, or put back, are replaced by the panel's settings.

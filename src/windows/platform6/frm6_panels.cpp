@@ -9,15 +9,13 @@
 #include <QRadioButton>
 #include <QStackedLayout>
 
+#include "windows/control_names.h"
 #include "windows/edit_field.h"
 #include "windows/platform5/shape_picture.h"
 #include "windows/platform6/frm6.h"
 #include "windows/platform6/frm6_widgets.h"
 
 namespace kelvo {
-
-using frm6widgets::indexed;
-using frm6widgets::named;
 
 namespace {
 QFrame* panel(QWidget* parent, const QString& name) {

@@ -1,5 +1,5 @@
 #pragma once
-// Small helpers the platform-6 window's builders share: names, colours, compact rows.
+// Small helpers the platform-6 window's builders share: colours and compact rows.
 
 #include <QColor>
 #include <QLabel>
@@ -11,20 +11,6 @@ namespace kelvo::frm6widgets {
 inline const QColor kYellow{255, 255, 0};
 inline const QColor kGreen{0, 255, 0};
 inline const QColor kDisplayBackground{84, 108, 141};
-
-inline QString indexed(const char* name, int k) {
-    return QStringLiteral("%1_%2").arg(QString::fromUtf8(name)).arg(k);
-}
-
-inline QString indexed(const QString& name, int k) {
-    return QStringLiteral("%1_%2").arg(name).arg(k);
-}
-
-template <typename W>
-W* named(W* widget, const QString& name) {
-    widget->setObjectName(name);
-    return widget;
-}
 
 // Pick-list labels sit on the dark display background like the fields.
 inline void styleDisplayLabel(QLabel* label) {

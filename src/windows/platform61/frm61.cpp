@@ -16,21 +16,13 @@
 #include "model/identification.h"
 #include "model/platform_profile.h"
 #include "windows/channel_panel.h"
+#include "windows/control_names.h"
 #include "windows/edit_field.h"
+#include "windows/general_panel.h"
 
 namespace kelvo {
 
 namespace {
-QString indexed(const char* name, int k) {
-    return QStringLiteral("%1_%2").arg(name).arg(k);
-}
-
-template <typename W>
-W* named(W* widget, const QString& name) {
-    widget->setObjectName(name);
-    return widget;
-}
-
 const QColor kYellow(255, 255, 0);
 const QColor kGreen(0, 255, 0);
 const QColor kWhite(255, 255, 255);
@@ -68,7 +60,12 @@ frm61::frm61(Context& ctx, WindowHost& host, QWidget* parent) : SensorWindow(ctx
     auto* central = new QWidget(this);
     auto* grid = new QGridLayout(central);
     auto* left = new QVBoxLayout();
-    left->addWidget(buildGeneralPanel());
+    // The display mode and shift button are shown and can be picked, but neither sensor
+    // keeps them; each binds its ID and display sequence once it is known.
+    general_ = new GeneralPanel(
+        *this, {.displayMode = true, .shiftButton = true, .displaySequence = Qt::Horizontal},
+        {mChannels, mCHannel, mDisplayModes, mDisplayMode});
+    left->addWidget(pctGeneral);
     pctChannels = new ChannelPanel(kChannelRows, cbxSimulated, central);
     left->addWidget(pctChannels);
     auto* right = new QVBoxLayout();
@@ -99,8 +96,6 @@ frm61::frm61(Context& ctx, WindowHost& host, QWidget* parent) : SensorWindow(ctx
     }
     pctChannels->txbCHact[kStatusRow]->setMaximumWidth(220);
     buildFieldTables();
-    for (QLineEdit* field : {txbID, txbShiftBamount}) field->setMaximumWidth(60);
-    txbSN->setMaximumWidth(120);
     setWindowTitle(QStringLiteral("Kelvo 3.09"));
 }
 
@@ -144,50 +139,6 @@ void frm61::buildPopups() {
                                  "mCHannel", mCHannel.data(), kChannelItems);
     mDisplayModes = makeDisplayModePopup(mDisplayMode);
     mTimeUnits = makeTimeUnitPopup(mTimeUnitMin, mTimeUnitSec);
-}
-
-QWidget* frm61::buildGeneralPanel() {
-    pctGeneral = named(new QFrame(this), QStringLiteral("pctGeneral"));
-    pctGeneral->setFrameShape(QFrame::StyledPanel);
-    auto* grid = new QGridLayout(pctGeneral);
-    txbSN = named(new QLineEdit(pctGeneral), QStringLiteral("txbSN"));
-    txbSN->setReadOnly(true);
-    setDisplayColours(txbSN);
-    txbID = named(new QLineEdit(pctGeneral), QStringLiteral("txbID"));
-    grid->addWidget(new QLabel(QStringLiteral("S/N"), pctGeneral), 0, 0);
-    grid->addWidget(txbSN, 0, 1, 1, 3);
-    grid->addWidget(new QLabel(QStringLiteral("ID"), pctGeneral), 1, 0);
-    grid->addWidget(txbID, 1, 1);
-
-    pctDisplay5 = named(new QFrame(pctGeneral), QStringLiteral("pctDisplay5"));
-    auto* display5 = new QGridLayout(pctDisplay5);
-    display5->setContentsMargins(0, 0, 0, 0);
-    lblDisplayMode = named(displayLabel(new QLabel(QStringLiteral("AN1, AN2, ID"), pctDisplay5)),
-                           QStringLiteral("lblDisplayMode"));
-    lblShiftb = named(displayLabel(new QLabel(QStringLiteral("Temp"), pctDisplay5)),
-                      QStringLiteral("lblShiftb"));
-    txbShiftBamount = named(new QLineEdit(pctDisplay5), QStringLiteral("txbShiftBamount"));
-    setDisplayColours(txbShiftBamount);
-    display5->addWidget(new QLabel(QStringLiteral("Display mode:"), pctDisplay5), 0, 0);
-    display5->addWidget(lblDisplayMode, 0, 1, 1, 3);
-    display5->addWidget(new QLabel(QStringLiteral("Shift btn."), pctDisplay5), 1, 0);
-    display5->addWidget(lblShiftb, 1, 1);
-    display5->addWidget(new QLabel(QStringLiteral("Amount"), pctDisplay5), 1, 2);
-    display5->addWidget(txbShiftBamount, 1, 3);
-    grid->addWidget(pctDisplay5, 2, 0, 1, 4);
-    for (QLabel* label : {lblDisplayMode, lblShiftb}) label->installEventFilter(this);
-
-    pctDisplay6 = named(new QFrame(pctGeneral), QStringLiteral("pctDisplay6"));
-    auto* display6 = new QHBoxLayout(pctDisplay6);
-    display6->setContentsMargins(0, 0, 0, 0);
-    display6->addWidget(new QLabel(QStringLiteral("Display  seq."), pctDisplay6));
-    for (int d = 0; d < kDisplaySlots; ++d) {
-        lblDisp[d] = named(displayLabel(new QLabel(pctDisplay6)), indexed("lblDisp", d));
-        lblDisp[d]->installEventFilter(this);
-        display6->addWidget(lblDisp[d]);
-    }
-    grid->addWidget(pctDisplay6, 3, 0, 1, 4);
-    return pctGeneral;
 }
 
 QWidget* frm61::buildAlarm61Panel() {
@@ -293,8 +244,6 @@ bool frm61::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void frm61::clickLabel(QLabel* label) {
-    if (label == lblDisplayMode) return popUp(lblDisplayMode, mDisplayModes);
-    if (label == lblShiftb) return popUp(lblShiftb, mChannels);
     for (int i = 0; i < kLogicLabels; ++i) {
         if (label == lblAlarm061Logic1[i]) return flipLogic(lblAlarm061Logic1, label);
         if (label == lblAlarm061Logic2[i]) return flipLogic(lblAlarm061Logic2, label);
@@ -306,9 +255,6 @@ void frm61::clickLabel(QLabel* label) {
             return showAlarmStatus();
         }
         if (label == lblAlarm7Channel[r]) return pickChannel(label);
-    }
-    for (QLabel* slot : lblDisp) {
-        if (label == slot) return pickChannel(label);
     }
 }
 
@@ -363,8 +309,10 @@ bool frm61::FormUpdateInit() {
     }
     const uint8_t platform = GetPlatform(ctx_);
     platform7_ = platform == kPlatform7;
+    general_->bind(platform);
     version_ = GetVersion(ctx_);
     active_.clear();
+    identified_ = true;
     shown_ = false;
     sensorAlarms7_.clear();
     for (int k = 0; k < kChannelRows; ++k) pctChannels->pctChannel[k]->setVisible(false);
@@ -380,7 +328,6 @@ bool frm61::FormUpdateInit() {
         offerChannels({4, 5, 6}, true);
         pctAlarm061->setVisible(false);
         pctAlarm07->setVisible(true);
-        pctDisplay6->setVisible(true);
         active_ = {&platform7Fields_};
         mCalO2span->setVisible(true);
         mCalO2zero->setVisible(true);
@@ -393,7 +340,7 @@ bool frm61::FormUpdateInit() {
         offerChannels({4, 5}, false);
         pctAlarm061->setVisible(false);
         pctAlarm07->setVisible(false);
-        active_ = {&platform61Fields_};
+        active_ = {};
     } else {
         measuredRows_ = 3;
         mCalO2span->setVisible(true);
@@ -404,7 +351,7 @@ bool frm61::FormUpdateInit() {
         offerChannels({4, 5, 6}, false);
         pctAlarm061->setVisible(true);
         pctAlarm07->setVisible(false);
-        active_ = {&platform61Fields_, &alarm61Fields_};
+        active_ = {&alarm61Fields_};
     }
     // Fresh air and other gases would zero a sensor without reference calibrations in
     // whatever gas it sits in.

@@ -27,7 +27,6 @@ public:
     static constexpr int kChannelRows = 6;
     static constexpr int kStatusRow = 5;
     static constexpr int kChannelItems = 13;
-    static constexpr int kDisplaySlots = 4;
     static constexpr int kAlarmRows = 4;
     static constexpr int kLogicLabels = 3;
 
@@ -69,17 +68,6 @@ public:
     QAction* mTimeUnitMin = nullptr;
     QAction* mTimeUnitSec = nullptr;
 
-    // General panel.
-    QFrame* pctGeneral = nullptr;
-    QLineEdit* txbSN = nullptr;
-    QLineEdit* txbID = nullptr;
-    QFrame* pctDisplay5 = nullptr;
-    QLabel* lblDisplayMode = nullptr;
-    QLabel* lblShiftb = nullptr;
-    QLineEdit* txbShiftBamount = nullptr;
-    QFrame* pctDisplay6 = nullptr;
-    std::array<QLabel*, kDisplaySlots> lblDisp{};
-
     ChannelPanel* pctChannels = nullptr;
 
     // Platform-61 alarms: CO2 pre and main, O2 pre and main.
@@ -113,7 +101,6 @@ protected:
 private:
     void adaptMenus();
     void buildPopups();
-    QWidget* buildGeneralPanel();
     QWidget* buildAlarm61Panel();
     QWidget* buildAlarm7Panel();
     void clickLabel(QLabel* label);
@@ -147,12 +134,13 @@ private:
     bool platform7() const { return platform7_; }
     bool version0() const { return !platform7_ && version_ == 0; }
 
-    // The settings as each sensor keeps them; FormUpdateInit picks the tables of the sensor
-    // shown, FormUpdate shows them and FormRead stores only what was shown.
-    FieldTable platform61Fields_;
+    // The settings as each sensor keeps them beyond the general panel's; FormUpdateInit
+    // picks the tables of the sensor shown, FormUpdate shows them and FormRead stores only
+    // what was shown.
     FieldTable alarm61Fields_;
     FieldTable platform7Fields_;
     std::vector<FieldTable*> active_;
+    bool identified_ = false;  // FormUpdateInit has bound the fields to a sensor
     bool shown_ = false;
     bool platform7_ = false;
     float version_ = 0;

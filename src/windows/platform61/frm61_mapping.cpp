@@ -9,21 +9,18 @@
 #include "model/identification.h"
 #include "settings/platform61_codecs.h"
 #include "windows/field_controls.h"
+#include "windows/general_panel.h"
 #include "windows/platform61/frm61.h"
 
 namespace kelvo {
 
 namespace {
 // Platform 61.
-constexpr int kNetworkId61 = 32;
-constexpr int kDisplaySequence61 = 50;  // two slots a byte, low nibble first
 constexpr int kAlarmLevels61[frm61::kAlarmRows] = {76, 78, 80, 84};
 constexpr int kCO2Channel = 5;
 constexpr int kO2Channel = 6;
 
 // Platform 7.
-constexpr int kNetworkId7 = 16;
-constexpr int kDisplaySequence7 = 393;
 constexpr int kAlarmRows7 = 834;  // six bytes a row: level word, slope byte, ..., slope word
 constexpr int kAlarmRowBytes = 6;
 constexpr int kAlarmChannels7 = 925;  // two bytes a row, the channel in the low nibble
@@ -44,27 +41,14 @@ FieldTable::Id frm61::bindText(FieldTable& table, QLineEdit* field, FieldPlace p
 }
 
 void frm61::buildFieldTables() {
-    const p61::CaptionOf caption = [this](int n) { return channelCaption(n); };
+    const CaptionOf caption = [this](int n) { return channelCaption(n); };
 
-    bindText(platform61Fields_, txbID, eepromByte(kNetworkId61), p61::networkIdCodec());
-    for (int d = 0; d < kDisplaySlots; ++d) {
-        const int shift = d % 2 == 0 ? 0 : 4;
-        platform61Fields_.add(textControl(lblDisp[d]),
-                              eepromByte(kDisplaySequence61 + d / 2, uint8_t(0x0F << shift)),
-                              p61::displayNibbleCodec(caption, shift));
-    }
     for (int r = 0; r < kAlarmRows; ++r) {
         const int channel = r < 2 ? kCO2Channel : kO2Channel;
         bindText(alarm61Fields_, txbAlarm061Level[r], eepromWord(kAlarmLevels61[r]),
                  p61::channelWordCodec(ctx_, [channel] { return channel; }));
     }
 
-    // One ID field for both sensors: editable once, bound at each sensor's address.
-    platform7Fields_.add(textControl(txbID), eepromByte(kNetworkId7), p61::networkIdCodec());
-    for (int d = 0; d < kDisplaySlots; ++d) {
-        platform7Fields_.add(textControl(lblDisp[d]), eepromByte(kDisplaySequence7 + d),
-                             p61::displayByteCodec(caption));
-    }
     // The channel of a row comes before its level: a level is read for the channel stored.
     for (int r = 0; r < kAlarmRows; ++r) {
         const int row = kAlarmRows7 + kAlarmRowBytes * r;
@@ -86,10 +70,10 @@ void frm61::showAlarm7Units() {
 }
 
 bool frm61::FormUpdate() {
-    txbSN->setText(QString::fromStdString(SerialText(ctx_)));
     const bool opening = !shown_;
+    general_->show();
     for (FieldTable* table : active_) table->show(ctx_);
-    shown_ = !active_.empty();
+    shown_ = identified_;
     if (platform7()) showAlarm7Units();
     // The first showing after the sensor was identified is of its own settings.
     if (opening) rememberSensorAlarms();
@@ -101,6 +85,7 @@ bool frm61::FormRead() {
     // Fields never shown hold no sensor's values: storing them would write what the
     // window was drawn with.
     if (!shown_) return true;
+    general_->store();
     for (const FieldTable* table : active_) table->store(ctx_);
     // The platform-7 send carries the version byte (EEPROM 1023) too. It goes back as the
     // sensor holds it: a version-1 sensor marked version 2 would no longer say what it is.
