@@ -76,18 +76,25 @@ bool CloseRequestFilter::nativeEventFilter(const QByteArray& eventType, void* me
 #endif
 }
 
+namespace {
+// A box without a parent stands over every window; one with a parent over that window.
+bool standsOver(const QWidget* box, const QWidget* window) {
+    return !box->parentWidget() || box->parentWidget()->window() == window;
+}
+}  // namespace
+
 bool CloseRequestWouldBeDropped(const QWidget* window) {
     const QWidget* modal = QApplication::activeModalWidget();
     if (!modal || modal == window) return false;
-    // A box modal to its own window blocks only that window and its parents.
-    return modal->windowModality() == Qt::ApplicationModal ||
-           (modal->parentWidget() && modal->parentWidget()->window() == window);
+    return modal->windowModality() == Qt::ApplicationModal || standsOver(modal, window);
 }
 
 void DeliverBlockedCloseRequest(QWidget* window) {
+    // The boxes over the window are answered; a box another window asked stays for its
+    // answer (a trend window closed while the sensor window asks a question).
     for (int layer = 0; layer < kMostLayers; ++layer) {
         QWidget* modal = QApplication::activeModalWidget();
-        if (!modal || modal == window) break;
+        if (!modal || modal == window || !standsOver(modal, window)) break;
         if (auto* dialog = qobject_cast<QDialog*>(modal))
             dialog->reject();
         else

@@ -28,9 +28,9 @@ private:
 // itself is up.
 bool CloseRequestWouldBeDropped(const QWidget* window);
 
-// Makes a blocked close request count: answers the modal boxes as their Escape would (no,
-// cancel: nothing is sent for them), then closes `window` from the event loop, where its own
-// close handling leaves the sensor in order.
+// Makes a blocked close request count: answers the modal boxes over `window` as their Escape
+// would (no, cancel: nothing is sent for them), then closes it from the event loop, where its
+// own close handling leaves the sensor in order.
 void DeliverBlockedCloseRequest(QWidget* window);
 
 }  // namespace kelvo
