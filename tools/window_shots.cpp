@@ -252,7 +252,7 @@ int main(int argc, char** argv) {
         {"virtual:6", "frm6", "txbOutBaseLine_2", "52"},
         {"virtual:6v3", "frm6v3", "txb6v3C", "1100"},
         {"virtual:6v1", "frm6vav", "txbSetPV1CO2", "900"},
-        {"virtual:61", "frm61", "txbAlarm061Level_0", "400"},
+        {"virtual:61", "frm61", "txbAlarm061Level_0", "1.2"},
         {"virtual:7", "frm7", "lblAlarm7Level_0", "400"},
     };
     for (const Shot& shot : shots) {
