@@ -102,9 +102,13 @@ TEST(CalO2Zero, CancellingStopsWhereverItComes) {
 TEST(CalPlatform7, ZeroStoresTheRatioWordAndReturnsTheWritesResult) {
     VirtualSensorRig rig(7, 1);
     setRamWord(rig, 40, 4096);
+    const int opened = rig.sensor.opens();
     ASSERT_TRUE(CalCO2SinglePoint(rig.ctx(), kPlatformChannel, false, kCalZero, ""))
         << rig.ctx().ErrorText;
     EXPECT_EQ(sensorEeWord(rig, 14), 30720);
+    // The port stays open from the ratio's read into the write (letting it go between them
+    // would make a sixth opening).
+    EXPECT_EQ(rig.sensor.opens() - opened, 5);
 
     VirtualSensorRig refusing(7, 1);
     setRamWord(refusing, 40, 4096);

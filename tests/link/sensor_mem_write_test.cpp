@@ -102,7 +102,8 @@ TEST(SensorMemWriteRefusals, RefusedWithAPromptBeforeSending) {
     for (const auto& [id, address, text, icon] :
          {std::tuple{96, 20, "Kan inte skriva till infPlatform 5 EEPROM", Icon::Plain},
           std::tuple{80, 21, "Word varning ", Icon::Critical},
-          std::tuple{80, 0, "Word varning ", Icon::Critical}}) {
+          std::tuple{80, 0, "Word varning ", Icon::Critical},
+          std::tuple{80, 511, "Word varning ", Icon::Critical}}) {
         WiredContext w;
         w.identify(static_cast<uint8_t>(id));
         EXPECT_FALSE(SensorMemWrite(w.ctx, 0, address, 1, true, false, false, false, false, true));

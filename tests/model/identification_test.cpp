@@ -431,12 +431,17 @@ TEST(LazyReads, EachAccessorFetchesExactlyTheBytesItUses) {
          {{212, 2}},
          {{46, 2}, {164, 2}, {444, 34}}},
         {6, 0, [](Context& c) { GetSerialNumber(c); }, {}, {{170, 2}}, {{170, 1}}},
-        // Platform 61 keeps a second span reference, which reads through table 0.
+        // Platform 61 keeps a second span reference, stored and live, which reads through table 0.
         {61,
          1,
          [](Context& c) { GetSpanReference(c, 1, false, false); },
          {},
          {{36, 2}, {90, 2}, {164, 2}, {172, 2}, {308, 34}}},
+        {61,
+         1,
+         [](Context& c) { GetSpanReference(c, 1, true, false); },
+         {{212, 2}},
+         {{90, 2}, {164, 2}, {172, 2}, {308, 34}}},
         {6, 0, [](Context& c) { GetCalTemp(c, 12); }, {}, {{104, 2}}},
         {5, 0, [](Context& c) { GetZeroWord(c, 4); }, {{136, 2}}, {}},
         {5, 0, [](Context& c) { GetSpanWord(c, 0); }, {{136, 2}}, {}},
