@@ -293,12 +293,18 @@ TEST(CalTempSensor, TheWriteClosesThePortEvenWhenAskedToKeepItOpen) {
     }
 }
 
+// Down as well as up, and an entry may land on 0 itself.
 TEST(CalTempSensor, Platform6ShiftsTheTemperatureTable) {
-    Rig rig(6, 0);
-    rig.sensor.memory().airTemperature = 21.0;
-    EXPECT_EQ(rig.reading(2), 5000 + 2100);
-    ASSERT_TRUE(CalTemp(rig.ctx(), 22.5f, kPlatformChannel, false)) << rig.ctx().ErrorText;
-    EXPECT_EQ(rig.reading(2), 5000 + 2250);
+    for (const float trueTemp : {22.5f, 19.5f}) {
+        Rig rig(6, 0);
+        rig.sensor.memory().airTemperature = 21.0;
+        EXPECT_EQ(rig.reading(2), 5000 + 2100);
+        const int first = 308 + 34 * GetChannelTable(rig.ctx(), 2);
+        rig.putEeWord(first, 150);
+        ASSERT_TRUE(CalTemp(rig.ctx(), trueTemp, kPlatformChannel, false)) << rig.ctx().ErrorText;
+        EXPECT_EQ(rig.reading(2), 5000 + trueTemp * 100);
+        EXPECT_EQ(rig.eeWord(first), 150 + (trueTemp - 21) * 100);
+    }
 }
 
 TEST(CalTempSensor, Platform7ShiftsSignedTableEntriesAcrossZero) {
