@@ -60,12 +60,19 @@ TEST(CalO2Zero, ASensorWithoutTheZeroWordIsRefused) {
 }
 
 // Cancelled in the first write, while settling or between two samples: it stops there and
-// puts the zero word back (the last 100 ms).
+// puts the zero word back (the last 100 ms). A sample the sensor stops answering ends it the
+// same way, once the read has given up (100 attempts), without waiting out the samples left.
 TEST(CalO2Zero, CancellingStopsWhereverItComes) {
+    const auto firstSample = [](const VirtualSensorRig& r) {
+        const auto& asked = r.sensor.requests();
+        const auto sample = [](const Bytes& f) { return f[0] == 130 && f[1] == 38; };
+        return std::any_of(asked.begin(), asked.end(), sample);
+    };
     const struct {
         const char* when;
-        std::function<bool(const VirtualSensorRig&, int64_t elapsedMs)> now;
+        std::function<bool(VirtualSensorRig&, int64_t elapsedMs)> now;
         int64_t endsBeforeMs;
+        const char* message = "Avbryt";
     } cases[] = {
         {"writing", [](const VirtualSensorRig&, int64_t) { return true; }, 100},
         {"settling",  // the cleared word written and the port let go
@@ -74,12 +81,15 @@ TEST(CalO2Zero, CancellingStopsWhereverItComes) {
          },
          3200},
         {"between samples",  // the first sample read (RAM 38) and the port let go
-         [](const VirtualSensorRig& r, int64_t) {
-             const auto& asked = r.sensor.requests();
-             const auto sample = [](const Bytes& f) { return f[0] == 130 && f[1] == 38; };
-             return !r.sensor.isOpen() && std::any_of(asked.begin(), asked.end(), sample);
-         },
+         [&](const VirtualSensorRig& r, int64_t) { return !r.sensor.isOpen() && firstSample(r); },
          5200},
+        {"a sample unanswered",
+         [&, refused = false](VirtualSensorRig& r, int64_t) mutable {
+             if (!refused && (refused = firstSample(r))) r.sensor.refuseNext(100);
+             return false;
+         },
+         5200 + 21400 + 2000,
+         "Can't read from sensor. The previous calibration was put back."},
     };
     for (const auto& c : cases) {
         VirtualSensorRig rig(7, 1);
@@ -91,7 +101,7 @@ TEST(CalO2Zero, CancellingStopsWhereverItComes) {
             if (c.now(rig, rig.t.clock.tickMs() - start)) rig.ctx().ErrorText = "Avbryt";
         });
         EXPECT_FALSE(CalO2Zero(rig.ctx())) << c.when;
-        EXPECT_EQ(rig.ctx().ErrorText, "Avbryt") << c.when;
+        EXPECT_EQ(rig.ctx().ErrorText, c.message) << c.when;
         EXPECT_LT(rig.t.clock.tickMs() - start, c.endsBeforeMs) << c.when;
         EXPECT_EQ(sensorEeWord(rig, 760), before) << c.when;
     }
