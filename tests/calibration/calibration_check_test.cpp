@@ -136,6 +136,12 @@ TEST(CalibrationRefusals, ImplausibleReferencesAndImpossibleWords) {
         EXPECT_EQ(problem.empty(), *r.problem == 0);
         EXPECT_NE(problem.find(r.problem), std::string::npos);
     }
+    // A reading that does not come is the problem itself.
+    VirtualSensorRig silent(6, 0);
+    silent.sensor.answerOnly(0);
+    const std::string unread = PlausibilityProblem(silent.ctx(), CalQuantity::CO2, 0);
+    EXPECT_EQ(unread, silent.ctx().ErrorText);
+    EXPECT_NE(unread, "");
     EXPECT_EQ(ImpossibleWord("zero word", 0, true),
               "The computed zero word is 0: the sensor would stop measuring. Nothing was sent.");
     const std::vector<double> bump{9000, 7000, 7100, 5000};

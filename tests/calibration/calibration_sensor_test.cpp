@@ -142,6 +142,9 @@ TEST(CalChannels, EachPlatformNamesItsOwn) {
         EXPECT_EQ(PlatformCO2Channel(rig.ctx()), co2) << platform;
         EXPECT_EQ(calibration::TempChannelOf(rig.ctx(), kPlatformChannel, p), temperature)
             << platform << " " << idByte;
+        // A channel named by the caller is taken for CO2; a temperature has none but 0.
+        EXPECT_EQ(calibration::CO2ChannelOf(rig.ctx(), 3, p), 3);
+        EXPECT_EQ(calibration::TempChannelOf(rig.ctx(), 3, p), 0);
     }
     Rig unknown(6, 0);
     unknown.ram()[65] = 0;
