@@ -128,8 +128,8 @@ TEST(CsvWriters, AnyTextReadsBackWholeAndNoCellRunsAsAFormula) {
                           expectedCell("not answering since " + sensor.silentSince)}));
     }
     // Only a quoted cell's apostrophe is the writer's guard; one typed before an unquoted
-    // formula (a file saved by hand) stays.
-    EXPECT_EQ(CsvRecords("\"'=1\",'=1\n"), (std::vector<Record>{{"=1", "'=1"}}));
+    // formula (a file saved by hand) stays. Only a line with nothing on it is no record.
+    EXPECT_EQ(CsvRecords("\"'=1\",'=1\n\n,x\n"), (std::vector<Record>{{"=1", "'=1"}, {"", "x"}}));
 }
 
 }  // namespace

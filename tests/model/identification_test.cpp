@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "common/values.h"
 #include "model/channels.h"
 #include "model/definition_access.h"
 #include "model/image_access.h"
@@ -261,7 +262,13 @@ TEST(ImageAccess, TheLastWordIsWholeAndNothingPastTheEndIsTouched) {
         EXPECT_EQ(image::wordAt(t.ctx, eeprom, size - 1), 0x3400) << size;
         EXPECT_EQ(image::byteAt(t.ctx, eeprom, -1), 0) << size;
         EXPECT_TRUE(image::ensure(t.ctx, eeprom, size - 1, 2)) << size;
+        EXPECT_FALSE(image::fresh(t.ctx, eeprom, 0, 0)) << size;  // an empty range reads nothing
         EXPECT_EQ(t.silent.opens, 0) << size;
+        // A byte held as a fraction reads as the byte a send makes of it.
+        for (float v : {200.5f, 200.6f, 201.5f}) {
+            (eeprom ? t.ctx.EeImage[3] : t.ctx.RamImage[3]) = v;
+            EXPECT_EQ(image::bitsAt(t.ctx, eeprom, 3), LowByte(v)) << v;
+        }
     }
 }
 
