@@ -147,6 +147,11 @@ TEST(NetworkId, EachPlatformMovesToAFreeIdAndAnswersThereOnly) {
         EXPECT_TRUE(rig.net.sensorAt(to)->eepromLocked()) << "locked again";
     }
     EXPECT_EQ(rig.historyRows().size(), 4u);
+    // Platform 5 takes its ID in one RAM byte (208, sent as 80), and nothing beside it.
+    const auto& asked = rig.net.sensorAt(11)->requests();
+    EXPECT_EQ(std::count_if(asked.begin(), asked.end(),
+                            [](const Bytes& f) { return f == Bytes{65, 80, 11, 156}; }),
+              1);
 
     // An ID a sensor answers is refused before anything is sent.
     auto* six = rig.net.sensorAt(6);
