@@ -52,7 +52,9 @@ double shown(Context& ctx, double word, float channel, bool signedWords) {
 double lastDigit(double value) {
     const std::string text = NumberText(value);
     const auto point = text.find('.');
-    return point == std::string::npos ? 1 : std::pow(10.0, -static_cast<double>(text.size() - point - 1));
+    return point == std::string::npos
+               ? 1
+               : std::pow(10.0, -static_cast<double>(text.size() - point - 1));
 }
 
 }  // namespace
@@ -91,7 +93,8 @@ std::optional<double> CheckedReference(Context& ctx, ReferenceQuantity quantity,
         const double w = wordOf(ctx, NumberText(v), v, channel, signedWords);
         return w >= bottom && w <= top;
     };
-    for (int i = 0; i < 3 && !inside(high); ++i) high = ParseNumber(NumberText(high - lastDigit(high)));
+    for (int i = 0; i < 3 && !inside(high); ++i)
+        high = ParseNumber(NumberText(high - lastDigit(high)));
     for (int i = 0; i < 3 && !inside(low); ++i) low = ParseNumber(NumberText(low + lastDigit(low)));
     if (concentration) low = std::max(low, 0.0);
     failWith(ctx, "\"" + answer + "\" is out of range: the sensor takes " + NumberText(low) +

@@ -4,12 +4,14 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <functional>
 #include <random>
 #include <string>
 
 #include "calibration/calibration.h"
 #include "calibration/calibration_bump.h"
+#include "calibration/reference_value.h"
 #include "common/values.h"
 #include "model/channels.h"
 #include "model/identification.h"
@@ -153,6 +155,44 @@ TEST(CalibrationRefusals, ImplausibleReferencesAndImpossibleWords) {
     rig.sensor.memory().gasPpm = 1000;
     EXPECT_FALSE(CalCO2SinglePoint(rig.ctx(), kPlatformChannel, false, kCalZero, ""));
     EXPECT_NE(rig.ctx().ErrorText.find("Nothing was sent."), std::string::npos);
+}
+
+// A typed reference is taken exactly when the sensor's word holds it: a refusal names the
+// range in the channel's unit, its ends are taken as shown, two in the last digit past
+// either is refused alike, and a concentration stops at 0.
+TEST(CheckedReference, TakesWhatTheWordHoldsAndNamesItsRangeExactly) {
+    const std::string out = "\" is out of range: the sensor takes ";
+    const auto past = [](double v, int sign) {
+        const std::string text = NumberText(v);
+        const auto point = text.find('.');
+        const double digits = point == std::string::npos ? 0 : double(text.size() - point - 1);
+        return NumberText(v + sign * 2 * std::pow(10.0, -digits));
+    };
+    for (const auto& [platform, version] : {std::pair{5, 0}, {6, 0}, {61, 1}, {7, 1}}) {
+        for (const auto q :
+             {ReferenceQuantity::Temperature, ReferenceQuantity::CO2, ReferenceQuantity::O2}) {
+            VirtualSensorRig rig(platform, version);
+            Context& ctx = rig.ctx();
+            ctx.AppDir = KELVO_SOURCE_DIR "/data";
+            const auto check = [&](const std::string& answer) {
+                ctx.ErrorText.clear();
+                return CheckedReference(ctx, q, answer);
+            };
+            SCOPED_TRACE(std::to_string(platform) + " " + std::to_string(static_cast<int>(q)));
+            EXPECT_FALSE(check("12a"));
+            EXPECT_EQ(ctx.ErrorText, NotANumberMessage("12a"));
+            EXPECT_FALSE(check("9999999"));
+            const std::string range = ctx.ErrorText.substr(ctx.ErrorText.find(out) + out.size());
+            const double low = ParseNumber(range.substr(0, range.find(" to ")));
+            const double high = ParseNumber(range.substr(range.find(" to ")));
+            EXPECT_EQ(low < 0, q == ReferenceQuantity::Temperature) << range;
+            for (const double end : {low, high}) EXPECT_EQ(check(NumberText(end)), end) << end;
+            for (const std::string& beyond : {past(low, -1), past(high, 1)}) {
+                EXPECT_FALSE(check(beyond));
+                EXPECT_EQ(ctx.ErrorText, "\"" + beyond + out + range);
+            }
+        }
+    }
 }
 
 }  // namespace

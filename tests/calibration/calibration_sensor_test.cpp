@@ -7,8 +7,8 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <random>
 #include <functional>
+#include <random>
 #include <tuple>
 #include <utility>
 #include <vector>
@@ -338,8 +338,9 @@ TEST(CalTempSensor, Platform7CalibratesAcrossZero) {
         ASSERT_TRUE(CalTemp(rig.ctx(), trueTemp, kPlatformChannel, false)) << rig.ctx().ErrorText;
         for (int e = 0; e < kTableEntries; ++e)
             EXPECT_EQ(SignedWord(rig.eeWord(512 + 2 * e)), before[e] + shift) << e;
-        EXPECT_EQ(FormatChannelValue(rig.ctx(), static_cast<float>(rig.reading(4)), 4, false, false),
-                  NumberText(trueTemp));
+        EXPECT_EQ(
+            FormatChannelValue(rig.ctx(), static_cast<float>(rig.reading(4)), 4, false, false),
+            NumberText(trueTemp));
     }
 }
 
@@ -365,7 +366,8 @@ TEST(CalCO2SinglePointSensor, ADetectorReadingOfZeroIsRefused) {
         const int before = platform == 6 ? rig.eeWord(at) : rig.ramWord(at);
         EXPECT_FALSE(CalCO2SinglePoint(rig.ctx(), kPlatformChannel, false,
                                        platform == 6 ? kCalZero : kCalFreshAir, ""));
-        EXPECT_EQ(rig.ctx().ErrorText, "Calibration not possible with the sensor's present readings.");
+        EXPECT_EQ(rig.ctx().ErrorText,
+                  "Calibration not possible with the sensor's present readings.");
         EXPECT_EQ(platform == 6 ? rig.eeWord(at) : rig.ramWord(at), before);
     }
 }

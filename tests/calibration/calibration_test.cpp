@@ -1,11 +1,11 @@
 #include "calibration/calibration.h"
-#include "calibration/calibration_check.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <functional>
 
+#include "calibration/calibration_check.h"
 #include "link/sensor_mem_read.h"
 #include "support/virtual_sensor_rig.h"
 
@@ -88,8 +88,7 @@ TEST(CalO2Zero, CancellingStopsWhereverItComes) {
              if (!refused && (refused = firstSample(r))) r.sensor.refuseNext(100);
              return false;
          },
-         5200 + 21400 + 2000,
-         "Can't read from sensor. The previous calibration was put back."},
+         5200 + 21400 + 2000, "Can't read from sensor. The previous calibration was put back."},
     };
     for (const auto& c : cases) {
         VirtualSensorRig rig(7, 1);

@@ -45,7 +45,8 @@ std::string expectedCell(const std::string& text) {
     static const std::regex number(R"(-?(\d+\.?\d*|\.\d+)([eE][-+]?\d+)?)");
     const bool runs =
         !text.empty() && std::string_view("=+-@\t\r").find(text[0]) != std::string_view::npos;
-    const bool guard = text.size() > 1 && text[0] == '\'' && expectedCell(text.substr(1)) != text.substr(1);
+    const bool guard =
+        text.size() > 1 && text[0] == '\'' && expectedCell(text.substr(1)) != text.substr(1);
     return (runs && !std::regex_match(text, number)) || guard ? "'" + text : text;
 }
 

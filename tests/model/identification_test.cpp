@@ -287,8 +287,14 @@ TEST(LazyReads, UnansweredGiveZeroNotWhatTheImageHeld) {
                 {0x20, 0, 1022, [](Context& c) { return GetVersion(c); }},
                 {222, 6, -1, [](Context& c) { return GetSensorTemp(c); }},
                 {0x20, 0, -1,
-                 [](Context& c) { c.RamImage[16] = 9; return GetChannelValue(c, 2, false); }},
-                {222, 6, 46, [](Context& c) { c.EeImage[46] = 9; return GetZeroWord(c, 11); }}};
+                 [](Context& c) {
+                     c.RamImage[16] = 9;
+                     return GetChannelValue(c, 2, false);
+                 }},
+                {222, 6, 46, [](Context& c) {
+                     c.EeImage[46] = 9;
+                     return GetZeroWord(c, 11);
+                 }}};
     for (const Row& r : rows) {
         TestContext t;
         versionImage(t.ctx, r.id, 1, r.e173);
