@@ -385,6 +385,11 @@ TEST(LazyReads, FetchTheBytesTheyNeedAndNoOthers) {
     ctx.EeImage[address + 1] = static_cast<float>(sensor.eeprom[address + 1] ^ 0x55);
     ctx.EeRead[address + 1] = false;
     EXPECT_EQ(GetTableEntry(ctx, 4, 3), sensor.eeprom[address] * 256 + sensor.eeprom[address + 1]);
+    // A platform-7 entry set before its table was read survives a read of another entry.
+    test::VirtualSensorRig seven(7, 1);
+    SetTableEntry(seven.ctx(), 0, 0, 0x0102);
+    GetTableEntry(seven.ctx(), 0, 16);
+    EXPECT_EQ(GetTableEntry(seven.ctx(), 0, 0), 0x0102);
 
     ctx.loadDefinition = nullptr;
     ctx.Definition.loadedIdByte = 0;
