@@ -158,8 +158,8 @@ TEST(CalibrationRefusals, ImplausibleReferencesAndImpossibleWords) {
 }
 
 // A typed reference is taken exactly when the sensor's word holds it: a refusal names the
-// range in the channel's unit, its ends are taken as shown, two in the last digit past
-// either is refused alike, and a concentration stops at 0.
+// range in the channel's unit, its ends are taken as shown, and two in the last digit past
+// either is refused alike.
 TEST(CheckedReference, TakesWhatTheWordHoldsAndNamesItsRangeExactly) {
     const std::string out = "\" is out of range: the sensor takes ";
     const auto past = [](double v, int sign) {
@@ -168,7 +168,15 @@ TEST(CheckedReference, TakesWhatTheWordHoldsAndNamesItsRangeExactly) {
         const double digits = point == std::string::npos ? 0 : double(text.size() - point - 1);
         return NumberText(v + sign * 2 * std::pow(10.0, -digits));
     };
-    for (const auto& [platform, version] : {std::pair{5, 0}, {6, 0}, {61, 1}, {7, 1}}) {
+    const std::string C = std::string(" \xC2\xB0") + 'C';  // temperature, CO2, O2 (or a bare word)
+    const struct {
+        int platform, version;
+        std::string ranges[3];
+    } rows[] = {{5, 0, {"-50 to 605.3" + C, "0 to 60535 ppm", "0 to 65535"}},
+                {6, 0, {"-50 to 605.35" + C, "0 to 60535 ppm", "0 to 605.35 %"}},
+                {61, 1, {"-50 to 605.35" + C, "0 to 60535 ppm", "0 to 65535"}},
+                {7, 1, {"-327.68 to 327.67" + C, "0 to 32767 ppm", "0 to 327.67 %"}}};
+    for (const auto& [platform, version, ranges] : rows) {
         for (const auto q :
              {ReferenceQuantity::Temperature, ReferenceQuantity::CO2, ReferenceQuantity::O2}) {
             VirtualSensorRig rig(platform, version);
@@ -185,7 +193,7 @@ TEST(CheckedReference, TakesWhatTheWordHoldsAndNamesItsRangeExactly) {
             const std::string range = ctx.ErrorText.substr(ctx.ErrorText.find(out) + out.size());
             const double low = ParseNumber(range.substr(0, range.find(" to ")));
             const double high = ParseNumber(range.substr(range.find(" to ")));
-            EXPECT_EQ(low < 0, q == ReferenceQuantity::Temperature) << range;
+            EXPECT_EQ(range, ranges[static_cast<int>(q)] + ". Nothing was sent to the sensor.");
             for (const double end : {low, high}) EXPECT_EQ(check(NumberText(end)), end) << end;
             for (const std::string& beyond : {past(low, -1), past(high, 1)}) {
                 EXPECT_FALSE(check(beyond));
