@@ -58,7 +58,7 @@ std::vector<std::vector<std::string>> CsvRecords(std::string_view text) {
     bool quoted = false;     // inside quotes now
     bool wasQuoted = false;  // the cell began with a quote
     auto endCell = [&] {
-        if (wasQuoted && cell.size() > 1 && cell.front() == '\'' && needsGuard(cell.substr(1)))
+        if (wasQuoted && !cell.empty() && cell.front() == '\'' && needsGuard(cell.substr(1)))
             cell.erase(0, 1);
         record.push_back(std::move(cell));
         cell.clear();

@@ -110,11 +110,11 @@ TEST(CalO2Zero, CancellingStopsWhereverItComes) {
 
 TEST(CalPlatform7, ZeroStoresTheRatioWordAndReturnsTheWritesResult) {
     VirtualSensorRig rig(7, 1);
-    setRamWord(rig, 40, 4096);
+    setRamWord(rig, 40, 3000);
     const int opened = rig.sensor.opens();
     ASSERT_TRUE(CalCO2SinglePoint(rig.ctx(), kPlatformChannel, false, kCalZero, ""))
         << rig.ctx().ErrorText;
-    EXPECT_EQ(sensorEeWord(rig, 14), 30720);
+    EXPECT_EQ(sensorEeWord(rig, 14), 41943);  // 61440 / 3000 * 2048, both of its bytes
     // The port stays open from the ratio's read into the write (letting it go between them
     // would make a sixth opening).
     EXPECT_EQ(rig.sensor.opens() - opened, 5);

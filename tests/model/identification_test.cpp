@@ -284,7 +284,11 @@ TEST(LazyReads, UnansweredGiveZeroNotWhatTheImageHeld) {
                 {223, 3, 90, [](Context& c) { return GetVersion(c); }},
                 {223, 3, 164, [](Context& c) { return GetVersion(c); }},
                 {0x20, 0, 762, [](Context& c) { return GetCO2Factor(c); }},
-                {0x20, 0, 1022, [](Context& c) { return GetVersion(c); }},
+                {0x20, 0, 1022,
+                 [](Context& c) {
+                     c.EeImage[1023] = 9;
+                     return GetVersion(c);
+                 }},
                 {222, 6, -1, [](Context& c) { return GetSensorTemp(c); }},
                 {0x20, 0, -1,
                  [](Context& c) {
