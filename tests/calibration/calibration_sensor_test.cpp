@@ -354,6 +354,11 @@ TEST(CalO2SpanSensor, StoresTheReferenceOverTheCellReading) {
     ASSERT_TRUE(CalO2Span(rig.ctx(), reference)) << rig.ctx().ErrorText;
     EXPECT_EQ(rig.eeWord(0), ToInteger(expected));
     EXPECT_FALSE(rig.sensor.isOpen());
+    // A reading of 1 divides, into a word no sensor holds.
+    Rig one(7, 1);
+    one.putRamWord(38, 1);
+    EXPECT_FALSE(CalO2Span(one.ctx(), reference));
+    EXPECT_NE(one.ctx().ErrorText.find("The computed O2 span word is "), std::string::npos);
 }
 
 // A detector that reads nothing gives no zero word; the sensor keeps the one it has.
