@@ -382,11 +382,12 @@ TEST(CalCO2SinglePointSensor, ADetectorReadingOfZeroIsRefused) {
 // The notes a calibration leaves for the service record.
 struct Notes : ServiceRecorder {
     std::vector<Note> kept;
+    bool refuse = false;  // what a write would replace cannot be kept
     void actionStarted(Context&, const std::string&, Kind) override {}
     void referenceTyped(const std::string&) override {}
     void actionEnded(Context&, bool) override {}
     void noted(Note what, const std::string&) override { kept.push_back(what); }
-    bool beforeWrite(Context&, bool, std::span<const uint8_t>) override { return true; }
+    bool beforeWrite(Context&, bool, std::span<const uint8_t>) override { return !refuse; }
     void bytesPlanned(bool, int) override {}
     void byteWritten(bool, int, float, float) override {}
 };
@@ -464,6 +465,18 @@ TEST(CalibrationOnAFailingSensor, FailsAndLeavesTheImageAsTheSensorHasIt) {
             }
         }
         ASSERT_FALSE(reads.empty());
+        {  // A record that cannot keep what the first write replaces stops it unsent.
+            Rig rig(c.platform, c.version);
+            Notes notes;
+            notes.refuse = true;
+            rig.ctx().serviceRecorder = &notes;
+            EXPECT_FALSE(c.run(rig));
+            for (int a = c.from; a < c.from + c.count; ++a) {
+                const bool known = c.eeprom ? rig.ctx().EeRead[a] : rig.ctx().RamRead[a];
+                const float image = c.eeprom ? rig.ctx().EeImage[a] : rig.ctx().RamImage[a];
+                EXPECT_TRUE(!known || image == (c.eeprom ? rig.ee()[a] : rig.ram()[a])) << a;
+            }
+        }
         for (const int answered : reads) {
             Rig rig(c.platform, c.version);
             rig.sensor.answerOnly(answered);

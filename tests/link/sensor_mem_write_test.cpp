@@ -47,13 +47,16 @@ TEST(SensorMemWriteFrames, LargeEepromBlocksStayInsideA16BytePage) {
 }
 
 TEST(SensorMemWriteFrames, UnchangedEepromSendsNoDataButStillUnlocksLocksAndSaves) {
-    WiredContext w;
-    w.identify(88);
-    markAllRead(w.ctx);
-    ASSERT_TRUE(SensorMemWrite(w.ctx, 30, 0, 0, true, true, false, true, true, false));
-    EXPECT_EQ(w.frames(), (std::vector<Bytes>{kTmoReset, {144, 0, 144}, {16, 0, 16}, {32, 0, 32}}));
-    EXPECT_EQ(w.line.opens, 1);
-    EXPECT_FALSE(w.line.isOpen());
+    for (const bool keepOpen : {false, true}) {
+        WiredContext w;
+        w.identify(88);
+        markAllRead(w.ctx);
+        ASSERT_TRUE(SensorMemWrite(w.ctx, 30, 0, 0, true, true, keepOpen, true, true, false));
+        EXPECT_EQ(w.frames(),
+                  (std::vector<Bytes>{kTmoReset, {144, 0, 144}, {16, 0, 16}, {32, 0, 32}}));
+        EXPECT_EQ(w.line.opens, 1);
+        EXPECT_EQ(w.line.isOpen(), keepOpen);
+    }
 }
 
 TEST(SensorMemWriteFrames, OneChangedByteSendsItsWord) {
