@@ -146,8 +146,14 @@ TEST(CalibrationRefusals, ImplausibleReferencesAndImpossibleWords) {
     EXPECT_NE(unread, "");
     EXPECT_EQ(ImpossibleWord("zero word", 0, true),
               "The computed zero word is 0: the sensor would stop measuring. Nothing was sent.");
+    // A check a degree off is outside the half degree a temperature is allowed.
+    VirtualSensorRig warm(6, 0);
+    warm.sensor.memory().airTemperature = 21.0;
+    EXPECT_FALSE(CheckAgainstReference(warm.ctx(), CalQuantity::Temperature, 22.0).within);
     const std::vector<double> bump{9000, 7000, 7100, 5000};
     EXPECT_NE(ImpossibleTable(bump, -1).find("not falling at entry 2"), std::string::npos);
+    EXPECT_NE(ImpossibleTable({bump.begin() + 1, bump.end()}, -1).find("at entry 1"),
+              std::string::npos);
 
     // A zero taken in 1000 ppm on platform 5 needs a word above 65535.
     VirtualSensorRig rig(5, 0);
