@@ -1,6 +1,7 @@
 #include "calibration/reference_value.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "calibration/calibration.h"
 #include "common/context.h"
@@ -35,7 +36,9 @@ double wordOf(Context& ctx, const std::string& answer, double value, float chann
               bool signedWords) {
     // The lenient reader reads a plain decimal text exactly as the strict one does.
     const float stored = ParseChannelValue(ctx, answer, channel, false);
-    if (!signedWords || stored <= kSignedTop) return stored;
+    if (!signedWords || stored == 0) return stored;
+    // A negative value's word had 65536 added once: below the range it lands beside the top
+    // (-327.70 C as 327.66 C) or stays below 0, so the sign of what was typed decides.
     const bool negative = GetUnitText(ctx, channel) == "F" ? value < 32 : value < 0;
     return negative ? stored - (kWordTop + 1) : stored;
 }
@@ -43,6 +46,15 @@ double wordOf(Context& ctx, const std::string& answer, double value, float chann
 double shown(Context& ctx, double word, float channel, bool signedWords) {
     const float stored = static_cast<float>(signedWords && word < 0 ? word + kWordTop + 1 : word);
     return ParseNumber(FormatChannelValue(ctx, stored, channel, false, true));
+}
+
+// One in the last digit the text of a value shows: 0.1 for "605.4", 1 for "60535".
+double lastDigit(double value) {
+    const std::string text = NumberText(value);
+    const auto point = text.find('.');
+    return point == std::string::npos
+               ? 1
+               : std::pow(10.0, -static_cast<double>(text.size() - point - 1));
 }
 
 }  // namespace
@@ -75,6 +87,15 @@ std::optional<double> CheckedReference(Context& ctx, ReferenceQuantity quantity,
     double low = shown(ctx, bottom, channel, signedWords);
     double high = shown(ctx, top, channel, signedWords);
     if (low > high) std::swap(low, high);
+    // Shown to the channel's digits an end can round past the word (platform 5 shows its
+    // top temperature word as 605.4 C, which is word 65540): name the last shown value in.
+    const auto inside = [&](double v) {
+        const double w = wordOf(ctx, NumberText(v), v, channel, signedWords);
+        return w >= bottom && w <= top;
+    };
+    for (int i = 0; i < 3 && !inside(high); ++i)
+        high = ParseNumber(NumberText(high - lastDigit(high)));
+    for (int i = 0; i < 3 && !inside(low); ++i) low = ParseNumber(NumberText(low + lastDigit(low)));
     if (concentration) low = std::max(low, 0.0);
     failWith(ctx, "\"" + answer + "\" is out of range: the sensor takes " + NumberText(low) +
                       " to " + NumberText(high) + (unit.empty() ? "" : " " + unit) +

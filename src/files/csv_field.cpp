@@ -21,10 +21,17 @@ bool runsAsFormula(std::string_view text) {
            !isPlainNumber(text);
 }
 
+// A text that begins with the guard apostrophe before what would run gets a guard of its
+// own, or reading it back would take its apostrophe for the guard.
+bool needsGuard(std::string_view text) {
+    return runsAsFormula(text) ||
+           (text.size() > 1 && text.front() == '\'' && needsGuard(text.substr(1)));
+}
+
 }  // namespace
 
 std::string CsvField(std::string_view text) {
-    const bool formula = runsAsFormula(text);
+    const bool formula = needsGuard(text);
     if (!formula && text.find_first_of(",\"\r\n") == std::string_view::npos)
         return std::string(text);
     std::string quoted = formula ? "\"'" : "\"";
@@ -51,7 +58,7 @@ std::vector<std::vector<std::string>> CsvRecords(std::string_view text) {
     bool quoted = false;     // inside quotes now
     bool wasQuoted = false;  // the cell began with a quote
     auto endCell = [&] {
-        if (wasQuoted && cell.size() > 1 && cell.front() == '\'' && runsAsFormula(cell.substr(1)))
+        if (wasQuoted && !cell.empty() && cell.front() == '\'' && needsGuard(cell.substr(1)))
             cell.erase(0, 1);
         record.push_back(std::move(cell));
         cell.clear();

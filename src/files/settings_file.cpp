@@ -64,7 +64,6 @@ void copyBlock(Context& ctx, std::span<const uint8_t> data, uint16_t type, bool 
 }
 
 uint8_t merged(float kept, float loaded, uint8_t mask) {
-    if (mask == 0) return imageByte(kept);
     return static_cast<uint8_t>((imageByte(kept) & ~mask) | (imageByte(loaded) & mask));
 }
 

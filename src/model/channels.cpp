@@ -154,7 +154,8 @@ bool present6(Context& ctx, int channel, bool noDtemp, bool measOnly) {
     } else if (channel == 11 || channel == 12) {
         if (!image::ensure(ctx, kEeprom, 158, 2)) return false;
         const int bits = image::bitsAt(ctx, kEeprom, 158);
-        base = channel == 11 ? (bits & 2) == 0 : GetVersion(ctx) != 2 && (bits & 4) == 0;
+        // Version 2 has no channel 12 whatever the bit says; it is taken away below.
+        base = (bits & (channel == 11 ? 2 : 4)) == 0;
     } else if (channel == 13) {
         base = true;
     }

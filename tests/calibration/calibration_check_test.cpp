@@ -4,12 +4,14 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <functional>
 #include <random>
 #include <string>
 
 #include "calibration/calibration.h"
 #include "calibration/calibration_bump.h"
+#include "calibration/reference_value.h"
 #include "common/values.h"
 #include "model/channels.h"
 #include "model/identification.h"
@@ -136,10 +138,22 @@ TEST(CalibrationRefusals, ImplausibleReferencesAndImpossibleWords) {
         EXPECT_EQ(problem.empty(), *r.problem == 0);
         EXPECT_NE(problem.find(r.problem), std::string::npos);
     }
+    // A reading that does not come is the problem itself.
+    VirtualSensorRig silent(6, 0);
+    silent.sensor.answerOnly(0);
+    const std::string unread = PlausibilityProblem(silent.ctx(), CalQuantity::CO2, 0);
+    EXPECT_EQ(unread, silent.ctx().ErrorText);
+    EXPECT_NE(unread, "");
     EXPECT_EQ(ImpossibleWord("zero word", 0, true),
               "The computed zero word is 0: the sensor would stop measuring. Nothing was sent.");
+    // A check a degree off is outside the half degree a temperature is allowed.
+    VirtualSensorRig warm(6, 0);
+    warm.sensor.memory().airTemperature = 21.0;
+    EXPECT_FALSE(CheckAgainstReference(warm.ctx(), CalQuantity::Temperature, 22.0).within);
     const std::vector<double> bump{9000, 7000, 7100, 5000};
     EXPECT_NE(ImpossibleTable(bump, -1).find("not falling at entry 2"), std::string::npos);
+    EXPECT_NE(ImpossibleTable({bump.begin() + 1, bump.end()}, -1).find("at entry 1"),
+              std::string::npos);
 
     // A zero taken in 1000 ppm on platform 5 needs a word above 65535.
     VirtualSensorRig rig(5, 0);
@@ -147,6 +161,52 @@ TEST(CalibrationRefusals, ImplausibleReferencesAndImpossibleWords) {
     rig.sensor.memory().gasPpm = 1000;
     EXPECT_FALSE(CalCO2SinglePoint(rig.ctx(), kPlatformChannel, false, kCalZero, ""));
     EXPECT_NE(rig.ctx().ErrorText.find("Nothing was sent."), std::string::npos);
+}
+
+// A typed reference is taken exactly when the sensor's word holds it: a refusal names the
+// range in the channel's unit, its ends are taken as shown, and two in the last digit past
+// either is refused alike.
+TEST(CheckedReference, TakesWhatTheWordHoldsAndNamesItsRangeExactly) {
+    const std::string out = "\" is out of range: the sensor takes ";
+    const auto past = [](double v, int sign) {
+        const std::string text = NumberText(v);
+        const auto point = text.find('.');
+        const double digits = point == std::string::npos ? 0 : double(text.size() - point - 1);
+        return NumberText(v + sign * 2 * std::pow(10.0, -digits));
+    };
+    const std::string C = std::string(" \xC2\xB0") + 'C';  // temperature, CO2, O2 (or a bare word)
+    const struct {
+        int platform, version;
+        std::string ranges[3];
+    } rows[] = {{5, 0, {"-50 to 605.3" + C, "0 to 60535 ppm", "0 to 65535"}},
+                {6, 0, {"-50 to 605.35" + C, "0 to 60535 ppm", "0 to 605.35 %"}},
+                {61, 1, {"-50 to 605.35" + C, "0 to 60535 ppm", "0 to 65535"}},
+                {7, 1, {"-327.68 to 327.67" + C, "0 to 32767 ppm", "0 to 327.67 %"}}};
+    for (const auto& [platform, version, ranges] : rows) {
+        for (const auto q :
+             {ReferenceQuantity::Temperature, ReferenceQuantity::CO2, ReferenceQuantity::O2}) {
+            VirtualSensorRig rig(platform, version);
+            Context& ctx = rig.ctx();
+            ctx.AppDir = KELVO_SOURCE_DIR "/data";
+            const auto check = [&](const std::string& answer) {
+                ctx.ErrorText.clear();
+                return CheckedReference(ctx, q, answer);
+            };
+            SCOPED_TRACE(std::to_string(platform) + " " + std::to_string(static_cast<int>(q)));
+            EXPECT_FALSE(check("12a"));
+            EXPECT_EQ(ctx.ErrorText, NotANumberMessage("12a"));
+            EXPECT_FALSE(check("9999999"));
+            const std::string range = ctx.ErrorText.substr(ctx.ErrorText.find(out) + out.size());
+            const double low = ParseNumber(range.substr(0, range.find(" to ")));
+            const double high = ParseNumber(range.substr(range.find(" to ")));
+            EXPECT_EQ(range, ranges[static_cast<int>(q)] + ". Nothing was sent to the sensor.");
+            for (const double end : {low, high}) EXPECT_EQ(check(NumberText(end)), end) << end;
+            for (const std::string& beyond : {past(low, -1), past(high, 1)}) {
+                EXPECT_FALSE(check(beyond));
+                EXPECT_EQ(ctx.ErrorText, "\"" + beyond + out + range);
+            }
+        }
+    }
 }
 
 }  // namespace

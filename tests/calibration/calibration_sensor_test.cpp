@@ -7,8 +7,8 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
-#include <random>
 #include <functional>
+#include <random>
 #include <tuple>
 #include <utility>
 #include <vector>
@@ -142,6 +142,9 @@ TEST(CalChannels, EachPlatformNamesItsOwn) {
         EXPECT_EQ(PlatformCO2Channel(rig.ctx()), co2) << platform;
         EXPECT_EQ(calibration::TempChannelOf(rig.ctx(), kPlatformChannel, p), temperature)
             << platform << " " << idByte;
+        // A channel named by the caller is taken for CO2; a temperature has none but 0.
+        EXPECT_EQ(calibration::CO2ChannelOf(rig.ctx(), 3, p), 3);
+        EXPECT_EQ(calibration::TempChannelOf(rig.ctx(), 3, p), 0);
     }
     Rig unknown(6, 0);
     unknown.ram()[65] = 0;
@@ -293,12 +296,18 @@ TEST(CalTempSensor, TheWriteClosesThePortEvenWhenAskedToKeepItOpen) {
     }
 }
 
+// Down as well as up, and an entry may land on 0 itself.
 TEST(CalTempSensor, Platform6ShiftsTheTemperatureTable) {
-    Rig rig(6, 0);
-    rig.sensor.memory().airTemperature = 21.0;
-    EXPECT_EQ(rig.reading(2), 5000 + 2100);
-    ASSERT_TRUE(CalTemp(rig.ctx(), 22.5f, kPlatformChannel, false)) << rig.ctx().ErrorText;
-    EXPECT_EQ(rig.reading(2), 5000 + 2250);
+    for (const float trueTemp : {22.5f, 19.5f}) {
+        Rig rig(6, 0);
+        rig.sensor.memory().airTemperature = 21.0;
+        EXPECT_EQ(rig.reading(2), 5000 + 2100);
+        const int first = 308 + 34 * GetChannelTable(rig.ctx(), 2);
+        rig.putEeWord(first, 150);
+        ASSERT_TRUE(CalTemp(rig.ctx(), trueTemp, kPlatformChannel, false)) << rig.ctx().ErrorText;
+        EXPECT_EQ(rig.reading(2), 5000 + trueTemp * 100);
+        EXPECT_EQ(rig.eeWord(first), 150 + (trueTemp - 21) * 100);
+    }
 }
 
 TEST(CalTempSensor, Platform7ShiftsSignedTableEntriesAcrossZero) {
@@ -329,8 +338,9 @@ TEST(CalTempSensor, Platform7CalibratesAcrossZero) {
         ASSERT_TRUE(CalTemp(rig.ctx(), trueTemp, kPlatformChannel, false)) << rig.ctx().ErrorText;
         for (int e = 0; e < kTableEntries; ++e)
             EXPECT_EQ(SignedWord(rig.eeWord(512 + 2 * e)), before[e] + shift) << e;
-        EXPECT_EQ(FormatChannelValue(rig.ctx(), static_cast<float>(rig.reading(4)), 4, false, false),
-                  NumberText(trueTemp));
+        EXPECT_EQ(
+            FormatChannelValue(rig.ctx(), static_cast<float>(rig.reading(4)), 4, false, false),
+            NumberText(trueTemp));
     }
 }
 
@@ -344,6 +354,11 @@ TEST(CalO2SpanSensor, StoresTheReferenceOverTheCellReading) {
     ASSERT_TRUE(CalO2Span(rig.ctx(), reference)) << rig.ctx().ErrorText;
     EXPECT_EQ(rig.eeWord(0), ToInteger(expected));
     EXPECT_FALSE(rig.sensor.isOpen());
+    // A reading of 1 divides, into a word no sensor holds.
+    Rig one(7, 1);
+    one.putRamWord(38, 1);
+    EXPECT_FALSE(CalO2Span(one.ctx(), reference));
+    EXPECT_NE(one.ctx().ErrorText.find("The computed O2 span word is "), std::string::npos);
 }
 
 // A detector that reads nothing gives no zero word; the sensor keeps the one it has.
@@ -356,16 +371,31 @@ TEST(CalCO2SinglePointSensor, ADetectorReadingOfZeroIsRefused) {
         const int before = platform == 6 ? rig.eeWord(at) : rig.ramWord(at);
         EXPECT_FALSE(CalCO2SinglePoint(rig.ctx(), kPlatformChannel, false,
                                        platform == 6 ? kCalZero : kCalFreshAir, ""));
-        EXPECT_EQ(rig.ctx().ErrorText, "Calibration not possible with the sensor's present readings.");
+        EXPECT_EQ(rig.ctx().ErrorText,
+                  "Calibration not possible with the sensor's present readings.");
         EXPECT_EQ(platform == 6 ? rig.eeWord(at) : rig.ramWord(at), before);
     }
 }
 
 // --- A sensor that stops answering part-way ------------------------------------------------
 
+// The notes a calibration leaves for the service record.
+struct Notes : ServiceRecorder {
+    std::vector<Note> kept;
+    bool refuse = false;  // what a write would replace cannot be kept
+    void actionStarted(Context&, const std::string&, Kind) override {}
+    void referenceTyped(const std::string&) override {}
+    void actionEnded(Context&, bool) override {}
+    void noted(Note what, const std::string&) override { kept.push_back(what); }
+    bool beforeWrite(Context&, bool, std::span<const uint8_t>) override { return !refuse; }
+    void bytesPlanned(bool, int) override {}
+    void byteWritten(bool, int, float, float) override {}
+};
+
 // Whichever request a sensor first refuses, the calibration says it failed, and what the
 // image holds of the words it works on is still what the sensor holds: a failed calibration
-// leaves nothing in the image for the next send to write.
+// leaves nothing in the image for the next send to write, nor a reading it never got in the
+// service record.
 TEST(CalibrationOnAFailingSensor, FailsAndLeavesTheImageAsTheSensorHasIt) {
     struct Case {
         const char* name;
@@ -435,18 +465,32 @@ TEST(CalibrationOnAFailingSensor, FailsAndLeavesTheImageAsTheSensorHasIt) {
             }
         }
         ASSERT_FALSE(reads.empty());
+        {  // A record that cannot keep what the first write replaces stops it unsent.
+            Rig rig(c.platform, c.version);
+            Notes notes;
+            notes.refuse = true;
+            rig.ctx().serviceRecorder = &notes;
+            EXPECT_FALSE(c.run(rig));
+            for (int a = c.from; a < c.from + c.count; ++a) {
+                const bool known = c.eeprom ? rig.ctx().EeRead[a] : rig.ctx().RamRead[a];
+                const float image = c.eeprom ? rig.ctx().EeImage[a] : rig.ctx().RamImage[a];
+                EXPECT_TRUE(!known || image == (c.eeprom ? rig.ee()[a] : rig.ram()[a])) << a;
+            }
+        }
         for (const int answered : reads) {
             Rig rig(c.platform, c.version);
             rig.sensor.answerOnly(answered);
             const Context& ctx = rig.ctx();
             const auto eeBefore = ctx.EeImage;
             const auto ramBefore = ctx.RamImage;
+            Notes notes;
+            rig.ctx().serviceRecorder = &notes;
+            // Neither a success nor an as-left reading.
+            EXPECT_FALSE(c.run(rig) || std::count(notes.kept.begin(), notes.kept.end(),
+                                                  ServiceRecorder::Note::AsLeft) > 0)
+                << answered;
             // A reading taken after the last write only shows where the calibration landed.
-            if (answered > lastWrite) {
-                c.run(rig);
-                continue;
-            }
-            EXPECT_FALSE(c.run(rig)) << answered;
+            if (answered > lastWrite) continue;
             EXPECT_FALSE(rig.ctx().ErrorText.empty()) << answered;
             for (int a = c.from; a < c.from + c.count; ++a) {
                 const float image = c.eeprom ? ctx.EeImage[a] : ctx.RamImage[a];

@@ -1,11 +1,11 @@
 #include "calibration/calibration.h"
-#include "calibration/calibration_check.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <functional>
 
+#include "calibration/calibration_check.h"
 #include "link/sensor_mem_read.h"
 #include "support/virtual_sensor_rig.h"
 
@@ -60,12 +60,19 @@ TEST(CalO2Zero, ASensorWithoutTheZeroWordIsRefused) {
 }
 
 // Cancelled in the first write, while settling or between two samples: it stops there and
-// puts the zero word back (the last 100 ms).
+// puts the zero word back (the last 100 ms). A sample the sensor stops answering ends it the
+// same way, once the read has given up (100 attempts), without waiting out the samples left.
 TEST(CalO2Zero, CancellingStopsWhereverItComes) {
+    const auto firstSample = [](const VirtualSensorRig& r) {
+        const auto& asked = r.sensor.requests();
+        const auto sample = [](const Bytes& f) { return f[0] == 130 && f[1] == 38; };
+        return std::any_of(asked.begin(), asked.end(), sample);
+    };
     const struct {
         const char* when;
-        std::function<bool(const VirtualSensorRig&, int64_t elapsedMs)> now;
+        std::function<bool(VirtualSensorRig&, int64_t elapsedMs)> now;
         int64_t endsBeforeMs;
+        const char* message = "Avbryt";
     } cases[] = {
         {"writing", [](const VirtualSensorRig&, int64_t) { return true; }, 100},
         {"settling",  // the cleared word written and the port let go
@@ -74,12 +81,14 @@ TEST(CalO2Zero, CancellingStopsWhereverItComes) {
          },
          3200},
         {"between samples",  // the first sample read (RAM 38) and the port let go
-         [](const VirtualSensorRig& r, int64_t) {
-             const auto& asked = r.sensor.requests();
-             const auto sample = [](const Bytes& f) { return f[0] == 130 && f[1] == 38; };
-             return !r.sensor.isOpen() && std::any_of(asked.begin(), asked.end(), sample);
-         },
+         [&](const VirtualSensorRig& r, int64_t) { return !r.sensor.isOpen() && firstSample(r); },
          5200},
+        {"a sample unanswered",
+         [&, refused = false](VirtualSensorRig& r, int64_t) mutable {
+             if (!refused && (refused = firstSample(r))) r.sensor.refuseNext(100);
+             return false;
+         },
+         5200 + 21400 + 2000, "Can't read from sensor. The previous calibration was put back."},
     };
     for (const auto& c : cases) {
         VirtualSensorRig rig(7, 1);
@@ -91,7 +100,7 @@ TEST(CalO2Zero, CancellingStopsWhereverItComes) {
             if (c.now(rig, rig.t.clock.tickMs() - start)) rig.ctx().ErrorText = "Avbryt";
         });
         EXPECT_FALSE(CalO2Zero(rig.ctx())) << c.when;
-        EXPECT_EQ(rig.ctx().ErrorText, "Avbryt") << c.when;
+        EXPECT_EQ(rig.ctx().ErrorText, c.message) << c.when;
         EXPECT_LT(rig.t.clock.tickMs() - start, c.endsBeforeMs) << c.when;
         EXPECT_EQ(sensorEeWord(rig, 760), before) << c.when;
     }
@@ -99,27 +108,22 @@ TEST(CalO2Zero, CancellingStopsWhereverItComes) {
 
 // --- Platform 7 ----------------------------------------------------------------------------
 
+// The zero word is 61440 / ratio * 2048, both its bytes, written through a port held from
+// the ratio's read into the write (letting it go between them would make a sixth opening).
+// A sensor refusing the write, or a ratio of 0, fails and keeps the word it had.
 TEST(CalPlatform7, ZeroStoresTheRatioWordAndReturnsTheWritesResult) {
-    VirtualSensorRig rig(7, 1);
-    setRamWord(rig, 40, 4096);
-    ASSERT_TRUE(CalCO2SinglePoint(rig.ctx(), kPlatformChannel, false, kCalZero, ""))
-        << rig.ctx().ErrorText;
-    EXPECT_EQ(sensorEeWord(rig, 14), 30720);
-
-    VirtualSensorRig refusing(7, 1);
-    setRamWord(refusing, 40, 4096);
-    refusing.sensor.refuseWrites(true);
-    EXPECT_FALSE(CalCO2SinglePoint(refusing.ctx(), kPlatformChannel, false, kCalZero, ""));
-    EXPECT_FALSE(refusing.ctx().ErrorText.empty());
-}
-
-TEST(CalPlatform7, ZeroWithNoReadingIsRefused) {
-    VirtualSensorRig rig(7, 1);
-    setRamWord(rig, 40, 0);
-    const int before = sensorEeWord(rig, 14);
-    EXPECT_FALSE(CalCO2SinglePoint(rig.ctx(), kPlatformChannel, false, kCalZero, ""));
-    EXPECT_FALSE(rig.ctx().ErrorText.empty());
-    EXPECT_EQ(sensorEeWord(rig, 14), before);
+    for (const auto& [ratio, refuses, word] :
+         {std::tuple{3000, false, 41943}, {4096, true, -1}, {0, false, -1}}) {
+        VirtualSensorRig rig(7, 1);
+        setRamWord(rig, 40, ratio);
+        rig.sensor.refuseWrites(refuses);
+        const int before = sensorEeWord(rig, 14), opened = rig.sensor.opens();
+        EXPECT_EQ(CalCO2SinglePoint(rig.ctx(), kPlatformChannel, false, kCalZero, ""), word >= 0)
+            << rig.ctx().ErrorText;
+        EXPECT_EQ(rig.ctx().ErrorText.empty(), word >= 0) << ratio;
+        EXPECT_EQ(sensorEeWord(rig, 14), word >= 0 ? word : before) << ratio;
+        EXPECT_TRUE(word < 0 || rig.sensor.opens() - opened == 5);
+    }
 }
 
 TEST(CalPlatform7, SpanWithAnUnknownDetectorCodeIsRefusedAndWritesNothing) {

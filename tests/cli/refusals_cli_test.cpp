@@ -33,12 +33,8 @@ TEST_F(CliRefusals, SayWhyAndLeaveTheSensorAsItWasUnlessForced) {
           {{"calibrate", "co2-other", "=2+5"}, 2, "\"=2+5" + nan},
           {{"calibrate", "co2-other", "1e3"}, 2, "\"1e3" + nan},
           {{"calibrate", "co2-span", "1e26"}, 2, "\"1e26" + nan},
+          // Every range's ends are checked with the reference checks; here, that they reach.
           {{"calibrate", "co2-span", "-5"}, 2, "\"-5\" " + range + "0 to "},
-          {{"calibrate", "co2-span", "999999"}, 2, " ppm. Nothing was sent to the sensor.\n"},
-          {{"calibrate", "temp", "1000"},
-           2,
-           "\xC2\xB0"
-           "C. Nothing was sent to the sensor.\n"},
           {{"calibrate", "o2-zero"}, 1, "This sensor has no O2 calibration.\n"},
           {{"calibrate", "co2-zero"}, 1, " ppm now, and the reference is 0 ppm: more than 300"},
           {{"calibrate", "temp", "150"},
@@ -64,8 +60,6 @@ TEST_F(CliRefusals, SayWhyAndLeaveTheSensorAsItWasUnlessForced) {
            "This port is locked by other devise\nnot present\n"}}},
         {"7",
          {{{"calibrate", "o2-span", "-1"}, 2, "\"-1\" " + range + "0 to "},
-          {{"calibrate", "co2-span", "40000"}, 2, range},
-          {{"calibrate", "temp", "-4000"}, 2, range},
           {{"calibrate", "o2-zero"}, 1, "now, and the reference is 0 %: more than 1 %"},
           {{"save-file", "p7"}, 1, "Cant save settings from this sensor\n"}}}};
 

@@ -186,6 +186,9 @@ TEST(ParseDefinition, EveryByteOfANameIsItsLatin1Character) {
         ASSERT_TRUE(parsed);
         EXPECT_EQ(codePoints(parsed->channels[0].name), (std::vector<int>{'a', b, 'z'})) << b;
     }
+    std::vector<uint8_t> full(kDefinitionFileSize, 0);  // a name that fills its 15 bytes
+    for (int i = 0; i < 15; ++i) full[424 + i] = static_cast<uint8_t>('A' + i);
+    EXPECT_EQ(ParseDefinition(full)->channels[0].name, "ABCDEFGHIJKLMNO");
 }
 
 // The files in data/ are the virtual platform-5 sensors' own: each builds the table the

@@ -218,25 +218,33 @@ namespace kelvo {
 namespace {
 
 // A range past the end of a memory used to transfer nothing and report success, so a
-// calibration word "written" to address 760 of a 512-byte EEPROM seemed stored.
+// calibration word "written" to address 760 of a 512-byte EEPROM seemed stored. A range
+// that reaches one byte past either EEPROM, or past the RAM, is refused; the last word is read.
 TEST(LinkWithVirtualSensor, RangesPastTheMemoryAreRefusedBeforeAnythingIsSent) {
-    test::VirtualSensorRig rig(61, 0, virtualsensor::LineTiming::Instant);
-    Context& ctx = rig.ctx();
-    ASSERT_EQ(GetPlatform(ctx), 61);
-    rig.sensor.clearRecord();
+    for (const auto& [platform, version, top] : {std::tuple{61, 0, 511}, {7, 1, 1023}}) {
+        test::VirtualSensorRig rig(platform, version, virtualsensor::LineTiming::Instant);
+        Context& ctx = rig.ctx();
+        ASSERT_EQ(GetPlatform(ctx), platform);
+        rig.sensor.clearRecord();
+        const auto outside = [](int first, const char* memory, int last) {
+            return "Address " + std::to_string(first) + " to " + std::to_string(first + 1) +
+                   " is outside the sensor's " + memory + " (0 to " + std::to_string(last) + ")";
+        };
+        EXPECT_FALSE(SensorMemWrite(ctx, 0, static_cast<float>(top), 2, true, false, false, true,
+                                    true, true));
+        EXPECT_EQ(ctx.ErrorText, outside(top, "EEPROM", top));
+        EXPECT_TRUE(rig.sensor.requests().empty());
+        EXPECT_TRUE(rig.sensor.eepromLocked());
 
-    EXPECT_FALSE(SensorMemWrite(ctx, 0, 760, 2, true, false, false, true, true, true));
-    EXPECT_EQ(ctx.ErrorText, "Address 760 to 761 is outside the sensor's EEPROM (0 to 511)");
-    EXPECT_TRUE(rig.sensor.requests().empty());
-    EXPECT_TRUE(rig.sensor.eepromLocked());
+        ctx.ErrorText.clear();
+        EXPECT_FALSE(SensorMemRead(ctx, 0, 255, 2, false, false));
+        EXPECT_EQ(ctx.ErrorText, outside(255, "RAM", 255));
+        EXPECT_TRUE(rig.sensor.requests().empty());
 
-    ctx.ErrorText.clear();
-    EXPECT_FALSE(SensorMemRead(ctx, 0, 250, 10, false, false));
-    EXPECT_EQ(ctx.ErrorText, "Address 250 to 259 is outside the sensor's RAM (0 to 255)");
-    EXPECT_TRUE(rig.sensor.requests().empty());
-
-    ctx.ErrorText.clear();
-    EXPECT_TRUE(SensorMemRead(ctx, 0, 510, 2, true, false)) << ctx.ErrorText;
+        ctx.ErrorText.clear();
+        EXPECT_TRUE(SensorMemRead(ctx, 0, static_cast<float>(top - 1), 2, true, false))
+            << ctx.ErrorText;
+    }
 }
 
 }  // namespace

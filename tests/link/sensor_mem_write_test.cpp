@@ -47,13 +47,16 @@ TEST(SensorMemWriteFrames, LargeEepromBlocksStayInsideA16BytePage) {
 }
 
 TEST(SensorMemWriteFrames, UnchangedEepromSendsNoDataButStillUnlocksLocksAndSaves) {
-    WiredContext w;
-    w.identify(88);
-    markAllRead(w.ctx);
-    ASSERT_TRUE(SensorMemWrite(w.ctx, 30, 0, 0, true, true, false, true, true, false));
-    EXPECT_EQ(w.frames(), (std::vector<Bytes>{kTmoReset, {144, 0, 144}, {16, 0, 16}, {32, 0, 32}}));
-    EXPECT_EQ(w.line.opens, 1);
-    EXPECT_FALSE(w.line.isOpen());
+    for (const bool keepOpen : {false, true}) {
+        WiredContext w;
+        w.identify(88);
+        markAllRead(w.ctx);
+        ASSERT_TRUE(SensorMemWrite(w.ctx, 30, 0, 0, true, true, keepOpen, true, true, false));
+        EXPECT_EQ(w.frames(),
+                  (std::vector<Bytes>{kTmoReset, {144, 0, 144}, {16, 0, 16}, {32, 0, 32}}));
+        EXPECT_EQ(w.line.opens, 1);
+        EXPECT_EQ(w.line.isOpen(), keepOpen);
+    }
 }
 
 TEST(SensorMemWriteFrames, OneChangedByteSendsItsWord) {
@@ -102,7 +105,8 @@ TEST(SensorMemWriteRefusals, RefusedWithAPromptBeforeSending) {
     for (const auto& [id, address, text, icon] :
          {std::tuple{96, 20, "Kan inte skriva till infPlatform 5 EEPROM", Icon::Plain},
           std::tuple{80, 21, "Word varning ", Icon::Critical},
-          std::tuple{80, 0, "Word varning ", Icon::Critical}}) {
+          std::tuple{80, 0, "Word varning ", Icon::Critical},
+          std::tuple{80, 511, "Word varning ", Icon::Critical}}) {
         WiredContext w;
         w.identify(static_cast<uint8_t>(id));
         EXPECT_FALSE(SensorMemWrite(w.ctx, 0, address, 1, true, false, false, false, false, true));

@@ -199,6 +199,9 @@ TEST(ChannelFormat, UnreadableDescriptorShowsNoNumber) {
 TEST(ChannelFormat, Platform5UnitBytesOverrideTheDefinition) {
     TestContext t;
     platform5(t.ctx);
+    setRam(t.ctx, 205, 0x21);  // Fahrenheit on channel 1, and on no other
+    EXPECT_EQ(GetUnitText(t.ctx, 1), "F");
+    EXPECT_EQ(GetUnitText(t.ctx, 0), "C");
     setRam(t.ctx, 205, 0x20);  // Fahrenheit on channel 0
     EXPECT_EQ(GetUnitText(t.ctx, 0), "F");
     setRam(t.ctx, 206, 0x12);  // then channel 2 in whole degrees C

@@ -8,6 +8,7 @@
 #include <utility>
 #include <vector>
 
+#include "common/values.h"
 #include "model/channels.h"
 #include "model/definition_access.h"
 #include "model/image_access.h"
@@ -261,7 +262,13 @@ TEST(ImageAccess, TheLastWordIsWholeAndNothingPastTheEndIsTouched) {
         EXPECT_EQ(image::wordAt(t.ctx, eeprom, size - 1), 0x3400) << size;
         EXPECT_EQ(image::byteAt(t.ctx, eeprom, -1), 0) << size;
         EXPECT_TRUE(image::ensure(t.ctx, eeprom, size - 1, 2)) << size;
+        EXPECT_FALSE(image::fresh(t.ctx, eeprom, 0, 0)) << size;  // an empty range reads nothing
         EXPECT_EQ(t.silent.opens, 0) << size;
+        // A byte held as a fraction reads as the byte a send makes of it.
+        for (float v : {200.5f, 200.6f, 201.5f}) {
+            (eeprom ? t.ctx.EeImage[3] : t.ctx.RamImage[3]) = v;
+            EXPECT_EQ(image::bitsAt(t.ctx, eeprom, 3), LowByte(v)) << v;
+        }
     }
 }
 
@@ -277,11 +284,21 @@ TEST(LazyReads, UnansweredGiveZeroNotWhatTheImageHeld) {
                 {223, 3, 90, [](Context& c) { return GetVersion(c); }},
                 {223, 3, 164, [](Context& c) { return GetVersion(c); }},
                 {0x20, 0, 762, [](Context& c) { return GetCO2Factor(c); }},
-                {0x20, 0, 1022, [](Context& c) { return GetVersion(c); }},
+                {0x20, 0, 1022,
+                 [](Context& c) {
+                     c.EeImage[1023] = 9;
+                     return GetVersion(c);
+                 }},
                 {222, 6, -1, [](Context& c) { return GetSensorTemp(c); }},
                 {0x20, 0, -1,
-                 [](Context& c) { c.RamImage[16] = 9; return GetChannelValue(c, 2, false); }},
-                {222, 6, 46, [](Context& c) { c.EeImage[46] = 9; return GetZeroWord(c, 11); }}};
+                 [](Context& c) {
+                     c.RamImage[16] = 9;
+                     return GetChannelValue(c, 2, false);
+                 }},
+                {222, 6, 46, [](Context& c) {
+                     c.EeImage[46] = 9;
+                     return GetZeroWord(c, 11);
+                 }}};
     for (const Row& r : rows) {
         TestContext t;
         versionImage(t.ctx, r.id, 1, r.e173);
@@ -372,6 +389,11 @@ TEST(LazyReads, FetchTheBytesTheyNeedAndNoOthers) {
     ctx.EeImage[address + 1] = static_cast<float>(sensor.eeprom[address + 1] ^ 0x55);
     ctx.EeRead[address + 1] = false;
     EXPECT_EQ(GetTableEntry(ctx, 4, 3), sensor.eeprom[address] * 256 + sensor.eeprom[address + 1]);
+    // A platform-7 entry set before its table was read survives a read of another entry.
+    test::VirtualSensorRig seven(7, 1);
+    SetTableEntry(seven.ctx(), 0, 0, 0x0102);
+    GetTableEntry(seven.ctx(), 0, 16);
+    EXPECT_EQ(GetTableEntry(seven.ctx(), 0, 0), 0x0102);
 
     ctx.loadDefinition = nullptr;
     ctx.Definition.loadedIdByte = 0;
@@ -431,12 +453,17 @@ TEST(LazyReads, EachAccessorFetchesExactlyTheBytesItUses) {
          {{212, 2}},
          {{46, 2}, {164, 2}, {444, 34}}},
         {6, 0, [](Context& c) { GetSerialNumber(c); }, {}, {{170, 2}}, {{170, 1}}},
-        // Platform 61 keeps a second span reference, which reads through table 0.
+        // Platform 61 keeps a second span reference, stored and live, which reads through table 0.
         {61,
          1,
          [](Context& c) { GetSpanReference(c, 1, false, false); },
          {},
          {{36, 2}, {90, 2}, {164, 2}, {172, 2}, {308, 34}}},
+        {61,
+         1,
+         [](Context& c) { GetSpanReference(c, 1, true, false); },
+         {{212, 2}},
+         {{90, 2}, {164, 2}, {172, 2}, {308, 34}}},
         {6, 0, [](Context& c) { GetCalTemp(c, 12); }, {}, {{104, 2}}},
         {5, 0, [](Context& c) { GetZeroWord(c, 4); }, {{136, 2}}, {}},
         {5, 0, [](Context& c) { GetSpanWord(c, 0); }, {{136, 2}}, {}},

@@ -51,6 +51,8 @@ TEST(MeasurementTrend, TooFewReadingsHaveNoDriftAndTrimKeepsTheWindow) {
     EXPECT_FALSE(one.driftPerMinute.has_value());
     EXPECT_FALSE(StabilityOf({{10, 5}, {10, 7}}, 60).driftPerMinute.has_value());
     EXPECT_EQ(StabilityOf({{10, 5}, {11, 7}}, 60).driftPerMinute, 120);  // two a second apart
+    EXPECT_EQ(StabilityOf({{9, 100}, {10, 5}, {70, 5}}, 60).spread,
+              0);  // the window's first second
 
     auto points = series(400, 0, [](double t) { return t; });  // 798 s
     TrimTrend(points, 600);

@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "common/context.h"
+#include "model/identification.h"
 #include "model/image_fill.h"
 #include "support/virtual_sensor_rig.h"
 
@@ -189,6 +190,23 @@ TEST(ReadUnknownBytes, ReadsOnlyWhatTheSpanSelectsAndTheImageLacks) {
     EXPECT_FALSE(ReadUnknownBytes(ctx, {eepromList(kListWholeEeprom), eepromRange(600, 2)}));
     EXPECT_EQ(ctx.ErrorText, "Can't read from sensor");
     EXPECT_EQ(ctx.AddressMask, mask);
+}
+
+// The bytes that name a sensor come in with the first read: naming it afterwards, as
+// kelvo-cli identify does, sends nothing more.
+TEST(ReadWithIdentity, BringsEverythingThatNamesTheSensor) {
+    for (const auto& [platform, version] : {std::pair{5, 0}, {6, 0}, {61, 1}, {7, 1}}) {
+        test::VirtualSensorRig rig(platform, version);
+        Context& ctx = rig.ctx();
+        ASSERT_EQ(GetPlatform(ctx), platform);
+        ASSERT_TRUE(ReadWithIdentity(ctx, platform != kPlatform5, {}, false)) << ctx.ErrorText;
+        rig.sensor.clearRecord();
+        GetProtocol(ctx);
+        GetVersion(ctx);
+        SerialText(ctx);
+        EXPECT_TRUE(rig.sensor.requests().empty()) << platform;
+        EXPECT_EQ(ctx.ErrorText, "");
+    }
 }
 
 }  // namespace

@@ -122,6 +122,7 @@ TEST(TableAddresses, EachPlatformKeepsItsOwn) {
     // Nothing past the top of the EEPROM, nor past the last entry into the next table.
     SetTableEntry(t.ctx, 15, 0, 1);
     EXPECT_EQ(GetTableEntry(t.ctx, 15, 0), 0);
+    SetTableEntry(t.ctx, 2, 0, 0x0707);
     EXPECT_EQ(GetTableEntry(t.ctx, 1, 17), 0);
     const float next = GetTableEntry(t.ctx, 2, 0);
     SetTableEntry(t.ctx, 1, 17, 0x0505);

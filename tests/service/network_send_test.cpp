@@ -71,8 +71,8 @@ TEST(NetworkSend, SendsToEachFittingSensorRefusesTheOtherAndRecordsEveryOne) {
     const auto results = SendFileToNetwork(rig.ctx(), file, {2, 3, 5, 6});
     ASSERT_EQ(results.size(), 4u);
     for (size_t i : {0u, 2u, 3u})
-        EXPECT_EQ(NetworkSendLine(results[i]), "ID " + std::to_string(results[i].id) +
-                                                   ": sent and verified");
+        EXPECT_EQ(NetworkSendLine(results[i]),
+                  "ID " + std::to_string(results[i].id) + ": sent and verified");
     EXPECT_EQ(NetworkSendLine(results[1]),
               "ID 3: refused: This setfile can't be used on this sensor.");
     for (int id : {2, 5, 6}) {
@@ -147,12 +147,20 @@ TEST(NetworkId, EachPlatformMovesToAFreeIdAndAnswersThereOnly) {
         EXPECT_TRUE(rig.net.sensorAt(to)->eepromLocked()) << "locked again";
     }
     EXPECT_EQ(rig.historyRows().size(), 4u);
+    // Platform 5 takes its ID in one RAM byte (208, sent as 80), and nothing beside it.
+    const auto& asked = rig.net.sensorAt(11)->requests();
+    EXPECT_EQ(std::count_if(asked.begin(), asked.end(),
+                            [](const Bytes& f) {
+                                return f == Bytes{65, 80, 11, 156};
+                            }),
+              1);
 
     // An ID a sensor answers is refused before anything is sent.
     auto* six = rig.net.sensorAt(6);
     six->clearRecord();
     EXPECT_FALSE(ChangeNetworkId(rig.ctx(), 6, 5));
-    EXPECT_EQ(rig.ctx().ErrorText, "Another sensor on the line answers network ID 5. Nothing was sent.");
+    EXPECT_EQ(rig.ctx().ErrorText,
+              "Another sensor on the line answers network ID 5. Nothing was sent.");
     EXPECT_TRUE(six->requests().empty());
     EXPECT_EQ(NewNetworkIdProblem("6", 6), "The sensor already has network ID 6.");
     EXPECT_EQ(NewNetworkIdProblem("30", 6), "Network ID 30 is outside 0 to 29.");
