@@ -18,6 +18,9 @@ constexpr int kRamImageSize = 258;  // RAM addresses 0..257
 constexpr int kAddressMaskSize = 1027;
 constexpr int kComBufferSize = 551;
 constexpr float kSingleSensorAddress = 30;
+// The IDs a sensor on a network takes; the one past them is the single sensor's address.
+constexpr int kFirstNetworkId = 0;
+constexpr int kLastNetworkId = 29;
 
 // What ErrorText holds when the user cancelled: it stops every running transaction and is
 // never shown.

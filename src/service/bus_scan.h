@@ -6,12 +6,9 @@
 #include <string>
 #include <vector>
 
+#include "common/context.h"
+
 namespace kelvo {
-
-struct Context;
-
-constexpr int kFirstNetworkId = 0;
-constexpr int kLastNetworkId = 29;
 
 struct FoundSensor {
     int id = 0;

@@ -27,10 +27,10 @@ FieldPlace placeOf(const MemorySpan& span, uint8_t mask) {
 FieldCodec networkIdCodec() {
     return {[](uint32_t id) { return std::to_string(id); },
             [](const std::string& text) -> std::optional<uint32_t> {
-                const double id = std::clamp(ParseNumber(text), 0.0, double(kHighestNetworkId));
+                const double id = std::clamp(ParseNumber(text), 0.0, double(kLastNetworkId));
                 return static_cast<uint32_t>(ToInteger(id));
             },
-            [](uint32_t id) { return id <= kHighestNetworkId; }};
+            [](uint32_t id) { return id <= kLastNetworkId; }};
 }
 
 FieldCodec displayNibbleCodec(CaptionOf caption, int shift, int channels) {

@@ -14,8 +14,6 @@ namespace kelvo {
 
 struct Context;
 
-inline constexpr int kHighestNetworkId = 29;
-
 // The field over the bytes of a span, each masked alike.
 FieldPlace placeOf(const MemorySpan& span, uint8_t mask = 0xFF);
 

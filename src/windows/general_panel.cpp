@@ -37,7 +37,7 @@ const QColor kYellow(255, 255, 0);
 // the window is read.
 bool checkNetworkId(QLineEdit* field) {
     const double id =
-        std::clamp(ParseNumber(field->text().toStdString()), 0.0, double(kHighestNetworkId));
+        std::clamp(ParseNumber(field->text().toStdString()), 0.0, double(kLastNetworkId));
     field->setText(QString::fromStdString(NumberText(id)));
     return false;
 }
