@@ -6,7 +6,6 @@
 #include <QPointer>
 #include <QTimer>
 #include <QWidget>
-#include <QWindow>
 #include <cstdlib>
 #include <cstring>
 
@@ -31,11 +30,9 @@ uint32_t internAtom(xcb_connection_t* connection, const char* name) {
 }
 #endif
 
-QWidget* topLevelWithNativeId(WId id) {
-    for (QWidget* widget : QApplication::topLevelWidgets()) {
-        if (widget->windowHandle() && widget->windowHandle()->winId() == id) return widget;
-    }
-    return nullptr;
+// A box without a parent stands over every window; one with a parent over that window.
+bool standsOver(const QWidget* box, const QWidget* window) {
+    return !box->parentWidget() || box->parentWidget()->window() == window;
 }
 }  // namespace
 
@@ -65,8 +62,8 @@ bool CloseRequestFilter::nativeEventFilter(const QByteArray& eventType, void* me
     if (client->format != 32 || client->type != protocolsAtom_ ||
         client->data.data32[0] != deleteWindowAtom_)
         return false;
-    QWidget* window = topLevelWithNativeId(client->window);
-    if (!window || !CloseRequestWouldBeDropped(window)) return false;
+    QWidget* window = QWidget::find(client->window);
+    if (!window || !window->isWindow() || !CloseRequestWouldBeDropped(window)) return false;
     DeliverBlockedCloseRequest(window);
     return true;
 #else
@@ -75,13 +72,6 @@ bool CloseRequestFilter::nativeEventFilter(const QByteArray& eventType, void* me
     return false;
 #endif
 }
-
-namespace {
-// A box without a parent stands over every window; one with a parent over that window.
-bool standsOver(const QWidget* box, const QWidget* window) {
-    return !box->parentWidget() || box->parentWidget()->window() == window;
-}
-}  // namespace
 
 bool CloseRequestWouldBeDropped(const QWidget* window) {
     const QWidget* modal = QApplication::activeModalWidget();
