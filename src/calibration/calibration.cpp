@@ -149,7 +149,7 @@ bool co2SinglePoint(Context& ctx, uint8_t platform, float Channel, bool keepOpen
             V = kFullScale - (kFullScale - E) / n;
         }
         if (!ctx.ErrorText.empty()) return false;
-        Z = Fix(RoundHalfEven(V) * kUnity / R);
+        Z = *SinglePointWord(V, R);
     }
     if (const std::string why = ImpossibleWord("zero word", Z, true); !why.empty())
         return failWith(ctx, why);

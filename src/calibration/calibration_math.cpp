@@ -88,9 +88,9 @@ std::array<double, 15> FitCurvePoints(const ResponseModel& model, double P, doub
     return points;
 }
 
-std::optional<double> ZeroGasWord(double R) {
+std::optional<double> SinglePointWord(double V, double R) {
     if (!(R > 0)) return std::nullopt;
-    return Fix(kFullScale * kUnity / R);
+    return Fix(RoundHalfEven(V) * kUnity / R);
 }
 
 std::optional<double> O2ZeroWord(double average) {

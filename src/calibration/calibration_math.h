@@ -40,8 +40,10 @@ double StepSearch(const ResponseModel& model, double P, double target, double st
 std::array<double, 15> FitCurvePoints(const ResponseModel& model, double P, double n,
                                       const std::function<void()>& yield);
 
-// Zero word for zero gas: 61440 * 2048 / R.
-std::optional<double> ZeroGasWord(double R);
+// The zero word that makes a detector reading R read as the ratio word V: V rounded to the
+// nearest (a half to even) times 2048 / R, cut to its whole part. Zero gas is V = 61440.
+std::optional<double> SinglePointWord(double V, double R);
+inline std::optional<double> ZeroGasWord(double R) { return SinglePointWord(kFullScale, R); }
 
 // The O2 zero word from the averaged zero readings: the average less 10, or nothing when
 // the average lies outside 3170..5640 (no sensible O2 cell reads that at zero).

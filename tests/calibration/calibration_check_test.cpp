@@ -164,15 +164,15 @@ TEST(CalibrationRefusals, ImplausibleReferencesAndImpossibleWords) {
 }
 
 // A typed reference is taken exactly when the sensor's word holds it: a refusal names the
-// range in the channel's unit, its ends are taken as shown, and two in the last digit past
-// either is refused alike.
+// range in the channel's unit, its ends are taken as shown, and one in the last digit past
+// either is refused alike. A sensor that cannot tell its channel's scale takes nothing.
 TEST(CheckedReference, TakesWhatTheWordHoldsAndNamesItsRangeExactly) {
     const std::string out = "\" is out of range: the sensor takes ";
     const auto past = [](double v, int sign) {
         const std::string text = NumberText(v);
         const auto point = text.find('.');
         const double digits = point == std::string::npos ? 0 : double(text.size() - point - 1);
-        return NumberText(v + sign * 2 * std::pow(10.0, -digits));
+        return NumberText(v + sign * std::pow(10.0, -digits));
     };
     const std::string C = std::string(" \xC2\xB0") + 'C';  // temperature, CO2, O2 (or a bare word)
     const struct {
@@ -193,6 +193,10 @@ TEST(CheckedReference, TakesWhatTheWordHoldsAndNamesItsRangeExactly) {
                 return CheckedReference(ctx, q, answer);
             };
             SCOPED_TRACE(std::to_string(platform) + " " + std::to_string(static_cast<int>(q)));
+            rig.sensor.silentFor(1000);
+            EXPECT_FALSE(check("1"));
+            EXPECT_FALSE(ctx.ErrorText.empty());
+            rig.sensor.silentFor(0);
             EXPECT_FALSE(check("12a"));
             EXPECT_EQ(ctx.ErrorText, NotANumberMessage("12a"));
             EXPECT_FALSE(check("9999999"));

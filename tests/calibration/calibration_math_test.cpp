@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <tuple>
 
 namespace kelvo {
 namespace {
@@ -15,6 +16,13 @@ TEST(CalibrationMath, SinglePointWordsAtTheirDecidingPoints) {
         EXPECT_EQ(ZeroGasWord(R), std::floor(125829120 / R)) << R;
     EXPECT_FALSE(ZeroGasWord(0));
     EXPECT_FALSE(ZeroGasWord(-5));
+    // A span gas's ratio word is rounded half to even before it is divided, and the
+    // quotient is cut: V / R at and beside the halves of both.
+    for (const auto& [V, R, Z] : {std::tuple{2.5, 2048.0, 2.0}, {3.5, 2048.0, 4.0},
+                                   {-2.5, 2048.0, -2.0}, {2.49, 2048.0, 2.0}, {3.0, 4096.0, 1.0},
+                                   {-3.0, 4096.0, -1.0}, {3.0, 4095.0, 1.0},
+                                   {40000.4, 3000.0, 27306.0}})
+        EXPECT_EQ(SinglePointWord(V, R), Z) << V << " / " << R;
     for (const double a : {0.0, 3169.0, 3169.8, 3169.99, 3170.0, 3170.2, 5639.8, 5640.0, 5640.2})
         EXPECT_EQ(O2ZeroWord(a), a >= 3170 && a <= 5640 ? std::optional(a - 10) : std::nullopt)
             << a;
