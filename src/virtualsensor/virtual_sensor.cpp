@@ -314,7 +314,9 @@ void VirtualSensor::receive(uint8_t byte, int64_t atNs) {
 
 void VirtualSensor::handleFrame(int64_t atNs) {
     if (sumOf(frame_.begin(), frame_.end() - 1) != frame_.back()) return refuse(atNs);
-    if (refusals_ > 0) {
+    if (refusals_ > 0 && answersBeforeRefusals_ > 0) {
+        --answersBeforeRefusals_;
+    } else if (refusals_ > 0) {
         --refusals_;
         return refuse(atNs);
     }

@@ -82,7 +82,12 @@ public:
 
     // Faults, each named for what the master sees.
     void silentFor(int handshakes) { silentHandshakes_ = handshakes; }
-    void refuseNext(int requests) { refusals_ = requests; }
+    // Refuses this many requests once `after` more have been answered: a burst of noise
+    // that lands on one chosen request of a procedure.
+    void refuseNext(int requests, int after = 0) {
+        refusals_ = requests;
+        answersBeforeRefusals_ = after;
+    }
     // Answers this many more requests, then refuses every one (a sensor that fails in the
     // middle of a procedure); a negative count answers for ever again.
     void answerOnly(int requests) { answersLeft_ = requests; }
@@ -176,6 +181,7 @@ private:
     // Faults.
     int silentHandshakes_ = 0;
     int refusals_ = 0;
+    int answersBeforeRefusals_ = 0;
     int answersLeft_ = -1;
     int silentCountdown_ = -1;
     bool corruptNextReply_ = false;

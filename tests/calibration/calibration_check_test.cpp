@@ -7,6 +7,7 @@
 #include <cmath>
 #include <functional>
 #include <random>
+#include <span>
 #include <string>
 
 #include "calibration/calibration.h"
@@ -83,13 +84,14 @@ TEST(CalibrationProperty, EndsCalibratedAndReadingItsReferenceOrAsItWas) {
         ctx.AppDir = KELVO_SOURCE_DIR "/data";
         const int fault = run % 3;  // none, cancel, refusals the retries outlast or not
         const size_t faultAt = std::uniform_int_distribution<size_t>(0, 30)(rng);
-        bool struck = fault == 0;
+        bool struck = fault != 1;
         rig.t.pump.onEvents([&] {
             if (struck || rig.sensor.requests().size() < faultAt) return;
             struck = true;
-            if (fault == 1) cancel(ctx);
-            if (fault == 2) rig.sensor.refuseNext(3 + static_cast<int>(faultAt % 10));
+            cancel(ctx);
         });
+        if (fault == 2)
+            rig.sensor.refuseNext(3 + static_cast<int>(faultAt % 10), static_cast<int>(faultAt));
         const auto before = calibrationBytes(rig.sensor.memory());
         double reference = 0;
         const bool ok = p.run(ctx, rig.sensor.memory(), rng, reference);
@@ -147,9 +149,24 @@ TEST(CalibrationRefusals, ImplausibleReferencesAndImpossibleWords) {
     EXPECT_EQ(ImpossibleWord("zero word", 0, true),
               "The computed zero word is 0: the sensor would stop measuring. Nothing was sent.");
     // A check a degree off is outside the half degree a temperature is allowed.
+    // Its history line says why, and a check that passes ends with no failure's message.
+    struct Ending : ServiceRecorder {
+        std::string why;
+        void actionStarted(Context&, const std::string&, Kind) override {}
+        void referenceTyped(const std::string&) override {}
+        void actionEnded(Context& ctx, bool) override { why = ctx.ErrorText; }
+        bool beforeWrite(Context&, bool, std::span<const uint8_t>) override { return true; }
+        void bytesPlanned(bool, int) override {}
+        void byteWritten(bool, int, float, float) override {}
+    } ending;
     VirtualSensorRig warm(6, 0);
+    warm.ctx().serviceRecorder = &ending;
     warm.sensor.memory().airTemperature = 21.0;
-    EXPECT_FALSE(CheckAgainstReference(warm.ctx(), CalQuantity::Temperature, 22.0).within);
+    const BumpCheck off = CheckAgainstReference(warm.ctx(), CalQuantity::Temperature, 22.0);
+    EXPECT_FALSE(off.within);
+    EXPECT_EQ(ending.why, off.message);
+    EXPECT_TRUE(CheckAgainstReference(warm.ctx(), CalQuantity::Temperature, 21.0).within);
+    EXPECT_EQ(ending.why, "");
     const std::vector<double> bump{9000, 7000, 7100, 5000};
     EXPECT_NE(ImpossibleTable(bump, -1).find("not falling at entry 2"), std::string::npos);
     EXPECT_NE(ImpossibleTable({bump.begin() + 1, bump.end()}, -1).find("at entry 1"),
