@@ -16,25 +16,17 @@ namespace {
 
 using ComSetPreferences = ShellTest;
 
-TEST_F(ComSetPreferences, MissingKeysShowPortOneEmptyIdAndSingleSensor) {
-    frmComSet& dialog = shell().comSet();
-    EXPECT_EQ(dialog.comPortText(), "1");
-    EXPECT_EQ(dialog.txbID->text(), "");
-    EXPECT_TRUE(dialog.optStartMode[0]->isChecked());
-    EXPECT_FALSE(dialog.cbxDontShow->isChecked());
-    EXPECT_EQ(dialog.Label1->text(), "Kelvo 3.09");
-    EXPECT_EQ(dialog.windowTitle(), "Communication setup");
-}
-
-// Each stored "True" selects its option and drops the earlier ones, so the last one wins;
-// a stored simulated mode loads as a single sensor, only the texts "True" and "1" count, and
-// a stored ID no sensor can have is not offered.
-TEST_F(ComSetPreferences, StoredStartModesLeaveExactlyOneSelected) {
+// Missing keys show port 1, an empty ID and a single sensor. Each stored "True" selects its
+// option and drops the earlier ones, so the last one wins; a stored simulated mode loads as a
+// single sensor, only the texts "True" and "1" count, and a stored ID no sensor can have is
+// not offered.
+TEST_F(ComSetPreferences, MissingOrStoredStartModesLeaveExactlyOneSelected) {
     const struct {
         const char* what;
         std::vector<std::pair<const char*, const char*>> stored;
         int selected;
     } cases[] = {
+        {"nothing stored", {}, 0},
         {"simulated",
          {{"StartMode0", "False"}, {"StartMode1", "False"}, {"StartMode2", "True"}},
          0},
@@ -54,6 +46,9 @@ TEST_F(ComSetPreferences, StoredStartModesLeaveExactlyOneSelected) {
         EXPECT_EQ(dialog.txbID->isHidden(), c.selected != 1);
         EXPECT_EQ(dialog.txbID->text(), "");
         EXPECT_FALSE(dialog.cbxDontShow->isChecked());
+        EXPECT_EQ(dialog.comPortText(), "1");
+        EXPECT_EQ(dialog.Label1->text(), "Kelvo 3.09");
+        EXPECT_EQ(dialog.windowTitle(), "Communication setup");
     }
 }
 
@@ -173,18 +168,15 @@ TEST_F(ComSetPreferences, PortPickListOffersTheVirtualSensorsAndKeepsTheTypedPor
 
 using ComSetLogging = ShellTest;
 
-TEST_F(ComSetLogging, KeyboardTickDoesNotSwitchLoggingOn) {
+TEST_F(ComSetLogging, OnlyAMouseTickSwitchesItOnAndUntickingLeavesItOn) {
     frmComSet& dialog = shell().comSet();
     dialog.show();
     dialog.cbxLoggcom->setFocus();
-    QTest::keyClick(dialog.cbxLoggcom, Qt::Key_Space);
-    EXPECT_TRUE(dialog.cbxLoggcom->isChecked());
-    EXPECT_FALSE(tc.ctx.ComLogEnabled);
-}
-
-TEST_F(ComSetLogging, MouseTickSwitchesItOnAndUntickingLeavesItOn) {
-    frmComSet& dialog = shell().comSet();
-    dialog.show();
+    for (const bool ticked : {true, false}) {  // by the keyboard
+        QTest::keyClick(dialog.cbxLoggcom, Qt::Key_Space);
+        EXPECT_EQ(dialog.cbxLoggcom->isChecked(), ticked);
+        EXPECT_FALSE(tc.ctx.ComLogEnabled);
+    }
     QTest::mouseClick(dialog.cbxLoggcom, Qt::LeftButton);
     EXPECT_TRUE(dialog.cbxLoggcom->isChecked());
     EXPECT_TRUE(tc.ctx.ComLogEnabled);
@@ -196,22 +188,19 @@ TEST_F(ComSetLogging, MouseTickSwitchesItOnAndUntickingLeavesItOn) {
 
 using ComSetSendFile = ShellTest;
 
-TEST_F(ComSetSendFile, EmptyFileNameIsReported) {
-    frmComSet& dialog = shell().comSet();
-    dialog.txbFileName->setText("   ");
-    dialog.cmdSendFile->click();
-    EXPECT_EQ(tc.prompter.messages(),
-              std::vector<std::string>{"Please enter file name in the textbox."});
-    EXPECT_EQ(tc.ctx.ErrorText, "");
-    EXPECT_FALSE(shell().progress().isVisible());
-}
-
-TEST_F(ComSetSendFile, TypedPathWithoutChosenFileSendsNothingAndSaysNothing) {
+// A path typed without choosing the file sends nothing and says nothing; an empty one is
+// reported.
+TEST_F(ComSetSendFile, ATypedPathSendsNothingAndAnEmptyOneIsReported) {
     frmComSet& dialog = shell().comSet();
     dialog.show();
     dialog.txbFileName->setText(workDir.filePath("typed.Set"));
     dialog.cmdSendFile->click();
     EXPECT_TRUE(tc.prompter.shown.empty());
+    dialog.txbFileName->setText("   ");
+    dialog.cmdSendFile->click();
+    EXPECT_EQ(tc.prompter.messages(),
+              std::vector<std::string>{"Please enter file name in the textbox."});
+    EXPECT_EQ(tc.ctx.ErrorText, "");
     EXPECT_FALSE(shell().progress().isVisible());
     EXPECT_EQ(tc.silent.opens, 0);
     EXPECT_TRUE(tc.silent.sent.empty());

@@ -55,10 +55,7 @@ protected:
                                 workDir.filePath(as.isEmpty() ? name : as)));
     }
     // The definition files of data/, as the program's working folder has them.
-    void copyDefinitions() {
-        const QDir data(QStringLiteral(KELVO_SOURCE_DIR "/data"));
-        for (const QString& name : data.entryList({"*.PDT"}, QDir::Files)) copyData(name);
-    }
+    void copyDefinitions() { CopyDefinitions(workDir.path().toStdString()); }
 
     // The Context start-up works on: a silent port here, a virtual sensor in start-up tests.
     virtual Context& context() { return tc.ctx; }

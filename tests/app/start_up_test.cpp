@@ -21,6 +21,7 @@
 #include "support/virtual_sensor_rig.h"
 #include "windows/probe_window.h"
 #include "windows/sensor_window.h"
+#include "windows/sensor_windows.h"
 
 namespace kelvo::test {
 namespace {
@@ -73,9 +74,12 @@ protected:
             return made;
         });
     }
-    // Main, then "Start Kelvo" in the setup dialog with the given mode.
-    void mainAndStart(int mode = 0, const QString& id = QString()) {
+    // Main, then "Start Kelvo" in the setup dialog with the given mode; what the windows and
+    // the sensor do wrong is done to them in between.
+    void mainAndStart(int mode = 0, const QString& id = QString(),
+                      const std::function<void()>& fault = {}) {
         start().Main();
+        if (fault) fault();
         frmComSet& setup = startUp->comSet();
         ASSERT_TRUE(setup.isVisible());
         setup.optStartMode[mode]->click();
@@ -137,6 +141,8 @@ TEST_F(StartUpTest, SingleSensorOpensItsPlatformWindowLive) {
 // One message says why, once, and the setup dialog comes back.
 TEST_F(StartUpTest, ALineOrSensorThatCannotBeUsedIsReportedOnce) {
     const std::string unknown = "Unknown sensor type, can't connect to sensor.";
+    const std::string noDefinition =
+        "Can't find file: " + QDir::currentPath().toStdString() + "/DEF00231.PDT, ";
     const struct {
         const char* what;
         int platform;
@@ -154,13 +160,17 @@ TEST_F(StartUpTest, ALineOrSensorThatCannotBeUsedIsReportedOnce) {
          unknown},
         {"silent sensor", 6, 0, [this] { sensorRig->sensor.silentFor(100000); },
          "Can't read from sensor"},
+        {"window that cannot show it", 6, 0, [this] { windows[WindowKind::Frm6]->failInit = true; },
+         "Sensor is corrupt"},
+        // The file's own message, not the unknown sensor's.
+        {"platform 5 without its definition file", 5, 0, [] { QFile::remove("DEF00231.PDT"); },
+         noDefinition},
     };
     copyDefinitions();
     for (const auto& c : cases) {
         SCOPED_TRACE(c.what);
         useSensor(c.platform, c.version);
-        c.fault();
-        mainAndStart(0);
+        mainAndStart(0, QString(), c.fault);
         EXPECT_EQ(messages(), std::vector<std::string>{c.message});
         EXPECT_EQ(shown(), nullptr);
         EXPECT_TRUE(setupShown());
@@ -192,16 +202,6 @@ TEST_F(StartUpTest, NetworkSensorIsAddressedByItsIdAndAnEmptyIdIsRefusedAtOnce) 
     EXPECT_TRUE(setupShown());
 }
 
-TEST_F(StartUpTest, FailingWindowInitShowsItsMessage) {
-    start();
-    startUp->Main();
-    windows[WindowKind::Frm6]->failInit = true;
-    startUp->comSet().btnStartKelvo->click();
-    EXPECT_EQ(messages(), std::vector<std::string>{"Sensor is corrupt"});
-    EXPECT_EQ(shown(), nullptr);
-    EXPECT_TRUE(setupShown());
-}
-
 TEST_F(StartUpTest, CancelDuringTheReadSaysNothing) {
     start();
     startUp->Main();
@@ -220,7 +220,7 @@ TEST_F(StartUpTest, CancelDuringTheReadSaysNothing) {
     EXPECT_EQ(sensorRig->ctx().ErrorText, "");
 }
 
-TEST_F(StartUpTest, StoredDontGoesStraightToTheSensor) {
+TEST_F(StartUpTest, StoredDontGoesStraightToTheSensorAndShowsTheDialogAfterAFailure) {
     storePreference("Dont", "1");
     int setups = 0;
     start();
@@ -229,10 +229,9 @@ TEST_F(StartUpTest, StoredDontGoesStraightToTheSensor) {
     EXPECT_EQ(shown(), windows[WindowKind::Frm6]);
     EXPECT_EQ(setups, 0);
     EXPECT_FALSE(windows[WindowKind::Frm6]->mComSet->isChecked());
-}
 
-TEST_F(StartUpTest, StoredDontStillShowsTheDialogAfterAFailure) {
-    storePreference("Dont", "1");
+    // After a failure the dialog comes back all the same.
+    useSensor(6, 0);
     sensorRig->sensor.refuseOpen(true);
     start().Main();
     EXPECT_EQ(messages(),
@@ -240,7 +239,7 @@ TEST_F(StartUpTest, StoredDontStillShowsTheDialogAfterAFailure) {
     EXPECT_TRUE(setupShown());
 }
 
-TEST_F(StartUpTest, LeavingAWindowBringsTheSetupDialogBack) {
+TEST_F(StartUpTest, LeavingAWindowBringsTheSetupDialogBackOrEndsTheProgramWithDontTicked) {
     mainAndStart(0);
     RecordingWindow* w = shown();
     ASSERT_NE(w, nullptr);
@@ -255,11 +254,8 @@ TEST_F(StartUpTest, LeavingAWindowBringsTheSetupDialogBack) {
     startUp->comSet().btnStartKelvo->click();
     EXPECT_EQ(shown(), w);
     EXPECT_EQ(w->inits, 2);
-}
 
-TEST_F(StartUpTest, LeavingAWindowWithDontTickedEndsTheProgram) {
-    mainAndStart(0);
-    ASSERT_NE(shown(), nullptr);
+    // With "Don't show" ticked, leaving ends the program instead.
     startUp->setDontShowSetupDialog(true);
     EXPECT_EQ(storedPreference("Dont"), "1");
     startUp->RestartOrEnd();
@@ -280,18 +276,13 @@ TEST_F(SimulatedStart, ListsSimFilesWithoutRegardToCaseAndPreselectsLast) {
     EXPECT_EQ(sim.cmbTypeOfS->currentText(), "Last");
 }
 
-TEST_F(SimulatedStart, CancelReturnsToTheSetupDialogSilently) {
+TEST_F(SimulatedStart, CancelReturnsToTheSetupDialogSilentlyAndTheListIsBuiltOncePerProcess) {
+    touch("a.sim");
     mainAndStart(2);
     startUp->sim().Command2->click();
     EXPECT_TRUE(messages().empty());
     EXPECT_TRUE(setupShown());
     EXPECT_EQ(shown(), nullptr);
-}
-
-TEST_F(SimulatedStart, TheListIsBuiltOncePerProcess) {
-    touch("a.sim");
-    mainAndStart(2);
-    startUp->sim().Command2->click();
     touch("later.sim");
     startUp->comSet().btnStartKelvo->click();
     EXPECT_EQ(startUp->sim().cmbTypeOfS->count(), 2);
@@ -377,24 +368,29 @@ TEST_F(WindowChoice, EachPlatformAndVersionOpensItsWindow) {
     }
 }
 
-TEST_F(WindowChoice, PlatformFiveWithoutItsDefinitionFileIsRejectedWithTheFileMessage) {
-    useSensor(5, 0);
-    mainAndStart(0);
-    EXPECT_EQ(shown(), nullptr);
-    ASSERT_EQ(messages().size(), 1u);
-    EXPECT_NE(messages()[0], "Unknown sensor type, can't connect to sensor.");
-    EXPECT_TRUE(setupShown());
-}
-
 using SendFileFromSetup = StartUpTest;
 
-TEST_F(SendFileFromSetup, ChosenFileGoesIntoTheSensorWithoutAMessage) {
-    copyData("Platform6.sim", "mine.Set");
-    sendFile("mine.Set");
-    EXPECT_TRUE(messages().empty()) << ::testing::PrintToString(messages());
-    EXPECT_FALSE(progressShown());
-    EXPECT_FALSE(sensorRig->sensor.requests().empty());
-    EXPECT_EQ(context().ErrorText, "");
+// The chosen file goes into the sensor without a message; platform 5 version 3 is not
+// supported.
+TEST_F(SendFileFromSetup, ChosenFileGoesIntoASupportedSensor) {
+    copyDefinitions();
+    const struct {
+        int platform, version;
+        const char* file;
+        std::vector<std::string> messages;
+    } cases[] = {{6, 0, "Platform6.sim", {}},
+                 {5, 3, "Platform5-TWA.sim", {"Unknown sensor type, can't connect to sensor."}}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.file);
+        useSensor(c.platform, c.version);
+        QFile::remove(workDir.filePath("mine.Set"));
+        copyData(c.file, "mine.Set");
+        sendFile("mine.Set");
+        EXPECT_EQ(messages(), c.messages);
+        EXPECT_FALSE(progressShown());
+        EXPECT_FALSE(sensorRig->sensor.requests().empty());
+        EXPECT_EQ(context().ErrorText, "");
+    }
 }
 
 TEST_F(SendFileFromSetup, TheDialogCannotStartOrSendAgainWhileASendRuns) {
@@ -419,16 +415,6 @@ TEST_F(SendFileFromSetup, TheDialogCannotStartOrSendAgainWhileASendRuns) {
     EXPECT_TRUE(setup.isVisible());
     EXPECT_TRUE(setup.btnStartKelvo->isEnabled());
     EXPECT_TRUE(setup.cmdSendFile->isEnabled());
-}
-
-TEST_F(SendFileFromSetup, PlatformFiveVersionThreeIsNotSupported) {
-    useSensor(5, 3);
-    copyDefinitions();
-    copyData("Platform5-TWA.sim", "twa.Set");
-    sendFile("twa.Set");
-    EXPECT_EQ(messages(),
-              std::vector<std::string>{"Unknown sensor type, can't connect to sensor."});
-    EXPECT_FALSE(progressShown());
 }
 
 // The setup dialog on the program's own port, which a name switches between sensors.
@@ -479,6 +465,85 @@ TEST_F(ProgressCancel, CancelMakesTheRunningReadFailWithAvbryt) {
     EXPECT_TRUE(messages().empty());
     EXPECT_TRUE(startUp->progress().isVisible());  // its caller closes it
 }
+
+// Start-up with the real sensor windows: every virtual platform opens a live window that
+// polls quietly, and leaving it brings the setup dialog back.
+struct Case {
+    int platform;
+    int version;
+    WindowKind window;
+};
+
+class StartUpWindowsTest : public ShellTest, public ::testing::WithParamInterface<Case> {
+protected:
+    void SetUp() override {
+        ShellTest::SetUp();
+        if (HasFatalFailure()) return;
+        rig = std::make_unique<VirtualSensorRig>(GetParam().platform, GetParam().version);
+        copyDefinitions();
+    }
+    Context& context() override { return rig->ctx(); }
+    // Main, then "Start Kelvo" in the setup dialog; the window start-up opened.
+    SensorWindow* start(bool single = true) {
+        StartUp& s = shell(createSensorWindows);
+        s.Main();
+        if (single) s.comSet().optStartMode[0]->click();
+        s.comSet().btnStartKelvo->click();
+        return s.SensorWindows.at(GetParam().window).get();
+    }
+
+    std::unique_ptr<VirtualSensorRig> rig;
+};
+
+// The first poll comes two seconds after a live start.
+TEST_P(StartUpWindowsTest, OpensALiveWindowThatPollsAndHandsBack) {
+    SensorWindow* window = start();
+    ASSERT_TRUE(rig->t.prompter.messages().empty()) << rig->t.prompter.messages()[0];
+    ASSERT_EQ(startUp->CurrentWindow, window);
+    ASSERT_TRUE(window->isVisible());
+    // Switching the window live is no news, and must not cancel what follows it.
+    EXPECT_EQ(rig->ctx().ErrorText, "");
+    EXPECT_FALSE(window->cbxSimulated->isChecked());
+    EXPECT_FALSE(window->findChild<QLineEdit*>("txbSN")->text().isEmpty());
+
+    for (int pass = 0; pass < 3; ++pass) {
+        const size_t before = rig->sensor.requests().size();
+        rig->t.clock.advance(2100);
+        window->activationPass();
+        EXPECT_GT(rig->sensor.requests().size(), before) << "pass " << pass;
+    }
+    EXPECT_TRUE(rig->t.prompter.messages().empty()) << rig->t.prompter.messages()[0];
+    EXPECT_FALSE(window->cbxSimulated->isChecked());
+    EXPECT_FALSE(window->findChild<QLineEdit*>("txbCHact_0")->text().isEmpty());
+
+    window->close();
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_TRUE(startUp->comSet().isVisible());
+    // Platform 7 has no settings-file block of its own.
+    EXPECT_EQ(QFile::exists(workDir.filePath("last.set")), GetParam().platform != 7);
+}
+
+TEST_P(StartUpWindowsTest, ExitFromTheMenuKeepsTheSettingsAndBringsTheSetupBack) {
+    SensorWindow* window = start(false);
+    ASSERT_TRUE(window->isVisible());
+    window->mExit->trigger();
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_TRUE(startUp->comSet().isVisible());
+    EXPECT_EQ(QFile::exists(workDir.filePath("last.set")), GetParam().platform != 7);
+    EXPECT_TRUE(rig->t.prompter.messages().empty()) << rig->t.prompter.messages()[0];
+    EXPECT_FALSE(startUp->progress().isVisible());
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    EveryPlatform, StartUpWindowsTest,
+    ::testing::Values(Case{5, 0, WindowKind::Frm5}, Case{5, 3, WindowKind::Frm5Chart},
+                      Case{6, 0, WindowKind::Frm6}, Case{61, 0, WindowKind::Frm61},
+                      Case{61, 1, WindowKind::Frm61}, Case{7, 1, WindowKind::Frm61},
+                      Case{7, 2, WindowKind::Frm61}),
+    [](const auto& info) {
+        return "Platform" + std::to_string(info.param.platform) + "v" +
+               std::to_string(info.param.version);
+    });
 
 }  // namespace
 }  // namespace kelvo::test

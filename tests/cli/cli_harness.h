@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "support/test_context.h"
+
 namespace kelvo::test {
 
 struct CliResult {
@@ -78,11 +80,7 @@ protected:
     void TearDown() override { std::filesystem::remove_all(dir); }
     std::string file(const std::string& name) const { return (dir / name).string(); }
     // Seeds the folder with the definition files of data/, as the program is run from.
-    void copyDefinitions() const {
-        for (const auto& e : std::filesystem::directory_iterator(KELVO_SOURCE_DIR "/data"))
-            if (e.path().extension() == ".PDT")
-                std::filesystem::copy(e.path(), dir / e.path().filename());
-    }
+    void copyDefinitions() const { CopyDefinitions(dir); }
     std::filesystem::path dir;
 };
 

@@ -1,4 +1,5 @@
-// kelvo-cli read, write and command, end to end against a virtual sensor on a pty.
+// kelvo-cli read, write and command, end to end against a virtual sensor on a pty, and the
+// usage errors of every command.
 #include <gtest/gtest.h>
 
 #include <fstream>
@@ -21,8 +22,14 @@ Args on(const std::string& port, Args args) {
     return args;
 }
 
-TEST(LinkCliUsage, BadArgumentsAreUsageErrorsWithAMessage) {
-    for (const Args& args : {Args{"read"},
+TEST(CliUsage, BadArgumentsAreUsageErrorsWithAMessage) {
+    for (const Args& args : {Args{"--port", "virtual:6", "identify", "extra"},
+                             Args{"--port", "virtual:6", "values", "--every", "3"},
+                             Args{"virtual-sensor", "--platform", "8"},
+                             Args{"virtual-sensor", "--platform", "6", "--speed", "2"},
+                             Args{"virtual-sensor", "--platform", "six"},
+                             Args{"virtual-sensor", "--platform", "6", "--id", "31"},
+                             Args{"read"},
                              Args{"read", "flash", "--address", "1", "--count", "1"},
                              Args{"read", "ram", "--address", "x", "--count", "1"},
                              Args{"read", "ram", "--address", "1", "--count", "0"},
@@ -43,7 +50,9 @@ TEST(LinkCliUsage, BadArgumentsAreUsageErrorsWithAMessage) {
                              Args{"command", "6"},
                              Args{"command", "abc"},
                              Args{"command", "1", "2"}}) {
-        const auto result = runCli(on("virtual:61", args), kQuick);
+        // A served sensor takes no port; a command that names none is given one.
+        const bool asIs = args[0] == "--port" || args[0] == "virtual-sensor";
+        const auto result = runCli(asIs ? args : on("virtual:61", args), kQuick);
         std::string line;
         for (const auto& a : args) line += a + " ";
         EXPECT_EQ(result.exitCode, 2) << line << result.err;

@@ -131,10 +131,5 @@ TEST_F(ModelCli, Platform5WithoutItsDefinitionFileSaysWhichFile) {
     EXPECT_EQ(values.out, "");
 }
 
-TEST_F(ModelCli, ArgumentsAreChecked) {
-    EXPECT_EQ(runCli({"--port", "virtual:6", "identify", "extra"}).exitCode, 2);
-    EXPECT_EQ(runCli({"--port", "virtual:6", "values", "--every", "3"}).exitCode, 2);
-}
-
 }  // namespace
 }  // namespace kelvo

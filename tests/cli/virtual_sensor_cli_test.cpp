@@ -55,20 +55,6 @@ TEST(VirtualSensorCli, ServesOnAPseudoTerminalUntilTerminated) {
     EXPECT_EQ(server.stop(), 0);
 }
 
-TEST(VirtualSensorCli, OtherCommandsReadAndWriteTheServedSensorThroughTheSerialPort) {
-    VirtualSensorServer server({"--platform", "61", "--realtime"});
-    ASSERT_TRUE(server.running()) << server.startError();
-    const std::string port = server.port();
-    const auto write = runCli({"--port", port, "write", "eeprom", "--address", "100", "--values",
-                               "171,205", "--unlock", "--lock"},
-                              std::chrono::seconds(30));
-    ASSERT_EQ(write.exitCode, 0) << write.err;
-    const auto read = runCli({"--port", port, "read", "eeprom", "--address", "100", "--count", "2"},
-                             std::chrono::seconds(30));
-    ASSERT_EQ(read.exitCode, 0) << read.err;
-    EXPECT_NE(read.out.find("AB CD"), std::string::npos) << read.out;
-}
-
 TEST(VirtualSensorCli, AnswersOnlyItsNetworkIdAndTheSingleSensorAddress) {
     VirtualSensorServer server({"--platform", "6", "--id", "5"});
     ASSERT_TRUE(server.running()) << server.startError();
@@ -89,18 +75,6 @@ TEST(VirtualSensorCli, AServerThatDiesClosesTheClientsPortWithAMessage) {
     EXPECT_FALSE(real.port.write({254}) && real.port.isOpen());
     EXPECT_FALSE(real.port.errorString().empty());
     EXPECT_FALSE(real.port.open());
-}
-
-TEST(VirtualSensorCli, RefusesUnknownPlatformsAndStrayArguments) {
-    for (const std::vector<std::string>& args :
-         {std::vector<std::string>{"virtual-sensor", "--platform", "8"},
-          {"virtual-sensor", "--platform", "6", "--speed", "2"},
-          {"virtual-sensor", "--platform", "six"},
-          {"virtual-sensor", "--platform", "6", "--id", "31"}}) {
-        const auto result = runCli(args, std::chrono::seconds(10));
-        EXPECT_EQ(result.exitCode, 2) << args[2] << " " << result.err;
-        EXPECT_FALSE(result.err.empty());
-    }
 }
 
 TEST(PortsCli, ListsTheVirtualSensorsAfterTheSerialPorts) {

@@ -4,7 +4,6 @@
 // row and the message say how it ended.
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -171,16 +170,12 @@ std::string lastHistoryRow(const fs::path& dir) {
 }
 
 TEST(FailureProperty, EveryCutShortWriteIsLockedRecordedAndUndoneByItsBackup) {
-    const fs::path dir = fs::temp_directory_path() / ("kelvo-faults-" + std::to_string(::getpid()));
+    const test::WorkingFolder folder("kelvo-faults");
+    const fs::path& dir = folder.path;
     std::mt19937 rng(20261209);
     int restored = 0;
     for (int run = 0; run < 160; ++run) {
-        fs::remove_all(dir);
-        fs::create_directories(dir);
-        for (const auto& entry : fs::directory_iterator(KELVO_SOURCE_DIR "/data"))
-            if (entry.path().extension() == ".PDT")
-                fs::copy(entry.path(), dir / entry.path().filename());
-
+        folder.reset();
         const Action& action = actions()[rng() % actions().size()];
         const auto fault = static_cast<Fault>(run % 5);
         const int faultAt =
@@ -254,7 +249,6 @@ TEST(FailureProperty, EveryCutShortWriteIsLockedRecordedAndUndoneByItsBackup) {
                   std::vector<std::string>{});
         ++restored;
     }
-    fs::remove_all(dir);
     EXPECT_GT(restored, 10) << "too few runs left the sensor part-way to prove the way back";
 }
 

@@ -4,7 +4,6 @@
 #include "service/network_send.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -26,15 +25,9 @@ using Outcome = NetworkSendResult::Outcome;
 
 struct NetRig {
     NetRig() : t(&net), net(t.clock, virtualsensor::DemoNetwork()) {
-        dir = fs::temp_directory_path() / ("kelvo-network-" + std::to_string(::getpid()));
-        fs::remove_all(dir);
-        fs::create_directories(dir);
-        for (const auto& e : fs::directory_iterator(KELVO_SOURCE_DIR "/data"))
-            if (e.path().extension() == ".PDT") fs::copy(e.path(), dir / e.path().filename());
         ctx().AppDir = dir.string();
         ctx().serviceRecorder = &journal;
     }
-    ~NetRig() { fs::remove_all(dir); }
     Context& ctx() { return t.ctx; }
     uint8_t eeprom(int id, int address) { return net.sensorAt(id)->memory().eeprom[address]; }
 
@@ -57,10 +50,11 @@ struct NetRig {
     }
 
     static constexpr int kChanged[] = {107, 108, 109, 110, 139, 142};
+    test::WorkingFolder folder{"kelvo-network"};
+    const fs::path& dir = folder.path;
     test::TestContext t;
     virtualsensor::VirtualNetwork net;
     ServiceJournal journal;
-    fs::path dir;
 };
 
 TEST(NetworkSend, SendsToEachFittingSensorRefusesTheOtherAndRecordsEveryOne) {

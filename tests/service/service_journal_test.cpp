@@ -4,7 +4,6 @@
 #include "service/service_journal.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -37,17 +36,6 @@ struct Case {
 
 class ServiceJournalTest : public ::testing::TestWithParam<Case> {
 protected:
-    void SetUp() override {
-        dir = fs::temp_directory_path() / ("kelvo-journal-" + std::to_string(::getpid()));
-        fs::remove_all(dir);
-        fs::create_directories(dir);
-        // Platform 5 finds its production definition in AppDir.
-        for (const auto& entry : fs::directory_iterator(KELVO_SOURCE_DIR "/data"))
-            if (entry.path().extension() == ".PDT")
-                fs::copy(entry.path(), dir / entry.path().filename());
-    }
-    void TearDown() override { fs::remove_all(dir); }
-
     // A rig with the journal installed whose whole image has been read, as a window has it,
     // or none of it.
     std::unique_ptr<VirtualSensorRig> openSensor(int platform, int version, bool read = true) {
@@ -81,7 +69,9 @@ protected:
         return files;
     }
 
-    fs::path dir;
+    // Platform 5 finds its production definition in AppDir.
+    test::WorkingFolder folder{"kelvo-journal"};
+    const fs::path& dir = folder.path;
     ServiceJournal journal{[] { return kWhen; }};
 };
 

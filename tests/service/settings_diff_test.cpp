@@ -28,7 +28,7 @@ Bytes platform6File(const std::vector<uint8_t>& eeprom, uint8_t maskOf10 = 255) 
     return MakeSetFile(1, 2, blocks);
 }
 
-TEST(SettingsDiff, NamesThePlatform5SettingsAndGivesOtherBytesByAddress) {
+TEST(SettingsDiff, NamesThePlatform5SettingsGivesOtherBytesByAddressAndRefusesADamagedFile) {
     const auto ram = virtualsensor::FactoryImage(5, 0)->ram;
     auto changed = ram;
     changed[208] = static_cast<uint8_t>(ram[208] + 3);  // network ID
@@ -55,6 +55,13 @@ TEST(SettingsDiff, NamesThePlatform5SettingsAndGivesOtherBytesByAddress) {
         DiffSettingsFiles(platform5File(ram), "A.Set", platform5File(ram), "A.Set");
     EXPECT_TRUE(same.lines.empty());
     EXPECT_EQ(same.bytes, 0);
+
+    // A damaged file is refused by its name.
+    Bytes damaged = platform5File(ram);
+    damaged[100] ^= 1;
+    const SettingsDiff refused = DiffSettingsFiles(platform5File(ram), "A.Set", damaged, "B.Set");
+    EXPECT_EQ(refused.error, "File is damaged B.Set (checksum differs)");
+    EXPECT_TRUE(refused.lines.empty());
 }
 
 TEST(SettingsDiff, EepromFilesByAddressWhereBothTakeTheByteAndDifferentKindsByBlock) {
@@ -79,15 +86,6 @@ TEST(SettingsDiff, EepromFilesByAddressWhereBothTakeTheByteAndDifferentKindsByBl
     EXPECT_EQ(kinds.lines,
               (std::vector<std::string>{"block 1 only in p5.Set", "block 10 only in p6.Set",
                                         "block 15 only in p6.Set"}));
-}
-
-TEST(SettingsDiff, ADamagedFileIsRefusedByName) {
-    const auto ram = virtualsensor::FactoryImage(5, 0)->ram;
-    Bytes damaged = platform5File(ram);
-    damaged[100] ^= 1;
-    const SettingsDiff diff = DiffSettingsFiles(platform5File(ram), "A.Set", damaged, "B.Set");
-    EXPECT_EQ(diff.error, "File is damaged B.Set (checksum differs)");
-    EXPECT_TRUE(diff.lines.empty());
 }
 
 }  // namespace

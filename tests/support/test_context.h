@@ -1,8 +1,13 @@
 #pragma once
 // A Context wired to fakes: a virtual clock and pump, a scripted prompter, and a port
-// that is closed and silent unless a test puts something behind it.
+// that is closed and silent unless a test puts something behind it; and a working folder
+// of the test's own.
 
+#include <unistd.h>
+
+#include <filesystem>
 #include <memory>
+#include <string>
 
 #include "common/context.h"
 #include "files/definition_file.h"
@@ -26,6 +31,29 @@ struct TestContext {
     VirtualEventPump pump;
     ScriptedPrompter prompter;
     Context ctx;
+};
+
+// Copies the definition files of data/ into a folder, as the program's working folder has them.
+inline void CopyDefinitions(const std::filesystem::path& to) {
+    for (const auto& e : std::filesystem::directory_iterator(KELVO_SOURCE_DIR "/data"))
+        if (e.path().extension() == ".PDT")
+            std::filesystem::copy(e.path(), to / e.path().filename());
+}
+
+// A folder of the test's own, named for it and the process, holding the definition files;
+// removed with the object.
+struct WorkingFolder {
+    explicit WorkingFolder(const std::string& name)
+        : path(std::filesystem::temp_directory_path() / (name + "-" + std::to_string(::getpid()))) {
+        reset();
+    }
+    ~WorkingFolder() { std::filesystem::remove_all(path); }
+    void reset() const {  // empty but for the definition files
+        std::filesystem::remove_all(path);
+        std::filesystem::create_directories(path);
+        CopyDefinitions(path);
+    }
+    std::filesystem::path path;
 };
 
 }  // namespace kelvo::test

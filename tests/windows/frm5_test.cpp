@@ -1,4 +1,7 @@
-// The platform-5 window: its controls by name and the round trip between image and fields.
+// The platform-5 window: its controls by name, the round trip between image and fields,
+// simulated mode's outputs computed from typed channel values, and the window against a
+// virtual sensor on the virtual clock: polling, reading, sending, and a sensor that stops
+// answering.
 #include "windows/platform5/frm5.h"
 
 #include <gtest/gtest.h>
@@ -6,11 +9,13 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTemporaryDir>
 #include <QTest>
 #include <array>
 #include <cmath>
@@ -21,7 +26,11 @@
 
 #include "files/definition_file.h"
 #include "model/channels.h"
+#include "model/platform_profile.h"
+#include "settings/function_shapes.h"
+#include "settings/platform5_codecs.h"
 #include "support/test_context.h"
+#include "support/virtual_sensor_rig.h"
 #include "windows/channel_panel.h"
 #include "windows/edit_field.h"
 #include "windows/fake_window_host.h"
@@ -145,16 +154,6 @@ TEST_F(Frm5Test, OutputRangeBitsLeaveTheOthersAlone) {
     window.optOut5mA[1]->setChecked(true);
     window.FormRead();
     EXPECT_EQ(ram(57), 1 + 8 + 4);
-}
-
-TEST_F(Frm5Test, MeasuredOutputLevelsAreShownAsPercent) {
-    ram(197) = 32;  // 8192 -> 50 %
-    ram(198) = 0;
-    ram(199) = 255;  // above full scale
-    ram(200) = 255;
-    window.FormUpdateM();
-    EXPECT_EQ(window.txbOutOut[0]->text(), "50");
-    EXPECT_EQ(window.txbOutOut[1]->text(), "100");
 }
 
 TEST_F(Frm5Test, ChannelValuesAreTypedOnlyInSimulatedMode) {
@@ -436,6 +435,219 @@ TEST_F(Frm5Test, TheLayoutHoldsStillAndShowsWholeValues) {
     QLineEdit* intTime = window.txbOutIntTime[0];
     EXPECT_GT(intTime->text().size(), 10);
     EXPECT_GE(intTime->width(), intTime->fontMetrics().horizontalAdvance(intTime->text()));
+}
+
+// Simulated mode, both base lines at 0 %.
+class Frm5SimulationTest : public Frm5Test {
+protected:
+    Frm5SimulationTest() {
+        ram(190) = 128;
+        ram(194) = 128;
+        window.FormUpdateInit();
+        window.FormUpdate();
+        window.SimMode(true);
+        window.show();
+    }
+
+    // Function 0 on the CO2 channel, 400..2000, positive sign and slope, driving Out 1.
+    void co2Function() {
+        window.lblFchannel[0]->setText(window.pctChannels->lblCH_Name[1]->text());
+        window.txbFa[0]->setText("400");
+        window.txbFb[0]->setText("2000");
+        window.cbxFout1[0]->setChecked(true);
+        window.FunkTypeUpdate(0, false, true, true);
+    }
+    QString out(int j) {
+        window.Simulate();
+        return window.txbOutOut[j]->text();
+    }
+};
+
+TEST_F(Frm5SimulationTest, AFunctionScalesItsChannelIntoTheOutputAndWithoutASpanAddsNothing) {
+    ASSERT_FALSE(window.pctChannels->lblCH_Name[1]->text().isEmpty());
+    co2Function();
+    window.pctChannels->txbCHact[1]->setText("1200");
+    EXPECT_EQ(out(0), "50");
+    EXPECT_EQ(out(1), "0");
+    // Outside A..B the value is held at the nearer end.
+    window.pctChannels->txbCHact[1]->setText("5000");
+    EXPECT_EQ(out(0), "100");
+    window.pctChannels->txbCHact[1]->setText("10");
+    EXPECT_EQ(out(0), "0");
+    // A function without a span adds nothing to the base line.
+    window.txbFb[0]->setText("400");
+    window.pctChannels->txbCHact[1]->setText("400");
+    window.txbOutBaseLine[0]->setText("30");
+    EXPECT_EQ(out(0), "30");
+}
+
+TEST_F(Frm5SimulationTest, ADigitalOutputKeepsItsStateBetweenTheEnds) {
+    co2Function();
+    window.optOut5Digital[0]->setChecked(true);
+    window.pctChannels->txbCHact[1]->setText("1360");  // 60 %
+    window.txbOutOut[0]->setText("100");
+    EXPECT_EQ(out(0), "100");
+    window.txbOutOut[0]->setText("0");
+    EXPECT_EQ(out(0), "0");
+    window.pctChannels->txbCHact[1]->setText("2000");
+    EXPECT_EQ(out(0), "100");
+}
+
+TEST_F(Frm5SimulationTest, AnEditRecomputesTheOutputsAndANegativeTriggerPullsOneDown) {
+    window.txbOutBaseLine[0]->setText("50");
+    window.FormRead();
+    window.FormUpdate();
+    EXPECT_EQ(window.txbOutOut[0]->text(), "50");
+    window.txbDigTlevel->setText("-30");
+    window.txbDigTtime->setText("2");
+    window.lblDigTunit->setText("Sec");
+    window.cbxDigTout[0]->setChecked(true);
+    EXPECT_EQ(out(0), "50");
+
+    window.btnDigTrig->click();
+    ASSERT_TRUE(window.triggerTestRunning());
+    t.clock.advance(500);
+    window.activationPass();
+    EXPECT_EQ(window.txbOutOut[0]->text(), "20");
+    t.clock.advance(2000);
+    window.activationPass();
+    EXPECT_FALSE(window.triggerTestRunning());
+    EXPECT_EQ(window.txbOutOut[0]->text(), "50");
+}
+
+// What a picture shows a function adding to its output at A (left) and at B (right), in
+// percent of the drawing's height above its zero line.
+std::pair<double, double> drawnLevels(const ShapePicture* picture) {
+    const QPolygonF line = picture->shapeLine();
+    const double zero = picture->zeroLineY();
+    const double height = picture->height() - 8.0;  // the drawing's margins
+    return {(zero - line.first().y()) / height * 100, (zero - line.last().y()) / height * 100};
+}
+
+// A technician reads what the output will do off the picture: for every shape the levels
+// it draws at A and at B are those the simulation adds to the output there. A negative
+// sign pulls the output down from a base line of 100 %.
+TEST_F(Frm5SimulationTest, EveryPictureDrawsWhatTheSimulatedOutputDoes) {
+    co2Function();
+    for (int shape = 4; shape <= 7; ++shape) {
+        const bool positiveSign = shapeSignBit(shape) == 0;
+        window.FunkTypeUpdate(0, false, positiveSign, shapeSlopeBit(shape) == 1);
+        const QString name = QStringLiteral("%1_0").arg(kShapePictureNames[shape]);
+        const auto* picture = window.findChild<ShapePicture*>(name);
+        ASSERT_FALSE(picture->isHidden()) << name.toStdString();
+        const double base = positiveSign ? 0 : 100;
+        window.txbOutBaseLine[0]->setText(QString::number(base));
+        window.pctChannels->txbCHact[1]->setText("10");  // below A
+        const double atA = out(0).toDouble() - base;
+        window.pctChannels->txbCHact[1]->setText("5000");  // beyond B
+        const double atB = out(0).toDouble() - base;
+        EXPECT_EQ(drawnLevels(picture), std::pair(atA, atB)) << name.toStdString();
+        // The digital picture of the same sign and slope steps between the same levels.
+        const int digital =
+            functionShapeFor(FunctionKind::Digital, positiveSign, shapeSlopeBit(shape) == 1);
+        const auto* step = window.findChild<ShapePicture*>(
+            QStringLiteral("%1_0").arg(kShapePictureNames[digital]));
+        EXPECT_EQ(drawnLevels(step), std::pair(atA, atB)) << kShapePictureNames[digital];
+    }
+    // The trigger's negative sign is drawn pulling down, as a negative level does.
+    EXPECT_LT(drawnLevels(window.pctDigTNsign).second, 0);
+    EXPECT_GT(drawnLevels(window.pctDigTPsign).second, 0);
+}
+
+class Frm5SensorTest : public ::testing::Test {
+protected:
+    Frm5SensorTest() : rig(5, 0), window(rig.ctx(), host) {
+        // Where the platform-5 definition files lie, as in the program's working folder.
+        rig.ctx().AppDir = KELVO_SOURCE_DIR "/data";
+    }
+
+    // The window is shown before its loop runs, as start-up shows it.
+    void afterSeconds(double seconds) {
+        window.show();
+        rig.t.clock.advance(static_cast<int64_t>(seconds * 1000));
+        window.activationPass();
+    }
+    void run(int16_t code) {
+        window.show();
+        rig.ctx().PendingAction = code;
+        window.activationPass();
+    }
+
+    VirtualSensorRig rig;
+    FakeWindowHost host;
+    frm5 window;
+};
+
+TEST_F(Frm5SensorTest, PollsTheMeasuredValuesQuietly) {
+    afterSeconds(2.5);
+    EXPECT_TRUE(rig.t.prompter.messages().empty());
+    EXPECT_FALSE(window.cbxSimulated->isChecked());
+    // The sensor's own output levels, as polled into the image, shown through their codec.
+    const auto& ram = rig.ctx().RamImage;
+    for (int j = 0; j < frm5::kOutputs; ++j) {
+        const int at = 197 + 2 * j;
+        EXPECT_EQ(ram[at], rig.sensor.memory().ram[at]);
+        EXPECT_EQ(window.txbOutOut[j]->text().toStdString(),
+                  p5::outputLevelText(static_cast<uint16_t>(ram[at] * 256 + ram[at + 1])));
+    }
+    EXPECT_FALSE(window.pctChannels->txbCHact[1]->text().isEmpty());
+    EXPECT_FALSE(rig.sensor.requests().empty());
+}
+
+TEST_F(Frm5SensorTest, OpeningShowsTheMeasuredValuesTheImageHoldsWithoutAsking) {
+    ASSERT_TRUE(ReadSpans(rig.ctx(), WholeImageReads(kPlatform5)));
+    rig.sensor.clearRecord();
+    ASSERT_TRUE(window.FormUpdateInit());
+    EXPECT_TRUE(rig.sensor.requests().empty());
+    const auto& ram = rig.ctx().RamImage;
+    EXPECT_EQ(window.pctChannels->txbCHact[1]->text().toStdString(),
+              FormatChannelValue(rig.ctx(), ram[22] * 256 + ram[23], 1, false, false));
+    EXPECT_EQ(window.txbOutOut[0]->text().toStdString(),
+              p5::outputLevelText(static_cast<uint16_t>(ram[197] * 256 + ram[198])));
+}
+
+TEST_F(Frm5SensorTest, ASensorThatStopsAnsweringSendsTheWindowIntoSimulatedMode) {
+    afterSeconds(2.5);
+    rig.sensor.silentFor(1'000'000);
+    afterSeconds(2.5);
+    ASSERT_EQ(rig.t.prompter.messages(),
+              (std::vector<std::string>{"No sensor detected, entering simulated mode."}));
+    EXPECT_TRUE(window.cbxSimulated->isChecked());
+    const size_t requests = rig.sensor.requests().size();
+    afterSeconds(10);
+    EXPECT_EQ(rig.sensor.requests().size(), requests);
+    EXPECT_EQ(rig.t.prompter.messages().size(), 1u);
+}
+
+TEST_F(Frm5SensorTest, AReadFillsTheWindowAndLeavesSimulatedModeAndASendStoresTheEditedId) {
+    rig.sensor.memory().ram[208] = 17;
+    window.SimMode(true);
+    run(1);
+    EXPECT_TRUE(rig.t.prompter.messages().empty());
+    EXPECT_FALSE(window.cbxSimulated->isChecked());
+    EXPECT_EQ(rig.ctx().RamImage[65], 231);
+    EXPECT_EQ(window.txbID->text(), "17");
+    EXPECT_TRUE(host.progress.contains("Reading from sensor"));
+    // Sent as the field holds it, without Enter.
+    window.txbID->setText("12");
+    run(2);
+    EXPECT_TRUE(rig.t.prompter.messages().empty());
+    EXPECT_EQ(rig.sensor.memory().ram[208], 12);
+}
+
+// A read of a sensor that does not answer says why and leaves the window simulated; a save
+// there still reads the sensor first, and says why too.
+TEST_F(Frm5SensorTest, AReadOrSaveOfASilentSensorSaysWhyAndStaysSimulated) {
+    QTemporaryDir dir;
+    const std::string path = QDir(dir.path()).filePath("out.Set").toStdString();
+    rig.sensor.silentFor(1'000'000);
+    run(1);
+    ASSERT_EQ(rig.t.prompter.messages().size(), 1u);
+    EXPECT_TRUE(window.cbxSimulated->isChecked());
+    rig.t.prompter.fileAnswers.push_back(path);
+    run(4);
+    EXPECT_EQ(rig.t.prompter.messages().size(), 2u);
+    EXPECT_FALSE(QFile::exists(QString::fromStdString(path)));
 }
 
 TEST(SensorWindows, StartUpGetsFourWindowsWithTheSharedMembers) {

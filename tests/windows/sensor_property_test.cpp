@@ -274,49 +274,88 @@ INSTANTIATE_TEST_SUITE_P(EveryWindowKind, SensorProperty,
                                            SensorKind{7, 2}),
                          kindName);
 
-// A platform-5 sensor may hold any bytes at all in its settings: opening its window and
-// sending without edits leaves every one of them as it was, but for a network ID beyond
-// 29, which no sensor takes. Leaving the window afterwards sends nothing.
-class RandomSettings : public ::testing::TestWithParam<SensorKind> {};
+// A sensor may hold any bytes at all in its settings: sending without edits, from the window
+// as it opened or after a read of bytes changed under it, leaves every one of them as it was,
+// but for a network ID beyond 29, which no sensor takes. Leaving the window afterwards sends
+// nothing.
+struct Held {
+    SensorKind kind;
+    int rounds;
+    std::vector<std::pair<int, int>> settings;  // first and last address of each run
+};
+
+void PrintTo(const Held& held, std::ostream* os) {
+    *os << "platform " << held.kind.platform << " version " << held.kind.version;
+}
+
+class RandomSettings : public ::testing::TestWithParam<Held> {};
 
 TEST_P(RandomSettings, ASendWithoutEditsLeavesThemAsTheyWere) {
-    constexpr int kRounds = 6;
-    constexpr int kVersionByte = 226;  // it chooses the window; it is the sensor's own
-    std::mt19937 random(baseSeed() + static_cast<uint32_t>(GetParam().version));
-    for (int round = 0; round < kRounds; ++round) {
-        WindowOnSensor w(GetParam().platform, GetParam().version,
-                         [&](virtualsensor::SensorMemory& m) {
-                             for (auto [first, last] : kPlatform5Settings) {
-                                 for (int a = first; a <= last; ++a) {
-                                     if (a == kVersionByte) continue;
-                                     m.ram[a] = static_cast<uint8_t>(random() % 256);
-                                     m.eeprom[a] = m.ram[a];
-                                 }
-                             }
-                         });
-        auto expected = w.rig.sensor.memory();
-        expected.ram[208] = std::min<uint8_t>(expected.ram[208], 29);
-        expected.eeprom[208] = expected.ram[208];
-        w.run(kActionSensorWrite);
-        ASSERT_TRUE(w.rig.t.prompter.messages().empty()) << w.rig.t.prompter.messages()[0];
-        const size_t requests = w.rig.sensor.requests().size();
-        w.window->FormRead();
-        EXPECT_EQ(w.rig.sensor.requests().size(), requests);
-        const auto& now = w.rig.sensor.memory();
-        for (auto [first, last] : kPlatform5Settings) {
+    const Held& held = GetParam();
+    const SensorKind kind = held.kind;
+    const bool inRam = kind.platform == kPlatform5;  // which keeps them in EEPROM too
+    const int id = inRam ? 208 : kind.platform == kPlatform7 ? 16 : 32;
+    std::mt19937 random(baseSeed() + static_cast<uint32_t>(kind.platform * 10 + kind.version));
+    const auto scramble = [&](virtualsensor::SensorMemory& m) {
+        for (auto [first, last] : held.settings) {
             for (int a = first; a <= last; ++a) {
-                ASSERT_EQ(now.ram[a], expected.ram[a]) << "round " << round << " RAM " << a;
-                ASSERT_EQ(now.eeprom[a], expected.eeprom[a])
-                    << "round " << round << " EEPROM " << a;
+                if (inRam && a == 226) continue;  // the version byte chooses the window
+                m.eeprom[a] = static_cast<uint8_t>(random() % 256);
+                if (inRam) m.ram[a] = m.eeprom[a];
+            }
+        }
+    };
+    for (int round = 0; round < held.rounds; ++round) {
+        WindowOnSensor w(kind.platform, kind.version, scramble);
+        for (const bool readFirst : {false, true}) {
+            SCOPED_TRACE("round " + std::to_string(round) + (readFirst ? ", read first" : ""));
+            if (readFirst) {
+                scramble(w.rig.sensor.memory());
+                w.run(kActionSensorRead);
+                w.window->FormRead();
+                w.window->FormUpdate();
+            }
+            auto expected = w.rig.sensor.memory();
+            expected.eeprom[id] = std::min<uint8_t>(expected.eeprom[id], 29);
+            if (inRam) expected.ram[id] = expected.eeprom[id];
+            w.run(kActionSensorWrite);
+            ASSERT_TRUE(w.rig.t.prompter.messages().empty()) << w.rig.t.prompter.messages()[0];
+            const size_t requests = w.rig.sensor.requests().size();
+            w.window->FormRead();
+            EXPECT_EQ(w.rig.sensor.requests().size(), requests);
+            const auto& now = w.rig.sensor.memory();
+            if (!inRam) {
+                EXPECT_EQ(changes(expected.eeprom, now.eeprom), "");
+            }
+            for (auto [first, last] : held.settings) {
+                for (int a = first; a <= last && inRam; ++a) {
+                    ASSERT_EQ(now.ram[a], expected.ram[a]) << "RAM " << a;
+                    ASSERT_EQ(now.eeprom[a], expected.eeprom[a]) << "EEPROM " << a;
+                }
             }
         }
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(EveryPlatform5Window, RandomSettings,
-                         ::testing::Values(SensorKind{5, 0}, SensorKind{5, 1}, SensorKind{5, 2},
-                                           SensorKind{5, 3}),
-                         kindName);
+const std::vector<std::pair<int, int>> kPlatform5Held(std::begin(kPlatform5Settings),
+                                                      std::end(kPlatform5Settings));
+const std::vector<std::pair<int, int>> kPlatform6Held{{0, 32}, {50, 51}, {96, 96}, {106, 149}};
+const std::vector<std::pair<int, int>> kPlatform61Held{{32, 32}, {50, 51}, {76, 85}, {222, 224}};
+const std::vector<std::pair<int, int>> kPlatform7Held{
+    {16, 16}, {393, 396}, {796, 798}, {834, 857}, {925, 932}};
+
+INSTANTIATE_TEST_SUITE_P(
+    EveryWindowKind, RandomSettings,
+    ::testing::Values(Held{{5, 0}, 6, kPlatform5Held}, Held{{5, 1}, 6, kPlatform5Held},
+                      Held{{5, 2}, 6, kPlatform5Held}, Held{{5, 3}, 6, kPlatform5Held},
+                      Held{{6, 0}, 3, kPlatform6Held}, Held{{6, 1}, 3, kPlatform6Held},
+                      Held{{6, 2}, 3, kPlatform6Held}, Held{{6, 3}, 3, kPlatform6Held},
+                      Held{{6, 4}, 3, kPlatform6Held}, Held{{6, 5}, 3, kPlatform6Held},
+                      Held{{61, 0}, 8, kPlatform61Held}, Held{{61, 1}, 8, kPlatform61Held},
+                      Held{{7, 1}, 8, kPlatform7Held}, Held{{7, 2}, 8, kPlatform7Held}),
+    [](const auto& info) {
+        return kindName(::testing::TestParamInfo<SensorKind>(info.param.kind, info.index));
+    });
 
 }  // namespace
 }  // namespace kelvo::test

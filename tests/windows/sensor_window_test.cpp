@@ -1,21 +1,26 @@
 // The shape every sensor window shares: menus, handlers, the activation loop, simulated
-// mode and the shared actions' quiet endings.
+// mode, and the shared actions, which end quietly where the user or the sensor says there
+// is nothing to do.
 #include "windows/sensor_window.h"
 
 #include <gtest/gtest.h>
 
 #include <QAction>
 #include <QCheckBox>
+#include <QDir>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QStatusBar>
 #include <QTest>
+#include <tuple>
 
 #include "support/test_context.h"
 #include "windows/fake_window_host.h"
 #include "windows/probe_window.h"
+#include "windows/window_input.h"
+#include "windows/window_on_sensor.h"
 
 namespace kelvo::test {
 namespace {
@@ -216,16 +221,34 @@ TEST_F(SensorWindowTest, SimulatedModeSwitchesTheSensorControlsOff) {
     EXPECT_TRUE(t.prompter.messages().empty());
 }
 
-TEST_F(SensorWindowTest, TheCloseBoxHandsOverToRestartOrEnd) {
-    EXPECT_FALSE(window.close());
+// Code 13, the close box and File > Exit each hand over to RestartOrEnd, once.
+TEST_F(SensorWindowTest, EveryWayOutHandsOverToRestartOrEnd) {
+    t.ctx.PendingAction = 13;
+    window.activationPass();
     EXPECT_EQ(host.restarts, 1);
+    EXPECT_EQ(t.ctx.PendingAction, 0);
+    EXPECT_FALSE(window.loopRunning());
+    afterSeconds(5);
+    EXPECT_EQ(window.polls, 0);
+
+    EXPECT_FALSE(window.close());
+    EXPECT_EQ(host.restarts, 2);
     EXPECT_TRUE(window.isVisible());
+
+    window.mExit->trigger();  // cancels quietly first
+    EXPECT_EQ(host.restarts, 3);
+    EXPECT_EQ(t.ctx.ErrorText, "Avbryt");
+    EXPECT_TRUE(host.progress.contains("Please wait"));
 }
 
-TEST_F(SensorWindowTest, ClosingDuringAnActionHandsOverWhenTheActionEnds) {
+// A slow action the user walks away from, the sensor perhaps the reason it was slow: the
+// close cancels it, and the window hands over when it ends, without polling on its way out.
+TEST_F(SensorWindowTest, ClosingDuringAnActionCancelsItAndHandsOverWhenItEnds) {
     int restartsDuringRead = -1;
     bool cancelled = false;
+    window.pollFails = true;
     window.duringRead = [&] {
+        t.clock.advance(5000);
         window.close();
         restartsDuringRead = host.restarts;
         cancelled = isCancelled(t.ctx);
@@ -235,37 +258,8 @@ TEST_F(SensorWindowTest, ClosingDuringAnActionHandsOverWhenTheActionEnds) {
     EXPECT_EQ(restartsDuringRead, 0);
     EXPECT_TRUE(cancelled);
     EXPECT_EQ(host.restarts, 1);
-}
-
-TEST_F(SensorWindowTest, AWindowBeingLeftDoesNotPollOnItsWayOut) {
-    // A slow action the user walks away from; the sensor may be the reason it was slow.
-    window.pollFails = true;
-    window.duringRead = [&] {
-        t.clock.advance(5000);
-        window.close();
-    };
-    t.ctx.PendingAction = 1;
-    window.activationPass();
-    EXPECT_EQ(host.restarts, 1);
     EXPECT_EQ(window.polls, 0);
     EXPECT_TRUE(t.prompter.messages().empty());
-}
-
-TEST_F(SensorWindowTest, CodeThirteenLeavesTheLoopForRestartOrEnd) {
-    t.ctx.PendingAction = 13;
-    window.activationPass();
-    EXPECT_EQ(host.restarts, 1);
-    EXPECT_EQ(t.ctx.PendingAction, 0);
-    EXPECT_FALSE(window.loopRunning());
-    afterSeconds(5);
-    EXPECT_EQ(window.polls, 0);
-}
-
-TEST_F(SensorWindowTest, ExitCancelsQuietlyAndRestarts) {
-    window.mExit->trigger();
-    EXPECT_EQ(host.restarts, 1);
-    EXPECT_EQ(t.ctx.ErrorText, "Avbryt");
-    EXPECT_TRUE(host.progress.contains("Please wait"));
 }
 
 TEST_F(SensorWindowTest, ComSetItemTogglesTheStoredChoice) {
@@ -285,7 +279,7 @@ TEST_F(SensorWindowTest, TheLoopRunsOnItsOwnTimer) {
     EXPECT_EQ(t.ctx.PendingAction, 0);
 }
 
-TEST_F(SensorWindowTest, TextFieldsEditOnClickAndCommitOnEnter) {
+TEST_F(SensorWindowTest, TextFieldsEditOnClickAndCommitOnEnterUnlessTheirCheckRefuses) {
     QLineEdit field(&window);
     field.setText("12");
     field.show();
@@ -308,19 +302,129 @@ TEST_F(SensorWindowTest, TextFieldsEditOnClickAndCommitOnEnter) {
     EXPECT_EQ(window.reads, reads + 1);
     EXPECT_EQ(window.updates, updates + 1);
     EXPECT_EQ(field.palette().color(QPalette::Base), QColor(84, 108, 141));
-}
 
-TEST_F(SensorWindowTest, AFieldCheckCanKeepTheWindowUnread) {
-    QLineEdit field(&window);
-    window.addEditable(&field, [](QLineEdit* f) {
+    // A field check can keep the window unread.
+    QLineEdit refused(&window);
+    window.addEditable(&refused, [](QLineEdit* f) {
         f->setText("29");
         return false;
     });
-    QTest::mouseClick(&field, Qt::LeftButton);
-    const int reads = window.reads;
-    QTest::keyClick(&field, Qt::Key_Enter);
-    EXPECT_EQ(field.text(), "29");
-    EXPECT_EQ(window.reads, reads);
+    QTest::mouseClick(&refused, Qt::LeftButton);
+    QTest::keyClick(&refused, Qt::Key_Enter);
+    EXPECT_EQ(refused.text(), "29");
+    EXPECT_EQ(window.reads, reads + 1);
+}
+
+class SensorActionsTest : public ::testing::Test {
+protected:
+    SensorActionsTest() : window(t.ctx, host) {}
+
+    void identify(uint8_t idByte, uint8_t version) {
+        t.ctx.RamImage[65] = idByte;
+        t.ctx.RamRead[65] = true;
+        t.ctx.RamImage[226] = version;
+        t.ctx.RamRead[226] = true;
+    }
+
+    TestContext t;
+    FakeWindowHost host;
+    ProbeWindow window;
+};
+
+TEST_F(SensorActionsTest, TwaResetOnAnotherPlatform5SensorDoesNothingAndSucceeds) {
+    identify(230, 0);
+    EXPECT_TRUE(window.ActionTWAReset());
+    EXPECT_TRUE(t.ctx.ErrorText.empty());
+    EXPECT_TRUE(t.silent.sent.empty());
+    EXPECT_TRUE(host.progress.isEmpty());
+}
+
+TEST(TwaReset, EachPlatform5WindowSaysWhatTheSensorAnswered) {
+    const struct {
+        int version;
+        const char* status;   // the status bar afterwards
+        const char* message;  // the message box, if any
+        int resets;           // what reached the sensor
+    } cases[] = {
+        {0, "TWA reset: the sensor acknowledged it.", "", 1},
+        {1, "TWA reset: the sensor acknowledged it.", "", 1},
+        {2, "",
+         "This sensor speaks protocol 1, which has no TWA reset command. Nothing was sent to "
+         "the sensor.",
+         0},
+        {3, "TWA reset: the sensor acknowledged it.", "", 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.version);
+        WindowOnSensor w(5, c.version);
+        w.run(kActionTWAReset);
+        EXPECT_EQ(w.window->statusBar()->currentMessage(), c.status);
+        EXPECT_EQ(w.rig.t.prompter.messages(),
+                  *c.message ? std::vector<std::string>{c.message} : std::vector<std::string>{});
+        EXPECT_EQ(w.rig.sensor.twaResets(), c.resets);
+    }
+}
+
+TEST_F(SensorActionsTest, EmptyAnswersAndACancelledSpanNoteEndCalibrationsWithoutAMessage) {
+    host.spanNoteAnswer = false;
+    EXPECT_FALSE(window.ActionCalCO2span());
+    EXPECT_TRUE(t.prompter.prompts.empty()) << "a cancelled span note asks nothing";
+    EXPECT_FALSE(window.ActionCalTempZero());
+    EXPECT_FALSE(window.ActionCalCO2Zero(2));
+    host.spanNoteAnswer = true;
+    EXPECT_FALSE(window.ActionCalCO2span());
+    EXPECT_EQ(t.prompter.prompts,
+              (std::vector<std::string>{"Please enter correct temperature",
+                                        "Please enter CO2 concentration",
+                                        "Please enter span gas concentration"}));
+    EXPECT_TRUE(t.ctx.ErrorText.empty());
+    EXPECT_TRUE(t.silent.sent.empty());
+
+    // Through the loop too: nothing is shown.
+    window.show();
+    for (int16_t code : {5, 8, 9}) {
+        t.ctx.PendingAction = code;
+        window.activationPass();
+    }
+    EXPECT_TRUE(t.prompter.messages().empty());
+}
+
+TEST_F(SensorActionsTest, CancelledFileDialogsAndAnEmptyFileNameEndTheFileActionsQuietly) {
+    EXPECT_FALSE(window.ActionSettingsLoad());
+    EXPECT_FALSE(window.ActionSettingsSave());
+    EXPECT_EQ(t.prompter.prompts, (std::vector<std::string>{"(*.Set)|*.Set", "(*.Set)|*.Set"}));
+    EXPECT_TRUE(t.ctx.ErrorText.empty());
+    EXPECT_TRUE(t.silent.sent.empty());
+    t.prompter.fileAnswers.push_back(std::string());
+    const int updates = window.updates;
+    EXPECT_TRUE(window.ActionSettingsLoad());
+    EXPECT_EQ(window.updates, updates);
+}
+
+TEST_F(SensorActionsTest, HelpPageIsNamedByPlatformAndVersion) {
+    t.ctx.AppDir = QDir::tempPath().toStdString();
+    identify(231, 3);
+    window.mHelp->trigger();
+    ASSERT_EQ(host.documents.size(), 1);
+    EXPECT_EQ(host.documents[0], QDir(QDir::tempPath()).filePath("help5v3.html"));
+}
+
+// A number a field cannot store is held at the nearest one it can; the status bar says so.
+TEST(SensorWindowFields, EveryWindowHoldsWhatTheSensorCannotStoreAndSaysSo) {
+    const std::tuple<SensorKind, const char*, QString> cases[] = {
+        {{5, 0}, "txbOutIntTime_0", "1000"}, {{5, 1}, "txbTolvaLevel_1", "99999"},
+        {{61, 0}, "txbAlarm061Level_2", "99999"}, {{7, 2}, "lblAlarm7Level_0", "999999"},
+        {{6, 0}, "txbOutBaseLine_0", "250"}, {{6, 4}, "txbV4MinVent", "-20"}};
+    for (const auto& [kind, name, typed] : cases) {
+        WindowOnSensor w(kind.platform, kind.version);
+        auto* field = w.window->findChild<QLineEdit*>(QString::fromLatin1(name));
+        ASSERT_NE(field, nullptr) << name;
+        type(field, typed);
+        EXPECT_EQ(w.window->statusBar()->currentMessage(),
+                  QStringLiteral("The sensor cannot store %1: held at %2, the nearest value it can.")
+                      .arg(typed, field->text()))
+            << name;
+    }
 }
 
 }  // namespace
