@@ -37,6 +37,8 @@ std::vector<uint8_t> sampleFile() {
     }
     putInt(bytes, 81 + 96, 2000);
     putInt(bytes, 9, 3);        // channel 0: both flags
+    putInt(bytes, 9 + 192, 2);  // channel 2: the second bit alone
+    putInt(bytes, 9 + 288, 1);  // channel 3: the first bit alone
     putInt(bytes, 13 + 96, 1);  // channel 1: second flag
     putInt(bytes, 89, 1);
     putInt(bytes, 89 + 96, 1);
@@ -88,7 +90,7 @@ TEST_F(DefinitionFiles, LoadsNamesUnitsFlagsAndTables) {
     EXPECT_EQ(d.channelName[0], "Temp");
     EXPECT_EQ(d.channelName[1], "CO2");
     EXPECT_EQ(d.unitCode[1], 4);
-    EXPECT_EQ(d.channelFlags, 0x11);
+    EXPECT_EQ(d.channelFlags, 0x59);
     EXPECT_EQ(d.secondFlags, 0x02);
     EXPECT_EQ(d.texts[0], "Product 20 chars ok!");
     EXPECT_EQ(d.texts[1], "Gas sensor, 20 chars");

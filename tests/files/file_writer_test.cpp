@@ -68,18 +68,27 @@ TEST_F(FileWriter, PlantedLinksAndOddTargetsNeverRedirectAWrite) {
     const auto linkTo = [](const fs::path& to, const fs::path& at) {
         return [=] { fs::create_symlink(to, at); };
     };
+    const std::string link = "it is a link, and Kelvo does not write through links";
     const struct {
         std::function<void()> plant;
         Write write;
-        bool written;  // the target then holds the new bytes as a file of its own
+        bool written;      // the target then holds the new bytes as a file of its own
+        std::string says;  // the reason a write that is refused gives
     } cases[] = {
-        {linkTo(victim, target + ".saving"), atomic, true},  // the old fixed temporary name
-        {linkTo(victim, target), atomic, true},
-        {linkTo(victim, target), newFile, false},
-        {linkTo(dir / "made", target), newFile, false},
-        {linkTo(victim, target), append, false},
-        {[&] { ::mkfifo(target.c_str(), 0600); }, append, false},  // nobody reads: must not hang
-        {[&] { fs::create_directory(target); }, atomic, false},
+        {linkTo(victim, target + ".saving"), atomic, true, ""},  // the old fixed temporary name
+        {linkTo(victim, target), atomic, true, ""},
+        {linkTo(victim, target), newFile, false, "File exists"},
+        {linkTo(dir / "made", target), newFile, false, "File exists"},
+        {linkTo(victim, target), append, false, link},
+        // Nobody reads the pipe: the write must not hang.
+        {[&] { ::mkfifo(target.c_str(), 0600); }, append, false, "No such device or address"},
+        {[&] { fs::create_directory(target); }, atomic, false, "Is a directory"},
+        // No file of the name can be made beside it: said at once, not retried as a clash.
+        {[] {},
+         [&](std::string& e) {
+             return WriteFileAtomically(target + std::string(250, 'n'), {'x'}, e);
+         },
+         false, "File name too long"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(&c - cases);
@@ -88,6 +97,7 @@ TEST_F(FileWriter, PlantedLinksAndOddTargetsNeverRedirectAWrite) {
         c.plant();
         std::string error;
         EXPECT_EQ(c.write(error), c.written) << error;
+        EXPECT_EQ(error, c.says);
         EXPECT_EQ(readText(victim), "precious");
         EXPECT_FALSE(fs::exists(dir / "made"));
         if (c.written) {
@@ -121,7 +131,7 @@ TEST_F(FileWriter, InputFilesThatAreNoFilesOrTooLargeAreRefusedByName) {
     test::TestContext t;
     t.ctx.AppDir = dir.string();
     for (const std::string& path : {big, (dir / "folder.Set").string(), (dir / "fifo.Set").string(),
-                                   std::string("/dev/zero")}) {
+                                    std::string("/dev/zero")}) {
         int type = 0;
         t.ctx.ErrorText.clear();
         EXPECT_FALSE(ReadSetBlock(t.ctx, path, type, true, true));
