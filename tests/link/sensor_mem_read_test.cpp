@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <tuple>
 
 #include "link/scripted_line.h"
 
@@ -132,13 +133,17 @@ TEST(SensorMemReadRetries, RefusalAndBadChecksumAreRetried) {
     EXPECT_EQ(w.line.handshakes, 3);
 }
 
-TEST(SensorMemReadRetries, AWakeThatCannotBeSentEndsTheRead) {
-    WiredContext w;
-    w.line.ignoreHandshakes = 15;
-    w.line.writesAllowed = 10;  // the ten requests-to-send go out, the wake does not
-    EXPECT_FALSE(readRam(w.ctx, 65, 1));
-    EXPECT_EQ(w.line.handshakes, 10);
-    EXPECT_EQ(w.line.failedWrites, 1);
+// The ten requests-to-send go out and the wake does not; or the first goes out and the
+// request frame does not.
+TEST(SensorMemReadRetries, AByteThatCannotBeSentEndsTheRead) {
+    for (const auto& [ignored, allowed, handshakes] : {std::tuple{15, 10, 10}, {0, 1, 1}}) {
+        WiredContext w;
+        w.line.ignoreHandshakes = ignored;
+        w.line.writesAllowed = allowed;
+        EXPECT_FALSE(readRam(w.ctx, 65, 1));
+        EXPECT_EQ(w.line.handshakes, handshakes);
+        EXPECT_EQ(w.line.failedWrites, 1) << allowed;
+    }
 }
 
 TEST(SensorMemReadRetries, LineWakeAtTenAndReopenAtFifteenInOneBlock) {

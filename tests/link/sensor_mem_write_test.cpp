@@ -3,7 +3,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <numeric>
+#include <span>
 
+#include "common/service_recorder.h"
 #include "link/scripted_line.h"
 
 namespace kelvo {
@@ -169,6 +172,25 @@ TEST(SensorMemWriteRetries, APortThatWillNotOpenFailsTheWrite) {
     EXPECT_TRUE(w.line.writes.empty());
 }
 
+// A byte from another talker, sent at any one wait of the write, is not taken for the
+// frame's status (nor for the clear-to-send): the write still takes one attempt.
+TEST(SensorMemWriteRetries, AStrayByteCostsNoAttempt) {
+    bool sent = true;
+    for (int moment = 0; sent; ++moment) {  // until the write has no wait left to send it in
+        WiredContext w;
+        int events = 0;
+        sent = false;
+        w.t.pump.onEvents([&] {
+            if (events++ != moment) return;
+            w.line.chatter({21});
+            sent = true;
+        });
+        w.ctx.RamImage[100] = 9;
+        ASSERT_TRUE(SensorMemWrite(w.ctx, 0, 100, 1, false, false, false, false, false, true));
+        EXPECT_EQ(w.line.handshakes, 1) << moment;
+    }
+}
+
 TEST(SensorMemWriteRetries, AcknowledgedBlocksStayWhenALaterOneFails) {
     WiredContext w;
     for (int a = 0; a < 8; ++a) w.ctx.RamImage[a] = 9;
@@ -226,6 +248,46 @@ TEST(SensorMemWriteLock, FailedUnlockSendsNoLock) {
     EXPECT_FALSE(SensorMemWrite(w.ctx, 0, 20, 2, true, false, false, true, true, true));
     EXPECT_EQ(w.ctx.ErrorText, "Can't unlock EEPROM");
     EXPECT_EQ(count(w.frames(), kLock2), 0u);
+}
+
+// What a write tells the service record before anything goes out: the addresses it may send.
+struct Planned : ServiceRecorder {
+    std::vector<int> selected;
+    void actionStarted(Context&, const std::string&, Kind) override {}
+    void referenceTyped(const std::string&) override {}
+    void actionEnded(Context&, bool) override {}
+    bool beforeWrite(Context&, bool, std::span<const uint8_t> selection) override {
+        for (size_t a = 0; a < selection.size(); ++a)
+            if (selection[a] == 255) selected.push_back(static_cast<int>(a));
+        return false;  // nothing need go out
+    }
+    void bytesPlanned(bool, int) override {}
+    void byteWritten(bool, int, float, float) override {}
+};
+
+// The range or list asked for up to the memory's top, not what the mask held before, and
+// both bytes of a small-EEPROM word.
+TEST(SensorMemWriteRecord, TellsTheRecordEveryByteItMaySend) {
+    const struct {
+        int32_t list;
+        int address, count;
+        bool eeprom;
+        int first, last;  // the bytes told
+    } cases[] = {{0, 255, 1, false, 255, 255}, {8, 0, 0, false, 0, 255}, {0, 511, 1, true, 510, 511}};
+    for (const auto& c : cases) {
+        WiredContext w;
+        w.identify(88);
+        Planned record;
+        w.ctx.serviceRecorder = &record;
+        w.ctx.AddressMask[100] = 255;
+        EXPECT_FALSE(SensorMemWrite(w.ctx, c.list, static_cast<float>(c.address),
+                                    static_cast<uint8_t>(c.count), c.eeprom, false, false, false,
+                                    false, true));
+        std::vector<int> told(c.last - c.first + 1);
+        std::iota(told.begin(), told.end(), c.first);
+        EXPECT_EQ(record.selected, told) << c.address;
+        EXPECT_TRUE(w.line.writes.empty());
+    }
 }
 
 }  // namespace
