@@ -262,7 +262,8 @@ TEST(SensorMemWriteRecord, TellsTheRecordEveryByteItMaySend) {
         int address, count;
         bool eeprom;
         int first, last;  // the bytes told
-    } cases[] = {{0, 255, 1, false, 255, 255}, {8, 0, 0, false, 0, 255}, {0, 511, 1, true, 510, 511}};
+    } cases[] = {
+        {0, 255, 1, false, 255, 255}, {8, 0, 0, false, 0, 255}, {0, 511, 1, true, 510, 511}};
     for (const auto& c : cases) {
         WiredContext w;
         w.identify(88);
