@@ -133,17 +133,11 @@ TEST(Progress, WritesWalkThroughTheirSteps) {
         std::vector<int> percents;
         std::vector<std::string> statuses;
     } cases[] = {
-        {{.span = eepromRange(20, 12),
-          .commit = true,
-          .unlock = true,
-          .lock = true,
+        {{.span = eepromRange(20, 12), .commit = true, .unlock = true, .lock = true,
           .writeAll = true},
-         false,
-         {77, 0, 33, 67},
+         false, {77, 0, 33, 67},
          {"Unlocking EEPROM", "Sending to sensor", "Locking EEPROM", "Saving to RAM"}},
-        {{.span = ramRange(10, 8), .commit = true, .writeAll = true},
-         false,
-         {0, 50},
+        {{.span = ramRange(10, 8), .commit = true, .writeAll = true}, false, {0, 50},
          {"Sending to sensor", "Saving to EEPROM"}},
         {{.span = ramRange(10, 1), .writeAll = true}, true, {0}, {"Sending to sensor"}},
     };
