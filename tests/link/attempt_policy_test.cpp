@@ -124,35 +124,35 @@ TEST(Progress, ReadRoundsToTheNearestPercent) {
     EXPECT_EQ(shown.percents, (std::vector<int>{77, 0, 40, 80}));
 }
 
-TEST(Progress, EepromWriteWalksThroughItsSteps) {
-    WiredContext w;
-    w.identify(80);
-    std::fill(w.ctx.EeRead.begin(), w.ctx.EeRead.end(), true);
-    Shown shown;
-    watch(w, shown);
-    ASSERT_TRUE(SensorMemWrite(w.ctx, 0, 20, 12, true, true, false, true, true, true));
-    EXPECT_EQ(shown.percents, (std::vector<int>{77, 0, 33, 67}));
-    EXPECT_EQ(shown.statuses, (std::vector<std::string>{"Unlocking EEPROM", "Sending to sensor",
-                                                        "Locking EEPROM", "Saving to RAM"}));
-    EXPECT_EQ(w.ctx.StatusText, "");
-}
-
-TEST(Progress, RamWriteSavesToEeprom) {
-    WiredContext w;
-    w.identify(80);
-    Shown shown;
-    watch(w, shown);
-    ASSERT_TRUE(SensorMemWrite(w.ctx, 0, 10, 8, false, true, false, false, false, true));
-    EXPECT_EQ(shown.percents, (std::vector<int>{0, 50}));
-    EXPECT_EQ(shown.statuses, (std::vector<std::string>{"Sending to sensor", "Saving to EEPROM"}));
-    EXPECT_EQ(w.ctx.StatusText, "");
-}
-
-TEST(Progress, FailedWriteClearsTheStatus) {
-    WiredContext w;
-    w.line.refuseWrites = true;
-    EXPECT_FALSE(SensorMemWrite(w.ctx, 0, 10, 1, false, false, false, false, false, true));
-    EXPECT_EQ(w.ctx.StatusText, "");
+// An EEPROM write walks through unlock, data, lock and the save to RAM, a RAM write saves to
+// the EEPROM, and a write whose frames are all refused ends with its status cleared too.
+TEST(Progress, WritesWalkThroughTheirSteps) {
+    const struct {
+        WriteRequest write;
+        bool refused;
+        std::vector<int> percents;
+        std::vector<std::string> statuses;
+    } cases[] = {
+        {{.span = eepromRange(20, 12), .commit = true, .unlock = true, .lock = true,
+          .writeAll = true},
+         false, {77, 0, 33, 67},
+         {"Unlocking EEPROM", "Sending to sensor", "Locking EEPROM", "Saving to RAM"}},
+        {{.span = ramRange(10, 8), .commit = true, .writeAll = true}, false, {0, 50},
+         {"Sending to sensor", "Saving to EEPROM"}},
+        {{.span = ramRange(10, 1), .writeAll = true}, true, {0}, {"Sending to sensor"}},
+    };
+    for (const auto& c : cases) {
+        WiredContext w;
+        w.identify(80);
+        std::fill(w.ctx.EeRead.begin(), w.ctx.EeRead.end(), true);
+        w.line.refuseWrites = c.refused;
+        Shown shown;
+        watch(w, shown);
+        EXPECT_EQ(SensorMemWrite(w.ctx, c.write), !c.refused);
+        EXPECT_EQ(shown.percents, c.percents);
+        EXPECT_EQ(shown.statuses, c.statuses);
+        EXPECT_EQ(w.ctx.StatusText, "");
+    }
 }
 
 }  // namespace

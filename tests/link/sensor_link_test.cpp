@@ -104,8 +104,8 @@ TEST(SensorAddressRange, AddressesTheRequestToSendCannotCarryAreRefused) {
     EXPECT_EQ(w.ctx.ErrorText, "Sensor address 32 is out of range (0 to 31)");
 }
 
-TEST(SensorAddressRange, TheLowestAndHighestAddressesAreSent) {
-    for (const auto& [address, sent] : {std::pair{31.0f, 255}, {0.0f, 224}}) {
+TEST(SensorAddressRange, TheRequestToSendCarriesTheAddressUpToTheHighest) {
+    for (const auto& [address, sent] : {std::pair{31.0f, 255}, {0.0f, 224}, {1.0f, 225}}) {
         WiredContext w;
         w.ctx.SensorAddress = address;
         EXPECT_TRUE(SensorMemRead(w.ctx, 0, 65, 1, false, false)) << w.ctx.ErrorText;

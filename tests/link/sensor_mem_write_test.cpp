@@ -3,7 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <numeric>
+#include <span>
+#include <tuple>
 
+#include "common/service_recorder.h"
 #include "link/scripted_line.h"
 
 namespace kelvo {
@@ -34,18 +38,6 @@ TEST(SensorMemWriteFrames, TmoResetIsOneRamFrameSentWhole) {
     EXPECT_EQ(w.ctx.StatusText, "");
 }
 
-TEST(SensorMemWriteFrames, LargeEepromBlocksStayInsideA16BytePage) {
-    WiredContext w;
-    w.identify(32);
-    w.line.largeEeprom = true;
-    for (int a = 14; a <= 17; ++a) w.ctx.EeImage[a] = static_cast<float>(a - 13);
-    ASSERT_TRUE(SensorMemWrite(w.ctx, 0, 14, 4, true, false, false, true, true, true));
-    EXPECT_EQ(w.frames(),
-              (std::vector<Bytes>{kUnlock2, {10, 0, 14, 1, 2, 27}, {10, 0, 16, 3, 4, 33}, kLock2}));
-    EXPECT_EQ(w.line.eeprom[17], 4);
-    EXPECT_TRUE(w.line.eepromLocked);
-}
-
 TEST(SensorMemWriteFrames, UnchangedEepromSendsNoDataButStillUnlocksLocksAndSaves) {
     for (const bool keepOpen : {false, true}) {
         WiredContext w;
@@ -59,44 +51,44 @@ TEST(SensorMemWriteFrames, UnchangedEepromSendsNoDataButStillUnlocksLocksAndSave
     }
 }
 
-TEST(SensorMemWriteFrames, OneChangedByteSendsItsWord) {
-    WiredContext w;
-    w.identify(80);
-    markAllRead(w.ctx);
-    w.ctx.EeImage[20] = w.ctx.EeLast[20] = 7;
-    w.ctx.EeImage[21] = 5;
-    ASSERT_TRUE(SensorMemWrite(w.ctx, 30, 0, 0, true, true, false, true, true, false));
-    EXPECT_EQ(w.frames(), (std::vector<Bytes>{kUnlock2, {10, 10, 7, 5, 32}, kLock2, kSaveToRam2}));
-    EXPECT_EQ(w.ctx.EeLast[21], 5);
-    EXPECT_EQ(w.line.eeprom[21], 5);
-}
-
-TEST(SensorMemWriteFrames, LargeEepromSendsAChangedByteAlone) {
-    WiredContext w;
-    w.identify(32);
-    w.line.largeEeprom = true;
-    w.line.eepromLocked = false;
-    std::fill(w.ctx.EeRead.begin(), w.ctx.EeRead.begin() + 1024, true);
-    w.ctx.EeImage[301] = 5;
-    ASSERT_TRUE(SensorMemWrite(w.ctx, 30, 0, 0, true, false, false, false, false, false));
-    EXPECT_EQ(w.frames(), (std::vector<Bytes>{{9, 1, 45, 5, 60}}));
-    EXPECT_EQ(w.line.eeprom[301], 5);
-}
-
-TEST(SensorMemWriteFrames, NeverReadBytesCountAsChanged) {
-    WiredContext w;
-    w.identify(80);
-    w.line.eepromLocked = false;
-    ASSERT_TRUE(SensorMemWrite(w.ctx, 0, 40, 2, true, false, false, false, false, false));
-    EXPECT_EQ(w.frames(), (std::vector<Bytes>{{10, 20, 0, 0, 30}}));
-}
-
-TEST(SensorMemWriteFrames, RamCommitSavesToEeprom) {
-    WiredContext w;
-    w.identify(88);
-    w.ctx.RamImage[162] = 3;
-    ASSERT_TRUE(SensorMemWrite(w.ctx, 0, 162, 1, false, true, false, false, false, true));
-    EXPECT_EQ(w.frames(), (std::vector<Bytes>{{65, 34, 3, 102}, {161, 0, 161}}));
+// What goes out: EEPROM data between unlock and lock, the save after a commit, large-EEPROM
+// blocks inside their 16-byte page, a small-EEPROM word whole, and of a list only the bytes
+// that changed, a byte never read counting as changed.
+TEST(SensorMemWriteFrames, EachWriteSendsWhatItMust) {
+    const struct {
+        uint8_t id;    // 32: the large EEPROM
+        bool allRead;  // the image held what the sensor does before the edits
+        WriteRequest write;
+        std::vector<std::tuple<int, float, float>> edits;  // address, image, last sent
+        std::vector<Bytes> frames;
+        int sent;  // a byte that then holds the image's value in the sensor and as last sent
+    } cases[] = {
+        {32, false, {.span = eepromRange(14, 4), .unlock = true, .lock = true, .writeAll = true},
+         {{14, 1, 0}, {15, 2, 0}, {16, 3, 0}, {17, 4, 0}},
+         {kUnlock2, {10, 0, 14, 1, 2, 27}, {10, 0, 16, 3, 4, 33}, kLock2}, 17},
+        {80, true, {.span = eepromList(30), .commit = true, .unlock = true, .lock = true},
+         {{20, 7, 7}, {21, 5, 0}}, {kUnlock2, {10, 10, 7, 5, 32}, kLock2, kSaveToRam2}, 21},
+        {32, true, {.span = eepromList(30)}, {{301, 5, 0}}, {{9, 1, 45, 5, 60}}, 301},
+        {80, false, {.span = eepromRange(40, 2)}, {}, {{10, 20, 0, 0, 30}}, 41},
+        {88, false, {.span = ramRange(162, 1), .commit = true, .writeAll = true}, {{162, 3, 0}},
+         {{65, 34, 3, 102}, {161, 0, 161}}, 162},
+    };
+    for (const auto& c : cases) {
+        WiredContext w;
+        w.identify(c.id);
+        w.line.largeEeprom = c.id == 32;
+        w.line.eepromLocked = c.write.unlock;
+        if (c.allRead) std::fill(w.ctx.EeRead.begin(), w.ctx.EeRead.begin() + 1024, true);
+        const bool ee = c.write.span.eeprom;
+        float* image = ee ? w.ctx.EeImage.data() : w.ctx.RamImage.data();
+        float* last = ee ? w.ctx.EeLast.data() : w.ctx.RamLast.data();
+        for (const auto& [a, value, lastSent] : c.edits) image[a] = value, last[a] = lastSent;
+        ASSERT_TRUE(SensorMemWrite(w.ctx, c.write)) << c.sent;
+        EXPECT_EQ(w.frames(), c.frames) << c.sent;
+        EXPECT_EQ(ee ? w.line.eeprom[c.sent] : w.line.ram[c.sent], image[c.sent]) << c.sent;
+        EXPECT_EQ(last[c.sent], image[c.sent]) << c.sent;
+        EXPECT_EQ(w.line.eepromLocked, c.write.lock) << c.sent;
+    }
 }
 
 // Platform 5's EEPROM, and a word whose partner byte was never read: refused with a prompt
@@ -169,6 +161,25 @@ TEST(SensorMemWriteRetries, APortThatWillNotOpenFailsTheWrite) {
     EXPECT_TRUE(w.line.writes.empty());
 }
 
+// A byte from another talker, sent at any one wait of the write, is not taken for the
+// frame's status (nor for the clear-to-send): the write still takes one attempt.
+TEST(SensorMemWriteRetries, AStrayByteCostsNoAttempt) {
+    bool sent = true;
+    for (int moment = 0; sent; ++moment) {  // until the write has no wait left to send it in
+        WiredContext w;
+        int events = 0;
+        sent = false;
+        w.t.pump.onEvents([&] {
+            if (events++ != moment) return;
+            w.line.chatter({21});
+            sent = true;
+        });
+        w.ctx.RamImage[100] = 9;
+        ASSERT_TRUE(SensorMemWrite(w.ctx, 0, 100, 1, false, false, false, false, false, true));
+        EXPECT_EQ(w.line.handshakes, 1) << moment;
+    }
+}
+
 TEST(SensorMemWriteRetries, AcknowledgedBlocksStayWhenALaterOneFails) {
     WiredContext w;
     for (int a = 0; a < 8; ++a) w.ctx.RamImage[a] = 9;
@@ -226,6 +237,47 @@ TEST(SensorMemWriteLock, FailedUnlockSendsNoLock) {
     EXPECT_FALSE(SensorMemWrite(w.ctx, 0, 20, 2, true, false, false, true, true, true));
     EXPECT_EQ(w.ctx.ErrorText, "Can't unlock EEPROM");
     EXPECT_EQ(count(w.frames(), kLock2), 0u);
+}
+
+// What a write tells the service record before anything goes out: the addresses it may send.
+struct Planned : ServiceRecorder {
+    std::vector<int> selected;
+    void actionStarted(Context&, const std::string&, Kind) override {}
+    void referenceTyped(const std::string&) override {}
+    void actionEnded(Context&, bool) override {}
+    bool beforeWrite(Context&, bool, std::span<const uint8_t> selection) override {
+        for (size_t a = 0; a < selection.size(); ++a)
+            if (selection[a] == 255) selected.push_back(static_cast<int>(a));
+        return false;  // nothing need go out
+    }
+    void bytesPlanned(bool, int) override {}
+    void byteWritten(bool, int, float, float) override {}
+};
+
+// The range or list asked for up to the memory's top, not what the mask held before, and
+// both bytes of a small-EEPROM word.
+TEST(SensorMemWriteRecord, TellsTheRecordEveryByteItMaySend) {
+    const struct {
+        int32_t list;
+        int address, count;
+        bool eeprom;
+        int first, last;  // the bytes told
+    } cases[] = {
+        {0, 255, 1, false, 255, 255}, {8, 0, 0, false, 0, 255}, {0, 511, 1, true, 510, 511}};
+    for (const auto& c : cases) {
+        WiredContext w;
+        w.identify(88);
+        Planned record;
+        w.ctx.serviceRecorder = &record;
+        w.ctx.AddressMask[100] = 255;
+        EXPECT_FALSE(SensorMemWrite(w.ctx, c.list, static_cast<float>(c.address),
+                                    static_cast<uint8_t>(c.count), c.eeprom, false, false, false,
+                                    false, true));
+        std::vector<int> told(c.last - c.first + 1);
+        std::iota(told.begin(), told.end(), c.first);
+        EXPECT_EQ(record.selected, told) << c.address;
+        EXPECT_TRUE(w.line.writes.empty());
+    }
 }
 
 }  // namespace

@@ -135,7 +135,7 @@ TEST(ChannelConversions, FollowEveryDescriptorAtTheDecidingPoints) {
     EXPECT_TRUE(GetScale(t.ctx, 13) == 1 && GetDecimals(t.ctx, 13) == 1 &&
                 GetOffsetFlag(t.ctx, 13) == 0);
     EXPECT_EQ(GetUnitText(t.ctx, 13), "");
-    EXPECT_EQ(GetDecimals(t.ctx, -1), 0);  // no channel, no descriptor
+    EXPECT_TRUE(GetDecimals(t.ctx, -1) == 0 && GetScale(t.ctx, -1) == 0);  // no descriptor
     std::vector<long long> tenths = {655345, 655350, 655355, 655360, 700000};
     for (long long m = -2600; m <= 2600; m += 5) tenths.push_back(m);
     for (const long long m : tenths) {

@@ -415,6 +415,9 @@ TEST(LazyReads, EachAccessorFetchesExactlyTheBytesItUses) {
         {5, 0, [](Context& c) { GetSerialNumber(c); }, {{66, 2}}, {}},
         // Known already, the serial number is not fetched again, nor the byte after it.
         {7, 1, [](Context& c) { GetSerialNumber(c); }, {}, {{998, 3}}, {{998, 3}}},
+        // The large EEPROM reads in blocks of up to four: 998..1000 comes as 998..1001.
+        {7, 1, [](Context& c) { GetSerialNumber(c); }, {}, {{998, 4}}},
+        {7, 1, [](Context& c) { SetTableEntry(c, 0, 3, 1); }, {}, {{512, 34}}},
         // A word whose high byte alone is known is fetched whole.
         {6, 0, [](Context& c) { GetVersion(c); }, {}, {{90, 2}, {164, 2}, {172, 2}}, {{164, 1}}},
         {6, 0, [](Context& c) { GetCO2Factor(c); }, {}, {{164, 2}}, {{164, 1}}},

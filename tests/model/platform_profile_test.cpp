@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <optional>
+#include <tuple>
 
 #include "common/context.h"
 #include "model/identification.h"
@@ -26,6 +27,7 @@ TEST(PlatformProfile, EachSensorFindsItsWindowAndWhatItsFilesMayDo) {
         {5, 0, WindowKind::Frm5, true, true, 0},       {5, 2, WindowKind::Frm5Chart, true, true, 0},
         {5, 3, WindowKind::Frm5Chart, false, true, 0}, {5, 4, std::nullopt, false, false, 0},
         {6, 0, WindowKind::Frm6, true, true, 13},      {6, 2, WindowKind::Frm6, true, true, 15},
+        {6, 3, WindowKind::Frm6, true, true, 13},
         {6, 5, WindowKind::Frm6, true, false, 0},      {6, 6, std::nullopt, false, false, 0},
         {61, 1, WindowKind::Frm61, true, true, 12},    {61, 2, std::nullopt, false, false, 0},
         {7, 0, std::nullopt, false, false, 0},         {7, 2, WindowKind::Frm61, false, false, 0},
@@ -179,6 +181,12 @@ TEST(ReadUnknownBytes, ReadsOnlyWhatTheSpanSelectsAndTheImageLacks) {
     ctx.EeRead[0] = false;  // a range may start at the first byte, or run past the last
     ASSERT_TRUE(ReadUnknownBytes(ctx, {eepromRange(0, 1), eepromRange(kEeImageSize - 2, 4)}));
     EXPECT_TRUE(ctx.EeRead[0]);
+    // A small-EEPROM word comes whole: its known first byte keeps its value.
+    test::VirtualSensorRig six(6);
+    const float first = float((six.sensor.memory().eeprom[0] + 1) % 256);
+    test::setEe(six.ctx(), 0, first);
+    ASSERT_TRUE(ReadUnknownBytes(six.ctx(), {eepromRange(1, 1)}));
+    EXPECT_TRUE(six.ctx().EeRead[1] && six.ctx().EeImage[0] == first);
     // With nothing left to fetch the line stays quiet.
     rig.sensor.clearRecord();
     ASSERT_TRUE(ReadUnknownBytes(ctx, {eepromRange(600, 2), eepromList(kListWholeEeprom)}));
@@ -192,20 +200,71 @@ TEST(ReadUnknownBytes, ReadsOnlyWhatTheSpanSelectsAndTheImageLacks) {
     EXPECT_EQ(ctx.AddressMask, mask);
 }
 
-// The bytes that name a sensor come in with the first read: naming it afterwards, as
-// kelvo-cli identify does, sends nothing more.
+// The bytes that name a sensor come in with the first read, and those a settings file's
+// identity check compares: naming it afterwards, as kelvo-cli identify does, sends nothing
+// more. A backup brings what its load checks besides; nothing else is read.
 TEST(ReadWithIdentity, BringsEverythingThatNamesTheSensor) {
-    for (const auto& [platform, version] : {std::pair{5, 0}, {6, 0}, {61, 1}, {7, 1}}) {
-        test::VirtualSensorRig rig(platform, version);
+    const std::vector<int> naming6{90, 91, 164, 165, 170, 171, 172, 173};
+    const struct {
+        int platform, version;
+        bool forBackup;
+        std::vector<int> known;  // the bytes of the memory read that are known afterwards
+    } cases[] = {
+        {5, 0, true, {65, 66, 67, 226}},
+        {6, 0, false, naming6},
+        {6, 0, true, {58, 59, 90, 91, 98, 99, 158, 159, 164, 165, 170, 171, 172, 173}},
+        {61, 1, true, naming6},
+        {7, 1, false, {998, 999, 1000, 1001, 1022, 1023}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(c.platform) + (c.forBackup ? " backup" : ""));
+        test::VirtualSensorRig rig(c.platform, c.version);
         Context& ctx = rig.ctx();
-        ASSERT_EQ(GetPlatform(ctx), platform);
-        ASSERT_TRUE(ReadWithIdentity(ctx, platform != kPlatform5, {}, false)) << ctx.ErrorText;
+        ASSERT_EQ(GetPlatform(ctx), c.platform);
+        const bool eeprom = c.platform != kPlatform5;
+        ASSERT_TRUE(ReadWithIdentity(ctx, eeprom, {}, c.forBackup)) << ctx.ErrorText;
+        std::vector<int> known;
+        for (int a = 0; a < (eeprom ? kEeImageSize : kRamImageSize); ++a)
+            if (eeprom ? ctx.EeRead[a] : ctx.RamRead[a]) known.push_back(a);
+        EXPECT_EQ(known, c.known);
+        for (const IdentityByte& b : FindPlatform(uint8_t(c.platform))->identity)
+            EXPECT_TRUE(b.eeprom ? ctx.EeRead[b.address] : ctx.RamRead[b.address]) << b.address;
         rig.sensor.clearRecord();
         GetProtocol(ctx);
         GetVersion(ctx);
         SerialText(ctx);
-        EXPECT_TRUE(rig.sensor.requests().empty()) << platform;
+        EXPECT_TRUE(rig.sensor.requests().empty());
         EXPECT_EQ(ctx.ErrorText, "");
+    }
+}
+
+// Where each platform keeps what its own display shows: platform 5 its display mode and
+// shift button in RAM, the others the four positions of a sequence in EEPROM, two to a byte
+// or a byte each.
+TEST(PlatformProfile, DisplaySettingsLieWhereEachPlatformKeepsThem) {
+    using Sequence = DisplaySettings::Sequence;
+    const auto spanOf = [](const MemorySpan& s) {
+        return std::tuple(s.eeprom, s.list, s.address, s.count);
+    };
+    const struct {
+        int platform;
+        MemorySpan mode, shiftStep, shiftChannel, sequencePlace;
+        Sequence sequence;
+        int channels;  // those the shift button or a display position can name
+    } cases[] = {
+        {5, ramRange(31, 1), ramRange(32, 1), ramRange(207, 1), {}, Sequence::None, 4},
+        {6, {}, {}, {}, eepromRange(50, 2), Sequence::Nibbles, 13},
+        {61, {}, {}, {}, eepromRange(50, 2), Sequence::Nibbles, 13},
+        {7, {}, {}, {}, eepromRange(393, 4), Sequence::Bytes, 9},
+    };
+    for (const auto& c : cases) {
+        const DisplaySettings& d = FindPlatform(uint8_t(c.platform))->display;
+        EXPECT_EQ(spanOf(d.mode), spanOf(c.mode)) << c.platform;
+        EXPECT_EQ(spanOf(d.shiftStep), spanOf(c.shiftStep)) << c.platform;
+        EXPECT_EQ(spanOf(d.shiftChannel), spanOf(c.shiftChannel)) << c.platform;
+        EXPECT_EQ(spanOf(d.sequencePlace), spanOf(c.sequencePlace)) << c.platform;
+        EXPECT_EQ(d.sequence, c.sequence) << c.platform;
+        EXPECT_EQ(d.sequence == Sequence::None ? d.shiftChannels : d.sequenceChannels, c.channels);
     }
 }
 
