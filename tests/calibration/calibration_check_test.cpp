@@ -146,6 +146,9 @@ TEST(CalibrationRefusals, ImplausibleReferencesAndImpossibleWords) {
     const std::string unread = PlausibilityProblem(silent.ctx(), CalQuantity::CO2, 0);
     EXPECT_EQ(unread, silent.ctx().ErrorText);
     EXPECT_NE(unread, "");
+    // 30 ppm and 3 % of the reference, in the channel's own unit.
+    EXPECT_DOUBLE_EQ(CalibrationTolerance(CalQuantity::CO2, 1000, "ppm"), 60);
+    EXPECT_DOUBLE_EQ(CalibrationTolerance(CalQuantity::CO2, 0.1, "%"), 0.006);
     EXPECT_EQ(ImpossibleWord("zero word", 0, true),
               "The computed zero word is 0: the sensor would stop measuring. Nothing was sent.");
     // A check a degree off is outside the half degree a temperature is allowed.

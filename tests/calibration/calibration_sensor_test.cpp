@@ -406,6 +406,10 @@ TEST(CalCO2SinglePointSensor, ADetectorReadingOfZeroIsRefused) {
                   "Calibration not possible with the sensor's present readings.");
         EXPECT_EQ(platform == 6 ? rig.eeWord(at) : rig.ramWord(at), before);
     }
+    Rig o2(7, 1);  // an O2 cell that reads nothing
+    o2.putRamWord(38, 0);
+    EXPECT_FALSE(CalO2Span(o2.ctx(), 2000));
+    EXPECT_EQ(o2.ctx().ErrorText, "Calibration not possible with the sensor's present readings.");
 }
 
 // --- A sensor that stops answering part-way ------------------------------------------------

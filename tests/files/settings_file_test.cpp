@@ -193,7 +193,7 @@ TEST_F(SettingsFileTest, EveryDamageToTheNumbersReadsAsTheLayoutDefines) {
                                       same(128, 256, &t.ctx.RamImage[128])));
         }
     };
-    check(Bytes(17, 0), "17 bytes");
+    check(Bytes{}, "empty"), check(Bytes(17, 0), "17 bytes");
     // As the windows save them: platform 5 its RAM without 112..127, platform 6 mask and EEPROM;
     // a name gets ".Set" unless it ends so in any case.
     fillPlatform5(t.ctx, 1);
