@@ -146,11 +146,49 @@ TEST(CalibrationRefusals, ImplausibleReferencesAndImpossibleWords) {
     const std::string unread = PlausibilityProblem(silent.ctx(), CalQuantity::CO2, 0);
     EXPECT_EQ(unread, silent.ctx().ErrorText);
     EXPECT_NE(unread, "");
-    // 30 ppm and 3 % of the reference, in the channel's own unit.
-    EXPECT_DOUBLE_EQ(CalibrationTolerance(CalQuantity::CO2, 1000, "ppm"), 60);
-    EXPECT_DOUBLE_EQ(CalibrationTolerance(CalQuantity::CO2, 0.1, "%"), 0.006);
-    EXPECT_EQ(ImpossibleWord("zero word", 0, true),
-              "The computed zero word is 0: the sensor would stop measuring. Nothing was sent.");
+    // How far a check may land and how far a reference may lie, in the channel's own unit:
+    // CO2 30 ppm plus 3 %, and 300 ppm or 30 %, whichever is more (the two meet at 1000 ppm);
+    // temperature half a degree and ten, in kelvin or Fahrenheit degrees; O2 0.3 %, and 1 %
+    // or a tenth of the reference. Negative references count by their size.
+    const struct {
+        CalQuantity quantity;
+        double reference;
+        const char* unit;
+        double tolerance, plausible;
+    } limits[] = {
+        {CalQuantity::CO2, 1000, "ppm", 60, 300},
+        {CalQuantity::CO2, 999, "ppm", 59.97, 300},
+        {CalQuantity::CO2, 1010, "ppm", 60.3, 303},
+        {CalQuantity::CO2, -2000, "ppm", 90, 600},
+        {CalQuantity::CO2, 0, "ppm", 30, 300},
+        {CalQuantity::CO2, 0.1, "%", 0.006, 0.03},
+        {CalQuantity::CO2, 5, "%", 0.153, 1.5},
+        {CalQuantity::Temperature, 21, "C", 0.5, 10},
+        {CalQuantity::Temperature, -70, "F", 0.9, 18},
+        {CalQuantity::O2, 20.9, "%", 0.3, 2.09},
+        {CalQuantity::O2, 9, "%", 0.3, 1},
+        {CalQuantity::O2, -11, "%", 0.3, 1.1},
+    };
+    for (const auto& l : limits) {
+        SCOPED_TRACE(QuantityName(l.quantity) + " " + NumberText(l.reference) + l.unit);
+        EXPECT_NEAR(CalibrationTolerance(l.quantity, l.reference, l.unit), l.tolerance, 1e-9);
+        EXPECT_NEAR(PlausibleDistance(l.quantity, l.reference, l.unit), l.plausible, 1e-9);
+    }
+    // The words a sensor holds are 0 to 65535; 0 only where it does not stop the sensor.
+    const std::string stops =
+        "The computed zero word is 0: the sensor would stop measuring. Nothing was sent.";
+    const auto holds = [](double w) { return "The computed zero word is " + NumberText(w) +
+                                             ": the sensor holds 0 to 65535. Nothing was sent."; };
+    const struct {
+        double word;
+        bool zeroStopsIt;
+        std::string problem;
+    } words[] = {{0, true, stops},         {0, false, ""},         {1, true, ""},
+                 {65535, true, ""},        {65536, true, holds(65536)},
+                 {-1, false, holds(-1)},   {-0.5, false, holds(-0.5)},
+                 {NAN, false, holds(NAN)}, {INFINITY, false, holds(INFINITY)}};
+    for (const auto& w : words)
+        EXPECT_EQ(ImpossibleWord("zero word", w.word, w.zeroStopsIt), w.problem) << w.word;
     // A check a degree off is outside the half degree a temperature is allowed.
     // Its history line says why, and a check that passes ends with no failure's message.
     struct Ending : ServiceRecorder {
@@ -174,6 +212,9 @@ TEST(CalibrationRefusals, ImplausibleReferencesAndImpossibleWords) {
     EXPECT_NE(ImpossibleTable(bump, -1).find("not falling at entry 2"), std::string::npos);
     EXPECT_NE(ImpossibleTable({bump.begin() + 1, bump.end()}, -1).find("at entry 1"),
               std::string::npos);
+    // A level step is no reversal; a rising table is checked the other way round.
+    EXPECT_EQ(ImpossibleTable(std::vector<double>{9000, 9000, 8000}, -1), "");
+    EXPECT_NE(ImpossibleTable(bump, 1).find("not rising at entry 1"), std::string::npos);
 
     // A zero taken in 1000 ppm on platform 5 needs a word above 65535.
     VirtualSensorRig rig(5, 0);

@@ -74,6 +74,11 @@ TEST(CalibrationMath, StepSearchFindsThePointWithinTolerance) {
         EXPECT_EQ(StepSearch(F, 1.0, F(point), 0, [&] { ++yields; }), point);
         EXPECT_EQ(yields, steps) << point;
     }
+    // An error of exactly the tolerance is not within it. This curve is flat at 0.5 past 0
+    // (its exponential underflows), so 0.5^13 is 2^-13 exactly and so is the error below.
+    const ResponseModel flat{-1000, 0.5, 0, 1, 0};
+    EXPECT_GT(StepSearch(flat, 13, std::ldexp(1.0, -13) - 0.0001, 100, {}), 9999);
+    EXPECT_EQ(StepSearch(flat, 13, std::ldexp(1.0, -13) - 0.00009, 100, {}), 100);
 }
 
 TEST(CalibrationMath, StepSearchThatCannotConvergeStopsPast9999) {

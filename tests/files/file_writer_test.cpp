@@ -16,6 +16,7 @@
 #include "service/backup.h"
 #include "support/test_context.h"
 #ifndef _WIN32
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
@@ -119,6 +120,21 @@ TEST_F(FileWriter, AnAppendIsWholeOrTakenBack) {
     EXPECT_NE(error.find("4 of 9 bytes"), std::string::npos) << error;
     ASSERT_TRUE(AppendWhole(log, "c,3\r\n", "h\r\n", error)) << error;
     EXPECT_EQ(readText(log), "h\r\na,1\r\nc,3\r\n");
+}
+
+// Started with its standard input closed (as a scheduled job may be), a run's first file
+// gets descriptor 0: it is written and closed like any other.
+TEST_F(FileWriter, DescriptorZeroIsAFileLikeAnyOther) {
+    const int input = ::dup(0);
+    ::close(0);
+    std::string error;
+    const bool written = WriteFileAtomically((dir / "a.bin").string(), Bytes{1, 2}, error);
+    const bool zeroLeftOpen = ::fcntl(0, F_GETFD) != -1;
+    ::dup2(input, 0);
+    ::close(input);
+    EXPECT_TRUE(written) << error;
+    EXPECT_FALSE(zeroLeftOpen);
+    EXPECT_EQ(readText(dir / "a.bin"), std::string("\x01\x02"));
 }
 
 // What is no file, or far too large to be a settings or definition file, is refused unread.
