@@ -16,6 +16,7 @@
 #include "common/values.h"
 #include "model/channels.h"
 #include "model/identification.h"
+#include "support/recorded_notes.h"
 #include "support/virtual_sensor_rig.h"
 
 namespace kelvo {
@@ -56,12 +57,13 @@ bool o2(Context& ctx, Memory& m, std::mt19937& rng, double& reference) {
 const struct {
     Run run;
     CalQuantity quantity;
+    const char* unit;  // as the record shows it
     std::vector<std::pair<int, int>> sensors;  // platform, version
 } kProcedures[] = {
-    {zero, CalQuantity::CO2, {{5, 0}, {6, 0}, {7, 1}}},
-    {span, CalQuantity::CO2, {{5, 0}, {6, 0}, {61, 1}, {7, 1}}},
-    {temperature, CalQuantity::Temperature, {{5, 0}, {6, 3}, {7, 1}}},
-    {o2, CalQuantity::O2, {{7, 1}, {61, 0}}},
+    {zero, CalQuantity::CO2, " ppm", {{5, 0}, {6, 0}, {7, 1}}},
+    {span, CalQuantity::CO2, " ppm", {{5, 0}, {6, 0}, {61, 1}, {7, 1}}},
+    {temperature, CalQuantity::Temperature, " \xC2\xB0" "C", {{5, 0}, {6, 3}, {7, 1}}},
+    {o2, CalQuantity::O2, " %", {{7, 1}, {61, 0}}},
 };
 
 // The EEPROM, and platform 5's RAM calibration words and references.
@@ -92,6 +94,8 @@ TEST(CalibrationProperty, EndsCalibratedAndReadingItsReferenceOrAsItWas) {
         });
         if (fault == 2)
             rig.sensor.refuseNext(3 + static_cast<int>(faultAt % 10), static_cast<int>(faultAt));
+        test::RecordedNotes notes;
+        ctx.serviceRecorder = &notes;
         const auto before = calibrationBytes(rig.sensor.memory());
         double reference = 0;
         const bool ok = p.run(ctx, rig.sensor.memory(), rng, reference);
@@ -103,6 +107,14 @@ TEST(CalibrationProperty, EndsCalibratedAndReadingItsReferenceOrAsItWas) {
             continue;
         }
         EXPECT_EQ(ctx.ErrorText, "");  // a success never carries a failure's message
+        // The record names the gas and the reading in the unit the window shows them in.
+        using Note = ServiceRecorder::Note;
+        EXPECT_EQ(notes.said[Note::Quantity], QuantityName(p.quantity));
+        EXPECT_EQ(notes.said[Note::Reference], NumberText(reference) + p.unit);
+        const std::string& asLeft = notes.said[Note::AsLeft];
+        EXPECT_EQ(asLeft.substr(asLeft.find(' ')), p.unit);
+        EXPECT_LE(std::fabs(ParseNumber(asLeft) - reference),
+                  CalibrationTolerance(p.quantity, reference, p.unit + 1));
         struck = true;  // the faults were for the calibration
         rig.t.clock.advance(kCalibrationSettleMs);
         // The check a technician would make next agrees, and writes nothing.
@@ -191,23 +203,15 @@ TEST(CalibrationRefusals, ImplausibleReferencesAndImpossibleWords) {
         EXPECT_EQ(ImpossibleWord("zero word", w.word, w.zeroStopsIt), w.problem) << w.word;
     // A check a degree off is outside the half degree a temperature is allowed.
     // Its history line says why, and a check that passes ends with no failure's message.
-    struct Ending : ServiceRecorder {
-        std::string why;
-        void actionStarted(Context&, const std::string&, Kind) override {}
-        void referenceTyped(const std::string&) override {}
-        void actionEnded(Context& ctx, bool) override { why = ctx.ErrorText; }
-        bool beforeWrite(Context&, bool, std::span<const uint8_t>) override { return true; }
-        void bytesPlanned(bool, int) override {}
-        void byteWritten(bool, int, float, float) override {}
-    } ending;
+    test::RecordedNotes ending;
     VirtualSensorRig warm(6, 0);
     warm.ctx().serviceRecorder = &ending;
     warm.sensor.memory().airTemperature = 21.0;
     const BumpCheck off = CheckAgainstReference(warm.ctx(), CalQuantity::Temperature, 22.0);
     EXPECT_FALSE(off.within);
-    EXPECT_EQ(ending.why, off.message);
+    EXPECT_EQ(ending.endedWith, off.message);
     EXPECT_TRUE(CheckAgainstReference(warm.ctx(), CalQuantity::Temperature, 21.0).within);
-    EXPECT_EQ(ending.why, "");
+    EXPECT_EQ(ending.endedWith, "");
     const std::vector<double> bump{9000, 7000, 7100, 5000};
     EXPECT_NE(ImpossibleTable(bump, -1).find("not falling at entry 2"), std::string::npos);
     EXPECT_NE(ImpossibleTable({bump.begin() + 1, bump.end()}, -1).find("at entry 1"),

@@ -23,6 +23,7 @@
 #include "model/channels.h"
 #include "model/identification.h"
 #include "model/tables.h"
+#include "support/recorded_notes.h"
 #include "support/virtual_sensor_rig.h"
 
 namespace kelvo {
@@ -62,21 +63,7 @@ struct Rig : VirtualSensorRig {
     }
 };
 
-// The notes a calibration leaves for the service record.
-struct Notes : ServiceRecorder {
-    std::vector<Note> kept;
-    bool refuse = false;  // what a write would replace cannot be kept
-    void actionStarted(Context&, const std::string&, Kind) override {}
-    void referenceTyped(const std::string&) override {}
-    void actionEnded(Context&, bool) override {}
-    void noted(Note what, const std::string&) override { kept.push_back(what); }
-    bool beforeWrite(Context&, bool, std::span<const uint8_t>) override { return !refuse; }
-    void bytesPlanned(bool, int) override {}
-    std::map<int, std::vector<float>> eepromWrites;  // by address, in the order written
-    void byteWritten(bool eeprom, int at, float, float after) override {
-        if (eeprom) eepromWrites[at].push_back(after);
-    }
-};
+using Notes = test::RecordedNotes;
 
 // --- CO2 single point ----------------------------------------------------------------------
 
@@ -102,9 +89,15 @@ TEST(CalCO2SinglePointSensor, Platform6ReadsTheGasItWasCalibratedIn) {
         rig.sensor.memory().gasPpm = c.ppm;
         rig.putEeWord(46, 29000);  // an aged zero word
         EXPECT_GT(std::fabs(rig.reading(11) - (5000 + c.ppm)), 20);
+        Notes notes;
+        rig.ctx().serviceRecorder = &notes;
         ASSERT_TRUE(CalCO2SinglePoint(rig.ctx(), kPlatformChannel, false, c.type, c.text))
             << rig.ctx().ErrorText;
         EXPECT_NEAR(rig.reading(11), 5000 + c.ppm, 3);
+        // The record shows the gas as the window does, without the channel's bias.
+        using Note = ServiceRecorder::Note;
+        EXPECT_EQ(notes.said[Note::Reference], NumberText(c.ppm) + " ppm");
+        EXPECT_NEAR(ParseNumber(notes.said[Note::AsLeft]), c.ppm, 3) << notes.said[Note::AsLeft];
     }
 }
 
@@ -324,6 +317,28 @@ TEST(CalTempSensor, TheWriteClosesThePortEvenWhenAskedToKeepItOpen) {
         Rig rig(platform, 0);
         ASSERT_TRUE(CalTemp(rig.ctx(), 21.0f, kPlatformChannel, true)) << rig.ctx().ErrorText;
         EXPECT_FALSE(rig.sensor.isOpen());
+    }
+}
+
+// The air warms by a degree while the sensor settles: the check after the write finds the
+// sensor off its reference, and the table is put back, or the message says it could not be.
+TEST(CalTempSensor, ACheckThatFailsPutsTheTableBackOrSaysItCouldNot) {
+    for (const bool refused : {false, true}) {
+        Rig rig(6, 0);
+        rig.sensor.memory().airTemperature = 21.0;
+        const auto before = rig.ee();
+        rig.t.pump.onEvents([&] {  // the shifted table written, the port let go
+            if (rig.sensor.savesToRam() == 0 || rig.sensor.isOpen()) return;
+            rig.sensor.memory().airTemperature = 22.0;
+            rig.sensor.refuseWrites(refused);
+        });
+        EXPECT_FALSE(CalTemp(rig.ctx(), 22.0f, kPlatformChannel, false));
+        EXPECT_EQ(rig.ctx().ErrorText,
+                  "The sensor reads 23 \xC2\xB0" "C after calibration, not 22" +
+                      std::string(refused ? ", and the previous calibration could not be put back."
+                                          : ": the previous calibration was put back."));
+        EXPECT_EQ(rig.ee() == before, !refused);
+        EXPECT_TRUE(rig.sensor.eepromLocked());
     }
 }
 

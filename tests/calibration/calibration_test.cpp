@@ -60,7 +60,7 @@ TEST(CalO2Zero, ASensorWithoutTheZeroWordIsRefused) {
 }
 
 // Cancelled in the first write, while settling or between two samples: it stops there and
-// puts the zero word back (the last 100 ms). A sample the sensor stops answering ends it the
+// puts the zero word back (the last 100 ms). A first write the sensor refuses ends it at once. A sample the sensor stops answering ends it the
 // same way, once the read has given up (100 attempts), without waiting out the samples left.
 TEST(CalO2Zero, CancellingStopsWhereverItComes) {
     const auto firstSample = [](const VirtualSensorRig& r) {
@@ -89,6 +89,9 @@ TEST(CalO2Zero, CancellingStopsWhereverItComes) {
              return false;
          },
          5200 + 21400 + 2000, "Can't read from sensor. The previous calibration was put back."},
+        {"the cleared word refused",
+         [](VirtualSensorRig& r, int64_t) { return r.sensor.refuseWrites(true), false; }, 300,
+         "Can't save to sensor"},
     };
     for (const auto& c : cases) {
         VirtualSensorRig rig(7, 1);

@@ -9,6 +9,7 @@
 
 #include "common/service_recorder.h"
 #include "link/scripted_line.h"
+#include "support/recorded_notes.h"
 
 namespace kelvo {
 namespace {
@@ -239,21 +240,6 @@ TEST(SensorMemWriteLock, FailedUnlockSendsNoLock) {
     EXPECT_EQ(count(w.frames(), kLock2), 0u);
 }
 
-// What a write tells the service record before anything goes out: the addresses it may send.
-struct Planned : ServiceRecorder {
-    std::vector<int> selected;
-    void actionStarted(Context&, const std::string&, Kind) override {}
-    void referenceTyped(const std::string&) override {}
-    void actionEnded(Context&, bool) override {}
-    bool beforeWrite(Context&, bool, std::span<const uint8_t> selection) override {
-        for (size_t a = 0; a < selection.size(); ++a)
-            if (selection[a] == 255) selected.push_back(static_cast<int>(a));
-        return false;  // nothing need go out
-    }
-    void bytesPlanned(bool, int) override {}
-    void byteWritten(bool, int, float, float) override {}
-};
-
 // The range or list asked for up to the memory's top, not what the mask held before, and
 // both bytes of a small-EEPROM word.
 TEST(SensorMemWriteRecord, TellsTheRecordEveryByteItMaySend) {
@@ -267,7 +253,8 @@ TEST(SensorMemWriteRecord, TellsTheRecordEveryByteItMaySend) {
     for (const auto& c : cases) {
         WiredContext w;
         w.identify(88);
-        Planned record;
+        test::RecordedNotes record;
+        record.refuse = true;  // nothing need go out
         w.ctx.serviceRecorder = &record;
         w.ctx.AddressMask[100] = 255;
         EXPECT_FALSE(SensorMemWrite(w.ctx, c.list, static_cast<float>(c.address),
@@ -275,7 +262,7 @@ TEST(SensorMemWriteRecord, TellsTheRecordEveryByteItMaySend) {
                                     false, true));
         std::vector<int> told(c.last - c.first + 1);
         std::iota(told.begin(), told.end(), c.first);
-        EXPECT_EQ(record.selected, told) << c.address;
+        EXPECT_EQ(record.selections, std::vector<std::vector<int>>{told}) << c.address;
         EXPECT_TRUE(w.line.writes.empty());
     }
 }
