@@ -210,8 +210,16 @@ TEST(CalibrationRefusals, ImplausibleReferencesAndImpossibleWords) {
     const BumpCheck off = CheckAgainstReference(warm.ctx(), CalQuantity::Temperature, 22.0);
     EXPECT_FALSE(off.within);
     EXPECT_EQ(ending.endedWith, off.message);
+    EXPECT_FALSE(ending.succeeded);
     EXPECT_TRUE(CheckAgainstReference(warm.ctx(), CalQuantity::Temperature, 21.0).within);
     EXPECT_EQ(ending.endedWith, "");
+    EXPECT_TRUE(ending.succeeded);
+    // A check that gets no reading fails with the line's message.
+    warm.sensor.silentFor(1000);
+    const BumpCheck blind = CheckAgainstReference(warm.ctx(), CalQuantity::Temperature, 21.0);
+    EXPECT_FALSE(blind.read || blind.within || ending.succeeded);
+    EXPECT_EQ(ending.endedWith, blind.message);
+    EXPECT_NE(blind.message, "");
     const std::vector<double> bump{9000, 7000, 7100, 5000};
     EXPECT_NE(ImpossibleTable(bump, -1).find("not falling at entry 2"), std::string::npos);
     EXPECT_NE(ImpossibleTable({bump.begin() + 1, bump.end()}, -1).find("at entry 1"),

@@ -97,6 +97,12 @@ TEST(CalibrationMath, StepSearchWithAnUnreachableSideEnds) {
     // A steep exponent whose tolerance the halving cannot reach still ends.
     const double y = StepSearch(F, 1e7, 0.5, 0, {});
     EXPECT_TRUE(std::isfinite(y));
+    // At an exponent of 1e14 neighbouring doubles of F lie about 1 % apart once raised to
+    // it, so no x comes within the tolerance: the search closes in until its step is
+    // nothing and stops after its 20000 steps.
+    int steps = 0;
+    EXPECT_NEAR(StepSearch(F, 1e14, 0.5, 0, [&] { ++steps; }), 5.4e-12, 1e-13);
+    EXPECT_EQ(steps, 20000);
 }
 
 TEST(CalibrationMath, FitCurveFallsFromPoint0ToPoint14) {

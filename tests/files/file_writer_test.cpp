@@ -120,6 +120,21 @@ TEST_F(FileWriter, AnAppendIsWholeOrTakenBack) {
     EXPECT_NE(error.find("4 of 9 bytes"), std::string::npos) << error;
     ASSERT_TRUE(AppendWhole(log, "c,3\r\n", "h\r\n", error)) << error;
     EXPECT_EQ(readText(log), "h\r\na,1\r\nc,3\r\n");
+    // A disk that refuses the write, and one that takes nothing while errno still says
+    // EINTR from before: neither is retried for ever, and the file keeps its lines.
+    const WriteCall refuses = [](int, const char*, size_t) -> long long {
+        errno = ENOSPC;
+        return -1;
+    };
+    const WriteCall takesNothing = [](int, const char*, size_t) -> long long {
+        errno = EINTR;
+        return 0;
+    };
+    EXPECT_FALSE(AppendWhole(log, "d,4\r\n", "h\r\n", error, refuses));
+    EXPECT_EQ(error, std::generic_category().message(ENOSPC));
+    EXPECT_FALSE(AppendWhole(log, "e,5\r\n", "h\r\n", error, takesNothing));
+    EXPECT_EQ(error, "the disk took only 0 of 5 bytes; they were taken back");
+    EXPECT_EQ(readText(log), "h\r\na,1\r\nc,3\r\n");
 }
 
 // Started with its standard input closed (as a scheduled job may be), a run's first file

@@ -324,6 +324,9 @@ TEST_F(SettingsFileTest, Platform5LoadChangesOnlyTheListedAddresses) {
         ASSERT_TRUE(SaveSettings(t.ctx, 0, file("s.Set"), 255, false));
         fillPlatform5(t.ctx, 100);
         const auto sensor = t.ctx.RamImage;
+        // Bytes never read stay unread unless the file brings them.
+        for (int a = 240; a < 256; a += 3) t.ctx.RamRead[a] = false;
+        const auto sensorRead = t.ctx.RamRead;
 
         // The whole RAM holds another serial number: taken only when the user says so.
         t.prompter.confirmAnswers = {list == 8};
@@ -341,6 +344,7 @@ TEST_F(SettingsFileTest, Platform5LoadChangesOnlyTheListedAddresses) {
             const bool inFile = t.ctx.AddressMask[a] == 255 && (a < 112 || a > 127);
             if (a == 216 || a == 217 || a == 223 || a == 224) continue;  // stored again
             EXPECT_EQ(t.ctx.RamImage[a], inFile ? saved[a] : sensor[a]) << "RAM " << a;
+            EXPECT_EQ(t.ctx.RamRead[a], inFile || sensorRead[a]) << "RAM " << a;
         }
     }
 }
@@ -481,6 +485,11 @@ TEST_F(SettingsFileTest, AFailedSaveAppendsTheSystemsReason) {
     EXPECT_GT(t.ctx.ErrorText.size(), std::string("Before. ").size() + 2);
     EXPECT_EQ(t.ctx.ErrorText.substr(t.ctx.ErrorText.size() - 2), ", ");
     EXPECT_FALSE(fs::exists(file("no folder")));
+    // A block type the container has no length for is no file at all.
+    t.ctx.ErrorText.clear();
+    EXPECT_FALSE(SaveSettings(t.ctx, 2, file("two.Set"), 255, false));
+    EXPECT_EQ(t.ctx.ErrorText, "Can't save settings.");
+    EXPECT_FALSE(fs::exists(file("two.Set")));
 }
 
 }  // namespace

@@ -17,13 +17,17 @@ struct RecordedNotes : ServiceRecorder {
     std::vector<Note> kept;
     std::map<Note, std::string> said;  // the last text of each kind
     std::string endedWith;             // the action's message when it ended
+    bool succeeded = false;            // and whether it ended well
     bool refuse = false;               // what a write would replace cannot be kept
     std::map<int, std::vector<float>> eepromWrites;  // by address, in the order written
     std::vector<std::vector<int>> selections;        // the addresses each write may send
 
     void actionStarted(Context&, const std::string&, Kind) override {}
     void referenceTyped(const std::string&) override {}
-    void actionEnded(Context& ctx, bool) override { endedWith = ctx.ErrorText; }
+    void actionEnded(Context& ctx, bool ok) override {
+        endedWith = ctx.ErrorText;
+        succeeded = ok;
+    }
     void noted(Note what, const std::string& text) override {
         kept.push_back(what);
         said[what] = text;
