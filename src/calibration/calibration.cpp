@@ -203,15 +203,15 @@ bool calTemp(Context& ctx, uint8_t platform, float TrueTemp, float Channel,
         if (!ctx.ErrorText.empty()) return false;
         // Platform 7 keeps signed values in its tables (a point below 0 C is stored with
         // 65536 added): shift the value, not its stored form, or a shift across zero would
-        // saturate at 65535.
-        const double value =
-            platform == kPlatform7 ? SignedWord(static_cast<float>(entry)) + D : entry + D;
-        const bool wraps = platform == kPlatform7 && std::fabs(value) > 32767;
-        if (const std::string why =
-                ImpossibleWord("table entry", wraps || value >= 0 ? value : value + 65536);
+        // saturate at 65535. A value past what the word holds would wrap round to the far
+        // end of the scale on any platform.
+        const bool signedEntries = platform == kPlatform7;
+        const double value = signedEntries ? SignedWord(static_cast<float>(entry)) + D : entry + D;
+        if (const std::string why = ImpossibleWord("table entry", value, false,
+                                                   signedEntries ? kSignedWords : WordRange{});
             !why.empty())
             return failWith(ctx, why);
-        shifted[e] = platform == kPlatform7 ? UnsignedWord(static_cast<float>(value)) : value;
+        shifted[e] = signedEntries ? UnsignedWord(static_cast<float>(value)) : value;
     }
     for (int e = 0; e < kTableEntries; ++e)
         SetTableEntry(ctx, table, e, static_cast<float>(shifted[e]));

@@ -282,12 +282,13 @@ std::string PlausibilityProblem(Context& ctx, CalQuantity quantity, double refer
            " apart. Check the gas or the number typed; calibrate anyway only if you are sure.";
 }
 
-std::string ImpossibleWord(const std::string& what, double word, bool zeroStopsIt) {
+std::string ImpossibleWord(const std::string& what, double word, bool zeroStopsIt,
+                           WordRange range) {
     if (zeroStopsIt && word == 0)
         return "The computed " + what + " is 0: the sensor would stop measuring. Nothing was sent.";
-    if (std::isfinite(word) && word >= 0 && word <= 65535) return "";
-    return "The computed " + what + " is " + NumberText(word) +
-           ": the sensor holds 0 to 65535. Nothing was sent.";
+    if (std::isfinite(word) && word >= range.low && word <= range.high) return "";
+    return "The computed " + what + " is " + NumberText(word) + ": the sensor holds " +
+           NumberText(range.low) + " to " + NumberText(range.high) + ". Nothing was sent.";
 }
 
 std::string ImpossibleTable(std::span<const double> entries, int direction) {

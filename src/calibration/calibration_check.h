@@ -62,9 +62,16 @@ double PlausibleDistance(CalQuantity quantity, double reference, const std::stri
 // calibration.
 std::string PlausibilityProblem(Context& ctx, CalQuantity quantity, double reference);
 
+// What a sensor's word can hold: 0 to 65535, or -32768 to 32767 where it is signed.
+struct WordRange {
+    double low = 0, high = 65535;
+};
+inline constexpr WordRange kSignedWords{-32768, 32767};
+
 // Refusals of computed words, with the message to fail with; empty when the word is fine.
 // A zero or span word of 0 would leave the sensor reporting one value whatever it sees.
-std::string ImpossibleWord(const std::string& what, double word, bool zeroStopsIt = false);
+std::string ImpossibleWord(const std::string& what, double word, bool zeroStopsIt = false,
+                           WordRange range = {});
 // A table whose entries do not run the way the procedure builds them (rising: +1, falling:
 // -1) would make the sensor report one value for two gases.
 std::string ImpossibleTable(std::span<const double> entries, int direction);

@@ -38,9 +38,10 @@ bool exponentFor(double q, double Fx, double& P) {
 }
 
 // Refuses an entry the sensor cannot hold or a table that does not fall as the gas rises.
-bool refuseImpossibleTable(Context& ctx, const std::array<double, 17>& entries) {
+bool refuseImpossibleTable(Context& ctx, const std::array<double, 17>& entries,
+                           WordRange held = {}) {
     for (double entry : entries)
-        if (const std::string why = ImpossibleWord("table entry", entry); !why.empty())
+        if (const std::string why = ImpossibleWord("table entry", entry, false, held); !why.empty())
             return !failWith(ctx, why);
     if (const std::string why = ImpossibleTable(entries, -1); !why.empty())
         return !failWith(ctx, why);
@@ -159,10 +160,8 @@ bool spanPlatform7(Context& ctx, float SpanGas, std::optional<CalibrationAim>& a
     for (int p = 0; p < 15; ++p) table[p] = Fix(points[p]);
     table[15] = 0;
     table[16] = 2 * table[15] - table[14];
-    // Entries are signed here: the sensor holds -32768 to 32767.
-    std::array<double, 17> held{};
-    for (int p = 0; p < 17; ++p) held[p] = table[p] + 32768;
-    if (refuseImpossibleTable(ctx, held)) return false;
+    // Entries are signed here.
+    if (refuseImpossibleTable(ctx, table, kSignedWords)) return false;
     for (int p = 0; p < 17; ++p) {
         storeEeWord(ctx, kEePlatform7Table + 2 * p, UnsignedWord(static_cast<float>(table[p])));
     }

@@ -186,21 +186,36 @@ TEST(CalibrationRefusals, ImplausibleReferencesAndImpossibleWords) {
         EXPECT_NEAR(CalibrationTolerance(l.quantity, l.reference, l.unit), l.tolerance, 1e-9);
         EXPECT_NEAR(PlausibleDistance(l.quantity, l.reference, l.unit), l.plausible, 1e-9);
     }
-    // The words a sensor holds are 0 to 65535; 0 only where it does not stop the sensor.
+    // The words a sensor holds are 0 to 65535, or -32768 to 32767 where they are signed; 0
+    // only where it does not stop the sensor.
     const std::string stops =
         "The computed zero word is 0: the sensor would stop measuring. Nothing was sent.";
-    const auto holds = [](double w) { return "The computed zero word is " + NumberText(w) +
-                                             ": the sensor holds 0 to 65535. Nothing was sent."; };
+    const auto holds = [](double w, const char* range = "0 to 65535") {
+        return "The computed zero word is " + NumberText(w) + ": the sensor holds " + range +
+               ". Nothing was sent.";
+    };
+    const char* const signedRange = "-32768 to 32767";
     const struct {
         double word;
         bool zeroStopsIt;
         std::string problem;
-    } words[] = {{0, true, stops},         {0, false, ""},         {1, true, ""},
-                 {65535, true, ""},        {65536, true, holds(65536)},
-                 {-1, false, holds(-1)},   {-0.5, false, holds(-0.5)},
-                 {NAN, false, holds(NAN)}, {INFINITY, false, holds(INFINITY)}};
+        WordRange range = {};
+    } words[] = {{0, true, stops},
+                 {0, false, ""},
+                 {1, true, ""},
+                 {65535, true, ""},
+                 {65536, true, holds(65536)},
+                 {-1, false, holds(-1)},
+                 {-0.5, false, holds(-0.5)},
+                 {NAN, false, holds(NAN)},
+                 {INFINITY, false, holds(INFINITY)},
+                 {-32768, false, "", kSignedWords},
+                 {32767, false, "", kSignedWords},
+                 {-32769, false, holds(-32769, signedRange), kSignedWords},
+                 {32768, false, holds(32768, signedRange), kSignedWords}};
     for (const auto& w : words)
-        EXPECT_EQ(ImpossibleWord("zero word", w.word, w.zeroStopsIt), w.problem) << w.word;
+        EXPECT_EQ(ImpossibleWord("zero word", w.word, w.zeroStopsIt, w.range), w.problem)
+            << w.word;
     // A check a degree off is outside the half degree a temperature is allowed.
     // Its history line says why, and a check that passes ends with no failure's message.
     test::RecordedNotes ending;

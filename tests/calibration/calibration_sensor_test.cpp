@@ -356,6 +356,24 @@ TEST(CalTempSensor, Platform6ShiftsTheTemperatureTable) {
     }
 }
 
+// A shift that would take an entry past what its word holds (below 0 on platform 6, above
+// 327.67 C on platform 7) is refused before anything is sent: the entry would wrap round.
+TEST(CalTempSensor, AnEntryPastItsWordIsRefused) {
+    for (const auto& [platform, entry, trueTemp, shifted] :
+         {std::tuple{6, 50, 19.5f, "-100"}, std::tuple{7, 32700, 22.5f, "32850"}}) {
+        Rig rig(platform, platform == 7 ? 1 : 0);
+        rig.sensor.memory().airTemperature = 21.0;
+        const int first = platform == 7 ? 512 : 308 + 34 * GetChannelTable(rig.ctx(), 2);
+        rig.putEeWord(first, entry);
+        const auto before = rig.ee();
+        EXPECT_FALSE(CalTemp(rig.ctx(), trueTemp, kPlatformChannel, false));
+        EXPECT_EQ(rig.ctx().ErrorText,
+                  "The computed table entry is " + std::string(shifted) + ": the sensor holds " +
+                      (platform == 7 ? "-32768 to 32767" : "0 to 65535") + ". Nothing was sent.");
+        EXPECT_EQ(rig.ee(), before) << platform;
+    }
+}
+
 TEST(CalTempSensor, Platform7ShiftsSignedTableEntriesAcrossZero) {
     Rig rig(7, 1);
     rig.sensor.memory().airTemperature = 22.4;
