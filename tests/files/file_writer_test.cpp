@@ -57,6 +57,19 @@ TEST_F(FileWriter, ParallelRunsGetABackupEach) {
     EXPECT_EQ(std::distance(fs::directory_iterator(dir / kBackupFolder), {}), 40) << "one shared";
 }
 
+// Names are tried up to the 999th; with all of them taken the write is refused, and the
+// temporary it wrote first is gone.
+TEST_F(FileWriter, ANameIsClaimedAmongTheFirst999) {
+    const auto nameFor = [&](int attempt) { return (dir / ("n" + std::to_string(attempt))).string(); };
+    for (int n = 1; n < 999; ++n) std::ofstream(nameFor(n)).put('x');
+    std::string error;
+    EXPECT_EQ(WriteUnderFreeName(nameFor, Bytes{7}, error), nameFor(999));
+    EXPECT_EQ(readText(nameFor(999)), "\x07");
+    EXPECT_EQ(WriteUnderFreeName(nameFor, Bytes{8}, error), "");
+    EXPECT_EQ(error, std::make_error_code(std::errc::file_exists).message());
+    EXPECT_EQ(std::distance(fs::directory_iterator(dir), {}), 999) << "a temporary was left";
+}
+
 #ifndef _WIN32
 TEST_F(FileWriter, PlantedLinksAndOddTargetsNeverRedirectAWrite) {
     const std::string target = (dir / "out.Set").string(), victim = (dir / "victim").string();
