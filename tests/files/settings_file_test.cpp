@@ -100,15 +100,20 @@ struct BlockRead {
     std::array<uint8_t, kComBufferSize> buffer{};
 };
 
+// The numbers of the header alone: the file's length, the payload's and the checksum.
+bool headerAddsUp(const Bytes& f) {
+    const auto word = [&](size_t at) { return f[at] + 256 * f[at + 1]; };
+    size_t sum = 0;
+    for (size_t i = 17; i < f.size(); ++i) sum += f[i];
+    return f.size() >= 18 && f.size() <= 1501 && word(3) != 0 && word(3) == int(f.size()) - 17 &&
+           int(sum % 65536) == word(1);
+}
+
 BlockRead readAsDefined(const Bytes& f, int wanted) {
     BlockRead r;
     r.type = wanted;
     const auto word = [&](size_t at) { return f[at] + 256 * f[at + 1]; };
-    size_t sum = 0;
-    for (size_t i = 17; i < f.size(); ++i) sum += f[i];
-    if (f.size() < 18 || f.size() > 1501 || word(3) == 0 || word(3) != int(f.size()) - 17 ||
-        int(sum % 65536) != word(1))
-        return {"damaged"};
+    if (!headerAddsUp(f)) return {"damaged"};
     std::vector<std::pair<int, size_t>> blocks;  // type, offset
     for (size_t i = 0, at = 17; i < f[5]; ++i) {
         if (at + 4 > f.size() || at + 4 + word(at + 2) > f.size()) return {"damaged"};
@@ -138,14 +143,16 @@ BlockRead readAsDefined(const Bytes& f, int wanted) {
 TEST_F(SettingsFileTest, EveryDamageToTheNumbersReadsAsTheLayoutDefines) {
     std::mt19937 random(29);
     // Type 7 is unknown, with a few bytes; type 8 unknown and empty, so a file can end in a
-    // block header.
-    const std::vector<std::vector<int>> shapes = {{1},        {15, 10},   {10, 15}, {7, 1},
-                                                  {1, 7, 10}, {15, 7, 7}, {10, 8},  {}};
+    // block header; type 9 unknown and as long as fills mask and EEPROM to the longest file.
+    const std::vector<std::vector<int>> shapes = {{1},       {15, 10}, {10, 15},   {7, 1},
+                                                  {1, 7, 10}, {15, 7, 7}, {10, 8}, {15, 10, 9},
+                                                  {}};
     const auto blockBytes = [&](int type) {
         const int length = type == 1    ? 240
                            : type == 10 ? 512
                            : type == 15 ? 542
                            : type == 8  ? 0
+                           : type == 9  ? 1501 - 17 - 546 - 516 - 4
                                         : int(random() % 9);
         Bytes b = {uint8_t(type), 0, uint8_t(length), uint8_t(length >> 8)};
         for (int i = 0; i < length; ++i) b.push_back(uint8_t(random()));
@@ -169,6 +176,8 @@ TEST_F(SettingsFileTest, EveryDamageToTheNumbersReadsAsTheLayoutDefines) {
             int type = wanted;
             const bool read = ReadSetBlock(t.ctx, file("f.Set"), type, true, true);
             SCOPED_TRACE(what + ", wanted " + std::to_string(wanted));
+            // A header that does not add up is not walked: no block of it is believed.
+            ASSERT_TRUE(headerAddsUp(f) || ParseSetFile(f).layout.blocks.empty());
             ASSERT_EQ(read, expected.error.empty());
             ASSERT_EQ(t.ctx.ErrorText, expected.error == "damaged"
                                            ? "File is damaged " + file("f.Set")
@@ -194,6 +203,7 @@ TEST_F(SettingsFileTest, EveryDamageToTheNumbersReadsAsTheLayoutDefines) {
         }
     };
     check(Bytes{}, "empty"), check(Bytes(17, 0), "17 bytes");
+    EXPECT_EQ(ParseSetFile(Bytes(17, 0)).fault, SetFileFault::TooShort);  // a header alone
     // As the windows save them: platform 5 its RAM without 112..127, platform 6 mask and EEPROM;
     // a name gets ".Set" unless it ends so in any case.
     fillPlatform5(t.ctx, 1);
@@ -240,7 +250,7 @@ TEST_F(SettingsFileTest, EveryDamageToTheNumbersReadsAsTheLayoutDefines) {
             const Bytes b = blockBytes(type);
             f.insert(f.end(), b.begin(), b.end());
         }
-        if (shape.empty()) f.insert(f.end(), {1, 2, 3});  // no blocks, yet a payload
+        if (shape.empty()) f.push_back(1);  // no blocks, yet a payload: the shortest file
         seal(f);
         const std::string name = "blocks " + ::testing::PrintToString(shape);
         check(f, name);
