@@ -48,7 +48,7 @@ std::vector<uint8_t> sampleFile() {
     std::memcpy(&bytes[404], "Product 20 chars ok!", 20);
     std::memcpy(&bytes[584], "Gas sensor, 20 chars", 20);
     std::memcpy(&bytes[604], "Made by us, 20 chars", 20);
-    putInt(bytes, 625, 0);
+    putInt(bytes, 625, 2);  // right after the last text: its low byte is no character of it
     putInt(bytes, 629, 4);
     return bytes;
 }
@@ -89,6 +89,7 @@ TEST_F(DefinitionFiles, LoadsNamesUnitsFlagsAndTables) {
     EXPECT_EQ(d.loadedIdByte, 231);
     EXPECT_EQ(d.channelName[0], "Temp");
     EXPECT_EQ(d.channelName[1], "CO2");
+    EXPECT_EQ(d.unitCode[0], 2);
     EXPECT_EQ(d.unitCode[1], 4);
     EXPECT_EQ(d.channelFlags, 0x59);
     EXPECT_EQ(d.secondFlags, 0x02);

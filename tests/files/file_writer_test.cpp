@@ -168,8 +168,10 @@ TEST_F(FileWriter, DescriptorZeroIsAFileLikeAnyOther) {
 // What is no file, or far too large to be a settings or definition file, is refused unread.
 TEST_F(FileWriter, InputFilesThatAreNoFilesOrTooLargeAreRefusedByName) {
     const std::string big = (dir / "big.Set").string(), def = (dir / "DEF00231.PDT").string();
+    // Sparse, so no disk: the settings file far too large, the definition file a byte too.
     for (const std::string& name : {big, def})
-        std::ofstream(name).close(), fs::resize_file(name, 3'000'000'000);  // sparse: no disk
+        std::ofstream(name).close(),
+            fs::resize_file(name, name == big ? 3'000'000'000 : kDefinitionFileLimit + 1);
     fs::create_directory(dir / "folder.Set");
     ::mkfifo((dir / "fifo.Set").c_str(), 0600);
     test::TestContext t;
