@@ -541,6 +541,15 @@ TEST(CalibrationOnAFailingSensor, FailsAndLeavesTheImageAsTheSensorHasIt) {
             const auto ramBefore = ctx.RamImage;
             Notes notes;
             rig.ctx().serviceRecorder = &notes;
+            // The longest the procedure goes without a look at its events once the failing
+            // read has been sent (the pump copies its handlers, so the state lives out here).
+            int64_t lookedAt = -1, longestMs = 0;
+            rig.t.pump.onEvents([&] {
+                const int64_t now = rig.t.clock.tickMs();
+                if (lookedAt >= 0) longestMs = std::max(longestMs, now - lookedAt);
+                if (lookedAt >= 0 || static_cast<int>(rig.sensor.requests().size()) > answered)
+                    lookedAt = now;
+            });
             // Neither a success nor an as-left reading.
             EXPECT_FALSE(c.run(rig) || std::count(notes.kept.begin(), notes.kept.end(),
                                                   ServiceRecorder::Note::AsLeft) > 0)
@@ -548,6 +557,8 @@ TEST(CalibrationOnAFailingSensor, FailsAndLeavesTheImageAsTheSensorHasIt) {
             // A reading taken after the last write only shows where the calibration landed.
             if (answered > lastWrite) continue;
             EXPECT_FALSE(rig.ctx().ErrorText.empty()) << answered;
+            // It gives up with the read that failed: no settling is waited out after it.
+            EXPECT_LT(longestMs, 1000) << answered;
             for (int a = c.from; a < c.from + c.count; ++a) {
                 const float image = c.eeprom ? ctx.EeImage[a] : ctx.RamImage[a];
                 const bool known = (c.eeprom ? ctx.EeRead[a] : ctx.RamRead[a]) ||
