@@ -6,6 +6,7 @@
 #include <functional>
 
 #include "calibration/calibration_check.h"
+#include "common/values.h"
 #include "link/sensor_mem_read.h"
 #include "support/virtual_sensor_rig.h"
 
@@ -113,17 +114,27 @@ TEST(CalO2Zero, CancellingStopsWhereverItComes) {
 
 // The zero word is 61440 / ratio * 2048, both its bytes, written through a port held from
 // the ratio's read into the write (letting it go between them would make a sixth opening).
-// A sensor refusing the write, or a ratio of 0, fails and keeps the word it had.
+// A sensor refusing the write, a ratio of 0 or one too small for the word fails and keeps
+// the word it had.
 TEST(CalPlatform7, ZeroStoresTheRatioWordAndReturnsTheWritesResult) {
-    for (const auto& [ratio, refuses, word] :
-         {std::tuple{3000, false, 41943}, {4096, true, -1}, {0, false, -1}}) {
+    const auto tooLarge = [](double word) {
+        return "The computed zero word is " + NumberText(word) +
+               ": the sensor holds 0 to 65535. Nothing was sent.";
+    };
+    for (const auto& [ratio, refuses, word, message] :
+         {std::tuple{3000, false, 41943, std::string()},
+          {1921, false, 65501, ""},
+          {1920, false, -1, tooLarge(65536)},
+          {1, false, -1, tooLarge(61440.0 * 2048)},
+          {4096, true, -1, "Can't save to sensor"},
+          {0, false, -1, "Calibration not possible with the sensor's present readings."}}) {
         VirtualSensorRig rig(7, 1);
         setRamWord(rig, 40, ratio);
         rig.sensor.refuseWrites(refuses);
         const int before = sensorEeWord(rig, 14), opened = rig.sensor.opens();
         EXPECT_EQ(CalCO2SinglePoint(rig.ctx(), kPlatformChannel, false, kCalZero, ""), word >= 0)
             << rig.ctx().ErrorText;
-        EXPECT_EQ(rig.ctx().ErrorText.empty(), word >= 0) << ratio;
+        EXPECT_EQ(rig.ctx().ErrorText, message) << ratio;
         EXPECT_EQ(sensorEeWord(rig, 14), word >= 0 ? word : before) << ratio;
         EXPECT_TRUE(word < 0 || rig.sensor.opens() - opened == 5);
     }
