@@ -60,9 +60,9 @@ const struct {
     const char* unit;  // as the record shows it
     std::vector<std::pair<int, int>> sensors;  // platform, version
 } kProcedures[] = {
-    {zero, CalQuantity::CO2, " ppm", {{5, 0}, {6, 0}, {7, 1}}},
+    {zero, CalQuantity::CO2, " ppm", {{5, 0}, {6, 0}, {61, 1}, {7, 1}}},
     {span, CalQuantity::CO2, " ppm", {{5, 0}, {6, 0}, {61, 1}, {7, 1}}},
-    {temperature, CalQuantity::Temperature, " \xC2\xB0" "C", {{5, 0}, {6, 3}, {7, 1}}},
+    {temperature, CalQuantity::Temperature, " \xC2\xB0" "C", {{5, 0}, {6, 3}, {61, 1}, {7, 1}}},
     {o2, CalQuantity::O2, " %", {{7, 1}, {61, 0}}},
 };
 
@@ -101,6 +101,10 @@ TEST(CalibrationProperty, EndsCalibratedAndReadingItsReferenceOrAsItWas) {
         const bool ok = p.run(ctx, rig.sensor.memory(), rng, reference);
         SCOPED_TRACE("run " + std::to_string(run) + ": " + ctx.ErrorText);
         EXPECT_TRUE(rig.sensor.eepromLocked());
+        // Without a fault every calibration succeeds, but for a span in 0 % O2 on a cell that
+        // reads nothing there (platform 61 has no zero offset to lift it).
+        EXPECT_TRUE(ok || fault != 0 || (p.quantity == CalQuantity::O2 && reference == 0))
+            << "no fault, yet no calibration";
         if (!ok) {
             EXPECT_EQ(calibrationBytes(rig.sensor.memory()), before);
             putBack += calibrationBytes(rig.sensor.memory()) == before;
