@@ -166,7 +166,7 @@ TEST(CalChannels, EachPlatformNamesItsOwn) {
 // Without a temperature term, and with one on a warm sensor, where a span word that
 // ignored the term would leave the reading off.
 TEST(CalCO2SpanSensor, Platform5SpanWordBringsTheReadingToTheSpanGas) {
-    for (const auto& [term, celsius] : {std::pair{0, 22.0}, {40, 30.0}}) {
+    for (const auto& [term, celsius] : {std::pair{0, 22.0}, {40, 30.0}, {120, 60.0}}) {
         Rig rig(5, 0);
         rig.sensor.memory().gasPpm = 1000;
         rig.sensor.memory().airTemperature = celsius;
