@@ -239,18 +239,30 @@ TEST(CalCO2SpanSensor, CurveFitConvergesInTwoPasses) {
     }
 }
 
+// Neither an exponent that cannot be taken nor a table entry no word holds (a span gas far
+// from the gas the sensor is in) leaves a changed entry in the image for the next send.
 TEST(CalCO2SpanSensor, ImpossibleArithmeticLeavesTheTableAlone) {
-    Rig rig(6, 0);
-    rig.putEeWord(46, 0);  // no zero word: the detector term comes out as 0
-    rig.ee()[104] = 127;   // and no temperature term to lift it
-    rig.putEeWord(308 + 34 * 4 + 2 * 15, 5100);
-    const float entry15 = GetTableEntry(rig.ctx(), 4, 15);
-    ASSERT_EQ(entry15, 5100);
-    rig.sensor.clearRecord();
-    EXPECT_FALSE(CalCO2Span(rig.ctx(), 11, "6500", false));
-    EXPECT_EQ(rig.ctx().ErrorText, "Calibration not possible with the sensor's present readings.");
-    EXPECT_EQ(GetTableEntry(rig.ctx(), 4, 15), entry15);
-    EXPECT_EQ(rig.sensor.savesToRam(), 0);
+    for (const bool zeroWord : {false, true}) {
+        Rig rig(6, 0);
+        if (zeroWord) {
+            rig.putEeWord(46, 0);  // no zero word: the detector term comes out as 0
+            rig.ee()[104] = 127;   // and no temperature term to lift it
+        }
+        rig.sensor.memory().gasPpm = 300;
+        rig.putEeWord(308 + 34 * 4 + 2 * 15, 5100);
+        std::vector<float> table;
+        for (int e = 0; e < kTableEntries; ++e) table.push_back(GetTableEntry(rig.ctx(), 4, e));
+        ASSERT_EQ(table[15], 5100);
+        rig.sensor.clearRecord();
+        EXPECT_FALSE(CalCO2Span(rig.ctx(), 11, zeroWord ? "6500" : "14000", false));
+        EXPECT_EQ(rig.ctx().ErrorText,
+                  zeroWord ? "Calibration not possible with the sensor's present readings."
+                           : "The computed table entry is -1675: the sensor holds 0 to 65535. "
+                             "Nothing was sent.");
+        for (int e = 0; e < kTableEntries; ++e)
+            EXPECT_EQ(GetTableEntry(rig.ctx(), 4, e), table[e]) << e;
+        EXPECT_EQ(rig.sensor.savesToRam(), 0);
+    }
 }
 
 TEST(CalCO2SpanSensor, CancellingWhileTheSensorSettlesStops) {
