@@ -293,7 +293,11 @@ TEST(CalCO2SpanSensor, Platform7FormBringsTheReadingNearTheSpanGas) {
     const double before = rig.reading(5);
     rig.ctx().EeImage[16] = 7;  // a network ID edited in the window, beside the zero word
     rig.ctx().EeRead[16] = true;
+    const int opened = rig.sensor.opens();
     ASSERT_TRUE(CalCO2Span(rig.ctx(), kPlatformChannel, "1000", false)) << rig.ctx().ErrorText;
+    // One opening holds the port through the reads into the table's write; the reference's
+    // write, the check and the reading after it open it again.
+    EXPECT_EQ(rig.sensor.opens() - opened, 4);
     EXPECT_EQ(rig.ctx().EeImage[16], 7);
     EXPECT_FALSE(rig.sensor.isOpen());
     const double after = rig.reading(5);
@@ -302,6 +306,12 @@ TEST(CalCO2SpanSensor, Platform7FormBringsTheReadingNearTheSpanGas) {
     EXPECT_NE(rig.eeWord(580 + 28), 0);
     EXPECT_EQ(rig.eeWord(580 + 30), 0);
     EXPECT_EQ(SignedWord(rig.eeWord(580 + 32)), -SignedWord(rig.eeWord(580 + 28)));
+    // A span gas of 0 ppm puts the curve at 1, where no exponent fits: nothing is written.
+    Rig none(7, 1);
+    const auto table = none.ee();
+    EXPECT_FALSE(CalCO2SpanPlatform7(none.ctx(), 0));
+    EXPECT_EQ(none.ctx().ErrorText, "Calibration not possible with the sensor's present readings.");
+    EXPECT_EQ(none.ee(), table);
 }
 
 // --- Temperature ---------------------------------------------------------------------------
