@@ -145,12 +145,14 @@ TEST(CalibrationRefusals, ImplausibleReferencesAndImpossibleWords) {
         {5, 0, CalQuantity::Temperature, 150,
          "and the reference is 150 \xC2\xB0"
          "C"},
-        {61, 1, CalQuantity::Temperature, 31, ""},
+        {61, 1, CalQuantity::Temperature, 31, ""},  // exactly the ten degrees allowed
+        {61, 1, CalQuantity::Temperature, 31.01, "more than 10 \xC2\xB0" "C apart"},
         {7, 1, CalQuantity::O2, 0, "now, and the reference is 0 %"},
     };
     for (const auto& r : references) {
         VirtualSensorRig rig(r.platform, r.version);
         rig.ctx().AppDir = KELVO_SOURCE_DIR "/data";
+        rig.sensor.memory().airTemperature = 21.0;
         const std::string problem = PlausibilityProblem(rig.ctx(), r.quantity, r.reference);
         SCOPED_TRACE(std::to_string(r.platform) + ": " + problem);
         EXPECT_EQ(problem.empty(), *r.problem == 0);
