@@ -293,8 +293,9 @@ TEST(CalCO2SpanSensor, Platform7FormBringsTheReadingNearTheSpanGas) {
     const double before = rig.reading(5);
     rig.ctx().EeImage[16] = 7;  // a network ID edited in the window, beside the zero word
     rig.ctx().EeRead[16] = true;
-    const int opened = rig.sensor.opens();
+    const int opened = rig.sensor.opens(), reference = rig.eeWord(976);
     ASSERT_TRUE(CalCO2Span(rig.ctx(), kPlatformChannel, "1000", false)) << rig.ctx().ErrorText;
+    EXPECT_EQ(rig.eeWord(976), reference);  // written again as it was
     // One opening holds the port through the reads into the table's write; the reference's
     // write, the check and the reading after it open it again.
     EXPECT_EQ(rig.sensor.opens() - opened, 4);
