@@ -20,6 +20,10 @@
 namespace kelvo {
 namespace {
 
+using test::setEe;
+using test::setEeWord;
+using test::setRam;
+using test::setRamWord;
 using test::TestContext;
 
 void setIdByte(Context& ctx, uint8_t id) {
@@ -68,18 +72,6 @@ TEST(IdentificationByte, UnknownFamiliesNameTheFirstError) {
     GetPlatform(t.ctx);
     EXPECT_EQ(t.ctx.ErrorText, "Earlier");
 }
-
-}  // namespace
-}  // namespace kelvo
-
-namespace kelvo {
-namespace {
-
-using test::setEe;
-using test::setEeWord;
-using test::setRam;
-using test::setRamWord;
-using test::TestContext;
 
 // A platform-6 or -61 image with the version bytes read.
 void versionImage(Context& ctx, uint8_t id, int eeprom165, int eeprom173, int eeprom90 = 0) {
