@@ -211,18 +211,12 @@ TEST(LinkWithVirtualSensor, PortCheckSeesAnotherMaster) {
     EXPECT_EQ(rig.ctx().ErrorText, "This port is locked by other devise\nPermission denied");
 }
 
-}  // namespace
-}  // namespace kelvo
-
-namespace kelvo {
-namespace {
-
 // A range past the end of a memory used to transfer nothing and report success, so a
 // calibration word "written" to address 760 of a 512-byte EEPROM seemed stored. A range
 // that reaches one byte past either EEPROM, or past the RAM, is refused; the last word is read.
 TEST(LinkWithVirtualSensor, RangesPastTheMemoryAreRefusedBeforeAnythingIsSent) {
     for (const auto& [platform, version, top] : {std::tuple{61, 0, 511}, {7, 1, 1023}}) {
-        test::VirtualSensorRig rig(platform, version, virtualsensor::LineTiming::Instant);
+        VirtualSensorRig rig(platform, version, LineTiming::Instant);
         Context& ctx = rig.ctx();
         ASSERT_EQ(GetPlatform(ctx), platform);
         rig.sensor.clearRecord();

@@ -37,14 +37,24 @@ TEST(SensorCommandFrames, LockAnsweredWith134CountsAsLocked) {
     EXPECT_TRUE(w.line.eepromLocked);
 }
 
-TEST(SensorCommandFailures, Protocol1HasNoIdOrTwaFrameAndFailsAtOnce) {
-    for (auto [command, message] :
-         {std::pair{4, "Can't save ID to sensor"}, std::pair{5, "Can't reset TWA"}}) {
+// Refused at once, before anything is sent: protocol 1 has no ID or TWA frame, an unidentified
+// sensor keeps identification's message, and a message already set is kept.
+TEST(SensorCommandFailures, RefusedAtOnceWithItsMessage) {
+    const struct {
+        uint8_t id;
+        int command;
+        const char* errorBefore;
+        const char* error;
+    } cases[] = {{88, 4, "", "Can't save ID to sensor"}, {88, 5, "", "Can't reset TWA"},
+                 {0, kSaveToRam, "", "Unknown product"}, {80, kSaveToRam, "Avbryt", "Avbryt"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.error);
         WiredContext w;
-        w.identify(88);
+        w.identify(c.id);
+        w.ctx.ErrorText = c.errorBefore;
         const int64_t start = w.now();
-        EXPECT_FALSE(SensorCommand(w.ctx, command, false));
-        EXPECT_EQ(w.ctx.ErrorText, message);
+        EXPECT_FALSE(SensorCommand(w.ctx, c.command, false));
+        EXPECT_EQ(w.ctx.ErrorText, c.error);
         EXPECT_TRUE(w.line.writes.empty());
         EXPECT_EQ(w.now(), start);
     }
@@ -78,23 +88,6 @@ TEST(SensorCommandFailures, FailedTmoResetFailsTheUnlockWithTheWritesMessage) {
     EXPECT_FALSE(SensorCommand(w.ctx, kUnlockEeprom, false));
     EXPECT_EQ(w.ctx.ErrorText, "Can't save to sensor");
     for (const Bytes& frame : w.frames()) EXPECT_EQ(frame, (Bytes{65, 102, 1, 168}));
-}
-
-TEST(SensorCommandFailures, UnidentifiedSensorKeepsIdentificationsMessage) {
-    WiredContext w;
-    w.identify(0);
-    EXPECT_FALSE(SensorCommand(w.ctx, kSaveToRam, false));
-    EXPECT_EQ(w.ctx.ErrorText, "Unknown product");
-    EXPECT_TRUE(w.line.writes.empty());
-}
-
-TEST(SensorCommandFailures, ErrorTextAlreadySetIsKept) {
-    WiredContext w;
-    w.identify(80);
-    w.ctx.ErrorText = "Avbryt";
-    EXPECT_FALSE(SensorCommand(w.ctx, kSaveToRam, false));
-    EXPECT_EQ(w.ctx.ErrorText, "Avbryt");
-    EXPECT_TRUE(w.line.writes.empty());
 }
 
 }  // namespace

@@ -45,40 +45,38 @@ TEST(SensorLinkInit, ClearsTheImageAndSetsTheAddress) {
     EXPECT_TRUE(w.ctx.RamImage[256] == 4 && w.ctx.RamLast[256] == 4 && w.ctx.RamRead[256]);
 }
 
+// A quiet line is listened to the whole time asked, across midnight too.
 TEST(CheckPortFree, QuietLineListensTheWholeTime) {
-    for (const auto& [seconds, ms] : {std::pair{2.0f, 2000}, {0.5f, 500}, {0.7f, 700}, {0.0f, 0}, {-1.0f, 0}}) {
+    const struct {
+        float seconds;
+        int ms;
+        double dayAtZero = 12 * 3600;
+    } cases[] = {{2, 2000}, {0.5f, 500}, {0.7f, 700}, {0, 0}, {-1, 0}, {2, 2000, 86399.5}};
+    for (const auto& c : cases) {
         WiredContext w;
+        w.t.clock.setSecondsOfDayAtZero(c.dayAtZero);
         const int64_t start = w.now();
-        EXPECT_TRUE(CheckPortFree(w.ctx, seconds));
-        EXPECT_EQ(w.now() - start, ms) << seconds;
+        EXPECT_TRUE(CheckPortFree(w.ctx, c.seconds));
+        EXPECT_EQ(w.now() - start, c.ms) << c.seconds << " " << c.dayAtZero;
         EXPECT_FALSE(w.line.isOpen());
         EXPECT_TRUE(w.line.writes.empty());
     }
 }
 
-TEST(CheckPortFree, MidnightIsNoEvent) {
-    WiredContext w;
-    w.t.clock.setSecondsOfDayAtZero(86399.5);
-    const int64_t start = w.now();
-    EXPECT_TRUE(CheckPortFree(w.ctx, 2));
-    EXPECT_EQ(w.now() - start, 2000);
-}
-
-TEST(CheckPortFree, AnotherMasterOnTheLine) {
-    WiredContext w;
-    w.t.pump.onEvents([&] {
-        if (w.line.isOpen() && w.line.bytesWaiting() == 0) w.line.chatter({1});
-    });
-    EXPECT_FALSE(CheckPortFree(w.ctx, 2));
-    EXPECT_EQ(w.ctx.ErrorText, "Central unit must be set to slave mode or be disconnected.");
-    EXPECT_FALSE(w.line.isOpen());
-}
-
-TEST(CheckPortFree, LockedPort) {
-    WiredContext w;
-    w.line.openable = false;
-    EXPECT_FALSE(CheckPortFree(w.ctx, 2));
-    EXPECT_EQ(w.ctx.ErrorText, "This port is locked by other devise\nNo such device");
+// Another master on the line, or a port that will not open: each named, and the port let go.
+TEST(CheckPortFree, ABusyLineOrLockedPortIsNamed) {
+    for (const bool locked : {false, true}) {
+        WiredContext w;
+        w.line.openable = !locked;
+        w.t.pump.onEvents([&] {
+            if (w.line.isOpen() && w.line.bytesWaiting() == 0) w.line.chatter({1});
+        });
+        EXPECT_FALSE(CheckPortFree(w.ctx, 2));
+        EXPECT_EQ(w.ctx.ErrorText,
+                  locked ? "This port is locked by other devise\nNo such device"
+                         : "Central unit must be set to slave mode or be disconnected.");
+        EXPECT_FALSE(w.line.isOpen());
+    }
 }
 
 TEST(SensorAddressRange, AddressesTheRequestToSendCannotCarryAreRefused) {

@@ -17,17 +17,11 @@
 namespace kelvo {
 namespace {
 
+using test::even;
+using test::platform6;
 using test::setEe;
 using test::setRam;
 using test::TestContext;
-
-// A read platform-6 sensor of version 0 with one descriptor set.
-void platform6(Context& ctx, uint8_t id = 222) {
-    test::markAllRead(ctx);
-    setRam(ctx, kRamIdByte, id);
-    setEe(ctx, 165, 1);
-    setEe(ctx, 173, 6);
-}
 
 void platform7(Context& ctx) {
     test::markAllRead(ctx);
@@ -47,13 +41,7 @@ void platform5(Context& ctx) {
     d.unitCode = {0, 4, 5, 0};
 }
 
-// The plain definitions the conversions are checked against: nearest with halves to the
-// even neighbour, toward zero, and the text a single-precision value is shown as.
-double even(double v) {
-    const double below = std::floor(v), rest = v - below;
-    return rest > 0.5 || (rest == 0.5 && std::fmod(below, 2) != 0) ? below + 1 : below;
-}
-
+// The text a single-precision value is shown as.
 std::string shown(double v) {
     char text[32];
     std::snprintf(text, sizeof text, "%.7g", static_cast<double>(static_cast<float>(v)) + 0.0);

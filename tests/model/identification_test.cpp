@@ -20,6 +20,10 @@
 namespace kelvo {
 namespace {
 
+using test::setEe;
+using test::setEeWord;
+using test::setRam;
+using test::setRamWord;
 using test::TestContext;
 
 void setIdByte(Context& ctx, uint8_t id) {
@@ -68,18 +72,6 @@ TEST(IdentificationByte, UnknownFamiliesNameTheFirstError) {
     GetPlatform(t.ctx);
     EXPECT_EQ(t.ctx.ErrorText, "Earlier");
 }
-
-}  // namespace
-}  // namespace kelvo
-
-namespace kelvo {
-namespace {
-
-using test::setEe;
-using test::setEeWord;
-using test::setRam;
-using test::setRamWord;
-using test::TestContext;
 
 // A platform-6 or -61 image with the version bytes read.
 void versionImage(Context& ctx, uint8_t id, int eeprom165, int eeprom173, int eeprom90 = 0) {
@@ -284,21 +276,12 @@ TEST(LazyReads, UnansweredGiveZeroNotWhatTheImageHeld) {
                 {223, 3, 90, [](Context& c) { return GetVersion(c); }},
                 {223, 3, 164, [](Context& c) { return GetVersion(c); }},
                 {0x20, 0, 762, [](Context& c) { return GetCO2Factor(c); }},
-                {0x20, 0, 1022,
-                 [](Context& c) {
-                     c.EeImage[1023] = 9;
-                     return GetVersion(c);
-                 }},
+                // What the image held from before: 9.
+                {0x20, 0, 1022, [](Context& c) { return c.EeImage[1023] = 9, GetVersion(c); }},
                 {222, 6, -1, [](Context& c) { return GetSensorTemp(c); }},
                 {0x20, 0, -1,
-                 [](Context& c) {
-                     c.RamImage[16] = 9;
-                     return GetChannelValue(c, 2, false);
-                 }},
-                {222, 6, 46, [](Context& c) {
-                     c.EeImage[46] = 9;
-                     return GetZeroWord(c, 11);
-                 }}};
+                 [](Context& c) { return c.RamImage[16] = 9, GetChannelValue(c, 2, false); }},
+                {222, 6, 46, [](Context& c) { return c.EeImage[46] = 9, GetZeroWord(c, 11); }}};
     for (const Row& r : rows) {
         TestContext t;
         versionImage(t.ctx, r.id, 1, r.e173);
@@ -429,43 +412,24 @@ TEST(LazyReads, EachAccessorFetchesExactlyTheBytesItUses) {
         {6, 0, [](Context& c) { GetChannelValue(c, 13, false); }, {{34, 2}}, {}},
         {5, 0, [](Context& c) { SetZeroWord(c, 1, false, false, 1); }, {{130, 2}}, {}},
         // The fitted-channel bytes and the one that makes output 4 a CO channel come as words.
-        {6,
-         0,
-         [](Context& c) {
+        {6, 0, [](Context& c) {
              ChannelPresent(c, 2, false, false);
              ChannelPresent(c, 11, false, false);
              ChannelName(c, 10, false);
-         },
-         {},
-         {{90, 2}, {98, 2}, {158, 2}, {164, 2}, {172, 2}}},
+         }, {}, {{90, 2}, {98, 2}, {158, 2}, {164, 2}, {172, 2}}},
         // EEPROM words are read in aligned blocks: 43..44 comes as 42..45.
         {6, 0, [](Context& c) { GetZeroReference(c, 1); }, {}, {{42, 4}, {164, 2}, {478, 34}}},
-        {6,
-         0,
-         [](Context& c) { GetSpanReference(c, 0, true, false); },
-         {{212, 2}},
+        {6, 0, [](Context& c) { GetSpanReference(c, 0, true, false); }, {{212, 2}},
          {{46, 2}, {164, 2}, {444, 34}}},
-        {6,
-         0,
-         [](Context& c) { GetSpanReference(c, 0, true, true); },
-         {{212, 2}},
+        {6, 0, [](Context& c) { GetSpanReference(c, 0, true, true); }, {{212, 2}},
          {{46, 2}, {164, 2}, {444, 34}}},
-        {6,
-         0,
-         [](Context& c) { SetSpanReference(c, 0, true, 1); },
-         {{212, 2}},
+        {6, 0, [](Context& c) { SetSpanReference(c, 0, true, 1); }, {{212, 2}},
          {{46, 2}, {164, 2}, {444, 34}}},
         {6, 0, [](Context& c) { GetSerialNumber(c); }, {}, {{170, 2}}, {{170, 1}}},
         // Platform 61 keeps a second span reference, stored and live, which reads through table 0.
-        {61,
-         1,
-         [](Context& c) { GetSpanReference(c, 1, false, false); },
-         {},
+        {61, 1, [](Context& c) { GetSpanReference(c, 1, false, false); }, {},
          {{36, 2}, {90, 2}, {164, 2}, {172, 2}, {308, 34}}},
-        {61,
-         1,
-         [](Context& c) { GetSpanReference(c, 1, true, false); },
-         {{212, 2}},
+        {61, 1, [](Context& c) { GetSpanReference(c, 1, true, false); }, {{212, 2}},
          {{90, 2}, {164, 2}, {172, 2}, {308, 34}}},
         {6, 0, [](Context& c) { GetCalTemp(c, 12); }, {}, {{104, 2}}},
         {5, 0, [](Context& c) { GetZeroWord(c, 4); }, {{136, 2}}, {}},

@@ -16,15 +16,10 @@
 namespace kelvo {
 namespace {
 
+using test::even;
+using test::platform6;
 using test::setRam;
 using test::TestContext;
-
-void platform6(Context& ctx, uint8_t id = 222) {
-    test::markAllRead(ctx);
-    setRam(ctx, kRamIdByte, id);
-    test::setEe(ctx, 165, 1);
-    test::setEe(ctx, 173, 6);
-}
 
 void fillTable(Context& ctx, int table, double first, double step) {
     for (int i = 0; i < kTableEntries; ++i)
@@ -33,11 +28,6 @@ void fillTable(Context& ctx, int table, double first, double step) {
 
 // The lookups written out from the table's definition: nearest, halves to the even
 // neighbour, clamped (65535 one way, 65536 the other); what no segment takes gives 0.
-double even(double v) {
-    const double below = std::floor(v), rest = v - below;
-    return rest > 0.5 || (rest == 0.5 && std::fmod(below, 2) != 0) ? below + 1 : below;
-}
-
 double rawOf(const TableEntries& e, double x) {
     for (int i = 0; i < 16 && x == x; ++i) {
         if (4096.0 * (i + 1) < x) continue;

@@ -101,12 +101,6 @@ TEST(FieldBinding, UneditedFieldsKeepTheirBitsAndEditsReachOnlyTheirOwn) {
     }
 }
 
-}  // namespace
-}  // namespace kelvo::test
-
-namespace kelvo::test {
-namespace {
-
 // A panel whose bytes are worked out together: nothing is stored until one of its controls
 // holds another text than it was shown, or the caller says the bytes must go back.
 TEST(FieldGroup, StoresOnlyWhenOneOfItsControlsWasEdited) {

@@ -61,32 +61,31 @@ TEST(VirtualSensorHandshake, ForgetsAHalfSentFrameAndListensForANewHandshake) {
     EXPECT_EQ(rig.exchange(withChecksum({129, 65}), 3).size(), 3u);
 }
 
-TEST(VirtualSensorRead, AnswersEveryAreaWithStatusDataAndChecksum) {
-    SensorMemory memory = *FactoryImage(7, 1);
-    memory.ram[65] = 33;
-    memory.ram[128] = 1;
-    memory.ram[129] = 2;
-    memory.eeprom[1022] = 9;
-    Master rig(memory);
-    EXPECT_EQ(rig.exchange({129, 65, 194}, 3), (Bytes{6, 33, 39}));
-    EXPECT_EQ(rig.exchange(withChecksum({194, 0}), 4), (Bytes{6, 1, 2, 9}));
-    // Platform 7 addresses its 1024-byte EEPROM with two bytes.
-    EXPECT_EQ(rig.exchange(withChecksum({138, 3, 254}), 4), (Bytes{6, 9, 1, 16}));
-}
-
-TEST(VirtualSensorRead, SmallEepromIsAddressedByWord) {
-    SensorMemory memory = *FactoryImage(6, 0);
-    for (int a = 0; a < 6; ++a) memory.eeprom[100 + a] = static_cast<uint8_t>(a + 1);
-    Master rig(memory);
-    EXPECT_EQ(rig.exchange(withChecksum({142, 50}), 8), (Bytes{6, 1, 2, 3, 4, 5, 6, 27}));
-}
-
-TEST(VirtualSensorRead, RefusesBadChecksumsAndAddressesOutsideTheMemory) {
-    Master rig(61);
-    EXPECT_EQ(rig.exchange({129, 65, 195}, 3), Bytes{21});
-    EXPECT_EQ(rig.exchange(withChecksum({142, 255}), 8), Bytes{21});  // bytes 510..515
-    EXPECT_EQ(rig.exchange(withChecksum({129, 128}), 3), Bytes{21});  // wire address past a half
-    EXPECT_EQ(rig.exchange(withChecksum({198, 125}), 8), Bytes{21});  // past RAM 255
+// Reads are answered with status, data and checksum from every area: RAM on both sides of its
+// half, platform 7's 1024-byte EEPROM by two address bytes, the small EEPROM by word. A bad
+// checksum, or an address outside the memory, is refused.
+TEST(VirtualSensorRead, AnswersEveryAreaAndRefusesWhatItCannotRead) {
+    SensorMemory seven = *FactoryImage(7, 1), six = *FactoryImage(6, 0);
+    seven.ram[65] = 33;
+    seven.ram[128] = 1;
+    seven.ram[129] = 2;
+    seven.eeprom[1022] = 9;
+    for (int a = 0; a < 6; ++a) six.eeprom[100 + a] = static_cast<uint8_t>(a + 1);
+    using Exchange = std::tuple<Bytes, size_t, Bytes>;  // frame, reply size, reply
+    const std::pair<SensorMemory, std::vector<Exchange>> sensors[] = {
+        {seven, {{{129, 65, 194}, 3, {6, 33, 39}}, {withChecksum({194, 0}), 4, {6, 1, 2, 9}},
+                 {withChecksum({138, 3, 254}), 4, {6, 9, 1, 16}}}},
+        {six, {{withChecksum({142, 50}), 8, {6, 1, 2, 3, 4, 5, 6, 27}}}},
+        {*FactoryImage(61, 0), {{{129, 65, 195}, 3, {21}},
+                                {withChecksum({142, 255}), 8, {21}},  // bytes 510..515
+                                {withChecksum({129, 128}), 3, {21}},  // wire address past a half
+                                {withChecksum({198, 125}), 8, {21}}}},  // past RAM 255
+    };
+    for (const auto& [memory, exchanges] : sensors) {
+        Master rig(memory);
+        for (const auto& [frame, size, reply] : exchanges)
+            EXPECT_EQ(rig.exchange(frame, size), reply) << int(frame[0]) << " " << int(frame[1]);
+    }
 }
 
 TEST(VirtualSensorWrite, EepromTakesWritesOnlyBetweenUnlockAndLock) {
