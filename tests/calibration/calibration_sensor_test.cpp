@@ -292,7 +292,9 @@ TEST(CalCO2SpanSensor, Platform7FormBringsTheReadingNearTheSpanGas) {
     EXPECT_FALSE(rig.sensor.isOpen());
     const double after = rig.reading(5);
     EXPECT_NEAR(after, 1000, 15) << "before " << before;
-    // Entry 15 is no gas; the last entry continues the step from 14 to 15.
+    // The entries fall to entry 15, no gas; the last continues the step from 14 to 15.
+    for (int e = 1; e < 15; ++e)
+        EXPECT_LE(SignedWord(rig.eeWord(580 + 2 * e)), SignedWord(rig.eeWord(578 + 2 * e))) << e;
     EXPECT_NE(rig.eeWord(580 + 28), 0);
     EXPECT_EQ(rig.eeWord(580 + 30), 0);
     EXPECT_EQ(SignedWord(rig.eeWord(580 + 32)), -SignedWord(rig.eeWord(580 + 28)));

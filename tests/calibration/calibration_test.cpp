@@ -149,27 +149,5 @@ TEST(CalPlatform7, SpanWithAnUnknownDetectorCodeIsRefusedAndWritesNothing) {
     EXPECT_EQ(rig.sensor.memory().eeprom[580], 0x12);
 }
 
-TEST(CalPlatform7, SpanFitsTheCurveAndWritesItsTable) {
-    VirtualSensorRig rig(7, 1);
-    auto& ee = rig.sensor.memory().eeprom;
-    ee[1003] = 0x10;  // detector code 1: factor 1
-    ee[14] = 0x78;    // zero word 30720
-    ee[15] = 0x00;
-    ee[881] = 0;  // no temperature term
-    ee[976] = 0x11;
-    ee[977] = 0x22;
-    setRamWord(rig, 42, 0);
-    setRamWord(rig, 40, 3500);  // less light than at zero: gas present
-    ASSERT_TRUE(CalCO2SpanPlatform7(rig.ctx(), 1000)) << rig.ctx().ErrorText;
-
-    std::array<int, 17> points{};
-    for (int p = 0; p < 17; ++p) points[p] = sensorEeWord(rig, 580 + 2 * p);
-    EXPECT_EQ(points[15], 0);
-    EXPECT_EQ(points[16], (65536 - points[14]) & 0xFFFF);  // -point 14, stored unsigned
-    for (int p = 1; p < 15; ++p) EXPECT_LE(points[p], points[p - 1]) << p;
-    EXPECT_EQ(sensorEeWord(rig, 976), 0x1122);  // written back as read
-    EXPECT_FALSE(rig.sensor.isOpen());
-}
-
 }  // namespace
 }  // namespace kelvo
