@@ -206,17 +206,10 @@ TEST(CalibrationRefusals, ImplausibleReferencesAndImpossibleWords) {
         bool zeroStopsIt;
         std::string problem;
         WordRange range = {};
-    } words[] = {{0, true, stops},
-                 {0, false, ""},
-                 {1, true, ""},
-                 {65535, true, ""},
-                 {65536, true, holds(65536)},
-                 {-1, false, holds(-1)},
-                 {-0.5, false, holds(-0.5)},
-                 {NAN, false, holds(NAN)},
-                 {INFINITY, false, holds(INFINITY)},
-                 {-32768, false, "", kSignedWords},
-                 {32767, false, "", kSignedWords},
+    } words[] = {{0, true, stops}, {0, false, ""}, {1, true, ""}, {65535, true, ""},
+                 {65536, true, holds(65536)}, {-1, false, holds(-1)}, {-0.5, false, holds(-0.5)},
+                 {NAN, false, holds(NAN)}, {INFINITY, false, holds(INFINITY)},
+                 {-32768, false, "", kSignedWords}, {32767, false, "", kSignedWords},
                  {-32769, false, holds(-32769, signedRange), kSignedWords},
                  {32768, false, holds(32768, signedRange), kSignedWords}};
     for (const auto& w : words)

@@ -592,65 +592,31 @@ TEST(CalibrationOnASensor, ChangesOnlyItsOwnWords) {
         std::function<bool(Rig&)> run;
     };
     const std::vector<Case> cases = {
-        {"zero, platform 5",
-         5,
-         0,
-         {{130, 2}},
-         {{130, 2}},
+        {"zero, platform 5", 5, 0, {{130, 2}}, {{130, 2}},
          [](Rig& r) {
              r.sensor.memory().gasPpm = 0;
              return CalCO2SinglePoint(r.ctx(), 1, false, kCalZero, "");
          }},
-        {"zero, platform 6",
-         6,
-         0,
-         {},
-         {{46, 2}},
+        {"zero, platform 6", 6, 0, {}, {{46, 2}},
          [](Rig& r) { return CalCO2SinglePoint(r.ctx(), kPlatformChannel, false, kCalZero, ""); }},
-        {"zero, platform 6 channel 12",
-         6,
-         0,
-         {{74, 2}},  // its detector reading, pinned here
+        {"zero, platform 6 channel 12", 6, 0, {{74, 2}} /* its detector reading, pinned */,
          {{48, 2}},
          [](Rig& r) {
              r.putRamWord(74, 4096);
              return CalCO2SinglePoint(r.ctx(), 12, false, kCalZero, "");
          }},
-        {"zero, platform 7",
-         7,
-         1,
-         {},
-         {{14, 2}},
+        {"zero, platform 7", 7, 1, {}, {{14, 2}},
          [](Rig& r) { return CalCO2SinglePoint(r.ctx(), kPlatformChannel, false, kCalZero, ""); }},
-        {"span, platform 5",
-         5,
-         0,
-         {{0, 2}, {138, 2}, {214, 4}},
-         {{0, 2}, {138, 2}, {214, 4}},
+        {"span, platform 5", 5, 0, {{0, 2}, {138, 2}, {214, 4}}, {{0, 2}, {138, 2}, {214, 4}},
          [](Rig& r) { return CalCO2Span(r.ctx(), 1, "6000", false); }},
-        {"span, platform 6",
-         6,
-         0,
-         {},
-         {{444, 34}},
+        {"span, platform 6", 6, 0, {}, {{444, 34}},
          [](Rig& r) { return CalCO2Span(r.ctx(), kPlatformChannel, "6500", false); }},
-        {"span, platform 7",
-         7,
-         1,
-         {},
-         {{580, 34}, {976, 2}, {1002, 2}},  // and the word of the detector code it reads
+        // And the word of the detector code it reads.
+        {"span, platform 7", 7, 1, {}, {{580, 34}, {976, 2}, {1002, 2}},
          [](Rig& r) { return CalCO2SpanPlatform7(r.ctx(), 1000); }},
-        {"temperature, platform 6",
-         6,
-         0,
-         {},
-         {{308, 34}},
+        {"temperature, platform 6", 6, 0, {}, {{308, 34}},
          [](Rig& r) { return CalTemp(r.ctx(), 30.0f, kPlatformChannel, false); }},
-        {"O2 span",
-         7,
-         1,
-         {},
-         {{0, 2}},
+        {"O2 span", 7, 1, {}, {{0, 2}},
          [](Rig& r) {
              r.putRamWord(38, 12000);
              return CalO2Span(r.ctx(), 2000);
