@@ -168,25 +168,18 @@ TEST(CalibrationRefusals, ImplausibleReferencesAndImpossibleWords) {
     // CO2 30 ppm plus 3 %, and 300 ppm or 30 %, whichever is more (the two meet at 1000 ppm);
     // temperature half a degree and ten, in kelvin or Fahrenheit degrees; O2 0.3 %, and 1 %
     // or a tenth of the reference. Negative references count by their size.
+    using Q = CalQuantity;
     const struct {
         CalQuantity quantity;
         double reference;
         const char* unit;
         double tolerance, plausible;
-    } limits[] = {
-        {CalQuantity::CO2, 1000, "ppm", 60, 300},
-        {CalQuantity::CO2, 999, "ppm", 59.97, 300},
-        {CalQuantity::CO2, 1010, "ppm", 60.3, 303},
-        {CalQuantity::CO2, -2000, "ppm", 90, 600},
-        {CalQuantity::CO2, 0, "ppm", 30, 300},
-        {CalQuantity::CO2, 0.1, "%", 0.006, 0.03},
-        {CalQuantity::CO2, 5, "%", 0.153, 1.5},
-        {CalQuantity::Temperature, 21, "C", 0.5, 10},
-        {CalQuantity::Temperature, -70, "F", 0.9, 18},
-        {CalQuantity::O2, 20.9, "%", 0.3, 2.09},
-        {CalQuantity::O2, 9, "%", 0.3, 1},
-        {CalQuantity::O2, -11, "%", 0.3, 1.1},
-    };
+    } limits[] = {{Q::CO2, 1000, "ppm", 60, 300},       {Q::CO2, 999, "ppm", 59.97, 300},
+                  {Q::CO2, 1010, "ppm", 60.3, 303},      {Q::CO2, -2000, "ppm", 90, 600},
+                  {Q::CO2, 0, "ppm", 30, 300},           {Q::CO2, 0.1, "%", 0.006, 0.03},
+                  {Q::CO2, 5, "%", 0.153, 1.5},          {Q::Temperature, 21, "C", 0.5, 10},
+                  {Q::Temperature, -70, "F", 0.9, 18},   {Q::O2, 20.9, "%", 0.3, 2.09},
+                  {Q::O2, 9, "%", 0.3, 1},               {Q::O2, -11, "%", 0.3, 1.1}};
     for (const auto& l : limits) {
         SCOPED_TRACE(QuantityName(l.quantity) + " " + NumberText(l.reference) + l.unit);
         EXPECT_NEAR(CalibrationTolerance(l.quantity, l.reference, l.unit), l.tolerance, 1e-9);
