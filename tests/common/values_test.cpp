@@ -74,16 +74,11 @@ TEST(NamesWithoutCase, WholeHeadAndTail) {
 }
 
 TEST(ParseNumber, KeepsDigitsSignsAndOnePoint) {
-    EXPECT_DOUBLE_EQ(ParseNumber("12,5 ppm"), 12.5);
-    EXPECT_DOUBLE_EQ(ParseNumber("1.000,5"), 1);
-    EXPECT_DOUBLE_EQ(ParseNumber("-3 \xC2\xB0" "C"), -3);
-    EXPECT_DOUBLE_EQ(ParseNumber("abc"), 0);
-    EXPECT_DOUBLE_EQ(ParseNumber(""), 0);
-    EXPECT_DOUBLE_EQ(ParseNumber("-"), 0);
-    EXPECT_DOUBLE_EQ(ParseNumber("."), 0);
-    EXPECT_DOUBLE_EQ(ParseNumber(" 4 0 0 "), 400);
-    EXPECT_DOUBLE_EQ(ParseNumber(".5"), 0.5);
-    EXPECT_DOUBLE_EQ(ParseNumber("5-3"), 5);  // a later minus ends the number
+    // A later minus ends the number.
+    for (const auto& [text, value] :
+         {std::pair{"12,5 ppm", 12.5}, {"1.000,5", 1.0}, {"-3 \xC2\xB0" "C", -3.0}, {"abc", 0.0},
+          {"", 0.0}, {"-", 0.0}, {".", 0.0}, {" 4 0 0 ", 400.0}, {".5", 0.5}, {"5-3", 5.0}})
+        EXPECT_DOUBLE_EQ(ParseNumber(text), value) << text;
     for (const char* none : {"-", ".", "-.", "abc"}) EXPECT_FALSE(NumberIn(none)) << none;
 }
 
