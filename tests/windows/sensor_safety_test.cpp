@@ -235,7 +235,9 @@ TEST(CalibrationQuestions, EscapeOrNoToAFarReferenceSendsNothingEnterOrYesCalibr
         {{6, 0}, kActionCalCO2Background, "", [](Memory& m, bool f) { m.gasPpm = f ? 1500 : 400; }},
         {{5, 0}, kActionCalCO2Other, "800", [](Memory& m, bool f) { m.gasPpm = f ? 300 : 800; }},
         {{6, 0}, kActionCalCO2Span, "1500", [](Memory& m, bool f) { m.gasPpm = f ? 400 : 1500; }},
-        {{61, 0}, kActionCalTemp, "23", [](Memory& m, bool f) { m.airTemperature = f ? 40 : 23; }},
+        // Far below, not above: shifted 17 degrees down, the table's first entry (-40 C)
+        // would leave its word, and that calibration is refused.
+        {{61, 0}, kActionCalTemp, "23", [](Memory& m, bool f) { m.airTemperature = f ? 10 : 23; }},
         {{7, 1}, kActionCalO2Zero, "", [](Memory& m, bool f) { m.oxygenPercent = f ? 20.9 : 0; }},
         {{61, 0},
          kActionCalO2Span,
