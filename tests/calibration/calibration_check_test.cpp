@@ -244,6 +244,26 @@ TEST(CalibrationRefusals, ImplausibleReferencesAndImpossibleWords) {
     EXPECT_NE(rig.ctx().ErrorText.find("Nothing was sent."), std::string::npos);
 }
 
+// A channel whose descriptor names no unit, or a foreign one, is told in its quantity's own;
+// a temperature only ever in degrees.
+TEST(QuantityUnit, AChannelsOwnUnitOrItsQuantitys) {
+    using Q = CalQuantity;
+    const struct {
+        CalQuantity quantity;
+        int unitCode;
+        std::string unit;
+    } rows[] = {{Q::Temperature, 0, "C"}, {Q::Temperature, 3, "C"}, {Q::Temperature, 2, "F"},
+                {Q::CO2, 0, "ppm"},       {Q::CO2, 5, "%"},         {Q::O2, 0, "%"},
+                {Q::O2, 4, "ppm"}};
+    for (const auto& r : rows) {
+        VirtualSensorRig rig(6, 0);
+        const float channel = QuantityChannel(rig.ctx(), r.quantity);
+        uint8_t& descriptor = rig.sensor.memory().eeprom[218 + static_cast<int>(channel)];
+        descriptor = static_cast<uint8_t>((descriptor & ~0x1C) | r.unitCode << 2);
+        EXPECT_EQ(QuantityUnit(rig.ctx(), r.quantity, channel), r.unit) << r.unitCode;
+    }
+}
+
 // A typed reference is taken exactly when the sensor's word holds it: a refusal names the
 // range in the channel's unit, its ends are taken as shown, and one in the last digit past
 // either is refused alike. A sensor that cannot tell its channel's scale takes nothing.
@@ -285,12 +305,36 @@ TEST(CheckedReference, TakesWhatTheWordHoldsAndNamesItsRangeExactly) {
             const double low = ParseNumber(range.substr(0, range.find(" to ")));
             const double high = ParseNumber(range.substr(range.find(" to ")));
             EXPECT_EQ(range, ranges[static_cast<int>(q)] + ". Nothing was sent to the sensor.");
-            for (const double end : {low, high}) EXPECT_EQ(check(NumberText(end)), end) << end;
+            // 10 C lies below 32 F: only a Fahrenheit channel counts it as a wrapped word. A
+            // temperature a hair below 0 has the word 0, which wraps nowhere.
+            const double nearZero = q == ReferenceQuantity::Temperature ? -0.001 : 0;
+            for (const double v : {low, high, 10.0, nearZero})
+                EXPECT_EQ(check(NumberText(v)), v) << v;
             for (const std::string& beyond : {past(low, -1), past(high, 1)}) {
                 EXPECT_FALSE(check(beyond));
                 EXPECT_EQ(ctx.ErrorText, "\"" + beyond + out + range);
             }
         }
+    }
+    // Descriptors no factory image has. Whole Fahrenheit degrees on the coarsest scale: the
+    // top word shows as 756 F, past it, so the range names the last whole degree inside.
+    // Hundredths on a scale of ten: what the scale leaves of a word is shown, not cut.
+    const struct {
+        uint8_t descriptor;
+        std::string range;
+        double reads;  // in air at 21.05 C
+    } descriptors[] = {{0x68, "32 to 755 \xC2\xB0" "F", 110},
+                       {0xA6, "-5 to 60.535" + C, 2.105}};
+    for (const auto& d : descriptors) {
+        VirtualSensorRig rig(6, 0);
+        rig.ctx().AppDir = KELVO_SOURCE_DIR "/data";
+        rig.sensor.memory().eeprom[218 + int(PlatformTempChannel(rig.ctx()))] = d.descriptor;
+        rig.sensor.memory().airTemperature = 21.05;
+        EXPECT_FALSE(CheckedReference(rig.ctx(), ReferenceQuantity::Temperature, "9999"));
+        EXPECT_EQ(rig.ctx().ErrorText,
+                  "\"9999" + out + d.range + ". Nothing was sent to the sensor.");
+        rig.ctx().ErrorText.clear();
+        EXPECT_EQ(CheckAgainstReference(rig.ctx(), CalQuantity::Temperature, 0).reading, d.reads);
     }
 }
 
