@@ -38,6 +38,24 @@ TEST(CalO2Zero, StoresTheAverageLessTenAfterWaitingOutTheSamples) {
     // the same time on every run of the virtual line.
     EXPECT_EQ(rig.t.clock.tickMs() - start, 11000 + kCalibrationSettleMs + 190);
     EXPECT_FALSE(rig.sensor.isOpen());
+    // Four samples of 4000 and one of 4002 average 4000.4, which the word rounds away; the
+    // first sample is answered at the last of its 100 attempts.
+    VirtualSensorRig slow(7, 1);
+    slow.sensor.memory().oxygenPercent = 0;
+    bool refusing = false;  // outside the handler, which the pump copies
+    slow.t.pump.onEvents([&] {
+        const auto& asked = slow.sensor.requests();
+        const auto samples = std::count_if(asked.begin(), asked.end(), [](const Bytes& f) {
+            return f[0] == 130 && f[1] == 38;
+        });
+        if (samples == 99 + 4 || samples == 99 + 5)  // the fifth, then the cell's own again
+            setRamWord(slow, 38, samples == 99 + 4 ? 4002 : 4000);
+        if (refusing || sensorEeWord(slow, 760) != 0 || slow.sensor.isOpen()) return;
+        refusing = true;
+        slow.sensor.refuseNext(99);
+    });
+    ASSERT_TRUE(CalO2Zero(slow.ctx())) << slow.ctx().ErrorText;
+    EXPECT_EQ(sensorEeWord(slow, 760), 3990);
 }
 
 TEST(CalO2Zero, AReadingOutOfRangeFailsAndPutsThePreviousZeroBack) {

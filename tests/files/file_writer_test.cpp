@@ -188,6 +188,10 @@ TEST_F(FileWriter, InputFilesThatAreNoFilesOrTooLargeAreRefusedByName) {
     test::setRam(t.ctx, kRamIdByte, 231);
     EXPECT_FALSE(LoadDefinition(t.ctx));
     EXPECT_EQ(t.ctx.ErrorText, def + " is too large for a definition file (over 64 KB), ");
+    fs::resize_file(def, kDefinitionFileLimit);  // just small enough to be read: no definition
+    t.ctx.ErrorText.clear();
+    EXPECT_FALSE(LoadDefinition(t.ctx));
+    EXPECT_EQ(t.ctx.ErrorText, "File error '" + def + ", ");
 }
 #endif
 
