@@ -65,6 +65,9 @@ struct Rig : VirtualSensorRig {
 
 using Notes = test::RecordedNotes;
 
+const std::string kNoCalibrationMessage =
+    "Calibration not possible with the sensor's present readings.";
+
 // --- CO2 single point ----------------------------------------------------------------------
 
 TEST(CalCO2SinglePointSensor, ZeroGasOnPlatform5StoresTheRatioWord) {
@@ -108,9 +111,7 @@ TEST(CalCO2SinglePointSensor, ACO2FactorOfZeroIsRefusedAndNothingWritten) {
         EXPECT_FALSE(span
                          ? CalCO2Span(rig.ctx(), kPlatformChannel, "6500", false)
                          : CalCO2SinglePoint(rig.ctx(), kPlatformChannel, false, kCalFreshAir, ""));
-        EXPECT_EQ(rig.ctx().ErrorText,
-                  "Calibration not possible with the sensor's present readings.")
-            << span;
+        EXPECT_EQ(rig.ctx().ErrorText, kNoCalibrationMessage) << span;
         EXPECT_EQ(rig.ee(), before) << span;
         // The span is refused before its table is fetched.
         EXPECT_FALSE(span && rig.ctx().EeRead[444]);
@@ -190,7 +191,7 @@ TEST(CalCO2SpanSensor, Platform5WithNoDetectorTermIsRefused) {
     rig.putRamWord(130, 30720);
     const int span = rig.ramWord(138);
     EXPECT_FALSE(CalCO2Span(rig.ctx(), 1, "6000", false));
-    EXPECT_EQ(rig.ctx().ErrorText, "Calibration not possible with the sensor's present readings.");
+    EXPECT_EQ(rig.ctx().ErrorText, kNoCalibrationMessage);
     EXPECT_EQ(rig.ramWord(138), span);
 }
 
@@ -258,7 +259,7 @@ TEST(CalCO2SpanSensor, ImpossibleArithmeticLeavesTheTableAlone) {
         rig.sensor.clearRecord();
         EXPECT_FALSE(CalCO2Span(rig.ctx(), 11, zeroWord ? "6500" : "14000", false));
         EXPECT_EQ(rig.ctx().ErrorText,
-                  zeroWord ? "Calibration not possible with the sensor's present readings."
+                  zeroWord ? kNoCalibrationMessage
                            : "The computed table entry is -1675: the sensor holds 0 to 65535. "
                              "Nothing was sent.");
         for (int e = 0; e < kTableEntries; ++e)
@@ -319,7 +320,7 @@ TEST(CalCO2SpanSensor, Platform7FormBringsTheReadingNearTheSpanGas) {
     Rig none(7, 1);
     const auto table = none.ee();
     EXPECT_FALSE(CalCO2SpanPlatform7(none.ctx(), 0));
-    EXPECT_EQ(none.ctx().ErrorText, "Calibration not possible with the sensor's present readings.");
+    EXPECT_EQ(none.ctx().ErrorText, kNoCalibrationMessage);
     EXPECT_EQ(none.ee(), table);
 }
 
@@ -448,35 +449,47 @@ TEST(CalO2SpanSensor, StoresTheReferenceOverTheCellReading) {
     ASSERT_TRUE(CalO2Span(rig.ctx(), reference)) << rig.ctx().ErrorText;
     EXPECT_EQ(rig.eeWord(0), ToInteger(expected));
     EXPECT_FALSE(rig.sensor.isOpen());
-    // A reading of 1 divides, into a word no sensor holds.
-    Rig one(7, 1);
-    one.putRamWord(38, 1);
-    EXPECT_FALSE(CalO2Span(one.ctx(), reference));
-    EXPECT_NE(one.ctx().ErrorText.find("The computed O2 span word is "), std::string::npos);
+    // A span at 0 % O2, and a platform-5 single point in 2000 ppm (the table's end, ratio 0)
+    // with a span word of unity, compute a word of 0, which would stop the sensor measuring.
+    Rig none(7, 1), p5(5, 0);
+    none.putRamWord(38, 12000);
+    p5.putRamWord(138, 2048);
+    EXPECT_FALSE(CalO2Span(none.ctx(), ParseChannelValue(none.ctx(), "0", 6, false)));
+    EXPECT_FALSE(CalCO2SinglePoint(p5.ctx(), kPlatformChannel, false, kCalOther, "2000"));
+    for (const auto& [r, word] : {std::pair{&none, "O2 span word"}, {&p5, "zero word"}})
+        EXPECT_EQ(r->ctx().ErrorText, "The computed " + std::string(word) +
+                                          " is 0: the sensor would stop measuring. Nothing was sent.");
 }
 
 // A detector that reads nothing gives no zero word; the sensor keeps the one it has.
 // Nor is a fresh-air zero taken against a platform-5 span word of 0.
+// A detector ratio, span word or cell reading of 0 leaves nothing to calibrate with. One of 1
+// is a reading: a ratio or cell reading of 1 gives a word no sensor holds, refused with that
+// word's message, while platform 5 calibrates with a span word of 1.
 TEST(CalCO2SinglePointSensor, ADetectorReadingOfZeroIsRefused) {
-    for (const int platform : {6, 5}) {
-        Rig rig(platform, 0);
-        const int at = platform == 6 ? 46 : 130;
-        rig.putRamWord(platform == 6 ? 72 : 138, 0);  // the detector ratio / the span word
-        const int before = platform == 6 ? rig.eeWord(at) : rig.ramWord(at);
-        EXPECT_FALSE(CalCO2SinglePoint(rig.ctx(), kPlatformChannel, false,
-                                       platform == 6 ? kCalZero : kCalFreshAir, ""));
-        EXPECT_EQ(rig.ctx().ErrorText,
-                  "Calibration not possible with the sensor's present readings.");
-        EXPECT_EQ(platform == 6 ? rig.eeWord(at) : rig.ramWord(at), before);
+    for (const int reading : {0, 1}) {
+        const std::string expected = reading ? "Nothing was sent." : kNoCalibrationMessage;
+        for (const int platform : {6, 5}) {
+            Rig rig(platform, 0);
+            const int at = platform == 6 ? 46 : 130;
+            rig.putRamWord(platform == 6 ? 72 : 138, reading);  // the ratio / the span word
+            const int before = platform == 6 ? rig.eeWord(at) : rig.ramWord(at);
+            const bool calibrates = reading == 1 && platform == 5;
+            EXPECT_EQ(CalCO2SinglePoint(rig.ctx(), kPlatformChannel, false,
+                                        platform == 6 ? kCalZero : kCalFreshAir, ""),
+                      calibrates);
+            if (calibrates) continue;
+            EXPECT_NE(rig.ctx().ErrorText.find(expected), std::string::npos) << rig.ctx().ErrorText;
+            EXPECT_EQ(platform == 6 ? rig.eeWord(at) : rig.ramWord(at), before);
+        }
+        Rig o2(7, 1);  // an O2 cell that reads nothing
+        o2.putRamWord(38, reading);
+        EXPECT_FALSE(CalO2Span(o2.ctx(), 2000));
+        EXPECT_NE(o2.ctx().ErrorText.find(expected), std::string::npos) << o2.ctx().ErrorText;
     }
-    Rig o2(7, 1);  // an O2 cell that reads nothing
-    o2.putRamWord(38, 0);
-    EXPECT_FALSE(CalO2Span(o2.ctx(), 2000));
-    EXPECT_EQ(o2.ctx().ErrorText, "Calibration not possible with the sensor's present readings.");
 }
 
 // --- A sensor that stops answering part-way ------------------------------------------------
-
 
 // Whichever request a sensor first refuses, the calibration says it failed, and what the
 // image holds of the words it works on is still what the sensor holds: a failed calibration
