@@ -22,6 +22,7 @@
 #include "windows/probe_window.h"
 #include "windows/sensor_window.h"
 #include "windows/sensor_windows.h"
+#include "windows/window_on_sensor.h"
 
 namespace kelvo::test {
 namespace {
@@ -540,10 +541,7 @@ INSTANTIATE_TEST_SUITE_P(
                       Case{6, 0, WindowKind::Frm6}, Case{61, 0, WindowKind::Frm61},
                       Case{61, 1, WindowKind::Frm61}, Case{7, 1, WindowKind::Frm61},
                       Case{7, 2, WindowKind::Frm61}),
-    [](const auto& info) {
-        return "Platform" + std::to_string(info.param.platform) + "v" +
-               std::to_string(info.param.version);
-    });
+    kindName);
 
 }  // namespace
 }  // namespace kelvo::test

@@ -278,21 +278,20 @@ INSTANTIATE_TEST_SUITE_P(EveryWindowKind, SensorProperty,
 // as it opened or after a read of bytes changed under it, leaves every one of them as it was,
 // but for a network ID beyond 29, which no sensor takes. Leaving the window afterwards sends
 // nothing.
-struct Held {
-    SensorKind kind;
+struct Held : SensorKind {
     int rounds;
     std::vector<std::pair<int, int>> settings;  // first and last address of each run
 };
 
 void PrintTo(const Held& held, std::ostream* os) {
-    *os << "platform " << held.kind.platform << " version " << held.kind.version;
+    *os << "platform " << held.platform << " version " << held.version;
 }
 
 class RandomSettings : public ::testing::TestWithParam<Held> {};
 
 TEST_P(RandomSettings, ASendWithoutEditsLeavesThemAsTheyWere) {
     const Held& held = GetParam();
-    const SensorKind kind = held.kind;
+    const SensorKind kind = held;
     const bool inRam = kind.platform == kPlatform5;  // which keeps them in EEPROM too
     const int id = inRam ? 208 : kind.platform == kPlatform7 ? 16 : 32;
     std::mt19937 random(baseSeed() + static_cast<uint32_t>(kind.platform * 10 + kind.version));
@@ -353,9 +352,7 @@ INSTANTIATE_TEST_SUITE_P(
                       Held{{6, 4}, 3, kPlatform6Held}, Held{{6, 5}, 3, kPlatform6Held},
                       Held{{61, 0}, 8, kPlatform61Held}, Held{{61, 1}, 8, kPlatform61Held},
                       Held{{7, 1}, 8, kPlatform7Held}, Held{{7, 2}, 8, kPlatform7Held}),
-    [](const auto& info) {
-        return kindName(::testing::TestParamInfo<SensorKind>(info.param.kind, info.index));
-    });
+    kindName);
 
 }  // namespace
 }  // namespace kelvo::test

@@ -128,9 +128,7 @@ TEST_P(TemperatureCalibration, MovesThePlatformsTemperatureToTheReference) {
 INSTANTIATE_TEST_SUITE_P(EveryPlatform, TemperatureCalibration,
                          ::testing::Values(TempCase{5, 0, 0}, TempCase{6, 0, 2}, TempCase{61, 0, 4},
                                            TempCase{7, 1, 4}),
-                         [](const auto& info) {
-                             return "Platform" + std::to_string(info.param.platform);
-                         });
+                         kindName);
 
 // Platform 7 has one single-point calibration, its zero: "Fresh air" and "Other" are not
 // offered, and the codes do nothing if they come anyway.
