@@ -348,27 +348,6 @@ TEST_F(SimulatedStart, LastFindsLastSetWhateverItsCase) {
     EXPECT_EQ(shown(), windows[WindowKind::Frm61]) << ::testing::PrintToString(messages());
 }
 
-using WindowChoice = StartUpTest;
-
-TEST_F(WindowChoice, EachPlatformAndVersionOpensItsWindow) {
-    copyDefinitions();
-    const struct {
-        int platform;
-        int version;
-        WindowKind window;
-    } cases[] = {{5, 0, WindowKind::Frm5},
-                 {5, 3, WindowKind::Frm5Chart},  // the TWA window
-                 {6, 5, WindowKind::Frm6},
-                 {7, 1, WindowKind::Frm61},
-                 {7, 2, WindowKind::Frm61}};
-    for (const auto& c : cases) {
-        useSensor(c.platform, c.version);
-        mainAndStart(0);
-        EXPECT_EQ(shown(), windows[c.window])
-            << c.platform << "v" << c.version << ::testing::PrintToString(messages());
-    }
-}
-
 using SendFileFromSetup = StartUpTest;
 
 // The chosen file goes into the sensor without a message; platform 5 version 3 is not
@@ -467,8 +446,8 @@ TEST_F(ProgressCancel, CancelMakesTheRunningReadFailWithAvbryt) {
     EXPECT_TRUE(startUp->progress().isVisible());  // its caller closes it
 }
 
-// Start-up with the real sensor windows: every virtual platform opens a live window that
-// polls quietly, and leaving it brings the setup dialog back.
+// Start-up with the real sensor windows: every virtual platform opens its own window, and
+// that one alone, live; it polls quietly, and leaving it brings the setup dialog back.
 struct Case {
     int platform;
     int version;
@@ -501,7 +480,8 @@ TEST_P(StartUpWindowsTest, OpensALiveWindowThatPollsAndHandsBack) {
     SensorWindow* window = start();
     ASSERT_TRUE(rig->t.prompter.messages().empty()) << rig->t.prompter.messages()[0];
     ASSERT_EQ(startUp->CurrentWindow, window);
-    ASSERT_TRUE(window->isVisible());
+    for (const auto& [kind, each] : startUp->SensorWindows)
+        ASSERT_EQ(each->isVisible(), kind == GetParam().window);
     // Switching the window live is no news, and must not cancel what follows it.
     EXPECT_EQ(rig->ctx().ErrorText, "");
     EXPECT_FALSE(window->cbxSimulated->isChecked());
@@ -538,9 +518,9 @@ TEST_P(StartUpWindowsTest, ExitFromTheMenuKeepsTheSettingsAndBringsTheSetupBack)
 INSTANTIATE_TEST_SUITE_P(
     EveryPlatform, StartUpWindowsTest,
     ::testing::Values(Case{5, 0, WindowKind::Frm5}, Case{5, 3, WindowKind::Frm5Chart},
-                      Case{6, 0, WindowKind::Frm6}, Case{61, 0, WindowKind::Frm61},
-                      Case{61, 1, WindowKind::Frm61}, Case{7, 1, WindowKind::Frm61},
-                      Case{7, 2, WindowKind::Frm61}),
+                      Case{6, 0, WindowKind::Frm6}, Case{6, 5, WindowKind::Frm6},
+                      Case{61, 0, WindowKind::Frm61}, Case{61, 1, WindowKind::Frm61},
+                      Case{7, 1, WindowKind::Frm61}, Case{7, 2, WindowKind::Frm61}),
     kindName);
 
 }  // namespace
