@@ -62,12 +62,7 @@ protected:
     StartUp& start() {
         return shell([this](Context& ctx, WindowHost& host) {
             std::map<WindowKind, std::unique_ptr<SensorWindow>> made;
-            const std::pair<WindowKind, const char*> kinds[] = {
-                {WindowKind::Frm5, "frm5"},
-                {WindowKind::Frm5Chart, "frm5Chart"},
-                {WindowKind::Frm6, "frm6"},
-                {WindowKind::Frm61, "frm61"}};
-            for (auto [kind, name] : kinds) {
+            for (auto [kind, name] : kWindowNames) {
                 auto window = std::make_unique<RecordingWindow>(ctx, host, name);
                 windows[kind] = window.get();
                 made.emplace(kind, std::move(window));

@@ -649,10 +649,7 @@ TEST(SensorWindows, StartUpGetsFourWindowsWithTheSharedMembers) {
     FakeWindowHost host;
     auto windows = createSensorWindows(t.ctx, host);
     ASSERT_EQ(windows.size(), 4u);
-    for (const auto& [kind, windowName] : {std::pair{WindowKind::Frm5, "frm5"},
-                                           {WindowKind::Frm5Chart, "frm5Chart"},
-                                           {WindowKind::Frm6, "frm6"},
-                                           {WindowKind::Frm61, "frm61"}}) {
+    for (const auto& [kind, windowName] : kWindowNames) {
         SCOPED_TRACE(windowName);
         SensorWindow* w = windows.at(kind).get();
         EXPECT_EQ(w->objectName(), windowName);

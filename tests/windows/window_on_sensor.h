@@ -32,6 +32,13 @@ struct KindName {
 };
 inline constexpr KindName kindName{};
 
+// Every window start-up makes, and the name it carries.
+inline constexpr std::pair<WindowKind, const char*> kWindowNames[] = {
+    {WindowKind::Frm5, "frm5"},
+    {WindowKind::Frm5Chart, "frm5Chart"},
+    {WindowKind::Frm6, "frm6"},
+    {WindowKind::Frm61, "frm61"}};
+
 // The bytes that differ between two images, each as " address: before -> after".
 template <typename Image>
 std::string changes(const Image& before, const Image& after) {
