@@ -90,12 +90,12 @@ protected:
     bool setupShown() { return startUp && startUp->comSet().isVisible(); }
     bool progressShown() { return startUp && startUp->progress().isVisible(); }
 
-    // Chooses the file in the setup dialog and sends it.
-    void sendFile(const QString& name) {
+    // Chooses the file in the setup dialog.
+    frmComSet& chooseFile(const QString& name) {
         start().Main();
         prompter().fileAnswers = {workDir.filePath(name).toStdString()};
         startUp->comSet().Command5->click();
-        startUp->comSet().cmdSendFile->click();
+        return startUp->comSet();
     }
     // The sensor controls are on in a live window and off in a simulated one.
     static void expectSensorControls(RecordingWindow& w, bool on) {
@@ -199,8 +199,7 @@ TEST_F(StartUpTest, NetworkSensorIsAddressedByItsIdAndAnEmptyIdIsRefusedAtOnce) 
 }
 
 TEST_F(StartUpTest, CancelDuringTheReadSaysNothing) {
-    start();
-    startUp->Main();
+    start().Main();
     sensorRig->sensor.silentFor(100000);
     // The user presses Cancel in the progress dialog while the read waits.
     sensorRig->t.pump.onEvents([this] {
@@ -360,7 +359,7 @@ TEST_F(SendFileFromSetup, ChosenFileGoesIntoASupportedSensor) {
         useSensor(c.platform, c.version);
         QFile::remove(workDir.filePath("mine.Set"));
         copyData(c.file, "mine.Set");
-        sendFile("mine.Set");
+        chooseFile("mine.Set").cmdSendFile->click();
         EXPECT_EQ(messages(), c.messages);
         EXPECT_FALSE(progressShown());
         EXPECT_FALSE(sensorRig->sensor.requests().empty());
@@ -370,10 +369,7 @@ TEST_F(SendFileFromSetup, ChosenFileGoesIntoASupportedSensor) {
 
 TEST_F(SendFileFromSetup, TheDialogCannotStartOrSendAgainWhileASendRuns) {
     copyData("Platform6.sim", "mine.Set");
-    start().Main();
-    frmComSet& setup = startUp->comSet();
-    prompter().fileAnswers = {workDir.filePath("mine.Set").toStdString()};
-    setup.Command5->click();
+    frmComSet& setup = chooseFile("mine.Set");
     bool clicked = false;
     bool windowDuringSend = false;
     sensorRig->t.pump.onEvents([&] {

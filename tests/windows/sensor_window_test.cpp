@@ -277,12 +277,11 @@ TEST_F(SensorWindowTest, ClosingDuringAnActionCancelsItAndHandsOverWhenItEnds) {
 
 TEST_F(SensorWindowTest, ComSetItemTogglesTheStoredChoice) {
     window.mComSet->setChecked(true);
-    window.mComSet->trigger();
-    EXPECT_FALSE(window.mComSet->isChecked());
-    EXPECT_TRUE(host.dontShow);
-    window.mComSet->trigger();
-    EXPECT_TRUE(window.mComSet->isChecked());
-    EXPECT_FALSE(host.dontShow);
+    for (const bool checked : {false, true}) {
+        window.mComSet->trigger();
+        EXPECT_EQ(window.mComSet->isChecked(), checked);
+        EXPECT_EQ(host.dontShow, !checked);
+    }
 }
 
 TEST_F(SensorWindowTest, TheLoopRunsOnItsOwnTimer) {
