@@ -170,12 +170,11 @@ TEST_F(ComSetLogging, OnlyAMouseTickSwitchesItOnAndUntickingLeavesItOn) {
         EXPECT_EQ(dialog.cbxLoggcom->isChecked(), ticked);
         EXPECT_FALSE(tc.ctx.ComLogEnabled);
     }
-    QTest::mouseClick(dialog.cbxLoggcom, Qt::LeftButton);
-    EXPECT_TRUE(dialog.cbxLoggcom->isChecked());
-    EXPECT_TRUE(tc.ctx.ComLogEnabled);
-    QTest::mouseClick(dialog.cbxLoggcom, Qt::LeftButton);
-    EXPECT_FALSE(dialog.cbxLoggcom->isChecked());
-    EXPECT_TRUE(tc.ctx.ComLogEnabled);
+    for (const bool ticked : {true, false}) {  // by the mouse
+        QTest::mouseClick(dialog.cbxLoggcom, Qt::LeftButton);
+        EXPECT_EQ(dialog.cbxLoggcom->isChecked(), ticked);
+        EXPECT_TRUE(tc.ctx.ComLogEnabled);
+    }
     EXPECT_EQ(storedPreference("Loggcom"), "<missing>");
 }
 

@@ -170,8 +170,7 @@ private:
                         bytes.insert({false, a}), bytes.insert({true, a});
                 } else if (platform == 7) {
                     for (int a = 580; a <= 613; ++a) bytes.insert({true, a});
-                    bytes.insert({true, 976});
-                    bytes.insert({true, 977});
+                    for (int a : {976, 977}) bytes.insert({true, a});
                 } else {
                     bytes = tableBytes(static_cast<int>(PlatformCO2Channel(ctx())), {0, 0});
                     // The references are stored through the CO2 table: a settings file from
