@@ -85,12 +85,10 @@ TEST_F(ComSetPreferences, StartStoresTheSixKeysAsTextAndHides) {
     dialog.cbxDontShow->setChecked(true);
     dialog.btnStartKelvo->click();
 
-    EXPECT_EQ(storedPreference("ComPort"), "/dev/ttyUSB0");
-    EXPECT_EQ(storedPreference("StartMode0"), "False");
-    EXPECT_EQ(storedPreference("StartMode1"), "True");
-    EXPECT_EQ(storedPreference("StartMode2"), "False");
-    EXPECT_EQ(storedPreference("ID"), "7");
-    EXPECT_EQ(storedPreference("Dont"), "1");
+    const std::pair<const char*, const char*> stored[] = {
+        {"ComPort", "/dev/ttyUSB0"}, {"StartMode0", "False"}, {"StartMode1", "True"},
+        {"StartMode2", "False"}, {"ID", "7"}, {"Dont", "1"}};
+    for (const auto& [key, value] : stored) EXPECT_EQ(storedPreference(key), value) << key;
     EXPECT_TRUE(hiddenAtStart);
     EXPECT_EQ(starts, 1);
     EXPECT_EQ(programEnds, 0);
@@ -115,6 +113,7 @@ TEST_F(ComSetPreferences, NetworkIdIsTypedFreelyAndCheckedOnStart) {
     const struct {
         const char* typed;
         const char* message;  // empty: the dialog starts Kelvo
+        int mode = 1;
     } cases[] = {
         {"35", "Network ID 35 is outside 0 to 29."},
         {"-1", "Network ID -1 is outside 0 to 29."},
@@ -123,6 +122,8 @@ TEST_F(ComSetPreferences, NetworkIdIsTypedFreelyAndCheckedOnStart) {
         {"30", "Network ID 30 is outside 0 to 29."},
         {" 29 ", ""},
         {"0", ""},
+        // A single sensor does not need the ID: whatever the field holds starts it.
+        {"abc", "", 0},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.typed);
@@ -134,6 +135,7 @@ TEST_F(ComSetPreferences, NetworkIdIsTypedFreelyAndCheckedOnStart) {
         dialog.txbID->clear();
         QTest::keyClicks(dialog.txbID, c.typed);
         EXPECT_EQ(dialog.txbID->text(), c.typed);  // no key is dropped
+        dialog.optStartMode[c.mode]->click();
         const size_t before = tc.prompter.messages().size();
         dialog.btnStartKelvo->click();
         if (*c.message) {
@@ -146,15 +148,6 @@ TEST_F(ComSetPreferences, NetworkIdIsTypedFreelyAndCheckedOnStart) {
             EXPECT_EQ(starts, 1);
         }
     }
-    // A single sensor does not need the ID: whatever the field holds starts it.
-    frmComSet dialog(tc.ctx, shell());
-    int starts = 0;
-    QObject::connect(&dialog, &frmComSet::startRequested, [&] { ++starts; });
-    dialog.show();
-    dialog.optStartMode[0]->click();
-    dialog.txbID->setText("abc");
-    dialog.btnStartKelvo->click();
-    EXPECT_EQ(starts, 1);
 }
 
 TEST_F(ComSetPreferences, PortPickListOffersTheVirtualSensorsAndKeepsTheTypedPort) {
@@ -177,12 +170,11 @@ TEST_F(ComSetLogging, OnlyAMouseTickSwitchesItOnAndUntickingLeavesItOn) {
         EXPECT_EQ(dialog.cbxLoggcom->isChecked(), ticked);
         EXPECT_FALSE(tc.ctx.ComLogEnabled);
     }
-    QTest::mouseClick(dialog.cbxLoggcom, Qt::LeftButton);
-    EXPECT_TRUE(dialog.cbxLoggcom->isChecked());
-    EXPECT_TRUE(tc.ctx.ComLogEnabled);
-    QTest::mouseClick(dialog.cbxLoggcom, Qt::LeftButton);
-    EXPECT_FALSE(dialog.cbxLoggcom->isChecked());
-    EXPECT_TRUE(tc.ctx.ComLogEnabled);
+    for (const bool ticked : {true, false}) {  // by the mouse
+        QTest::mouseClick(dialog.cbxLoggcom, Qt::LeftButton);
+        EXPECT_EQ(dialog.cbxLoggcom->isChecked(), ticked);
+        EXPECT_TRUE(tc.ctx.ComLogEnabled);
+    }
     EXPECT_EQ(storedPreference("Loggcom"), "<missing>");
 }
 

@@ -22,6 +22,7 @@
 #include "windows/probe_window.h"
 #include "windows/sensor_window.h"
 #include "windows/sensor_windows.h"
+#include "windows/window_on_sensor.h"
 
 namespace kelvo::test {
 namespace {
@@ -61,12 +62,7 @@ protected:
     StartUp& start() {
         return shell([this](Context& ctx, WindowHost& host) {
             std::map<WindowKind, std::unique_ptr<SensorWindow>> made;
-            const std::pair<WindowKind, const char*> kinds[] = {
-                {WindowKind::Frm5, "frm5"},
-                {WindowKind::Frm5Chart, "frm5Chart"},
-                {WindowKind::Frm6, "frm6"},
-                {WindowKind::Frm61, "frm61"}};
-            for (auto [kind, name] : kinds) {
+            for (auto [kind, name] : kWindowNames) {
                 auto window = std::make_unique<RecordingWindow>(ctx, host, name);
                 windows[kind] = window.get();
                 made.emplace(kind, std::move(window));
@@ -94,12 +90,12 @@ protected:
     bool setupShown() { return startUp && startUp->comSet().isVisible(); }
     bool progressShown() { return startUp && startUp->progress().isVisible(); }
 
-    // Chooses the file in the setup dialog and sends it.
-    void sendFile(const QString& name) {
+    // Chooses the file in the setup dialog.
+    frmComSet& chooseFile(const QString& name) {
         start().Main();
         prompter().fileAnswers = {workDir.filePath(name).toStdString()};
         startUp->comSet().Command5->click();
-        startUp->comSet().cmdSendFile->click();
+        return startUp->comSet();
     }
     // The sensor controls are on in a live window and off in a simulated one.
     static void expectSensorControls(RecordingWindow& w, bool on) {
@@ -203,8 +199,7 @@ TEST_F(StartUpTest, NetworkSensorIsAddressedByItsIdAndAnEmptyIdIsRefusedAtOnce) 
 }
 
 TEST_F(StartUpTest, CancelDuringTheReadSaysNothing) {
-    start();
-    startUp->Main();
+    start().Main();
     sensorRig->sensor.silentFor(100000);
     // The user presses Cancel in the progress dialog while the read waits.
     sensorRig->t.pump.onEvents([this] {
@@ -347,27 +342,6 @@ TEST_F(SimulatedStart, LastFindsLastSetWhateverItsCase) {
     EXPECT_EQ(shown(), windows[WindowKind::Frm61]) << ::testing::PrintToString(messages());
 }
 
-using WindowChoice = StartUpTest;
-
-TEST_F(WindowChoice, EachPlatformAndVersionOpensItsWindow) {
-    copyDefinitions();
-    const struct {
-        int platform;
-        int version;
-        WindowKind window;
-    } cases[] = {{5, 0, WindowKind::Frm5},
-                 {5, 3, WindowKind::Frm5Chart},  // the TWA window
-                 {6, 5, WindowKind::Frm6},
-                 {7, 1, WindowKind::Frm61},
-                 {7, 2, WindowKind::Frm61}};
-    for (const auto& c : cases) {
-        useSensor(c.platform, c.version);
-        mainAndStart(0);
-        EXPECT_EQ(shown(), windows[c.window])
-            << c.platform << "v" << c.version << ::testing::PrintToString(messages());
-    }
-}
-
 using SendFileFromSetup = StartUpTest;
 
 // The chosen file goes into the sensor without a message; platform 5 version 3 is not
@@ -385,7 +359,7 @@ TEST_F(SendFileFromSetup, ChosenFileGoesIntoASupportedSensor) {
         useSensor(c.platform, c.version);
         QFile::remove(workDir.filePath("mine.Set"));
         copyData(c.file, "mine.Set");
-        sendFile("mine.Set");
+        chooseFile("mine.Set").cmdSendFile->click();
         EXPECT_EQ(messages(), c.messages);
         EXPECT_FALSE(progressShown());
         EXPECT_FALSE(sensorRig->sensor.requests().empty());
@@ -395,10 +369,7 @@ TEST_F(SendFileFromSetup, ChosenFileGoesIntoASupportedSensor) {
 
 TEST_F(SendFileFromSetup, TheDialogCannotStartOrSendAgainWhileASendRuns) {
     copyData("Platform6.sim", "mine.Set");
-    start().Main();
-    frmComSet& setup = startUp->comSet();
-    prompter().fileAnswers = {workDir.filePath("mine.Set").toStdString()};
-    setup.Command5->click();
+    frmComSet& setup = chooseFile("mine.Set");
     bool clicked = false;
     bool windowDuringSend = false;
     sensorRig->t.pump.onEvents([&] {
@@ -466,8 +437,8 @@ TEST_F(ProgressCancel, CancelMakesTheRunningReadFailWithAvbryt) {
     EXPECT_TRUE(startUp->progress().isVisible());  // its caller closes it
 }
 
-// Start-up with the real sensor windows: every virtual platform opens a live window that
-// polls quietly, and leaving it brings the setup dialog back.
+// Start-up with the real sensor windows: every virtual platform opens its own window, and
+// that one alone, live; it polls quietly, and leaving it brings the setup dialog back.
 struct Case {
     int platform;
     int version;
@@ -500,7 +471,8 @@ TEST_P(StartUpWindowsTest, OpensALiveWindowThatPollsAndHandsBack) {
     SensorWindow* window = start();
     ASSERT_TRUE(rig->t.prompter.messages().empty()) << rig->t.prompter.messages()[0];
     ASSERT_EQ(startUp->CurrentWindow, window);
-    ASSERT_TRUE(window->isVisible());
+    for (const auto& [kind, each] : startUp->SensorWindows)
+        ASSERT_EQ(each->isVisible(), kind == GetParam().window);
     // Switching the window live is no news, and must not cancel what follows it.
     EXPECT_EQ(rig->ctx().ErrorText, "");
     EXPECT_FALSE(window->cbxSimulated->isChecked());
@@ -537,13 +509,10 @@ TEST_P(StartUpWindowsTest, ExitFromTheMenuKeepsTheSettingsAndBringsTheSetupBack)
 INSTANTIATE_TEST_SUITE_P(
     EveryPlatform, StartUpWindowsTest,
     ::testing::Values(Case{5, 0, WindowKind::Frm5}, Case{5, 3, WindowKind::Frm5Chart},
-                      Case{6, 0, WindowKind::Frm6}, Case{61, 0, WindowKind::Frm61},
-                      Case{61, 1, WindowKind::Frm61}, Case{7, 1, WindowKind::Frm61},
-                      Case{7, 2, WindowKind::Frm61}),
-    [](const auto& info) {
-        return "Platform" + std::to_string(info.param.platform) + "v" +
-               std::to_string(info.param.version);
-    });
+                      Case{6, 0, WindowKind::Frm6}, Case{6, 5, WindowKind::Frm6},
+                      Case{61, 0, WindowKind::Frm61}, Case{61, 1, WindowKind::Frm61},
+                      Case{7, 1, WindowKind::Frm61}, Case{7, 2, WindowKind::Frm61}),
+    kindName);
 
 }  // namespace
 }  // namespace kelvo::test

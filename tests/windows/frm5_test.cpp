@@ -457,7 +457,8 @@ protected:
         window.cbxFout1[0]->setChecked(true);
         window.FunkTypeUpdate(0, false, true, true);
     }
-    QString out(int j) {
+    QString out(int j, const char* co2 = nullptr) {
+        if (co2) window.pctChannels->txbCHact[1]->setText(co2);
         window.Simulate();
         return window.txbOutOut[j]->text();
     }
@@ -466,19 +467,15 @@ protected:
 TEST_F(Frm5SimulationTest, AFunctionScalesItsChannelIntoTheOutputAndWithoutASpanAddsNothing) {
     ASSERT_FALSE(window.pctChannels->lblCH_Name[1]->text().isEmpty());
     co2Function();
-    window.pctChannels->txbCHact[1]->setText("1200");
-    EXPECT_EQ(out(0), "50");
+    EXPECT_EQ(out(0, "1200"), "50");
     EXPECT_EQ(out(1), "0");
     // Outside A..B the value is held at the nearer end.
-    window.pctChannels->txbCHact[1]->setText("5000");
-    EXPECT_EQ(out(0), "100");
-    window.pctChannels->txbCHact[1]->setText("10");
-    EXPECT_EQ(out(0), "0");
+    EXPECT_EQ(out(0, "5000"), "100");
+    EXPECT_EQ(out(0, "10"), "0");
     // A function without a span adds nothing to the base line.
     window.txbFb[0]->setText("400");
-    window.pctChannels->txbCHact[1]->setText("400");
     window.txbOutBaseLine[0]->setText("30");
-    EXPECT_EQ(out(0), "30");
+    EXPECT_EQ(out(0, "400"), "30");
 }
 
 TEST_F(Frm5SimulationTest, ADigitalOutputKeepsItsStateBetweenTheEnds) {
@@ -489,8 +486,7 @@ TEST_F(Frm5SimulationTest, ADigitalOutputKeepsItsStateBetweenTheEnds) {
     EXPECT_EQ(out(0), "100");
     window.txbOutOut[0]->setText("0");
     EXPECT_EQ(out(0), "0");
-    window.pctChannels->txbCHact[1]->setText("2000");
-    EXPECT_EQ(out(0), "100");
+    EXPECT_EQ(out(0, "2000"), "100");
 }
 
 TEST_F(Frm5SimulationTest, AnEditRecomputesTheOutputsAndANegativeTriggerPullsOneDown) {
@@ -537,10 +533,8 @@ TEST_F(Frm5SimulationTest, EveryPictureDrawsWhatTheSimulatedOutputDoes) {
         ASSERT_FALSE(picture->isHidden()) << name.toStdString();
         const double base = positiveSign ? 0 : 100;
         window.txbOutBaseLine[0]->setText(QString::number(base));
-        window.pctChannels->txbCHact[1]->setText("10");  // below A
-        const double atA = out(0).toDouble() - base;
-        window.pctChannels->txbCHact[1]->setText("5000");  // beyond B
-        const double atB = out(0).toDouble() - base;
+        const double atA = out(0, "10").toDouble() - base;    // below A
+        const double atB = out(0, "5000").toDouble() - base;  // beyond B
         EXPECT_EQ(drawnLevels(picture), std::pair(atA, atB)) << name.toStdString();
         // The digital picture of the same sign and slope steps between the same levels.
         const int digital =
@@ -655,10 +649,7 @@ TEST(SensorWindows, StartUpGetsFourWindowsWithTheSharedMembers) {
     FakeWindowHost host;
     auto windows = createSensorWindows(t.ctx, host);
     ASSERT_EQ(windows.size(), 4u);
-    for (const auto& [kind, windowName] : {std::pair{WindowKind::Frm5, "frm5"},
-                                           {WindowKind::Frm5Chart, "frm5Chart"},
-                                           {WindowKind::Frm6, "frm6"},
-                                           {WindowKind::Frm61, "frm61"}}) {
+    for (const auto& [kind, windowName] : kWindowNames) {
         SCOPED_TRACE(windowName);
         SensorWindow* w = windows.at(kind).get();
         EXPECT_EQ(w->objectName(), windowName);

@@ -82,7 +82,9 @@ TEST(Frm61Menus, EachItemLeavesItsCodeAndZeroUnderSinglePointNone) {
     EXPECT_TRUE(w.rig.t.prompter.messages().empty());
 }
 
-TEST(Frm61, TheStatusShowsOkInTheValueColourAndErrorsInRed) {
+class Frm61OnSensor : public ::testing::TestWithParam<SensorKind> {};
+
+TEST_P(Frm61OnSensor, TheStatusShowsOkInTheValueColourAndErrorsInRed) {
     const struct {
         uint8_t status;
         const char* shown;
@@ -91,27 +93,26 @@ TEST(Frm61, TheStatusShowsOkInTheValueColourAndErrorsInRed) {
                  {0x02, "OK", false},
                  {0x80, "Warming up ", true},
                  {0x41, "FatalError Memory error ", true}};
-    for (int platform : {61, 7}) {
-        WindowOnSensor w(platform, platform == 7 ? 2 : 0);
-        QLineEdit* status = windowOf(w).pctChannels->txbCHact[frm61::kStatusRow];
-        for (const auto& c : cases) {
-            w.rig.sensor.memory().ram[67] = c.status;
-            w.poll();
-            EXPECT_EQ(status->text(), c.shown) << platform;
-            EXPECT_EQ(status->palette().color(QPalette::Text),
-                      c.red ? QColor(255, 0, 0) : QColor(0, 255, 0))
-                << platform << " " << c.shown;
-        }
-        EXPECT_EQ(windowOf(w).pctChannels->lblCH_Name[frm61::kStatusRow]->text(), "Status");
-        EXPECT_TRUE(w.rig.t.prompter.messages().empty());
+    const int platform = GetParam().platform;
+    WindowOnSensor w(platform, GetParam().version);
+    QLineEdit* status = windowOf(w).pctChannels->txbCHact[frm61::kStatusRow];
+    for (const auto& c : cases) {
+        w.rig.sensor.memory().ram[67] = c.status;
+        w.poll();
+        EXPECT_EQ(status->text(), c.shown) << platform;
+        EXPECT_EQ(status->palette().color(QPalette::Text),
+                  c.red ? QColor(255, 0, 0) : QColor(0, 255, 0))
+            << platform << " " << c.shown;
     }
+    EXPECT_EQ(windowOf(w).pctChannels->lblCH_Name[frm61::kStatusRow]->text(), "Status");
+    EXPECT_TRUE(w.rig.t.prompter.messages().empty());
 }
 
 // Offline, typed channel values drive the alarm statuses; a value equal to its level is no
 // alarm, for CO2 (alarm above) and O2 (alarm below) alike. The factory levels: CO2 1000 and
 // 5000 ppm on platform 7, 1.5 and 3 % on platform 61, O2 19 and 18 %. Every version shows a
 // typed value again as typed (version 1 has no O2 and no alarm panel).
-TEST(Frm61, TypedValuesRaiseTheAlarmsPastTheirLevelsAndNotAtThem) {
+TEST_P(Frm61OnSensor, TypedValuesRaiseTheAlarmsPastTheirLevelsAndNotAtThem) {
     const struct {
         int row;  // txbCHact row: 1 CO2, 2 O2
         const char* value;
@@ -125,32 +126,30 @@ TEST(Frm61, TypedValuesRaiseTheAlarmsPastTheirLevelsAndNotAtThem) {
         {2, "18.99", "18.99", "..A.", "A."}, {2, "18", "18", "..A.", "A."},
         {2, "17.5", "17.5", "..AA", "AA"},   {2, "20.9", "20.9", "....", ".."},
     };
-    for (const SensorKind kind : {SensorKind{61, 0}, SensorKind{61, 1}, SensorKind{7, 1}}) {
-        WindowOnSensor w(kind.platform, kind.version);
-        frm61& window = windowOf(w);
-        // The values last polled are where the typing starts.
-        w.poll();
-        window.SimMode(true);
-        w.rig.sensor.clearRecord();
-        const bool o2 = !(kind.platform == 61 && kind.version == 1);
-        for (const auto& c : cases) {
-            if (c.row == 2 && !o2) continue;
-            const char* value = kind.platform == 61 && kind.version == 0 ? c.value61 : c.value;
-            type(window.pctChannels->txbCHact[c.row], QString::fromLatin1(value));
-            EXPECT_EQ(window.pctChannels->txbCHact[c.row]->text(), value) << kind.platform;
-            if (!o2) continue;
-            std::vector<QLineEdit*> statuses(window.txbAlarm061Status.begin(),
-                                             window.txbAlarm061Status.end());
-            if (kind.platform == 7)
-                statuses = {window.txbAlarm7StatusPre, window.txbAlarm7StatusMain};
-            std::string shown;
-            for (QLineEdit* s : statuses) shown += s->text() == "OK" ? "." : "A";
-            EXPECT_EQ(shown, kind.platform == 61 ? c.statuses61 : c.statuses7)
-                << "platform " << kind.platform << " value " << value;
-        }
-        // Offline nothing reaches the sensor.
-        EXPECT_TRUE(w.rig.sensor.requests().empty());
+    const SensorKind kind = GetParam();
+    WindowOnSensor w(kind.platform, kind.version);
+    frm61& window = windowOf(w);
+    // The values last polled are where the typing starts.
+    w.poll();
+    window.SimMode(true);
+    w.rig.sensor.clearRecord();
+    const bool o2 = !(kind.platform == 61 && kind.version == 1);
+    for (const auto& c : cases) {
+        if (c.row == 2 && !o2) continue;
+        const char* value = kind.platform == 61 && kind.version == 0 ? c.value61 : c.value;
+        type(window.pctChannels->txbCHact[c.row], QString::fromLatin1(value));
+        EXPECT_EQ(window.pctChannels->txbCHact[c.row]->text(), value) << kind.platform;
+        if (!o2) continue;
+        std::vector<QLineEdit*> statuses(window.txbAlarm061Status.begin(),
+                                         window.txbAlarm061Status.end());
+        if (kind.platform == 7) statuses = {window.txbAlarm7StatusPre, window.txbAlarm7StatusMain};
+        std::string shown;
+        for (QLineEdit* s : statuses) shown += s->text() == "OK" ? "." : "A";
+        EXPECT_EQ(shown, kind.platform == 61 ? c.statuses61 : c.statuses7)
+            << "platform " << kind.platform << " value " << value;
     }
+    // Offline nothing reaches the sensor.
+    EXPECT_TRUE(w.rig.sensor.requests().empty());
 }
 
 TEST(Frm61, PickingChannelsStoresTheDisplaySequenceAndTheAlarmChannel) {
@@ -183,8 +182,6 @@ struct Edit {
     int address;  // EEPROM word (or byte when below 0: -address)
     int stored;
 };
-
-class Frm61OnSensor : public ::testing::TestWithParam<SensorKind> {};
 
 // Live values are polled into the window; settings typed into it reach the sensor and come
 // back on the next read.

@@ -107,30 +107,18 @@ INSTANTIATE_TEST_SUITE_P(EveryPlatform, CancelledReadThenSend,
                                            SensorKind{7, 2}),
                          kindName);
 
-struct TempCase {
-    int platform;
-    int version;
-    int channel;  // the platform's temperature channel
-};
+class Calibration : public ::testing::TestWithParam<SensorKind> {};
 
-class TemperatureCalibration : public ::testing::TestWithParam<TempCase> {};
-
-TEST_P(TemperatureCalibration, MovesThePlatformsTemperatureToTheReference) {
+TEST_P(Calibration, MovesThePlatformsTemperatureToTheReference) {
     WindowOnSensor w(GetParam().platform, GetParam().version);
-    const double reference = shownTemperature(w.ctx(), GetParam().channel) + 4.5;
+    const int channel = GetParam().platform == 5 ? 0 : GetParam().platform == 6 ? 2 : 4;
+    const double reference = shownTemperature(w.ctx(), channel) + 4.5;
     w.rig.t.prompter.inputAnswers = {NumberText(reference)};
     w.run(kActionCalTemp);
     ASSERT_TRUE(w.rig.t.prompter.messages().empty()) << w.rig.t.prompter.messages()[0];
-    EXPECT_NEAR(shownTemperature(w.ctx(), GetParam().channel), reference, 0.3);
+    EXPECT_NEAR(shownTemperature(w.ctx(), channel), reference, 0.3);
     EXPECT_EQ(w.window->statusBar()->currentMessage(), "Temperature calibrated.");
 }
-
-INSTANTIATE_TEST_SUITE_P(EveryPlatform, TemperatureCalibration,
-                         ::testing::Values(TempCase{5, 0, 0}, TempCase{6, 0, 2}, TempCase{61, 0, 4},
-                                           TempCase{7, 1, 4}),
-                         [](const auto& info) {
-                             return "Platform" + std::to_string(info.param.platform);
-                         });
 
 // Platform 7 has one single-point calibration, its zero: "Fresh air" and "Other" are not
 // offered, and the codes do nothing if they come anyway.
@@ -193,9 +181,7 @@ TEST(SensorSafety, ACalibrationAnswerThatIsNotANumberIsRefusedAndNothingIsSent) 
     }
 }
 
-class CalibrationPrompts : public ::testing::TestWithParam<SensorKind> {};
-
-TEST_P(CalibrationPrompts, SayTheUnitOfTheAnswerAndAnEmptyAnswerSendsNothing) {
+TEST_P(Calibration, PromptsSayTheUnitOfTheAnswerAndAnEmptyAnswerSendsNothing) {
     WindowOnSensor w(GetParam().platform, GetParam().version);
     w.host.spanNoteAnswer = true;
     // Empty answers: each question is asked, and nothing reaches the sensor.
@@ -216,7 +202,7 @@ TEST_P(CalibrationPrompts, SayTheUnitOfTheAnswerAndAnEmptyAnswerSendsNothing) {
     EXPECT_TRUE(w.rig.sensor.requests().empty());
 }
 
-INSTANTIATE_TEST_SUITE_P(EveryPlatform, CalibrationPrompts,
+INSTANTIATE_TEST_SUITE_P(EveryPlatform, Calibration,
                          ::testing::Values(SensorKind{5, 0}, SensorKind{6, 0}, SensorKind{61, 0},
                                            SensorKind{7, 1}),
                          kindName);

@@ -25,18 +25,31 @@
 namespace kelvo::test {
 namespace {
 
-class SensorWindowTest : public ::testing::Test {
+// The shared actions, called directly on a window that is not shown, so no loop of its own runs.
+class SensorActionsTest : public ::testing::Test {
 protected:
-    SensorWindowTest() : window(t.ctx, host) { window.show(); }
+    SensorActionsTest() : window(t.ctx, host) {}
 
-    void afterSeconds(double seconds) {
-        t.clock.advance(static_cast<int64_t>(seconds * 1000));
-        window.activationPass();
+    void identify(uint8_t idByte, uint8_t version) {
+        t.ctx.RamImage[65] = idByte;
+        t.ctx.RamRead[65] = true;
+        t.ctx.RamImage[226] = version;
+        t.ctx.RamRead[226] = true;
     }
 
     TestContext t;
     FakeWindowHost host;
     ProbeWindow window;
+};
+
+class SensorWindowTest : public SensorActionsTest {
+protected:
+    SensorWindowTest() { window.show(); }
+
+    void afterSeconds(double seconds) {
+        t.clock.advance(static_cast<int64_t>(seconds * 1000));
+        window.activationPass();
+    }
 };
 
 TEST_F(SensorWindowTest, MenusCarryTheirNamesAndCaptionsInOrder) {
@@ -195,25 +208,25 @@ TEST_F(SensorWindowTest, AFailedPollEntersSimulatedModeWithOneMessage) {
 }
 
 TEST_F(SensorWindowTest, SimulatedModeSwitchesTheSensorControlsOff) {
+    const auto expectSensorControls = [&](bool on) {
+        EXPECT_EQ((std::vector<bool>{
+                      window.mReadfromsensor->isEnabled(), window.mSendtosensor->isEnabled(),
+                      window.mTWAreset->isEnabled(), window.mCalibrate->isEnabled(),
+                      window.mCalibrate->menuAction()->isEnabled(),
+                      window.btnReadFromSensor->isEnabled(), window.btnSendToSensor->isEnabled()}),
+                  std::vector<bool>(7, on));
+    };
     window.SimMode(true);
     EXPECT_TRUE(window.cbxSimulated->isChecked());
     EXPECT_EQ(window.windowTitle(), "Kelvo3.0 Simulated mode");
-    for (QAction* item : {window.mReadfromsensor, window.mSendtosensor, window.mTWAreset}) {
-        EXPECT_FALSE(item->isEnabled()) << item->objectName().toStdString();
-    }
-    EXPECT_FALSE(window.mCalibrate->isEnabled());
-    EXPECT_FALSE(window.mCalibrate->menuAction()->isEnabled());
-    EXPECT_FALSE(window.btnReadFromSensor->isEnabled());
-    EXPECT_FALSE(window.btnSendToSensor->isEnabled());
+    expectSensorControls(false);
     afterSeconds(10);
     EXPECT_EQ(window.polls, 0);
 
     // Unticking the box goes back to live mode without a message.
     window.cbxSimulated->click();
     EXPECT_FALSE(window.cbxSimulated->isChecked());
-    EXPECT_TRUE(window.mReadfromsensor->isEnabled());
-    EXPECT_TRUE(window.btnSendToSensor->isEnabled());
-    EXPECT_TRUE(window.mCalibrate->isEnabled());
+    expectSensorControls(true);
     EXPECT_EQ(window.windowTitle(), "Kelvo3.0");
     afterSeconds(2.5);
     afterSeconds(2.5);
@@ -264,12 +277,11 @@ TEST_F(SensorWindowTest, ClosingDuringAnActionCancelsItAndHandsOverWhenItEnds) {
 
 TEST_F(SensorWindowTest, ComSetItemTogglesTheStoredChoice) {
     window.mComSet->setChecked(true);
-    window.mComSet->trigger();
-    EXPECT_FALSE(window.mComSet->isChecked());
-    EXPECT_TRUE(host.dontShow);
-    window.mComSet->trigger();
-    EXPECT_TRUE(window.mComSet->isChecked());
-    EXPECT_FALSE(host.dontShow);
+    for (const bool checked : {false, true}) {
+        window.mComSet->trigger();
+        EXPECT_EQ(window.mComSet->isChecked(), checked);
+        EXPECT_EQ(host.dontShow, !checked);
+    }
 }
 
 TEST_F(SensorWindowTest, TheLoopRunsOnItsOwnTimer) {
@@ -314,22 +326,6 @@ TEST_F(SensorWindowTest, TextFieldsEditOnClickAndCommitOnEnterUnlessTheirCheckRe
     EXPECT_EQ(refused.text(), "29");
     EXPECT_EQ(window.reads, reads + 1);
 }
-
-class SensorActionsTest : public ::testing::Test {
-protected:
-    SensorActionsTest() : window(t.ctx, host) {}
-
-    void identify(uint8_t idByte, uint8_t version) {
-        t.ctx.RamImage[65] = idByte;
-        t.ctx.RamRead[65] = true;
-        t.ctx.RamImage[226] = version;
-        t.ctx.RamRead[226] = true;
-    }
-
-    TestContext t;
-    FakeWindowHost host;
-    ProbeWindow window;
-};
 
 TEST_F(SensorActionsTest, TwaResetOnAnotherPlatform5SensorDoesNothingAndSucceeds) {
     identify(230, 0);

@@ -17,15 +17,27 @@
 
 namespace kelvo::test {
 
-// A platform and software version, and its name in a parameterised test.
+// A platform and software version, and its name in a parameterised test, which also names
+// any other parameter that has the two.
 struct SensorKind {
     int platform;
     int version;
 };
-inline std::string kindName(const ::testing::TestParamInfo<SensorKind>& info) {
-    return "Platform" + std::to_string(info.param.platform) + "v" +
-           std::to_string(info.param.version);
-}
+struct KindName {
+    template <typename Param>
+    std::string operator()(const ::testing::TestParamInfo<Param>& info) const {
+        return "Platform" + std::to_string(info.param.platform) + "v" +
+               std::to_string(info.param.version);
+    }
+};
+inline constexpr KindName kindName{};
+
+// Every window start-up makes, and the name it carries.
+inline constexpr std::pair<WindowKind, const char*> kWindowNames[] = {
+    {WindowKind::Frm5, "frm5"},
+    {WindowKind::Frm5Chart, "frm5Chart"},
+    {WindowKind::Frm6, "frm6"},
+    {WindowKind::Frm61, "frm61"}};
 
 // The bytes that differ between two images, each as " address: before -> after".
 template <typename Image>
