@@ -208,6 +208,12 @@ TEST(CalibrationRefusalsOnASensor, NothingIsSentAndTheImageKeepsWhatTheSensorHol
         {6, 0,  // a span gas far from the gas the sensor is in
          [](Rig& r) { r.sensor.memory().gasPpm = 300, r.putEeWord(308 + 34 * 4 + 30, 5100); },
          span("14000"), "The computed table entry is -1675: the sensor holds 0 to 65535. " + sent},
+        {7, 1, [](Rig& r) { r.ee()[1003] = 0x40; },
+         [](Rig& r) { return CalCO2SpanPlatform7(r.ctx(), 1000); },
+         "Unknown CO2 detector type, can't calibrate span."},
+        {61, 0,  // a port left open is let go
+         [](Rig& r) { ASSERT_TRUE(SensorMemRead(r.ctx(), 0, 65, 1, false, true)); },
+         [](Rig& r) { return CalO2Zero(r.ctx()); }, "This sensor has no O2 zero word."},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.message);
@@ -218,6 +224,7 @@ TEST(CalibrationRefusalsOnASensor, NothingIsSentAndTheImageKeepsWhatTheSensorHol
         if (c.message.empty()) continue;
         EXPECT_NE(rig.ctx().ErrorText.find(c.message), std::string::npos) << rig.ctx().ErrorText;
         EXPECT_EQ(rig.sensor.savesToRam(), 0);
+        EXPECT_FALSE(rig.sensor.isOpen());
         EXPECT_FALSE(c.unfetched >= 0 && rig.ctx().EeRead[c.unfetched]);
         const auto& now = rig.sensor.memory();
         EXPECT_EQ(now.eeprom, before.eeprom);

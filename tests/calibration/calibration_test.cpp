@@ -7,7 +7,6 @@
 
 #include "calibration/calibration_check.h"
 #include "common/values.h"
-#include "link/sensor_mem_read.h"
 #include "support/virtual_sensor_rig.h"
 
 namespace kelvo {
@@ -68,14 +67,6 @@ TEST(CalO2Zero, AReadingOutOfRangeFailsAndPutsThePreviousZeroBack) {
               "O2 Zero calibration failed. The previous calibration was put back.");
     EXPECT_EQ(sensorEeWord(rig, 760), before);
     EXPECT_TRUE(rig.sensor.eepromLocked());
-}
-
-TEST(CalO2Zero, ASensorWithoutTheZeroWordIsRefused) {
-    VirtualSensorRig rig(61);
-    ASSERT_TRUE(SensorMemRead(rig.ctx(), 0, 65, 1, false, true));  // the port left open
-    EXPECT_FALSE(CalO2Zero(rig.ctx()));
-    EXPECT_EQ(rig.ctx().ErrorText, "This sensor has no O2 zero word.");
-    EXPECT_FALSE(rig.sensor.isOpen());  // and released
 }
 
 // Cancelled in the first write, while settling or between two samples: it stops there and
@@ -156,15 +147,6 @@ TEST(CalPlatform7, ZeroStoresTheRatioWordAndReturnsTheWritesResult) {
         EXPECT_EQ(sensorEeWord(rig, 14), word >= 0 ? word : before) << ratio;
         EXPECT_TRUE(word < 0 || rig.sensor.opens() - opened == 5);
     }
-}
-
-TEST(CalPlatform7, SpanWithAnUnknownDetectorCodeIsRefusedAndWritesNothing) {
-    VirtualSensorRig rig(7, 1);
-    rig.sensor.memory().eeprom[1003] = 0x40;
-    rig.sensor.memory().eeprom[580] = 0x12;
-    EXPECT_FALSE(CalCO2SpanPlatform7(rig.ctx(), 1000));
-    EXPECT_EQ(rig.ctx().ErrorText, "Unknown CO2 detector type, can't calibrate span.");
-    EXPECT_EQ(rig.sensor.memory().eeprom[580], 0x12);
 }
 
 }  // namespace
