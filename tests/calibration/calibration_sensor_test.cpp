@@ -255,9 +255,15 @@ TEST(CalCO2SpanSensor, Platform5SpanWordBringsTheReadingToTheSpanGas) {
         rig.ram()[202] = static_cast<uint8_t>(127 + term);
         rig.putRamWord(138, 1900);  // a span word off by 7 %
         EXPECT_GT(std::fabs(rig.reading(1) - 6000), 40);
+        rig.putRamWord(70, rig.ramWord(70) + 1);  // the detector ratio, pinned
         const float reference = GetZeroReference(rig.ctx(), 0);
         ASSERT_TRUE(CalCO2Span(rig.ctx(), 1, "6000", false)) << rig.ctx().ErrorText;
         EXPECT_NEAR(rig.reading(1), 6000, 3) << term;
+        // The word itself: the detector term over the temperature term.
+        const double Z = rig.ramWord(130), R = rig.ramWord(70), Tc = rig.ram()[234] - 127.0;
+        const double E = TableToLinear(rig.ctx(), GetChannelTable(rig.ctx(), 1), 6000);
+        const double A = (65535 - E) * 2048 / (65535 - Z * R / 2048);
+        EXPECT_EQ(rig.ramWord(138), static_cast<int>(A / ((term * Tc / 32 + 2048) / 2048)));
         // The zero reference is stored again against the new span word.
         EXPECT_NEAR(GetZeroReference(rig.ctx(), 0), reference, 2) << term;
         // The span word, then RAM 0..1 whole (a RAM write of 2 at address 0), each committed.
