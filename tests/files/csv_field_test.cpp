@@ -136,9 +136,10 @@ TEST(CsvWriters, AnyTextReadsBackWholeAndNoCellRunsAsAFormula) {
     // Only a quoted cell's apostrophe is the writer's guard; one typed before an unquoted
     // formula (a file saved by hand) stays, first on its line or not. Only a line with
     // nothing on it is no record. A carriage return ends a line only with its line feed
-    // inside the text read.
+    // inside the text read. A lone quote cut off before its closing quote is still a quote.
     EXPECT_EQ(CsvRecords("'=1\n\"'=1\",'=1\n\n,x\n"),
               (std::vector<Record>{{"'=1"}, {"=1", "'=1"}, {"", "x"}}));
+    EXPECT_EQ(CsvRecords("\"\"\""), std::vector<Record>{{"\""}});
     EXPECT_EQ(CsvRecords(std::string_view("x\r\n", 2)), std::vector<Record>{{"x\r"}});
 }
 
