@@ -163,6 +163,10 @@ TEST_F(FileWriter, DescriptorZeroIsAFileLikeAnyOther) {
     EXPECT_TRUE(written) << error;
     EXPECT_FALSE(zeroLeftOpen);
     EXPECT_EQ(readText(dir / "a.bin"), std::string("\x01\x02"));
+    // Readable and writable as the user's umask allows, like any file a program makes.
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    EXPECT_EQ(fs::status(dir / "a.bin").permissions(), fs::perms(0666 & ~mask));
 }
 
 // What is no file, or far too large to be a settings or definition file, is refused unread.
