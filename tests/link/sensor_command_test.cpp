@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "common/id_byte.h"
 #include "link/scripted_line.h"
 
 namespace kelvo {
@@ -18,14 +19,18 @@ TEST(SensorCommandFrames, TwaResetOnProtocol2) {
     EXPECT_FALSE(w.line.isOpen());
 }
 
+// An identification byte edited to a fraction counts as the nearest whole one: 87.6 is 88.
 TEST(SensorCommandFrames, Platform6UnlockResetsTheTmoCounterFirstOnOnePort) {
-    WiredContext w;
-    w.identify(88);
-    ASSERT_TRUE(SensorCommand(w.ctx, kUnlockEeprom, true));
-    EXPECT_EQ(w.frames(), (std::vector<Bytes>{{65, 102, 1, 168}, {144, 0, 144}}));
-    EXPECT_EQ(w.line.opens, 1);
-    EXPECT_TRUE(w.line.isOpen());
-    EXPECT_FALSE(w.line.eepromLocked);
+    for (const float id : {88.0f, 87.6f}) {
+        WiredContext w;
+        w.identify(88);
+        w.ctx.RamImage[kRamIdByte] = id;
+        ASSERT_TRUE(SensorCommand(w.ctx, kUnlockEeprom, true));
+        EXPECT_EQ(w.frames(), (std::vector<Bytes>{{65, 102, 1, 168}, {144, 0, 144}}));
+        EXPECT_EQ(w.line.opens, 1);
+        EXPECT_TRUE(w.line.isOpen());
+        EXPECT_FALSE(w.line.eepromLocked);
+    }
 }
 
 TEST(SensorCommandFrames, LockAnsweredWith134CountsAsLocked) {
