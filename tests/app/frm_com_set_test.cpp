@@ -96,17 +96,13 @@ TEST_F(ComSetPreferences, StartStoresTheSixKeysAsTextAndHides) {
 
 TEST_F(ComSetPreferences, ExitAndCloseStoreAndEndTheProgram) {
     frmComSet& dialog = shell().comSet();
-    dialog.show();
-    dialog.txbComPort->setCurrentText("3");
-    dialog.btnExit->click();
-    EXPECT_EQ(storedPreference("ComPort"), "3");
-    EXPECT_EQ(programEnds, 1);
-
-    dialog.show();
-    dialog.txbComPort->setCurrentText("4");
-    dialog.close();
-    EXPECT_EQ(storedPreference("ComPort"), "4");
-    EXPECT_EQ(programEnds, 2);
+    for (const auto& [ends, port] : {std::pair{1, "3"}, {2, "4"}}) {  // Exit, then the close box
+        dialog.show();
+        dialog.txbComPort->setCurrentText(port);
+        ends == 1 ? dialog.btnExit->click() : void(dialog.close());
+        EXPECT_EQ(storedPreference("ComPort"), port);
+        EXPECT_EQ(programEnds, ends);
+    }
 }
 
 TEST_F(ComSetPreferences, NetworkIdIsTypedFreelyAndCheckedOnStart) {

@@ -9,7 +9,6 @@
 namespace kelvo {
 namespace {
 
-using test::runCli;
 using test::VirtualSensorServer;
 using Args = std::vector<std::string>;
 
@@ -45,7 +44,6 @@ TEST_F(CalibrateCli, WordsWrittenStayInTheSensor) {
         size_t words;
     };
     copyDefinitions();
-    const std::string kDataDir = dir.string();
     for (const Case& c : {Case{"6", {"co2-zero"}, 1}, Case{"6", {"co2-span", "1000"}, 17},
                           Case{"6", {"temp", "21.5"}, 17}, Case{"5", {"co2-other", "800"}, 1},
                           Case{"5", {"temp", "21.5"}, 1}, Case{"7", {"co2-span", "1000"}, 18},
@@ -57,19 +55,18 @@ TEST_F(CalibrateCli, WordsWrittenStayInTheSensor) {
             serve.insert(serve.end(), {"--gas", c.calibration.size() > 1 ? c.calibration[1] : "0"});
         VirtualSensorServer server(serve);
         ASSERT_TRUE(server.running()) << server.startError();
-        Args args{"--port", server.port(), "calibrate"};
-        args.insert(args.end(), c.calibration.begin(), c.calibration.end());
-        const auto calibrated = runCli(args, kQuick, kDataDir);
+        const auto run = cliWith({"--port", server.port()}, kQuick);
+        Args calibrate{"calibrate"};
+        calibrate.insert(calibrate.end(), c.calibration.begin(), c.calibration.end());
+        const auto calibrated = run(calibrate);
         ASSERT_EQ(calibrated.exitCode, 0) << calibrated.err;
         const auto words = wordsOf(calibrated.out);
         ASSERT_EQ(words.size(), c.words) << calibrated.out;
         for (const Word& w : words) {
             // The platform-5 zero reference is kept in the image until the next send.
             if (w.memory == "RAM" && w.address == 216) continue;
-            const auto back =
-                runCli({"--port", server.port(), "read", w.memory == "RAM" ? "ram" : "eeprom",
-                        "--address", std::to_string(w.address), "--count", "2", "--json"},
-                       kQuick, kDataDir);
+            const auto back = run({"read", w.memory == "RAM" ? "ram" : "eeprom", "--address",
+                                   std::to_string(w.address), "--count", "2", "--json"});
             ASSERT_EQ(back.exitCode, 0) << back.err;
             const std::string a = std::to_string(w.address);
             const std::string b = std::to_string(w.address + 1);

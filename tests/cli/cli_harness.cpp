@@ -40,10 +40,7 @@ Child spawn(const std::vector<std::string>& args, const std::string& workDir) {
     if (pid == 0) {
         ::dup2(out[1], STDOUT_FILENO);
         ::dup2(err[1], STDERR_FILENO);
-        ::close(out[0]);
-        ::close(err[0]);
-        ::close(out[1]);
-        ::close(err[1]);
+        for (const int fd : {out[0], err[0], out[1], err[1]}) ::close(fd);
         if (!workDir.empty() && ::chdir(workDir.c_str()) != 0) ::_exit(127);
         ::execv(raw[0], raw.data());
         ::_exit(127);
@@ -146,6 +143,11 @@ CliResult runCli(const std::vector<std::string>& args, std::chrono::milliseconds
     return result;
 }
 
+CliResult CliWith::operator()(std::vector<std::string> args, const Interrupt& interrupt) const {
+    args.insert(args.begin(), lead.begin(), lead.end());
+    return runCli(args, timeout, workDir, interrupt);
+}
+
 VirtualSensorServer::VirtualSensorServer(std::vector<std::string> args,
                                          std::chrono::milliseconds startTimeout) {
     args.insert(args.begin(), "virtual-sensor");
@@ -187,11 +189,8 @@ int VirtualSensorServer::stop(std::chrono::milliseconds grace) {
 }
 
 void VirtualSensorServer::kill() {
-    if (pid_ <= 0) return;
-    killAndReap(pid_);
-    pid_ = -1;
-    ::close(out_);
-    ::close(err_);
+    if (pid_ > 0) ::kill(pid_, SIGKILL);
+    stop();  // reaps it at once and closes its pipes
 }
 
 }  // namespace kelvo::test

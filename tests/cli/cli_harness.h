@@ -10,6 +10,7 @@
 #include <chrono>
 #include <filesystem>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "support/test_context.h"
@@ -29,6 +30,14 @@ struct Interrupt {
     std::chrono::milliseconds after{0};
     int signal = 0;
     pid_t target = 0;  // 0: the command itself
+};
+
+// kelvo-cli with the same leading arguments (a port, an ID) before each command's own.
+struct CliWith {
+    std::vector<std::string> lead;
+    std::string workDir;
+    std::chrono::milliseconds timeout;
+    CliResult operator()(std::vector<std::string> args, const Interrupt& interrupt = {}) const;
 };
 
 // Runs `kelvo-cli args...` in workDir (a scratch folder of the test process when empty).
@@ -81,6 +90,11 @@ protected:
     std::string file(const std::string& name) const { return (dir / name).string(); }
     // Seeds the folder with the definition files of data/, as the program is run from.
     void copyDefinitions() const { CopyDefinitions(dir); }
+    // Runs kelvo-cli in the folder with `lead` before each command's own arguments.
+    CliWith cliWith(std::vector<std::string> lead,
+                    std::chrono::milliseconds timeout = std::chrono::seconds(60)) const {
+        return {std::move(lead), dir.string(), timeout};
+    }
     std::filesystem::path dir;
 };
 

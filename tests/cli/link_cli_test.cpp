@@ -17,12 +17,8 @@ using LinkCli = test::CliFolderTest;
 
 constexpr auto kQuick = std::chrono::seconds(20);
 
-Args on(const std::string& port, Args args) {
-    args.insert(args.begin(), {"--port", port});
-    return args;
-}
-
 TEST(CliUsage, BadArgumentsAreUsageErrorsWithAMessage) {
+    const test::CliWith onSensor{{"--port", "virtual:61"}, {}, kQuick};
     for (const Args& args : {Args{"--port", "virtual:6", "identify", "extra"},
                              Args{"--port", "virtual:6", "values", "--every", "3"},
                              Args{"virtual-sensor", "--platform", "8"},
@@ -52,7 +48,7 @@ TEST(CliUsage, BadArgumentsAreUsageErrorsWithAMessage) {
                              Args{"command", "1", "2"}}) {
         // A served sensor takes no port; a command that names none is given one.
         const bool asIs = args[0] == "--port" || args[0] == "virtual-sensor";
-        const auto result = runCli(asIs ? args : on("virtual:61", args), kQuick);
+        const auto result = asIs ? runCli(args, kQuick) : onSensor(args);
         std::string line;
         for (const auto& a : args) line += a + " ";
         EXPECT_EQ(result.exitCode, 2) << line << result.err;
@@ -64,29 +60,29 @@ TEST(CliUsage, BadArgumentsAreUsageErrorsWithAMessage) {
 TEST_F(LinkCli, WritesAndReadsBackThroughARealPort) {
     VirtualSensorServer server({"--platform", "61"});
     ASSERT_TRUE(server.running()) << server.startError();
-    const std::string port = server.port();
+    const auto run = cliWith({"--port", server.port()});
 
-    auto id = runCli(on(port, {"read", "ram", "--address", "65", "--count", "1", "--json"}));
+    auto id = run({"read", "ram", "--address", "65", "--count", "1", "--json"});
     ASSERT_EQ(id.exitCode, 0) << id.err;
     EXPECT_EQ(id.out, "{\"memory\":\"ram\",\"bytes\":{\"65\":214}}\n");
 
-    auto write = runCli(
-        on(port, {"write", "eeprom", "--address", "100", "--values", "1,2", "--unlock", "--lock"}));
+    auto write =
+        run({"write", "eeprom", "--address", "100", "--values", "1,2", "--unlock", "--lock"});
     ASSERT_EQ(write.exitCode, 0) << write.err;
-    auto back = runCli(on(port, {"read", "eeprom", "--address", "100", "--count", "2"}));
+    auto back = run({"read", "eeprom", "--address", "100", "--count", "2"});
     ASSERT_EQ(back.exitCode, 0) << back.err;
     EXPECT_EQ(back.out, "0060: -- -- -- -- 01 02 -- -- -- -- -- -- -- -- -- --\n");
 
     // Still locked: a write without unlocking is refused by the sensor.
-    auto locked = runCli(on(port, {"write", "eeprom", "--address", "100", "--values", "3,4"}));
+    auto locked = run({"write", "eeprom", "--address", "100", "--values", "3,4"});
     EXPECT_EQ(locked.exitCode, 1);
     EXPECT_NE(locked.err.find("Can't save to sensor"), std::string::npos) << locked.err;
 
-    EXPECT_EQ(runCli(on(port, {"command", "5"})).exitCode, 0);
+    EXPECT_EQ(run({"command", "5"}).exitCode, 0);
 }
 
 TEST_F(LinkCli, FailuresSayWhyOnStderr) {
-    auto twa = runCli(on("virtual:6", {"command", "5"}), kQuick);
+    auto twa = runCli({"--port", "virtual:6", "command", "5"}, kQuick);
     EXPECT_EQ(twa.exitCode, 1);
     EXPECT_EQ(twa.err, "Can't reset TWA\n");
     // A port that cannot be opened: see the refusals' table.

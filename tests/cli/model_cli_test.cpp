@@ -60,16 +60,15 @@ TEST_F(ModelCli, IdentifyAndValuesOnEveryPlatform) {
         SCOPED_TRACE("platform " + c.platform + " version " + c.version);
         VirtualSensorServer server({"--platform", c.platform, "--version", c.version});
         ASSERT_TRUE(server.running()) << server.startError();
-        const auto identify =
-            runCli({"--port", server.port(), "identify"}, std::chrono::seconds(60), dir.string());
+        const auto run = cliWith({"--port", server.port()});
+        const auto identify = run({"identify"});
         EXPECT_EQ(identify.exitCode, 0) << identify.err;
         EXPECT_EQ(identify.out,
                   "platform: " + c.platform + "\nprotocol: " + std::to_string(c.protocol) +
                       "\nversion: " + c.version + "\nid-byte: " + std::to_string(c.idByte) +
                       "\nserial: " + c.serial + "\n");
 
-        const auto values =
-            runCli({"--port", server.port(), "values"}, std::chrono::seconds(60), dir.string());
+        const auto values = run({"values"});
         EXPECT_EQ(values.exitCode, 0) << values.err;
         const auto table = rows(values.out);
         ASSERT_EQ(table.size(), c.names.size()) << values.out;
@@ -86,8 +85,7 @@ TEST_F(ModelCli, IdentifyAndValuesOnEveryPlatform) {
         }
 
         // The measurement log's format: the sensor, the header, one row of the same values.
-        const auto csv = runCli({"--port", server.port(), "values", "--csv"},
-                                std::chrono::seconds(60), dir.string());
+        const auto csv = run({"values", "--csv"});
         EXPECT_EQ(csv.exitCode, 0) << csv.err;
         std::istringstream lines(csv.out);
         std::string comment, header, row, extra;
@@ -124,8 +122,7 @@ TEST_F(ModelCli, WatchRepeatsUntilStopped) {
 TEST_F(ModelCli, Platform5WithoutItsDefinitionFileSaysWhichFile) {
     VirtualSensorServer server({"--platform", "5"});
     ASSERT_TRUE(server.running()) << server.startError();
-    const auto values =
-        runCli({"--port", server.port(), "values"}, std::chrono::seconds(60), dir.string());
+    const auto values = cliWith({"--port", server.port()})({"values"});
     EXPECT_EQ(values.exitCode, 1);
     EXPECT_EQ(values.err, "Can't find file: " + file("DEF00231.PDT") + ", \n");
     EXPECT_EQ(values.out, "");

@@ -20,10 +20,7 @@ constexpr const char* kSilentAfter = "93";
 TEST_F(NetworkCli, ApplySendsToEachSensorAndReportsTheOneThatFailedWithItsWayBack) {
     VirtualSensorServer server({"--net", "--id", "5", "--silent-after", kSilentAfter});
     ASSERT_TRUE(server.running()) << server.startError();
-    auto run = [&](Args args) {
-        args.insert(args.begin(), {"--port", server.port()});
-        return runCli(args, kQuick, dir.string());
-    };
+    const auto run = cliWith({"--port", server.port()}, kQuick);
     // The site's settings: sensor 2's, with function 0 changed.
     ASSERT_EQ(run({"--id", "2", "write", "eeprom", "--address", "107", "--values", "1,2,3,4",
                  "--unlock", "--lock"})
@@ -59,16 +56,14 @@ TEST_F(NetworkCli, BadIdListsAndMissingArgumentsAreRefusedBeforeTheLineIsUsed) {
         {{"--id", "2", "apply", file("site.Set"), "--ids", "2"}, "not --id"},
         {{"apply", "--ids", "2"}, "takes one settings file"},
     };
+    const auto onNetwork = cliWith({"--port", "virtual:net"}, kQuick);
     for (const auto& [args, message] : cases) {
-        Args full{"--port", "virtual:net"};
-        full.insert(full.end(), args.begin(), args.end());
-        const auto result = runCli(full, kQuick, dir.string());
+        const auto result = onNetwork(args);
         EXPECT_EQ(result.exitCode, 2) << message;
         EXPECT_NE(result.err.find(message), std::string::npos) << result.err;
         EXPECT_TRUE(result.out.empty());
     }
-    const auto missing = runCli({"--port", "virtual:net", "apply", file("none.Set"), "--ids", "2"},
-                                kQuick, dir.string());
+    const auto missing = onNetwork({"apply", file("none.Set"), "--ids", "2"});
     EXPECT_EQ(missing.exitCode, 1);
     EXPECT_EQ(missing.err, "File not found " + file("none.Set") + "\n");
 }

@@ -80,10 +80,7 @@ TEST_F(CliRefusals, SayWhyAndLeaveTheSensorAsItWasUnlessForced) {
     for (const auto& [platform, table] : rows) {
         test::VirtualSensorServer server({"--platform", platform});
         ASSERT_TRUE(server.running()) << server.startError();
-        auto run = [&](Args args) {
-            args.insert(args.begin(), {"--port", server.port()});
-            return test::runCli(args, std::chrono::seconds(30), dir.string());
-        };
+        const auto run = cliWith({"--port", server.port()}, 30s);
         auto eeprom = [&] {  // RAM holds the measured values, which move by themselves
             std::string all;
             for (const char* at : {"0", "257", "510", "765"})
@@ -153,10 +150,7 @@ TEST_F(InterruptedWriteCli, StoppedOrCutOffSendsSayWhatReachedTheSensorAndTheWay
         fs::remove(dir / "history.csv");
         test::VirtualSensorServer server({"--platform", "6", "--realtime"});
         ASSERT_TRUE(server.running()) << server.startError();
-        auto cli = [&](Args args, const test::Interrupt& interrupt = {}) {
-            args.insert(args.begin(), {"--port", server.port()});
-            return test::runCli(args, 60s, dir.string(), interrupt);
-        };
+        const auto cli = cliWith({"--port", server.port()});
         ASSERT_EQ(cli({"save-file", "before"}).exitCode, 0);
         std::string error;
         const auto before = ReadFileBounded(file("before.Set"), kSetReaderLimit);

@@ -11,7 +11,6 @@
 namespace kelvo {
 namespace {
 
-using Args = std::vector<std::string>;
 using ReportCli = test::CliFolderTest;
 
 TEST_F(ReportCli, CalibrationsAndChecksReachThePdf) {
@@ -19,10 +18,7 @@ TEST_F(ReportCli, CalibrationsAndChecksReachThePdf) {
         GTEST_SKIP() << "pdftotext (poppler-utils) is not installed: the PDF's text is unchecked";
     test::VirtualSensorServer server({"--platform", "7"});
     ASSERT_TRUE(server.running()) << server.startError();
-    const auto run = [&](Args args) {
-        args.insert(args.begin(), {"--port", server.port()});
-        return test::runCli(args, std::chrono::seconds(60), dir.string());
-    };
+    const auto run = cliWith({"--port", server.port()});
     // A line of a history written before the readings had columns of their own.
     const std::string today = LocalTimeText(std::chrono::system_clock::now(), "%Y-%m-%d");
     std::ofstream(file("history.csv"))

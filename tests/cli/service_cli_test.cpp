@@ -50,10 +50,7 @@ TEST_F(ServiceCli, ScanListsTheVirtualNetworkInProcessAndOnAPty) {
 TEST_F(ServiceCli, AWriteLeavesABackupThatDiffersWhereTheWriteWentAndRestoresTheSensor) {
     VirtualSensorServer server({"--net"});
     ASSERT_TRUE(server.running()) << server.startError();
-    auto run = [&](Args args) {
-        args.insert(args.begin(), {"--port", server.port(), "--id", "2"});
-        return runCli(args, kQuick, dir.string());
-    };
+    const auto run = cliWith({"--port", server.port(), "--id", "2"}, kQuick);
     const auto written =
         run({"write", "eeprom", "--address", "20", "--values", "201,202", "--unlock", "--lock"});
     ASSERT_EQ(written.exitCode, 0) << written.err;
@@ -116,27 +113,19 @@ std::vector<std::pair<bool, int>> bytesAskedFor(const std::string& log) {
 
 TEST_F(ServiceCli, ASmallActionAsksForEachByteOnce) {
     copyDefinitions();
-    const Args eepromWrite{"write",    "eeprom", "--address", "100",
-                           "--values", "1,2,3",  "--unlock",  "--lock"};
-    const Args ramWrite{"write", "ram", "--address", "100", "--values", "1,2,3,4"};
-    std::vector<Args> all{
-        {"virtual:5", "identify"}, {"virtual:6", "identify"}, {"virtual:61", "identify"}};
-    for (const char* port : {"virtual:5", "virtual:6", "virtual:61"}) {
-        Args ram{port};
-        ram.insert(ram.end(), ramWrite.begin(), ramWrite.end());
-        all.push_back(ram);
-        // Platform 5 takes no EEPROM writes from outside.
-        if (std::string(port) == "virtual:5") continue;
-        Args ee{port};
-        ee.insert(ee.end(), eepromWrite.begin(), eepromWrite.end());
-        all.push_back(ee);
-    }
-    for (const Args& run : all) {
+    const Args identify{"identify"};
+    const Args ram{"write", "ram", "--address", "100", "--values", "1,2,3,4"};
+    const Args eeprom{"write",    "eeprom", "--address", "100",
+                      "--values", "1,2,3",  "--unlock",  "--lock"};
+    // Platform 5 takes no EEPROM writes from outside.
+    const std::pair<std::string, Args> runs[] = {{"virtual:5", identify},  {"virtual:6", identify},
+                                                 {"virtual:61", identify}, {"virtual:5", ram},
+                                                 {"virtual:6", ram},       {"virtual:6", eeprom},
+                                                 {"virtual:61", ram},      {"virtual:61", eeprom}};
+    for (const auto& [port, args] : runs) {
         fs::remove(dir / "ComLogg.txt");
-        Args args{"--port", run[0], "--log"};
-        args.insert(args.end(), run.begin() + 1, run.end());
-        const std::string what = run[0] + " " + run[1] + (run.size() > 2 ? " " + run[2] : "");
-        const auto result = runCli(args, kQuick, dir.string());
+        const std::string what = port + " " + args[0] + (args.size() > 1 ? " " + args[1] : "");
+        const auto result = cliWith({"--port", port, "--log"}, kQuick)(args);
         ASSERT_EQ(result.exitCode, 0) << what << ": " << result.err;
         std::ifstream in(dir / "ComLogg.txt");
         const std::string log((std::istreambuf_iterator<char>(in)), {});

@@ -13,7 +13,6 @@ namespace {
 namespace fs = std::filesystem;
 using test::runCli;
 using test::VirtualSensorServer;
-using Args = std::vector<std::string>;
 
 constexpr auto kQuick = std::chrono::seconds(30);
 
@@ -66,11 +65,7 @@ TEST_F(SettingsFileCli, InspectRefusesADamagedFile) {
 TEST_F(SettingsFileCli, SendFileRestoresASensorThroughARealPort) {
     VirtualSensorServer server({"--platform", "6"});
     ASSERT_TRUE(server.running()) << server.startError();
-    const Args onPort{"--port", server.port()};
-    auto run = [&](Args args) {
-        args.insert(args.begin(), onPort.begin(), onPort.end());
-        return runCli(args, kQuick, dir.string());
-    };
+    const auto run = cliWith({"--port", server.port()}, kQuick);
     ASSERT_EQ(
         run({"write", "eeprom", "--address", "0", "--values", "90", "--unlock", "--lock"}).exitCode,
         0);

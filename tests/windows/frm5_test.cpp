@@ -67,13 +67,11 @@ TEST_F(Frm5Test, ControlsCarryTheirNames) {
     EXPECT_EQ(window.windowTitle(), "Kelvo 3.09");
     for (const char* name :
          {"txbSN", "txbID", "txbShiftBamount", "txbCHact_0", "txbCHact_4", "txbOutOut_1",
-          "txbOutBaseLine_0", "txbOutIntTime_1", "txbDigTlevel", "txbDigTtime"}) {
+          "txbOutBaseLine_0", "txbOutIntTime_1", "txbDigTlevel", "txbDigTtime"})
         control<QLineEdit>(name);
-    }
     for (const char* name : {"lblDisplayMode", "lblShiftb", "lblShiftb_Type", "lblCH_Name_3",
-                             "lblCH_Type_0", "lblDigTunit"}) {
+                             "lblCH_Type_0", "lblDigTunit"})
         control<QLabel>(name);
-    }
     EXPECT_EQ(control<QRadioButton>("optOut5Digital_1")->text(), "Digital");
     EXPECT_EQ(control<QLabel>("lblOutName_1")->text(), "Out 2");
     EXPECT_EQ(control<QAction>("mDisplayMode_4")->text(), "AN1 + AN2 + ID");

@@ -82,7 +82,10 @@ TEST(Frm61Menus, EachItemLeavesItsCodeAndZeroUnderSinglePointNone) {
     EXPECT_TRUE(w.rig.t.prompter.messages().empty());
 }
 
-class Frm61OnSensor : public ::testing::TestWithParam<SensorKind> {};
+class Frm61OnSensor : public OnEachSensor {
+protected:
+    frm61& window = windowOf(w);
+};
 
 TEST_P(Frm61OnSensor, TheStatusShowsOkInTheValueColourAndErrorsInRed) {
     const struct {
@@ -93,18 +96,16 @@ TEST_P(Frm61OnSensor, TheStatusShowsOkInTheValueColourAndErrorsInRed) {
                  {0x02, "OK", false},
                  {0x80, "Warming up ", true},
                  {0x41, "FatalError Memory error ", true}};
-    const int platform = GetParam().platform;
-    WindowOnSensor w(platform, GetParam().version);
-    QLineEdit* status = windowOf(w).pctChannels->txbCHact[frm61::kStatusRow];
+    QLineEdit* status = window.pctChannels->txbCHact[frm61::kStatusRow];
     for (const auto& c : cases) {
         w.rig.sensor.memory().ram[67] = c.status;
         w.poll();
-        EXPECT_EQ(status->text(), c.shown) << platform;
+        EXPECT_EQ(status->text(), c.shown) << kind.platform;
         EXPECT_EQ(status->palette().color(QPalette::Text),
                   c.red ? QColor(255, 0, 0) : QColor(0, 255, 0))
-            << platform << " " << c.shown;
+            << kind.platform << " " << c.shown;
     }
-    EXPECT_EQ(windowOf(w).pctChannels->lblCH_Name[frm61::kStatusRow]->text(), "Status");
+    EXPECT_EQ(window.pctChannels->lblCH_Name[frm61::kStatusRow]->text(), "Status");
     EXPECT_TRUE(w.rig.t.prompter.messages().empty());
 }
 
@@ -126,9 +127,6 @@ TEST_P(Frm61OnSensor, TypedValuesRaiseTheAlarmsPastTheirLevelsAndNotAtThem) {
         {2, "18.99", "18.99", "..A.", "A."}, {2, "18", "18", "..A.", "A."},
         {2, "17.5", "17.5", "..AA", "AA"},   {2, "20.9", "20.9", "....", ".."},
     };
-    const SensorKind kind = GetParam();
-    WindowOnSensor w(kind.platform, kind.version);
-    frm61& window = windowOf(w);
     // The values last polled are where the typing starts.
     w.poll();
     window.SimMode(true);
@@ -186,9 +184,6 @@ struct Edit {
 // Live values are polled into the window; settings typed into it reach the sensor and come
 // back on the next read.
 TEST_P(Frm61OnSensor, PollsLiveValuesAndRoundTripsItsSettings) {
-    const SensorKind kind = GetParam();
-    WindowOnSensor w(kind.platform, kind.version);
-    frm61& window = windowOf(w);
     const int rows = kind.platform == 61 && kind.version == 1 ? 2 : 3;
     w.poll();
     ASSERT_TRUE(w.rig.t.prompter.messages().empty()) << w.rig.t.prompter.messages()[0];

@@ -44,11 +44,10 @@ private:
     std::string numeric_;
 };
 
-class MeasurementViewsOnEveryWindow : public ::testing::TestWithParam<SensorKind> {};
+// The locale first: the window is opened, and closed, under it.
+class MeasurementViewsOnEveryWindow : public GermanLocale, public OnEachSensor {};
 
 TEST_P(MeasurementViewsOnEveryWindow, LogAndTrendTakeEveryPollAsShown) {
-    const GermanLocale german;
-    WindowOnSensor w(GetParam().platform, GetParam().version);
     MeasurementViews& views = *w.window->measurementViews();
     QTemporaryDir dir;
     const QString path = dir.filePath("log.csv");
@@ -119,7 +118,7 @@ TEST_P(MeasurementViewsOnEveryWindow, LogAndTrendTakeEveryPollAsShown) {
     for (int poll = 0; poll < 30; ++poll) w.poll();
     EXPECT_TRUE(drift->text().endsWith(" C/min")) << drift->text().toStdString();
     // Alarm levels are drawn on the channel each watches.
-    if (GetParam().platform == kPlatform61 || GetParam().platform == kPlatform7) {
+    if (kind.platform == kPlatform61 || kind.platform == kPlatform7) {
         const std::vector<TrendMarker> markers = w.window->trendMarkers();
         EXPECT_EQ(markers.size(), 4u);
         for (const TrendMarker& marker : markers)

@@ -52,10 +52,9 @@ double shownTemperature(Context& ctx, int channel) {
     return ParseNumber(FormatChannelValue(ctx, raw, static_cast<float>(channel), false, true));
 }
 
-class PlatformSevenSend : public ::testing::TestWithParam<SensorKind> {};
+using PlatformSevenSend = OnEachSensor;
 
 TEST_P(PlatformSevenSend, WithoutEditsWritesOnlyWhatTheWindowShowsInOrderAndChangesNothing) {
-    WindowOnSensor w(GetParam().platform, GetParam().version);
     const SensorMemory before = w.rig.sensor.memory();
     w.run(kActionSensorWrite);
     EXPECT_TRUE(w.rig.t.prompter.messages().empty()) << w.rig.t.prompter.messages()[0];
@@ -79,12 +78,11 @@ TEST_P(PlatformSevenSend, WithoutEditsWritesOnlyWhatTheWindowShowsInOrderAndChan
 INSTANTIATE_TEST_SUITE_P(EveryVersion, PlatformSevenSend,
                          ::testing::Values(SensorKind{7, 1}, SensorKind{7, 2}), kindName);
 
-class CancelledReadThenSend : public ::testing::TestWithParam<SensorKind> {};
+using CancelledReadThenSend = OnEachSensor;
 
 // The read is cancelled at every point along the way in turn; whatever it left behind,
 // a send afterwards carries the sensor's own values.
 TEST_P(CancelledReadThenSend, LeavesTheSensorAsItWas) {
-    WindowOnSensor w(GetParam().platform, GetParam().version);
     const SensorMemory factory = w.rig.sensor.memory();
     for (int events = 1; events < 400; events += 37) {
         w.cancelAfterEvents(events);
@@ -107,11 +105,10 @@ INSTANTIATE_TEST_SUITE_P(EveryPlatform, CancelledReadThenSend,
                                            SensorKind{7, 2}),
                          kindName);
 
-class Calibration : public ::testing::TestWithParam<SensorKind> {};
+using Calibration = OnEachSensor;
 
 TEST_P(Calibration, MovesThePlatformsTemperatureToTheReference) {
-    WindowOnSensor w(GetParam().platform, GetParam().version);
-    const int channel = GetParam().platform == 5 ? 0 : GetParam().platform == 6 ? 2 : 4;
+    const int channel = kind.platform == 5 ? 0 : kind.platform == 6 ? 2 : 4;
     const double reference = shownTemperature(w.ctx(), channel) + 4.5;
     w.rig.t.prompter.inputAnswers = {NumberText(reference)};
     w.run(kActionCalTemp);
@@ -182,14 +179,13 @@ TEST(SensorSafety, ACalibrationAnswerThatIsNotANumberIsRefusedAndNothingIsSent) 
 }
 
 TEST_P(Calibration, PromptsSayTheUnitOfTheAnswerAndAnEmptyAnswerSendsNothing) {
-    WindowOnSensor w(GetParam().platform, GetParam().version);
     w.host.spanNoteAnswer = true;
     // Empty answers: each question is asked, and nothing reaches the sensor.
     w.run(kActionCalTemp);
     w.run(kActionCalCO2Other);
     w.run(kActionCalCO2Span);
     // The high-range platform-61 unit shows CO2 in %.
-    const std::string co2 = GetParam().platform == kPlatform61 ? "(%)" : "(ppm)";
+    const std::string co2 = kind.platform == kPlatform61 ? "(%)" : "(ppm)";
     const std::vector<std::string> expected = {
         "Please enter correct temperature\n(\xC2\xB0" "C)",
         "Please enter CO2 concentration\n" + co2,
@@ -197,7 +193,7 @@ TEST_P(Calibration, PromptsSayTheUnitOfTheAnswerAndAnEmptyAnswerSendsNothing) {
     };
     // Platform 7 has no "Other" reference calibration: it asks nothing there.
     std::vector<std::string> asked = w.rig.t.prompter.prompts;
-    if (GetParam().platform == kPlatform7) asked.insert(asked.begin() + 1, expected[1]);
+    if (kind.platform == kPlatform7) asked.insert(asked.begin() + 1, expected[1]);
     EXPECT_EQ(asked, expected);
     EXPECT_TRUE(w.rig.sensor.requests().empty());
 }

@@ -106,4 +106,11 @@ struct WindowOnSensor {
     bool cancelHooked = false;
 };
 
+// A window opened on a sensor of each kind the test is instantiated with.
+class OnEachSensor : public ::testing::TestWithParam<SensorKind> {
+protected:
+    const SensorKind kind = GetParam();
+    WindowOnSensor w{kind.platform, kind.version};
+};
+
 }  // namespace kelvo::test
