@@ -214,6 +214,16 @@ TEST(CalibrationRefusalsOnASensor, NothingIsSentAndTheImageKeepsWhatTheSensorHol
          [](Rig& r) { return CalCO2SpanPlatform7(r.ctx(), 1000); },
          "Unknown CO2 detector type, can't calibrate span."},
         {7, 1, {}, [](Rig& r) { return CalCO2SpanPlatform7(r.ctx(), 0); }, none},  // no exponent
+        {6, 0,  // a shift that would take an entry below 0, or on platform 7 past 327.67 C
+         [](Rig& r) {
+             r.sensor.memory().airTemperature = 21.0;
+             r.putEeWord(308 + 34 * GetChannelTable(r.ctx(), 2), 50);
+         },
+         [](Rig& r) { return CalTemp(r.ctx(), 19.5f, kPlatformChannel, false); },
+         "The computed table entry is -100: the sensor holds 0 to 65535. " + sent},
+        {7, 1, [](Rig& r) { r.sensor.memory().airTemperature = 21.0, r.putEeWord(512, 32700); },
+         [](Rig& r) { return CalTemp(r.ctx(), 22.5f, kPlatformChannel, false); },
+         "The computed table entry is 32850: the sensor holds -32768 to 32767. " + sent},
         {61, 0,  // a port left open is let go
          [](Rig& r) { ASSERT_TRUE(SensorMemRead(r.ctx(), 0, 65, 1, false, true)); },
          [](Rig& r) { return CalO2Zero(r.ctx()); }, "This sensor has no O2 zero word."},
@@ -426,52 +436,23 @@ TEST(CalTempSensor, Platform6ShiftsTheTemperatureTable) {
     }
 }
 
-// A shift that would take an entry past what its word holds (below 0 on platform 6, above
-// 327.67 C on platform 7) is refused before anything is sent: the entry would wrap round.
-TEST(CalTempSensor, AnEntryPastItsWordIsRefused) {
-    for (const auto& [platform, entry, trueTemp, shifted] :
-         {std::tuple{6, 50, 19.5f, "-100"}, std::tuple{7, 32700, 22.5f, "32850"}}) {
-        Rig rig(platform, platform == 7 ? 1 : 0);
-        rig.sensor.memory().airTemperature = 21.0;
-        const int first = platform == 7 ? 512 : 308 + 34 * GetChannelTable(rig.ctx(), 2);
-        rig.putEeWord(first, entry);
-        const auto before = rig.ee();
-        EXPECT_FALSE(CalTemp(rig.ctx(), trueTemp, kPlatformChannel, false));
-        EXPECT_EQ(rig.ctx().ErrorText,
-                  "The computed table entry is " + std::string(shifted) + ": the sensor holds " +
-                      (platform == 7 ? "-32768 to 32767" : "0 to 65535") + ". Nothing was sent.");
-        EXPECT_EQ(rig.ee(), before) << platform;
-    }
-}
-
-TEST(CalTempSensor, Platform7ShiftsSignedTableEntriesAcrossZero) {
-    Rig rig(7, 1);
-    rig.sensor.memory().airTemperature = 22.4;
-    rig.putEeWord(512, 65536 - 90);  // entry 0: -0.90 C
-    ASSERT_EQ(rig.reading(4), 2240);
-    std::vector<double> before;
-    for (int e = 0; e < kTableEntries; ++e) before.push_back(SignedWord(rig.eeWord(512 + 2 * e)));
-    rig.ee()[546] = 0x5A;  // just past the table, never read
-    ASSERT_TRUE(CalTemp(rig.ctx(), 23.4f, kPlatformChannel, false)) << rig.ctx().ErrorText;
-    EXPECT_EQ(rig.ee()[546], 0x5A);
-    EXPECT_EQ(rig.eeWord(512), 10);  // -0.90 C + 1.00 C
-    // Every entry of the sensor's table moved, the last one too.
-    for (int e = 0; e < kTableEntries; ++e)
-        EXPECT_EQ(SignedWord(rig.eeWord(512 + 2 * e)), before[e] + 100) << e;
-}
-
-// Up and down across 0 C, every entry moves by the difference of the signed values.
+// Up and down across 0 C, every entry moves by the difference of the signed values, the
+// last one too, and an entry below 0 C (-0.90 C) moves across it; the byte past the table
+// is never read.
 TEST(CalTempSensor, Platform7CalibratesAcrossZero) {
-    for (const auto& [measured, trueTemp, shift] :
-         {std::tuple{-0.3, 0.5f, 80}, std::tuple{0.5, -0.3f, -80}}) {
+    for (const auto& [measured, trueTemp, shift, entry0] :
+         {std::tuple{-0.3, 0.5f, 80, -1}, {0.5, -0.3f, -80, -1}, {22.4, 23.4f, 100, 65536 - 90}}) {
         Rig rig(7, 1);
         rig.sensor.memory().airTemperature = measured;
+        if (entry0 >= 0) rig.putEeWord(512, entry0);
+        rig.ee()[546] = 0x5A;
         std::vector<double> before;
         for (int e = 0; e < kTableEntries; ++e)
             before.push_back(SignedWord(rig.eeWord(512 + 2 * e)));
         ASSERT_TRUE(CalTemp(rig.ctx(), trueTemp, kPlatformChannel, false)) << rig.ctx().ErrorText;
         for (int e = 0; e < kTableEntries; ++e)
             EXPECT_EQ(SignedWord(rig.eeWord(512 + 2 * e)), before[e] + shift) << e;
+        EXPECT_EQ(rig.ee()[546], 0x5A);
         EXPECT_EQ(
             FormatChannelValue(rig.ctx(), static_cast<float>(rig.reading(4)), 4, false, false),
             NumberText(trueTemp));
