@@ -194,6 +194,7 @@ TEST(CalibrationRefusalsOnASensor, NothingIsSentAndTheImageKeepsWhatTheSensorHol
         {5, 0, ramWord(138, 1), freshAir, ""},
         {7, 1, ramWord(38, 0), o2Span("20"), none},  // the cell's reading
         {7, 1, ramWord(38, 1), o2Span("20"), sent},
+        {5, 0, [](Rig& r) { r.sensor.memory().gasPpm = 1000; }, zero, sent},  // in 1000 ppm
         {7, 1, ramWord(38, 12000), o2Span("0"),
          "The computed O2 span word is 0: the sensor would stop measuring. " + sent},
         {5, 0, ramWord(138, 2048),
