@@ -42,5 +42,14 @@ TEST(SleepingEventPump, WakesNotBeforeTheDeadlineTheByteOrTheBlindSleep) {
     EXPECT_GE(clock.tickMs(), start + SleepingEventPump::kMaxBlindSleepMs);
 }
 
+// A local time shown to the second reads back as that second; text with more after it does not.
+TEST(LocalTime, TextReadsBackToTheSecond) {
+    const auto now = std::chrono::floor<std::chrono::seconds>(std::chrono::system_clock::now());
+    const char* format = "%Y-%m-%d %H:%M:%S";
+    const auto parsed = ParseLocalTime(LocalTimeText(now, format), format);
+    EXPECT_TRUE(parsed && *parsed == now) << LocalTimeText(now, format);
+    EXPECT_FALSE(ParseLocalTime(LocalTimeText(now, format) + "x", format));
+}
+
 }  // namespace
 }  // namespace kelvo

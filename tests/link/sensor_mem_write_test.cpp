@@ -174,7 +174,8 @@ TEST(SensorMemWriteRetries, AcknowledgedBlocksStayWhenALaterOneFails) {
 // A write that fails keeps its message and leaves the EEPROM locked, these frames and no others
 // sent: a refused block given up after ten attempts (the port reopened at the fifth), a port that
 // will not open, a refusal or a Cancel after the unlock (the lock still goes out, no save), a
-// lock asked for by a caller who unlocked, and an unlock that fails, after which no lock is sent.
+// Cancel after the lock (not locked again), a lock asked for by a caller who unlocked, and an
+// unlock that fails, after which no lock is sent.
 TEST(SensorMemWriteLock, AFailedWriteKeepsItsMessageAndLeavesTheEepromLocked) {
     const auto times = [](int n, const Bytes& frame) { return std::vector<Bytes>(n, frame); };
     const auto locked = [](std::vector<Bytes> frames) {
@@ -202,6 +203,7 @@ TEST(SensorMemWriteLock, AFailedWriteKeepsItsMessageAndLeavesTheEepromLocked) {
         {.write = {.span = eepromRange(20, 12), .commit = true, .unlock = true, .lock = true,
                    .writeAll = true},
          .cancelAt = 2, .error = "Avbryt", .frames = locked({{12, 10, 1, 0, 0, 0, 23}})},
+        {.write = eeprom, .cancelAt = 3, .error = "Avbryt", .frames = locked({{10, 10, 1, 0, 21}})},
         {.write = {.span = eepromRange(21, 1), .lock = true, .writeAll = true}, .frames = {kLock2}},
         {.write = eeprom, .refuseFrames = 200, .error = "Can't unlock EEPROM",
          .frames = times(100, kUnlock2)},

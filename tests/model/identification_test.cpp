@@ -281,7 +281,8 @@ TEST(LazyReads, UnansweredGiveZeroNotWhatTheImageHeld) {
                 {222, 6, -1, [](Context& c) { return GetSensorTemp(c); }},
                 {0x20, 0, -1,
                  [](Context& c) { return c.RamImage[16] = 9, GetChannelValue(c, 2, false); }},
-                {222, 6, 46, [](Context& c) { return c.EeImage[46] = 9, GetZeroWord(c, 11); }}};
+                {222, 6, 46, [](Context& c) { return c.EeImage[46] = 9, GetZeroWord(c, 11); }},
+                {231, 0, -1, [](Context& c) { return c.RamImage[234] = 9, GetSensorTemp(c); }}};
     for (const Row& r : rows) {
         TestContext t;
         versionImage(t.ctx, r.id, 1, r.e173);

@@ -301,6 +301,7 @@ TEST(CO2References, EachPlatformAndIndexStoresIntoItsOwnWord) {
                 t.ctx.Definition.loadedIdByte = static_cast<uint8_t>(t.ctx.RamImage[kRamIdByte]);
                 fillTable(t.ctx, 1, 5000, 1000);
                 fillTable(t.ctx, 2, 5000, 1000);
+                t.ctx.RamImage[136] = t.ctx.RamImage[137] = 0;  // channel 0's span word: no part
             }
             const Word w = kind == 0 ? r.zero : kind == 1 ? r.stored : r.live;
             // Where there is no word at all nothing is fetched and the reference reads as 0
