@@ -53,26 +53,20 @@ std::vector<uint8_t> sampleFile() {
     return bytes;
 }
 
-class DefinitionFiles : public ::testing::Test {
+class DefinitionFiles : public test::FolderTest {
 protected:
+    DefinitionFiles() : FolderTest("kelvo-def-") {}
     void SetUp() override {
-        dir = fs::temp_directory_path() /
-              ("kelvo-def-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-               "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(dir);
-        fs::create_directories(dir);
+        FolderTest::SetUp();
         t.ctx.AppDir = dir.string();
         test::markAllRead(t.ctx);
         test::setRam(t.ctx, kRamIdByte, 231);
     }
-    void TearDown() override { fs::remove_all(dir); }
-
     void write(const std::string& name, const std::vector<uint8_t>& bytes) {
         std::ofstream out(dir / name, std::ios::binary);
         out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
     }
 
-    fs::path dir;
     TestContext t;
 };
 

@@ -31,14 +31,9 @@ std::string readText(const fs::path& path) {
     return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
-class FileWriter : public ::testing::Test {
+class FileWriter : public test::FolderTest {
 protected:
-    void SetUp() override { fs::remove_all(dir), fs::create_directories(dir); }
-    void TearDown() override { fs::remove_all(dir); }
-    const fs::path dir =
-        fs::temp_directory_path() /
-        ("kelvo-writer-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) +
-         ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    FileWriter() : FolderTest("kelvo-writer-") {}
 };
 
 TEST_F(FileWriter, ParallelRunsGetABackupEach) {

@@ -24,16 +24,9 @@ namespace {
 namespace fs = std::filesystem;
 using test::VirtualSensorRig;
 
-class SendFileTest : public ::testing::Test {
+class SendFileTest : public test::FolderTest {
 protected:
-    void SetUp() override {
-        dir = fs::temp_directory_path() /
-              ("kelvo-send-" + std::to_string(::getpid()) + "-" +
-               ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(dir);
-        fs::create_directories(dir);
-    }
-    void TearDown() override { fs::remove_all(dir); }
+    SendFileTest() : FolderTest("kelvo-send-") {}
 
     // The file a platform-6 window saves from this sensor.
     std::string savePlatform6(VirtualSensorRig& rig) {
@@ -48,7 +41,6 @@ protected:
     std::function<void(const std::string&)> progress = [this](const std::string& s) {
         steps.push_back(s);
     };
-    fs::path dir;
 };
 
 TEST_F(SendFileTest, Platforms6And61RestoreTheSettingsTheFileCarries) {

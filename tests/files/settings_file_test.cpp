@@ -40,16 +40,9 @@ void writeAll(const fs::path& path, const Bytes& bytes) {
               static_cast<std::streamsize>(bytes.size()));
 }
 
-class SettingsFileTest : public ::testing::Test {
+class SettingsFileTest : public test::FolderTest {
 protected:
-    void SetUp() override {
-        dir = fs::temp_directory_path() /
-              ("kelvo-set-" + std::to_string(::getpid()) + "-" +
-               ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(dir);
-        fs::create_directories(dir);
-    }
-    void TearDown() override { fs::remove_all(dir); }
+    SettingsFileTest() : FolderTest("kelvo-set-") {}
 
     std::string file(const std::string& name) const { return (dir / name).string(); }
 
@@ -82,7 +75,6 @@ protected:
         ctx.RamRead[65] = true;
     }
 
-    fs::path dir;
     test::TestContext t;
 };
 

@@ -1,8 +1,9 @@
 #pragma once
 // A Context wired to fakes: a virtual clock and pump, a scripted prompter, and a port
-// that is closed and silent unless a test puts something behind it; and a working folder
-// of the test's own.
+// that is closed and silent unless a test puts something behind it; and folders of the
+// test's own.
 
+#include <gtest/gtest.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -54,6 +55,21 @@ struct WorkingFolder {
         CopyDefinitions(path);
     }
     std::filesystem::path path;
+};
+
+// A test with an empty folder of its own, named for the test and the process.
+class FolderTest : public ::testing::Test {
+protected:
+    explicit FolderTest(const std::string& prefix)
+        : dir(std::filesystem::temp_directory_path() /
+              (prefix + std::to_string(::getpid()) + "-" +
+               ::testing::UnitTest::GetInstance()->current_test_info()->name())) {}
+    void SetUp() override {
+        std::filesystem::remove_all(dir);
+        std::filesystem::create_directories(dir);
+    }
+    void TearDown() override { std::filesystem::remove_all(dir); }
+    const std::filesystem::path dir;
 };
 
 }  // namespace kelvo::test
