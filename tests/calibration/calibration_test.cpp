@@ -57,21 +57,11 @@ TEST(CalO2Zero, StoresTheAverageLessTenAfterWaitingOutTheSamples) {
     EXPECT_EQ(sensorEeWord(slow, 760), 3990);
 }
 
-TEST(CalO2Zero, AReadingOutOfRangeFailsAndPutsThePreviousZeroBack) {
-    VirtualSensorRig rig(7, 1);
-    rig.sensor.memory().eeprom[760] = 0x12;
-    const int before = sensorEeWord(rig, 760);
-    setRamWord(rig, 38, 3000);
-    EXPECT_FALSE(CalO2Zero(rig.ctx()));
-    EXPECT_EQ(rig.ctx().ErrorText,
-              "O2 Zero calibration failed. The previous calibration was put back.");
-    EXPECT_EQ(sensorEeWord(rig, 760), before);
-    EXPECT_TRUE(rig.sensor.eepromLocked());
-}
-
 // Cancelled in the first write, while settling or between two samples: it stops there and
-// puts the zero word back (the last 100 ms). A first write the sensor refuses ends it at once. A sample the sensor stops answering ends it the
-// same way, once the read has given up (100 attempts), without waiting out the samples left.
+// puts the zero word back (the last 100 ms). A first write the sensor refuses ends it at
+// once. A sample the sensor stops answering ends it the same way, once the read has given
+// up (100 attempts), without waiting out the samples left; samples out of range after them.
+// The EEPROM is locked again whatever ends it.
 TEST(CalO2Zero, CancellingStopsWhereverItComes) {
     const auto firstSample = [](const VirtualSensorRig& r) {
         const auto& asked = r.sensor.requests();
@@ -102,6 +92,9 @@ TEST(CalO2Zero, CancellingStopsWhereverItComes) {
         {"the cleared word refused",
          [](VirtualSensorRig& r, int64_t) { return r.sensor.refuseWrites(true), false; }, 300,
          "Can't save to sensor"},
+        {"samples out of range",
+         [](VirtualSensorRig& r, int64_t) { return setRamWord(r, 38, 3000), false; }, 12000,
+         "O2 Zero calibration failed. The previous calibration was put back."},
     };
     for (const auto& c : cases) {
         VirtualSensorRig rig(7, 1);
@@ -116,6 +109,7 @@ TEST(CalO2Zero, CancellingStopsWhereverItComes) {
         EXPECT_EQ(rig.ctx().ErrorText, c.message) << c.when;
         EXPECT_LT(rig.t.clock.tickMs() - start, c.endsBeforeMs) << c.when;
         EXPECT_EQ(sensorEeWord(rig, 760), before) << c.when;
+        EXPECT_TRUE(rig.sensor.eepromLocked()) << c.when;
     }
 }
 
