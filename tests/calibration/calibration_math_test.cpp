@@ -89,8 +89,10 @@ TEST(CalibrationMath, StepSearchThatCannotConvergeStopsPast9999) {
     EXPECT_LE(x, 9999 + 100);
     // It stops on the first step past 9999, not on 9999 itself. Out of reach below (a target
     // above the curve) it turns at once and halves its step to 50.
-    for (const auto& [target, start, end] : {std::tuple{0.1, 9899.0, 10099.0}, {0.1, 9900.0, 10000.0},
-                                             {1e300, -9949.0, -10049.0}, {1e300, -9950.0, -10000.0}})
+    for (const auto& [target, start, end] : {std::tuple{0.1, 9899.0, 10099.0},
+                                             {0.1, 9900.0, 10000.0},
+                                             {1e300, -9949.0, -10049.0},
+                                             {1e300, -9950.0, -10000.0}})
         EXPECT_EQ(StepSearch(F, 1.0, target, start, {}), end) << start;
 }
 

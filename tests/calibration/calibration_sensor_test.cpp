@@ -624,8 +624,12 @@ TEST(CalibrationOnAFailingSensor, FailsAndLeavesTheImageAsTheSensorHasIt) {
     }
 }
 
+// A calibration writes its own words and nothing else: every other EEPROM byte, and every RAM
+// byte the sensor does not measure into, is as it was. Its communication log names each read
+// by its address list or by its range, never both. (Platform 5 saves its RAM words to its
+// EEPROM; RAM 230 is the timeout reset every EEPROM write starts with.)
 TEST(CalibrationOnASensor, ChangesOnlyItsOwnWords) {
-    const auto inside = [](const std::vector<std::pair<int, int>>& ranges, int a) {
+    const auto inside = [](const Ranges& ranges, int a) {
         return std::any_of(ranges.begin(), ranges.end(),
                            [a](const auto& r) { return a >= r.first && a < r.first + r.second; });
     };
