@@ -152,12 +152,10 @@ TEST(CalChannels, EachPlatformNamesItsOwn) {
     EXPECT_EQ(PlatformCO2Channel(unknown.ctx()), 0);
 }
 
-// Refused before anything is sent, with the reason: what the sensor reads leaves nothing to
-// calibrate with (a CO2 factor, detector ratio, span word or cell reading of 0, a zero word
-// that takes the detector term to 0), or the arithmetic gives a word the sensor cannot hold
-// or one of 0, which would stop it measuring (a reading of 1, a span at 0 % O2, a point at
-// the table's end with a span word of unity). Its memory stays as it was, and so does what
-// the image holds of it. A span word of 1 is a span word: platform 5 calibrates with it.
+// Refused at once, nothing sent, the sensor's memory and the image's view of it as they were:
+// readings that leave nothing to calibrate with (a CO2 factor, ratio, span word or cell
+// reading of 0), and words the sensor cannot hold or that would stop it measuring (0). A
+// span word of 1 is a span word: platform 5 calibrates with it.
 TEST(CalibrationRefusalsOnASensor, NothingIsSentAndTheImageKeepsWhatTheSensorHolds) {
     using Set = std::function<void(Rig&)>;
     using Run = std::function<bool(Rig&)>;
@@ -545,10 +543,9 @@ struct ImageBefore {
     decltype(Context::RamImage) ram;
 };
 
-// Whether the image holds what the sensor holds wherever it knows a byte (read, or changed
-// since the run started): the EEPROM (but platform 5's, whose image holds its definition's
-// tables), and the RAM the sensor does not measure into (nor platform 5's zero reference,
-// which its span stores again in the image alone, for a send to write).
+// The image holds the sensor's byte wherever it knows one (read, or changed since the start):
+// EEPROM but platform 5's (its definition's tables), RAM but what the sensor measures into
+// and platform 5's zero reference (its span stores it again in the image alone).
 void expectImageAsSensor(Rig& rig, const ImageBefore& before, const std::string& when) {
     const Context& ctx = rig.ctx();
     const bool five = rig.sensor.memory().platform == 5;
